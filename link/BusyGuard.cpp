@@ -1,0 +1,1 @@
+#include "BusyGuard.h"

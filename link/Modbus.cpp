@@ -1,0 +1,1 @@
+#include "Modbus.h"

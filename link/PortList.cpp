@@ -1,0 +1,1 @@
+#include "PortList.h"
