@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <ctime>
 
-namespace link {
+namespace tarnixw::link {
 
 std::int64_t SteadyClock::nowNs()
 {
@@ -27,4 +27,4 @@ SteadyClock& SteadyClock::instance()
     return clock;
 }
 
-} // namespace link
+} // namespace tarnixw::link

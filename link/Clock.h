@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace link {
+namespace tarnixw::link {
 
 // The link's sense of time. Waits are scheduled against absolute deadlines on a
 // monotonic clock, so that the 15 ms steps of an exchange do not drift.
@@ -37,4 +37,4 @@ private:
     std::int64_t m_now = 1'000'000'000;
 };
 
-} // namespace link
+} // namespace tarnixw::link

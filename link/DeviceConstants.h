@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // Constants that the program and the device simulator must agree on.
-namespace link::device {
+namespace tarnixw::link::device {
 
 // The PLIXARO opens its configuration for writing when register 4010 receives this value,
 // sent as the request's two data bytes, and closes it again on 0xFFFF.
@@ -15,4 +15,4 @@ inline constexpr std::uint16_t kPlixWriteDisableValue = 0xFFFF;
 // The ID probe reads this input register (function 4, one register).
 inline constexpr std::uint16_t kProbeRegister = 4096;
 
-} // namespace link::device
+} // namespace tarnixw::link::device

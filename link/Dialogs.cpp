@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace link {
+namespace tarnixw::link {
 
 namespace {
 Dialogs* g_dialogs = nullptr;
@@ -31,4 +31,4 @@ QList<FilterEntry> parseFilter(const QString& filter)
     return out;
 }
 
-} // namespace link
+} // namespace tarnixw::link

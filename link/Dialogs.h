@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace link {
+namespace tarnixw::link {
 
 // A file dialog's filter as the designer wrote it ("*.plx|*.plx|*.vyx|*.vyx|All Files|*.*"):
 // pairs of display name and pattern, the entry selected when it opens (0-based), and the
@@ -48,4 +48,4 @@ struct FilterEntry {
 };
 QList<FilterEntry> parseFilter(const QString& filter);
 
-} // namespace link
+} // namespace tarnixw::link

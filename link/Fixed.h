@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace link {
+namespace tarnixw::link {
 
 // Every float-to-integer conversion of the program goes through here: truncation toward
 // zero, refusing what an integer cannot hold (converting an out-of-range float to an
@@ -38,4 +38,4 @@ inline std::optional<std::int64_t> toField(long double v, int bits)
     return t;
 }
 
-} // namespace link
+} // namespace tarnixw::link

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
-namespace link {
+namespace tarnixw::link {
 
 namespace {
 
@@ -103,7 +103,7 @@ std::optional<long double> parseNumber(const QString& text)
     errno = 0;
     char* end = nullptr;
     const long double v = std::strtold(ascii.constData(), &end);
-    if (end != ascii.constData() + ascii.size() || !std::isfinite(v) || errno == ERANGE && std::fabs(v) > 1)
+    if (end != ascii.constData() + ascii.size() || !std::isfinite(v) || (errno == ERANGE && std::fabs(v) > 1))
         return std::nullopt;
     return v;
 }
@@ -147,4 +147,4 @@ QString formatDecimals(long double value, int decimals)
     return withoutNegativeZero(QString::fromLatin1(buf));
 }
 
-} // namespace link
+} // namespace tarnixw::link

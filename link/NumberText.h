@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace link {
+namespace tarnixw::link {
 
 // How the program reads numbers typed by the user.
 //
@@ -31,4 +31,4 @@ QString formatSignificant(double value, int significant, int decimals);
 // `decimals` after it, rounded to nearest.
 QString formatDecimals(long double value, int decimals);
 
-} // namespace link
+} // namespace tarnixw::link

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-namespace link {
+namespace tarnixw::link {
 
 // The serial line as the Modbus link sees it: synchronous, never blocking.
 // A port whose device vanished (cable pulled) reports no bytes and writes
@@ -52,4 +52,4 @@ public:
     virtual OpenResult open(const std::string& devicePath, int baud) = 0;
 };
 
-} // namespace link
+} // namespace tarnixw::link
