@@ -1,1 +1,233 @@
 #include "ModbusLink.h"
+
+#include "Dialogs.h"
+#include "NumberText.h"
+
+#include <algorithm>
+#include <cassert>
+
+namespace tarnixw::link {
+
+namespace {
+
+const QString kResponseError = QStringLiteral("Response Error !!");
+const QString kNoResponse = QStringLiteral("Device No Response !!");
+
+} // namespace
+
+ModbusLink::ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook,
+                       TrafficObserver observer)
+    : m_buffers(buffers)
+    , m_port(port)
+    , m_clock(clock)
+    , m_stepHook(std::move(stepHook))
+    , m_observer(std::move(observer))
+{
+}
+
+void ModbusLink::beginOperation()
+{
+    StopFlag = false;
+    SilenceCount = 0;
+}
+
+std::int64_t ModbusLink::send(int frameLength)
+{
+    assert(frameLength > 0 && std::size_t(frameLength) <= m_buffers.RequestBuffer.size());
+    const std::span<const std::uint8_t> frame(m_buffers.RequestBuffer.data(), std::size_t(frameLength));
+    const std::int64_t sentAt = m_clock.nowNs();
+    // A port that vanished writes nothing; the wait then ends in silence like a dead device.
+    m_port.write(frame);
+    if (m_observer)
+        m_observer(Traffic{sentAt, Traffic::Direction::Sent, {frame.begin(), frame.end()}});
+    return sentAt;
+}
+
+void ModbusLink::waitSteps(std::int64_t sentAtNs, int steps, const StepProgressRule& rule)
+{
+    constexpr std::int64_t stepNs = std::int64_t(kWaitStepMs) * 1'000'000;
+    for (int k = 0; k < steps; ++k) {
+        if (m_stepHook)
+            m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
+        // Deadlines count from the send, so time spent in the hook does not add up.
+        m_clock.sleepUntilNs(sentAtNs + (k + 1) * stepNs);
+    }
+}
+
+std::size_t ModbusLink::receive()
+{
+    std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
+    std::size_t total = 0;
+    std::size_t stored = 0;
+    std::vector<std::uint8_t> overflow;
+    for (std::size_t avail = m_port.bytesAvailable(); avail > 0; avail = m_port.bytesAvailable()) {
+        std::size_t got = 0;
+        if (stored < buf.size()) {
+            got = m_port.read(std::span<std::uint8_t>(buf.data() + stored, std::min(avail, buf.size() - stored)));
+            stored += got;
+        } else {
+            // More than the buffer holds: drain and drop the rest, the frame is unusable anyway.
+            overflow.resize(avail);
+            got = m_port.read(overflow);
+        }
+        if (got == 0)
+            break;
+        total += got;
+    }
+    if (total > 0 && m_observer)
+        m_observer(Traffic{m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)}});
+    return total;
+}
+
+ExchangeResult ModbusLink::judge(std::size_t received, std::uint8_t function) const
+{
+    if (received == 0 || received > m_buffers.ResponseBuffer.size())
+        return ExchangeResult::Silent;
+    const std::span<const std::uint8_t> frame(m_buffers.ResponseBuffer.data(), received);
+    if (!hasValidCrc(frame))
+        return ExchangeResult::Silent; // noise or a cut-off frame: nothing can be said about it
+    if (frame[0] != SlaveId || frame[1] != function)
+        return ExchangeResult::Rejected; // another device, or an exception answer
+    const std::vector<std::uint8_t>& req = m_buffers.RequestBuffer;
+    const int quantity = (int(req[4]) << 8) | req[5];
+    const std::size_t expected = function == kWriteMultiple ? 8 : std::size_t(5 + 2 * quantity);
+    if (received != expected)
+        return ExchangeResult::Silent;
+    if (function == kWriteMultiple) {
+        if (!std::equal(frame.begin() + 2, frame.begin() + 6, req.begin() + 2))
+            return ExchangeResult::Rejected;
+    } else if (frame[2] != 2 * quantity) {
+        return ExchangeResult::Rejected;
+    }
+    return ExchangeResult::Accepted;
+}
+
+ExchangeResult ModbusLink::ComExchange(int frameLength, std::uint8_t function, int waitSteps,
+                                       const StepProgressRule& progressRule)
+{
+    // Whatever is still on the line (a late answer to an earlier request) is not this answer.
+    m_port.purge();
+    const std::int64_t sentAt = send(frameLength);
+    this->waitSteps(sentAt, waitSteps, progressRule);
+    const std::size_t received = receive();
+    const ExchangeResult result = judge(received, function);
+    if (result != ExchangeResult::Accepted && received > 0)
+        m_port.purge();
+    return result;
+}
+
+namespace {
+
+StepProgressRule forBlock(const BlockProgressRule& rule, int b)
+{
+    if (!rule)
+        return {};
+    return [&rule, b](int k) { return rule(b, k); };
+}
+
+} // namespace
+
+bool ModbusLink::ReadBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
+                            const BlockProgressRule& rule)
+{
+    SilenceCount = 0;
+    for (int b = 0; b < blockCount && !StopFlag; ++b) {
+        const int size = b == blockCount - 1 ? lastSize : blockSize;
+        const int imagePos = imageOffset + b * blockSize;
+        assert(size > 0 && size % 2 == 0 && std::size_t(imagePos + size) <= m_buffers.DeviceImage.size());
+        const int length = buildReadFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
+                                          std::uint16_t(size / 2));
+        for (;;) {
+            const ExchangeResult r = ComExchange(length, kReadHolding, kBlockWaitSteps, forBlock(rule, b));
+            if (r == ExchangeResult::Accepted) {
+                std::copy_n(m_buffers.ResponseBuffer.begin() + 3, size, m_buffers.DeviceImage.begin() + imagePos);
+                break;
+            }
+            if (r == ExchangeResult::Rejected) {
+                dialogs().message(kResponseError);
+                StopFlag = true;
+                break;
+            }
+            if (++SilenceCount >= 3) {
+                dialogs().message(kNoResponse);
+                StopFlag = true;
+                break;
+            }
+        }
+    }
+    return !StopFlag;
+}
+
+bool ModbusLink::WriteBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
+                             const BlockProgressRule& rule)
+{
+    SilenceCount = 0;
+    for (int b = 0; b < blockCount && !StopFlag; ++b) {
+        const int size = b == blockCount - 1 ? lastSize : blockSize;
+        const int imagePos = imageOffset + b * blockSize;
+        assert(size > 0 && size % 2 == 0 && std::size_t(imagePos + size) <= m_buffers.DeviceImage.size());
+        const int length = buildWriteFrame(
+            m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
+            std::span<const std::uint8_t>(m_buffers.DeviceImage.data() + imagePos, std::size_t(size)));
+        for (;;) {
+            const ExchangeResult r = ComExchange(length, kWriteMultiple, kBlockWaitSteps, forBlock(rule, b));
+            if (r == ExchangeResult::Accepted)
+                break;
+            if (r == ExchangeResult::Rejected) {
+                dialogs().message(kResponseError);
+                StopFlag = true;
+                break;
+            }
+            if (++SilenceCount >= 3) {
+                dialogs().message(kNoResponse);
+                StopFlag = true;
+                break;
+            }
+        }
+    }
+    return !StopFlag;
+}
+
+StepResult ModbusLink::WriteRegisters(int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule,
+                                      WriteStepRules rules)
+{
+    if (StopFlag && !rules.runWhenStopped)
+        return StepResult::Skipped;
+    SilenceCount = 0;
+    const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
+    for (;;) {
+        const ExchangeResult r = ComExchange(length, kWriteMultiple, waitSteps, rule);
+        if (r == ExchangeResult::Accepted)
+            return StepResult::Accepted;
+        if (r == ExchangeResult::Rejected) {
+            dialogs().message(kResponseError);
+            StopFlag = true;
+            return StepResult::Failed;
+        }
+        if (rules.sendOnce) {
+            StopFlag = true;
+            return StepResult::Failed;
+        }
+        if (++SilenceCount >= 3) {
+            dialogs().message(kNoResponse);
+            StopFlag = true;
+            return StepResult::Failed;
+        }
+    }
+}
+
+std::optional<std::uint8_t> slaveIdFromText(const QString& text)
+{
+    const std::optional<std::int32_t> v = parseInteger(text);
+    if (!v) {
+        dialogs().error(notAnIntegerMessage(text));
+        return std::nullopt;
+    }
+    if (*v < 1 || *v > 255) {
+        dialogs().message(QStringLiteral("Please input a Modbus ID between 1 and 255."));
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(*v);
+}
+
+} // namespace tarnixw::link

@@ -1,1 +1,125 @@
 #pragma once
+
+#include "Clock.h"
+#include "Modbus.h"
+#include "SerialPort.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tarnixw::link {
+
+// One frame on the line, as seen by the link.
+struct Traffic {
+    enum class Direction { Sent, Received };
+    std::int64_t timeNs = 0;
+    Direction direction = Direction::Sent;
+    std::vector<std::uint8_t> bytes;
+};
+
+enum class ExchangeResult {
+    Accepted, // a complete, well-formed answer to the request
+    Rejected, // a well-formed frame that is not the expected answer
+    Silent,   // nothing usable came: no bytes, or a damaged or incomplete frame
+};
+
+// What a WriteRegisters step came to.
+enum class StepResult { Accepted, Failed, Skipped };
+
+// Progress bar value at wait step k of block b (blocks) or at wait step k (single writes).
+// An empty rule leaves the bar unchanged.
+using BlockProgressRule = std::function<int(int b, int k)>;
+using StepProgressRule = std::function<int(int k)>;
+
+// How a WriteRegisters step treats an earlier failure and its own silence.
+struct WriteStepRules {
+    // Run although StopFlag is set (the PLIX close of the write-enable register).
+    bool runWhenStopped = false;
+    // Send once: a silence is neither repeated nor reported (the close after a failed open).
+    bool sendOnce = false;
+};
+
+inline constexpr int kWaitStepMs = 15;
+inline constexpr int kBlockWaitSteps = 16;
+
+// The master's side of the Modbus RTU exchange: purge, send, wait a fixed number of 15 ms
+// steps, take what arrived and judge it. One ModbusLink serves one device operation.
+//
+// An answer is accepted only when it is a complete frame with a valid CRC and exactly the
+// expected shape (function 3: slave, 3, byte count 2 x quantity, data, CRC; function 16: the
+// 8-byte echo of the request's address and quantity). Only a frame with a valid CRC counts as
+// an answer at all:
+//   - a damaged frame (bad CRC) is line noise, whatever its first bytes say, and counts as
+//     silence, as a Modbus slave treats a damaged request;
+//   - a frame from our slave with the expected function code but the wrong length is
+//     incomplete or overrun, and counts as silence too, so no stale byte is ever copied;
+//   - an intact frame from another slave id, with another function code, or an exception
+//     answer (slave, function | 0x80, code, CRC) is rejected: "Response Error !!".
+// Silences use up the phase's retry budget as a silent device does.
+class ModbusLink {
+public:
+    using StepHook = std::function<void(std::optional<int> barValue)>;
+    using TrafficObserver = std::function<void(const Traffic&)>;
+
+    ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook = {},
+               TrafficObserver observer = {});
+
+    // Per-operation state, named as the device forms know it.
+    bool StopFlag = false;
+    int SilenceCount = 0;
+    std::uint8_t SlaveId = 1;
+
+    // StopFlag and SilenceCount back to their start values.
+    void beginOperation();
+
+    // Sends the frame of frameLength bytes in the RequestBuffer and judges the answer.
+    ExchangeResult ComExchange(int frameLength, std::uint8_t function, int waitSteps,
+                               const StepProgressRule& progressRule = {});
+
+    // One phase of function-3 reads into the DeviceImage (SilenceCount starts at 0).
+    // Returns false when the operation is stopped.
+    bool ReadBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
+                    const BlockProgressRule& rule = {});
+    // One phase of function-16 writes with data from the DeviceImage.
+    bool WriteBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
+                     const BlockProgressRule& rule = {});
+    // One function-16 write whose byteCount payload bytes are already at RequestBuffer[7..],
+    // repeated on silence up to the third (SilenceCount starts at 0).
+    StepResult WriteRegisters(int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule = {},
+                              WriteStepRules rules = {});
+
+    // Building blocks, shared with the ID search.
+    // Sends the first frameLength bytes of the RequestBuffer; returns the send time.
+    std::int64_t send(int frameLength);
+    // Waits steps x 15 ms after sentAtNs against absolute deadlines, calling the step hook
+    // before each pause with the rule's value (or nothing).
+    void waitSteps(std::int64_t sentAtNs, int steps, const StepProgressRule& rule);
+    // Reads everything that arrived into the ResponseBuffer. Returns the number of bytes
+    // received, which may exceed the buffer (the excess is discarded).
+    std::size_t receive();
+
+    ModelBuffers& buffers() { return m_buffers; }
+    SerialPort& port() { return m_port; }
+
+private:
+    ExchangeResult judge(std::size_t received, std::uint8_t function) const;
+
+    ModelBuffers& m_buffers;
+    SerialPort& m_port;
+    Clock& m_clock;
+    StepHook m_stepHook;
+    TrafficObserver m_observer;
+};
+
+// The progress bar shows 0..100; the rules of the exchanges compute beyond that.
+inline int clampProgress(int v) { return v < 0 ? 0 : (v > 100 ? 100 : v); }
+
+// The slave id typed in the ModbusID box, or nothing after telling the user why not: a text
+// that is not an integer gets the conversion error, an integer outside 1..255 is refused
+// (0 would be a broadcast, and 256 must not wrap to it).
+std::optional<std::uint8_t> slaveIdFromText(const QString& text);
+
+} // namespace tarnixw::link
