@@ -1,0 +1,73 @@
+#include "PlixFields.h"
+
+namespace tarnixw::plix {
+
+namespace {
+
+struct KindInfo {
+    const char* namePart;  // component name after "CH0"
+    const char* labelPart; // message label after "CH0 "
+    const char* defaultText;
+    link::FieldKind check;
+};
+
+// Indexed by Kind.
+constexpr KindInfo kKinds[kKindCount] = {
+    {"SensorFrom", "Sensor From", "1000", link::FieldKind::Sensor},
+    {"SensorTo", "Sensor To", "5000", link::FieldKind::Sensor},
+    {"PvFrom", "P.V. From", "0.000", link::FieldKind::PV},
+    {"PvTo", "P.V. To", "100.000", link::FieldKind::PV},
+    {"LowAlarm", "Low Alarm", "40.000", link::FieldKind::AlarmRange},
+    {"HighAlarm", "High Alarm", "60.000", link::FieldKind::AlarmRange},
+    {"SilenceTime", "Silence Time", "30", link::FieldKind::Silence},
+    {"DecimalDigits", "Decimal Digits", "1", link::FieldKind::DecimalDigits},
+    {"Hystersis", "Hysteresis", "0.5", link::FieldKind::Hysteresis},
+};
+
+const KindInfo& info(Field f) { return kKinds[static_cast<int>(kindOf(f))]; }
+
+} // namespace
+
+QString controlName(Field f)
+{
+    return QStringLiteral("CH%1").arg(channelOf(f)) + QLatin1String(info(f).namePart);
+}
+
+std::optional<Field> fieldByName(const QString& name)
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        if (controlName(fieldAt(i)) == name)
+            return fieldAt(i);
+    return std::nullopt;
+}
+
+QString defaultText(Field f) { return QLatin1String(info(f).defaultText); }
+
+QString humanLabel(Field f)
+{
+    return QStringLiteral("CH%1 ").arg(channelOf(f)) + QLatin1String(info(f).labelPart);
+}
+
+link::FieldKind checkKind(Field f) { return info(f).check; }
+
+std::optional<Field> sensorPartner(Field f)
+{
+    switch (kindOf(f)) {
+    case Kind::SensorFrom:
+        return fieldOf(channelOf(f), Kind::SensorTo);
+    case Kind::SensorTo:
+        return fieldOf(channelOf(f), Kind::SensorFrom);
+    default:
+        return std::nullopt;
+    }
+}
+
+Texts Texts::defaults()
+{
+    Texts t;
+    for (int i = 0; i < kFieldCount; ++i)
+        t.values[i] = defaultText(fieldAt(i));
+    return t;
+}
+
+} // namespace tarnixw::plix
