@@ -1,0 +1,46 @@
+#pragma once
+
+// The VYRANTA model: parameter record, screen snapshot, staging, packing, decoding and the
+// configuration file, with no widget in sight. The form moves text between its widgets and
+// these types.
+#include "VyrDecode.h"
+#include "VyrFile.h"
+#include "VyrPack.h"
+#include "VyrParamSet.h"
+#include "VyrScreen.h"
+#include "VyrStaging.h"
+
+#include <array>
+#include <cstdint>
+
+namespace tarnixw::vyr {
+
+// The screen's state arrays. They outlive a form object; each build of the form resets them.
+struct ScreenState {
+    std::array<std::int16_t, kAnalogChannels> VYRChanInUse{};
+    std::int16_t VYRAllInUse = 0;
+    std::array<std::int16_t, kDiModules> DIAllInUse{};
+    std::array<std::array<std::int16_t, kDiChannels>, kDiModules> DIChanInUse{};
+    std::array<std::array<std::int16_t, kDiChannels>, kDiModules> DIClose{};
+    std::array<std::array<std::int32_t, kDiChannels>, kDiModules> DIOpen{};
+    std::array<std::array<std::int16_t, kDiChannels>, kDiModules> DIAlarm{};
+    // [output r][input c][DO module m], 0 or 1.
+    std::array<std::array<std::array<std::int16_t, kDoModules>, kDoInputs>, kDoOutputs> DOMap{};
+
+    // The values right after a build: analog channels and their ALL toggle in use, DI
+    // channels and their ALL toggles out of use, alarms on, no relay mode, no DO cell.
+    void resetToBuild();
+};
+
+// Everything of the VYR model that lives for the whole run.
+struct ModelState {
+    VYRParamSet paramSet;
+    ScreenState screen;
+};
+
+// The one process-wide instance.
+ModelState& model();
+// Back to the program's start: the record all zeros, the state arrays zero. For tests.
+void resetModel();
+
+} // namespace tarnixw::vyr

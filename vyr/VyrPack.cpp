@@ -1,0 +1,146 @@
+#include "VyrPack.h"
+
+#include "VyrBytes.h"
+#include "link/Fixed.h"
+
+namespace tarnixw::vyr {
+
+namespace {
+
+using S = VYRStagedValues;
+
+// Truncation toward zero, keeping the low bits of the field (a mask sum of 32768 or more
+// keeps its 16-bit pattern). Every value that fits either reading passes.
+class FieldConverter {
+public:
+    explicit FieldConverter(const VYRStagedValues& staged) : m_staged(staged) {}
+
+    template <typename T>
+    void set(T& field, int index)
+    {
+        const auto v = link::toField(m_staged[index], int(8 * sizeof(T)));
+        if (!v) {
+            m_ok = false;
+            return;
+        }
+        field = static_cast<T>(*v);
+    }
+
+    template <typename T, std::size_t N>
+    void setAll(std::array<T, N>& fields, int base)
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            set(fields[i], base + int(i));
+    }
+
+    bool ok() const { return m_ok; }
+
+private:
+    const VYRStagedValues& m_staged;
+    bool m_ok = true;
+};
+
+template <std::size_t N>
+int putLongs(std::span<std::uint8_t> image, int pos, const std::array<std::int32_t, N>& a)
+{
+    for (std::int32_t v : a)
+        pos = bytes::putBE32(image, pos, std::uint32_t(v));
+    return pos;
+}
+
+bool fits(std::span<std::uint8_t> image, int pos, int length)
+{
+    return pos >= 0 && std::size_t(pos) + std::size_t(length) <= image.size();
+}
+
+} // namespace
+
+std::optional<VYRParamSet> recordWithStaged(const VYRParamSet& base, const VYRStagedValues& staged,
+                                            RecordFields fields)
+{
+    VYRParamSet r = base;
+    FieldConverter conv(staged);
+    conv.setAll(r.HLimit, S::kHLimit);
+    conv.setAll(r.LLimit, S::kLLimit);
+    if (fields != RecordFields::Area2) {
+        conv.set(r.ChanInUseMask, S::kChanMask);
+        conv.set(r.FixedZero, S::kFixedZero);
+        conv.set(r.FixedFF, S::kFixedFF);
+        conv.setAll(r.DICloseMask, S::kDICloseMask);
+        conv.setAll(r.DIOpenMask, S::kDIOpenMask);
+        conv.setAll(r.DOMapMask, S::kDOMapMask);
+        conv.setAll(r.Digits, S::kDigits);
+    }
+    if (fields == RecordFields::Area1) {
+        r.ChanZero.fill(0);
+        r.GainBase.fill(1000);
+        conv.setAll(r.Gain, S::kGain);
+        conv.setAll(r.Offset, S::kOffset);
+    }
+    if (fields != RecordFields::Area1) {
+        conv.setAll(r.SFrom, S::kSFrom);
+        conv.setAll(r.STo, S::kSTo);
+        conv.setAll(r.DFrom, S::kDFrom);
+        conv.setAll(r.DTo, S::kDTo);
+        conv.setAll(r.SilenceT, S::kSilenceT);
+        conv.setAll(r.Hysteresis, S::kHysteresis);
+    }
+    if (!conv.ok())
+        return std::nullopt;
+    return r;
+}
+
+std::optional<int> PackParamArea1(std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged,
+                                  VYRParamSet& record)
+{
+    if (!fits(image, pos, kArea1PackedBytes))
+        return std::nullopt;
+    const auto next = recordWithStaged(record, staged, RecordFields::Area1);
+    if (!next)
+        return std::nullopt;
+    record = *next;
+    const VYRParamSet& r = record;
+    pos = bytes::putBE16(image, pos, r.ChanInUseMask);
+    pos = bytes::putBE16(image, pos, r.FixedZero);
+    pos = bytes::putBE16(image, pos, r.FixedFF);
+    pos = putLongs(image, pos, r.ChanZero);
+    pos = putLongs(image, pos, r.Gain);
+    pos = putLongs(image, pos, r.Offset);
+    pos = putLongs(image, pos, r.GainBase);
+    pos = putLongs(image, pos, r.HLimit);
+    pos = putLongs(image, pos, r.LLimit);
+    for (std::uint16_t w : r.DICloseMask)
+        pos = bytes::putBE16(image, pos, w);
+    for (std::uint16_t w : r.DIOpenMask)
+        pos = bytes::putBE16(image, pos, w);
+    for (std::uint16_t w : r.DOMapMask)
+        pos = bytes::putBE16(image, pos, w);
+    for (std::uint8_t b : r.Digits)
+        pos = bytes::putByte(image, pos, b);
+    return pos;
+}
+
+std::optional<int> PackParamArea2(std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged,
+                                  VYRParamSet& record)
+{
+    if (!fits(image, pos, kArea2PackedBytes))
+        return std::nullopt;
+    const auto next = recordWithStaged(record, staged, RecordFields::Area2);
+    if (!next)
+        return std::nullopt;
+    record = *next;
+    const VYRParamSet& r = record;
+    pos = putLongs(image, pos, r.SFrom);
+    pos = putLongs(image, pos, r.STo);
+    pos = putLongs(image, pos, r.DFrom);
+    pos = putLongs(image, pos, r.DTo);
+    // The record keeps the silences channel-major; the device wants them row by row.
+    for (int j = 0; j < 4; ++j)
+        for (int k = 0; k < kAnalogChannels; ++k)
+            pos = bytes::putBE16(image, pos, std::uint16_t(r.SilenceT[4 * k + j]));
+    for (std::uint8_t b : r.Hysteresis)
+        pos = bytes::putByte(image, pos, b);
+    return pos;
+}
+
+} // namespace tarnixw::vyr

@@ -1,0 +1,86 @@
+#include "VyrScreen.h"
+
+namespace tarnixw::vyr {
+
+namespace {
+
+struct ColumnInfo {
+    const char* prefix;
+    const char* initial;
+    const char* label;
+};
+
+constexpr std::array<ColumnInfo, kColumns> kColumnInfo{{
+    {"VYRSFrom", "1000", "Signal Range From"},
+    {"VYRSTo", "5000", "Signal Range To"},
+    {"VYRDFrom", "0.000", "Physical Value From"},
+    {"VYRDTo", "100.000", "Physical Value To"},
+    {"VYRLLimit", "40.000", "Alarm Low"},
+    {"VYRHLimit", "60.000", "Alarm High"},
+    {"VYRDigits", "1", "Digits"},
+    {"VYRSilenceT", "30", "Silence"},
+    {"VYRHysteresis", "0.5", "Hysteresis%"},
+}};
+
+const char* diPrefix(DiControl family)
+{
+    switch (family) {
+    case DiControl::ChanInUseBtn: return "DIChanInUseBtn";
+    case DiControl::CloseBtn: return "DICloseBtn";
+    case DiControl::OpenBtn: return "DIOpenBtn";
+    case DiControl::SilenceT: return "DISilenceT";
+    case DiControl::AlarmBtn: return "DIAlarmBtn";
+    }
+    return "";
+}
+
+} // namespace
+
+QString columnPrefix(Column column) { return QString::fromLatin1(kColumnInfo[int(column)].prefix); }
+QString columnDefault(Column column) { return QString::fromLatin1(kColumnInfo[int(column)].initial); }
+QString columnLabel(Column column) { return QString::fromLatin1(kColumnInfo[int(column)].label); }
+
+QString analogName(Column column, int channel) { return columnPrefix(column) + QString::number(channel); }
+
+QString chanInUseBtnName(int channel) { return QStringLiteral("VYRChanInUseBtn%1").arg(channel); }
+
+QString allBtnName(int index) { return QStringLiteral("AllBtn%1").arg(index); }
+
+QString diName(DiControl family, int module, int channel)
+{
+    return QString::fromLatin1(diPrefix(family)) + QString::number(module) + QString::number(channel);
+}
+
+QString doCellName(int output, int input, int module)
+{
+    return QStringLiteral("DOModuleBtnB%1C%2R%3").arg(output).arg(input).arg(module);
+}
+
+QString analogBoxLabel(int channel, Column column)
+{
+    return QStringLiteral("CH%1 %2").arg(channel).arg(columnLabel(column));
+}
+
+QString diSilenceLabel(int module, int channel)
+{
+    return QStringLiteral("DI Module %1 CH%2 Silence").arg(module).arg(channel);
+}
+
+Screen Screen::defaults()
+{
+    Screen s;
+    for (int k = 0; k < kAnalogChannels; ++k) {
+        for (int col = 0; col < kColumns; ++col)
+            s.analog[k][col] = columnDefault(Column(col));
+        s.VYRChanInUse[k] = kOn;
+    }
+    for (int m = 0; m < kDiModules; ++m)
+        for (int n = 0; n < kDiChannels; ++n) {
+            s.DIChanInUse[m][n] = kOff;
+            s.DISilenceT[m][n] = QStringLiteral("30");
+            s.DIAlarm[m][n] = kOn;
+        }
+    return s;
+}
+
+} // namespace tarnixw::vyr

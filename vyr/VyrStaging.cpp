@@ -1,0 +1,174 @@
+#include "VyrStaging.h"
+
+#include "link/Fixed.h"
+#include "link/NumberText.h"
+
+#include <cfloat>
+#include <cmath>
+
+namespace tarnixw::vyr {
+
+namespace {
+
+// Holding a value in single precision, refusing what single precision cannot hold
+// (converting such a value is undefined behaviour in C++).
+std::optional<float> toSingle(long double v)
+{
+    if (!std::isfinite(v) || std::fabs(v) > static_cast<long double>(FLT_MAX))
+        return std::nullopt;
+    return static_cast<float>(v);
+}
+
+enum class Fault { None, NotNumber, OutOfRange };
+
+struct Converted {
+    float value = 0;
+    Fault fault = Fault::None;
+};
+
+// The text becomes a device value: parsed, scaled, held in single precision; it must fit
+// the field's width once truncated toward zero.
+Converted convertText(const QString& text, long double scale, int bits)
+{
+    const auto parsed = link::parseNumber(text);
+    if (!parsed)
+        return {0, Fault::NotNumber};
+    const auto single = toSingle(*parsed * scale);
+    if (!single || !link::toField(*single, bits))
+        return {0, Fault::OutOfRange};
+    return {*single, Fault::None};
+}
+
+QString faultMessage(const QString& box, const QString& text, Fault fault)
+{
+    if (fault == Fault::NotNumber)
+        return QStringLiteral("%1: '%2' is not a valid number.").arg(box, text);
+    return QStringLiteral("%1: '%2' is out of the range the device can store.").arg(box, text);
+}
+
+struct ColumnRule {
+    Column column;
+    int base;          // index of channel 0 in the staged values
+    int stride;        // distance between channels
+    long double scale;
+    int bits;
+};
+
+// Staged in the order Write reads the boxes of a row.
+constexpr std::array<ColumnRule, kColumns> kRules{{
+    {Column::SFrom, VYRStagedValues::kSFrom, 1, 1.0L, 32},
+    {Column::STo, VYRStagedValues::kSTo, 1, 1.0L, 32},
+    {Column::DFrom, VYRStagedValues::kDFrom, 1, 1000.0L, 32},
+    {Column::DTo, VYRStagedValues::kDTo, 1, 1000.0L, 32},
+    {Column::SilenceT, VYRStagedValues::kSilenceT, 4, 1.0L, 16},
+    {Column::Hysteresis, VYRStagedValues::kHysteresis, 1, 10.0L, 8},
+    {Column::HLimit, VYRStagedValues::kHLimit, 1, 1000.0L, 32},
+    {Column::LLimit, VYRStagedValues::kLLimit, 1, 1000.0L, 32},
+    {Column::Digits, VYRStagedValues::kDigits, 1, 1.0L, 8},
+}};
+
+} // namespace
+
+std::optional<Scaling> scalingLine(float sFrom, float sTo, float dFrom1000, float dTo1000)
+{
+    const long double span = static_cast<long double>(sTo) - sFrom;
+    if (span == 0)
+        return std::nullopt;
+    const auto gain = toSingle((static_cast<long double>(dTo1000) - dFrom1000) * 1000.0L / span);
+    if (!gain)
+        return std::nullopt;
+    // The offset uses the gain as held in single precision, before any truncation.
+    const auto offset = toSingle(static_cast<long double>(dTo1000) - static_cast<long double>(*gain) * sTo * 0.001L);
+    if (!offset)
+        return std::nullopt;
+    return Scaling{*gain, *offset};
+}
+
+StageResult stageScreen(const Screen& screen, bool computeScaling)
+{
+    using S = VYRStagedValues;
+    StageResult r;
+    S& st = r.staged;
+
+    std::uint32_t mask = 0;
+    for (int k = 0; k < kAnalogChannels; ++k)
+        if (screen.VYRChanInUse[k] & 1)
+            mask |= 1u << k;
+    st[S::kChanMask] = float(mask);
+    st[S::kFixedZero] = 0;
+    st[S::kFixedFF] = 255;
+
+    for (int k = 0; k < kAnalogChannels; ++k) {
+        for (const ColumnRule& rule : kRules) {
+            const QString& text = screen.text(k, rule.column);
+            const Converted c = convertText(text, rule.scale, rule.bits);
+            if (c.fault != Fault::None) {
+                r.error = faultMessage(analogBoxLabel(k, rule.column), text, c.fault);
+                return r;
+            }
+            st[rule.base + rule.stride * k] = c.value;
+        }
+        if (!computeScaling)
+            continue;
+        const float sFrom = st[S::kSFrom + k];
+        const float sTo = st[S::kSTo + k];
+        if (sFrom == sTo) {
+            r.error = QStringLiteral("CH%1: Signal Range From and To are both %2 mV, so the channel's scaling "
+                                     "cannot be computed.")
+                          .arg(k)
+                          .arg(screen.text(k, Column::SFrom).trimmed());
+            return r;
+        }
+        const auto line = scalingLine(sFrom, sTo, st[S::kDFrom + k], st[S::kDTo + k]);
+        const bool gainFits = line && link::toField(line->gain, 32);
+        const bool offsetFits = line && link::toField(line->offset, 32);
+        if (!gainFits || !offsetFits) {
+            r.error = QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
+                                     "of the range the device can store.")
+                          .arg(k)
+                          .arg(gainFits ? QStringLiteral("offset") : QStringLiteral("gain"));
+            return r;
+        }
+        st[S::kGain + k] = line->gain;
+        st[S::kOffset + k] = line->offset;
+    }
+
+    // Relay modes: a DI channel that is not in use has neither mode.
+    for (int m = 0; m < kDiModules; ++m) {
+        std::uint32_t close = 0, open = 0;
+        for (int n = 0; n < kDiChannels; ++n) {
+            if (screen.DIChanInUse[m][n] == 0)
+                continue;
+            if (screen.DICloseTicked[m][n])
+                close |= 1u << n;
+            if (screen.DIOpenTicked[m][n])
+                open |= 1u << n;
+        }
+        st[S::kDICloseMask + m] = float(close);
+        st[S::kDIOpenMask + m] = float(open);
+    }
+
+    for (int n = 0; n < kDiChannels; ++n)
+        for (int m = 0; m < kDiModules; ++m) {
+            const QString& text = screen.DISilenceT[m][n];
+            const Converted c = convertText(text, 1.0L, 16);
+            if (c.fault != Fault::None) {
+                r.error = faultMessage(diSilenceLabel(m, n), text, c.fault);
+                return r;
+            }
+            st[S::kSilenceT + 4 * n + m + 1] = c.value;
+        }
+
+    // The mapping goes out exactly as the boxes show it, whether or not an input is in use.
+    for (int c = 0; c < kDoInputs; ++c)
+        for (int m = 0; m < kDoModules; ++m) {
+            std::uint32_t word = 0;
+            for (int rr = 0; rr < kDoOutputs; ++rr)
+                if (screen.DOMap[rr][c][m] != 0)
+                    word |= 1u << rr;
+            st[S::kDOMapMask + 3 * c + m] = float(word);
+        }
+    return r;
+}
+
+} // namespace tarnixw::vyr
