@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace tarnixw::sim {
+
+// Where simulated devices publish their pseudo-terminals as named links:
+// $XDG_RUNTIME_DIR/tarnixw/ports/ when XDG_RUNTIME_DIR is set, else /tmp/tarnixw-<uid>/ports/.
+QString virtualPortDirectory();
+
+// Creates the directory (and its tarnixw parent) with mode 0700 if missing; returns its path,
+// or nothing when it cannot be made or belongs to another user.
+std::optional<QString> ensureVirtualPortDirectory(QString* error = nullptr);
+
+} // namespace tarnixw::sim
