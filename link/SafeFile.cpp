@@ -20,7 +20,9 @@ QString wrongFileSizeMessage(qint64 actualSize, const QString& modelName, qint64
 
 std::optional<QString> saveFileSafely(const QString& path, const QByteArray& bytes)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    // Only a regular file is replaced: renaming over a device or a pipe would destroy it.
+    const QFileInfo target(path);
+    if (path.isEmpty() || (target.exists() && !target.isFile()))
         return cannotOpenFileMessage();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
