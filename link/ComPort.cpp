@@ -1,1 +1,102 @@
 #include "ComPort.h"
+
+#include "Dialogs.h"
+#include "PortList.h"
+#include "PosixSerialPort.h"
+
+namespace tarnixw::link {
+
+namespace {
+
+PortOpener* g_opener = nullptr;
+
+const QString kOpenCaption = QStringLiteral("Comm Error");
+const QString kOpenText = QStringLiteral("OPEN COM ERROR!!");
+
+QString openDetail(OpenError error, int portNumber, const std::string& reason)
+{
+    const QString port = QStringLiteral("COM%1").arg(portNumber);
+    switch (error) {
+    case OpenError::NoSuchPort:
+        return QStringLiteral("%1 is not connected. Use Check COM to find the cable's port.").arg(port);
+    case OpenError::Busy:
+        return QStringLiteral("%1 is in use by another program. Close that program and try again.").arg(port);
+    case OpenError::PermissionDenied:
+        return QStringLiteral("You may not use %1: add your user to the 'dialout' group "
+                              "(sudo usermod -aG dialout $USER), then log out and in again.")
+            .arg(port);
+    default:
+        return reason.empty() ? QString() : QStringLiteral("%1: %2").arg(port, QString::fromStdString(reason));
+    }
+}
+
+} // namespace
+
+int ComPort::baudRate(int baudIndex)
+{
+    switch (baudIndex) {
+    case 0:
+        return 9600;
+    case 2:
+        return 38400;
+    case 3:
+        return 115200;
+    default:
+        return 19200;
+    }
+}
+
+PortOpener& ComPort::opener()
+{
+    static PosixPortOpener posix;
+    return g_opener ? *g_opener : posix;
+}
+
+PortOpener* ComPort::setOpener(PortOpener* opener)
+{
+    PortOpener* before = g_opener;
+    g_opener = opener;
+    return before;
+}
+
+bool ComPort::OpenComPort(int portNumber, int baudIndex)
+{
+    CloseComPort();
+    // COM0 and negative numbers name no port; the list is read afresh so a port plugged in a
+    // moment ago is found.
+    const std::optional<PortEntry> entry = portNumber > 0 ? PortList::system().find(portNumber) : std::nullopt;
+    if (!entry) {
+        dialogs().systemMessage(kOpenCaption, kOpenText, openDetail(OpenError::NoSuchPort, portNumber, {}));
+        return false;
+    }
+    OpenResult r = opener().open(entry->devicePath.toStdString(), baudRate(baudIndex));
+    if (r.error == OpenError::SetupFailed) {
+        dialogs().systemMessage(QStringLiteral("Set Error"), QStringLiteral("COM SETUP ERROR!!!"),
+                                r.detail.empty() ? QString() : QString::fromStdString(r.detail));
+        return false;
+    }
+    if (!r.port) {
+        dialogs().systemMessage(kOpenCaption, kOpenText, openDetail(r.error, portNumber, r.detail));
+        return false;
+    }
+    m_handle = std::move(r.port);
+    return true;
+}
+
+void ComPort::CloseComPort()
+{
+    if (m_handle) {
+        m_handle->close();
+        m_handle.reset();
+    }
+}
+
+void ComPort::closeForFormClose()
+{
+    if (m_handle) {
+        m_handle->purgeReceive();
+        CloseComPort();
+    }
+}
+
+} // namespace tarnixw::link

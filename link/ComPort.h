@@ -1,1 +1,54 @@
 #pragma once
+
+#include "SerialPort.h"
+
+#include <memory>
+
+namespace tarnixw::link {
+
+// The serial port of one device model (its ComHandle). Every device operation opens it at its
+// start with the values the form shows at that moment and closes it at its end.
+class ComPort {
+public:
+    ComPort() = default;
+    ComPort(const ComPort&) = delete;
+    ComPort& operator=(const ComPort&) = delete;
+
+    // Opens "COM" + portNumber at the baud rate of baudIndex. On failure the user has been
+    // shown "OPEN COM ERROR!!" or "COM SETUP ERROR!!!" and nothing is held.
+    bool OpenComPort(int portNumber, int baudIndex);
+    // Closes the port without purging.
+    void CloseComPort();
+    // A form closing with the port still open: discard pending input, then close.
+    void closeForFormClose();
+
+    SerialPort* ComHandle() const { return m_handle.get(); }
+    bool isOpen() const { return m_handle != nullptr; }
+
+    // 0 -> 9600, 1 -> 19200, 2 -> 38400, 3 -> 115200, anything else (no item selected) -> 19200.
+    static int baudRate(int baudIndex);
+
+    // How ports are opened (the termios opener unless a test installs another). Not owned.
+    static PortOpener& opener();
+    static PortOpener* setOpener(PortOpener* opener);
+
+private:
+    std::unique_ptr<SerialPort> m_handle;
+};
+
+// Closes a model's port when an operation ends, however it ends.
+class PortSession {
+public:
+    explicit PortSession(ComPort& port)
+        : m_port(port)
+    {
+    }
+    ~PortSession() { m_port.CloseComPort(); }
+    PortSession(const PortSession&) = delete;
+    PortSession& operator=(const PortSession&) = delete;
+
+private:
+    ComPort& m_port;
+};
+
+} // namespace tarnixw::link

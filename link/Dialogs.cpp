@@ -32,3 +32,25 @@ QList<FilterEntry> parseFilter(const QString& filter)
 }
 
 } // namespace tarnixw::link
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace tarnixw::link {
+
+QString titleFromProgramPath(const QString& path)
+{
+    const QString base = QFileInfo(path).completeBaseName();
+    if (base.isEmpty())
+        return base;
+    return base.left(1) + base.mid(1).toLower();
+}
+
+QString applicationTitle()
+{
+    if (!QCoreApplication::instance())
+        return QStringLiteral("Tarnixw");
+    return titleFromProgramPath(QCoreApplication::applicationFilePath());
+}
+
+} // namespace tarnixw::link

@@ -49,3 +49,10 @@ struct FilterEntry {
 QList<FilterEntry> parseFilter(const QString& filter);
 
 } // namespace tarnixw::link
+
+namespace tarnixw::link {
+// The application title, caption of every message box: the program file's name without
+// directory and extension, every letter after the first in lower case ("tarnixw" -> "Tarnixw").
+QString applicationTitle();
+QString titleFromProgramPath(const QString& path);
+} // namespace tarnixw::link

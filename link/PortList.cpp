@@ -1,1 +1,162 @@
 #include "PortList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarnixw::link {
+
+namespace {
+
+std::int64_t ns(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+
+QString readLine(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLatin1(f.readLine()).trimmed();
+}
+
+// A tty backed by real hardware has a driver; the legacy 8250 driver also lists placeholder
+// UARTs that have no port behind them (type 0).
+bool isHardwareSerial(const QString& ttyDir)
+{
+    const QFileInfo driver(ttyDir + QStringLiteral("/device/driver"));
+    if (!driver.exists())
+        return false;
+    const QString driverName = QFileInfo(driver.symLinkTarget()).fileName();
+    if (driverName == QLatin1String("serial8250")) {
+        const QString type = readLine(ttyDir + QStringLiteral("/type"));
+        if (type.isEmpty() || type == QLatin1String("0"))
+            return false;
+    }
+    return true;
+}
+
+PortList* g_override = nullptr;
+
+} // namespace
+
+QString virtualPortDirectory()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        return QString::fromLocal8Bit(runtime) + QStringLiteral("/tarnixw/ports");
+    return QStringLiteral("/tmp/tarnixw-%1/ports").arg(getuid());
+}
+
+PortList::PortList(PortSources sources)
+    : m_sources(std::move(sources))
+{
+}
+
+std::vector<PortEntry> PortList::scan(bool& ok) const
+{
+    std::vector<PortEntry> out;
+    ok = true;
+
+    const QDir tty(m_sources.sysClassTty);
+    if (!tty.exists()) {
+        ok = false;
+    } else {
+        const QStringList names = tty.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System);
+        for (const QString& name : names) {
+            if (!isHardwareSerial(tty.filePath(name)))
+                continue;
+            const QString node = m_sources.devDir + QLatin1Char('/') + name;
+            struct stat st {};
+            if (::stat(QFile::encodeName(node).constData(), &st) != 0)
+                continue;
+            out.push_back({QStringLiteral("\\Device\\") + name, {}, node, ns(st.st_ctim), 0});
+        }
+    }
+
+    const QString vdir = m_sources.virtualDir.isEmpty() ? virtualPortDirectory() : m_sources.virtualDir;
+    const QDir virt(vdir);
+    const QStringList links = virt.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden);
+    for (const QString& name : links) {
+        const QString path = virt.filePath(name);
+        const QFileInfo fi(path);
+        if (!fi.isSymLink() || !QFileInfo::exists(fi.symLinkTarget()))
+            continue; // only links whose target exists are ports
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        out.push_back({QStringLiteral("\\Device\\") + name, {}, fi.symLinkTarget(), ns(st.st_mtim), 0});
+    }
+
+    std::sort(out.begin(), out.end(), [](const PortEntry& a, const PortEntry& b) {
+        if (a.appearedNs != b.appearedNs)
+            return a.appearedNs < b.appearedNs;
+        return a.deviceName < b.deviceName;
+    });
+    // Two sources naming the same device (a link to a listed hardware port) show once.
+    std::set<QString> seen;
+    std::erase_if(out, [&](const PortEntry& e) { return !seen.insert(e.deviceName).second; });
+    return out;
+}
+
+std::optional<std::vector<PortEntry>> PortList::refresh()
+{
+    bool ok = true;
+    std::vector<PortEntry> entries = scan(ok);
+    if (!ok && entries.empty())
+        return std::nullopt;
+
+    // Ports that are gone give their numbers back.
+    std::map<QString, int> kept;
+    for (const PortEntry& e : entries)
+        if (auto it = m_numbers.find(e.deviceName); it != m_numbers.end())
+            kept.insert(*it);
+    m_numbers = std::move(kept);
+
+    std::set<int> used;
+    for (const auto& [name, number] : m_numbers)
+        used.insert(number);
+    for (PortEntry& e : entries) {
+        auto it = m_numbers.find(e.deviceName);
+        if (it == m_numbers.end()) {
+            int n = 1;
+            while (used.count(n))
+                ++n;
+            used.insert(n);
+            it = m_numbers.emplace(e.deviceName, n).first;
+        }
+        e.number = it->second;
+        e.portName = QStringLiteral("COM%1").arg(e.number);
+    }
+    return entries;
+}
+
+std::optional<PortEntry> PortList::find(int number)
+{
+    const auto entries = refresh();
+    if (!entries)
+        return std::nullopt;
+    for (const PortEntry& e : *entries)
+        if (e.number == number)
+            return e;
+    return std::nullopt;
+}
+
+PortList& PortList::system()
+{
+    if (g_override)
+        return *g_override;
+    static PortList list;
+    return list;
+}
+
+PortList* PortList::setSystem(PortList* list)
+{
+    PortList* before = g_override;
+    g_override = list;
+    return before;
+}
+
+} // namespace tarnixw::link

@@ -1,1 +1,58 @@
 #pragma once
+
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace tarnixw::link {
+
+// One serial port as the rest of the program sees it: a kernel-style device name
+// ("\Device\ttyUSB0"), the port name the user picks ("COM3") and the device to open.
+struct PortEntry {
+    QString deviceName;
+    QString portName;
+    QString devicePath;
+    std::int64_t appearedNs = 0; // when the port appeared (device node ctime, link mtime)
+    int number = 0;              // the N of "COMN"
+};
+
+// Where the ports come from. Real hardware ports are found under sysfs; virtual ports are
+// the links in the virtual-port directory (a simulator, a socat pseudo-terminal, ...).
+struct PortSources {
+    QString sysClassTty = QStringLiteral("/sys/class/tty");
+    QString devDir = QStringLiteral("/dev");
+    QString virtualDir; // empty: virtualPortDirectory()
+};
+
+// The directory in which virtual ports are published: $XDG_RUNTIME_DIR/tarnixw/ports when
+// XDG_RUNTIME_DIR is set, else /tmp/tarnixw-<uid>/ports.
+QString virtualPortDirectory();
+
+// The list of serial ports, in the order in which they appeared (oldest first, ties by name),
+// so that an adapter plugged in last comes last. Ports are numbered at the first listing of a
+// run in that order; a port keeps its number while it stays listed, and a newly listed port
+// takes the lowest free number.
+class PortList {
+public:
+    explicit PortList(PortSources sources = {});
+
+    // Scans the sources again. Nothing when the system's list of ports cannot be read at all.
+    std::optional<std::vector<PortEntry>> refresh();
+    // The entry whose port name is "COM" + number, after a fresh scan.
+    std::optional<PortEntry> find(int number);
+
+    // The list every form uses.
+    static PortList& system();
+    // Replaces the list system() returns (tests); returns the previous one. Not owned.
+    static PortList* setSystem(PortList* list);
+
+private:
+    std::vector<PortEntry> scan(bool& ok) const;
+
+    PortSources m_sources;
+    std::map<QString, int> m_numbers; // device name -> number, while listed
+};
+
+} // namespace tarnixw::link

@@ -1,1 +1,181 @@
 #include "PosixSerialPort.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tarnixw::link {
+
+unsigned baudConstant(int baud)
+{
+    switch (baud) {
+    case 9600:
+        return B9600;
+    case 38400:
+        return B38400;
+    case 115200:
+        return B115200;
+    default:
+        return B19200;
+    }
+}
+
+PosixSerialPort::PosixSerialPort(int fd)
+    : m_fd(fd)
+{
+}
+
+PosixSerialPort::~PosixSerialPort() { close(); }
+
+void PosixSerialPort::purge()
+{
+    if (m_fd >= 0 && !m_vanished && tcflush(m_fd, TCIOFLUSH) != 0 && errno == EIO)
+        m_vanished = true;
+}
+
+void PosixSerialPort::purgeReceive()
+{
+    if (m_fd >= 0 && !m_vanished && tcflush(m_fd, TCIFLUSH) != 0 && errno == EIO)
+        m_vanished = true;
+}
+
+long PosixSerialPort::write(std::span<const std::uint8_t> bytes)
+{
+    if (m_fd < 0 || m_vanished)
+        return -1;
+    std::size_t done = 0;
+    // The descriptor is non-blocking; a full output queue is waited out briefly, never forever.
+    int stalls = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += std::size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN && ++stalls < 100) {
+            pollfd p{m_fd, POLLOUT, 0};
+            ::poll(&p, 1, 10);
+            continue;
+        }
+        if (n < 0 && (errno == EIO || errno == ENXIO || errno == ENODEV))
+            m_vanished = true;
+        return done ? long(done) : -1;
+    }
+    // Like a synchronous write to the driver: the bytes are handed over, not drained, so the
+    // answer wait starts at the send as the link's timing expects.
+    return long(done);
+}
+
+std::size_t PosixSerialPort::bytesAvailable()
+{
+    if (m_fd < 0 || m_vanished)
+        return 0;
+    int n = 0;
+    if (ioctl(m_fd, FIONREAD, &n) != 0) {
+        if (errno == EIO || errno == ENXIO || errno == ENODEV)
+            m_vanished = true;
+        return 0;
+    }
+    if (n > 0)
+        return std::size_t(n);
+    // A device that is gone shows as a hang-up with nothing to read.
+    pollfd p{m_fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) == 1 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        m_vanished = true;
+    return 0;
+}
+
+std::size_t PosixSerialPort::read(std::span<std::uint8_t> out)
+{
+    if (m_fd < 0 || m_vanished || out.empty())
+        return 0;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::read(m_fd, out.data() + done, out.size() - done);
+        if (n > 0) {
+            done += std::size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || (n < 0 && errno != EAGAIN))
+            m_vanished = true; // end of file or I/O error: the other end is gone
+        break;
+    }
+    return done;
+}
+
+void PosixSerialPort::close()
+{
+    if (m_fd < 0)
+        return;
+    ioctl(m_fd, TIOCNXCL);
+    flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
+{
+    OpenResult r;
+    const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int e = errno;
+        r.detail = std::strerror(e);
+        if (e == ENOENT || e == ENXIO || e == ENODEV)
+            r.error = OpenError::NoSuchPort;
+        else if (e == EACCES || e == EPERM)
+            r.error = OpenError::PermissionDenied;
+        else if (e == EBUSY)
+            r.error = OpenError::Busy;
+        else
+            r.error = OpenError::Other;
+        return r;
+    }
+    // Exclusive use: flock keeps out every cooperating program (and a second Tarnixw, even
+    // as root); TIOCEXCL keeps out ordinary opens by other users.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        r.error = OpenError::Busy;
+        r.detail = "the port is in use by another program";
+        ::close(fd);
+        return r;
+    }
+    if (isatty(fd))
+        ioctl(fd, TIOCEXCL);
+
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        r.error = OpenError::SetupFailed;
+        r.detail = std::strerror(errno);
+        ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return r;
+    }
+    // A Linux tty is cooked by default and would mangle binary frames.
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, baudConstant(baud));
+    cfsetospeed(&tio, baudConstant(baud));
+    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+        r.error = OpenError::SetupFailed;
+        r.detail = std::strerror(errno);
+        ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return r;
+    }
+    r.port = std::make_unique<PosixSerialPort>(fd);
+    return r;
+}
+
+} // namespace tarnixw::link

@@ -1,1 +1,39 @@
 #pragma once
+
+#include "SerialPort.h"
+
+namespace tarnixw::link {
+
+// A serial device opened through termios: raw binary 8N1, no flow control, exclusive.
+// Once the device has vanished (EIO, hang-up, zero-byte reads) the port reports no bytes
+// and refuses writes, but it never throws, blocks or spins, and close() still succeeds.
+class PosixSerialPort final : public SerialPort {
+public:
+    explicit PosixSerialPort(int fd);
+    ~PosixSerialPort() override;
+
+    bool isOpen() const override { return m_fd >= 0; }
+    void purge() override;
+    void purgeReceive() override;
+    long write(std::span<const std::uint8_t> bytes) override;
+    std::size_t bytesAvailable() override;
+    std::size_t read(std::span<std::uint8_t> out) override;
+    void close() override;
+
+    bool vanished() const { return m_vanished; }
+
+private:
+    int m_fd = -1;
+    bool m_vanished = false;
+};
+
+class PosixPortOpener final : public PortOpener {
+public:
+    OpenResult open(const std::string& devicePath, int baud) override;
+};
+
+// The termios speed constant for a baud rate of the table (9600, 19200, 38400, 115200);
+// any other rate gives 19200's.
+unsigned baudConstant(int baud);
+
+} // namespace tarnixw::link

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "link/DeviceForm.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+
+class QPushButton;
+
+namespace tarnixw::app {
+
+// The main window: one picture button per device model. It keeps the selected port
+// (ComIndex) for the whole run and runs the start-up port check.
+class TMain : public QDialog {
+    Q_OBJECT
+public:
+    // closeLogo closes the splash form, which ends the program.
+    explicit TMain(std::function<void()> closeLogo, QWidget* parent = nullptr);
+
+    link::Session& session() { return m_session; }
+    int ComIndex() const { return m_session.ComIndex; }
+    int ComCheckCount() const { return m_session.ComCheckCount; }
+
+    void CheckCOMClick();
+    void VYRButtonClick();
+    void PLIXButtonClick();
+
+    // The device form shown at the moment, if any (tests).
+    QDialog* deviceForm() const { return m_deviceForm; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    void runDeviceForm(QDialog* form);
+    void FormClose();
+
+    link::Session m_session;
+    std::function<void()> m_closeLogo;
+    QPointer<QDialog> m_deviceForm;
+    bool m_checking = false;
+};
+
+} // namespace tarnixw::app
