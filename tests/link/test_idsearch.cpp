@@ -1,0 +1,157 @@
+#include "link/Dialogs.h"
+#include "link/IdSearch.h"
+#include "sim/Device.h"
+#include "sim/InProcessPort.h"
+
+#include <QtTest>
+
+using namespace tarnixw;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+class RecordingDialogs final : public link::Dialogs {
+public:
+    QStringList messages;
+    void message(const QString& text, const QString&) override { messages << text; }
+    void systemMessage(const QString&, const QString& text, const QString&) override { messages << text; }
+    void error(const QString& text) override { messages << text; }
+    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+};
+
+struct SearchRun {
+    std::optional<std::uint8_t> found;
+    QList<int> searching;
+    QList<int> progress;
+    QList<int> foundIds;
+    QStringList messages;
+    std::vector<Bytes> written;
+    std::int64_t elapsedNs = 0;
+    int hookCalls = 0;
+};
+
+SearchRun search(int deviceId, const std::function<int(int)>& rule, const std::function<void(sim::Device&)>& setup = {})
+{
+    SearchRun run;
+    link::VirtualClock clock;
+    sim::Device device(sim::Model::Vyr, std::uint8_t(deviceId));
+    if (setup)
+        setup(device);
+    sim::InProcessPort port(device, clock, 9600);
+    link::ModelBuffers buffers = link::ModelBuffers::vyr();
+    link::ModbusLink l(buffers, port, clock, [&](std::optional<int> v) {
+        ++run.hookCalls;
+        QVERIFY(!v); // the bar does not move during a probe's wait
+    });
+    RecordingDialogs dialogs;
+    link::Dialogs* before = link::setDialogs(&dialogs);
+    link::IdSearchUi ui;
+    ui.showSearching = [&](int c) { run.searching << c; };
+    ui.setProgress = [&](int v) { run.progress << v; };
+    ui.setFoundId = [&](int id) { run.foundIds << id; };
+    const std::int64_t start = clock.nowNs();
+    run.found = link::IdSearch(l, ui, rule);
+    run.elapsedNs = clock.nowNs() - start;
+    link::setDialogs(before);
+    run.messages = dialogs.messages;
+    run.written = port.written();
+    return run;
+}
+
+constexpr std::int64_t kProbeWaitNs = 16 * 15'000'000LL;
+
+} // namespace
+
+class TestIdSearch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findsFirstId()
+    {
+        const SearchRun run = search(1, link::vyrIdSearchProgress);
+        QCOMPARE(run.found, std::optional<std::uint8_t>(1));
+        QCOMPARE(run.searching, QList<int>{1});
+        QCOMPARE(run.foundIds, QList<int>{1});
+        QCOMPARE(run.messages, QStringList{QStringLiteral("ID  =  1")});
+        QCOMPARE(run.written.size(), std::size_t(1));
+        QCOMPARE(run.written[0], (Bytes{0x01, 0x04, 0x10, 0x00, 0x00, 0x01, 0x35, 0x0A}));
+        QCOMPARE(run.elapsedNs, kProbeWaitNs);
+        QCOMPARE(run.hookCalls, 16);
+    }
+
+    void finds247_data()
+    {
+        QTest::addColumn<bool>("vyr");
+        QTest::addColumn<int>("lastBar");
+        QTest::newRow("VYR") << true << 98;
+        QTest::newRow("PLIX") << false << 96;
+    }
+    void finds247()
+    {
+        QFETCH(bool, vyr);
+        QFETCH(int, lastBar);
+        const SearchRun run = search(247, vyr ? link::vyrIdSearchProgress : link::plixIdSearchProgress);
+        QCOMPARE(run.found, std::optional<std::uint8_t>(247));
+        QCOMPARE(run.written.size(), std::size_t(247));
+        QCOMPARE(int(run.written.back()[0]), 247);
+        QCOMPARE(run.searching.size(), 247);
+        QCOMPARE(run.searching.back(), 247);
+        QCOMPARE(run.progress.back(), lastBar);
+        QCOMPARE(run.messages, QStringList{QStringLiteral("ID  =  247")});
+        QCOMPARE(run.elapsedNs, 247 * kProbeWaitNs);
+    }
+
+    void findsNothing()
+    {
+        const SearchRun run = search(1, link::vyrIdSearchProgress, [](sim::Device& d) { d.faults().silentEvery = 1; });
+        QVERIFY(!run.found);
+        QVERIFY(run.foundIds.isEmpty());
+        QCOMPARE(run.written.size(), std::size_t(255));
+        QCOMPARE(run.messages, QStringList{QStringLiteral("Can not Find Device ID !!")});
+        // The VYR bar is full from candidate 250 on (progress after candidate 249's turn).
+        QCOMPARE(run.progress[248], 100);
+        QCOMPARE(run.progress[247], 98);
+        QCOMPARE(run.progress.back(), 102);
+        QCOMPARE(run.elapsedNs, 255 * kProbeWaitNs);
+    }
+
+    // Answers that are not an intact probe answer of the candidate are passed over.
+    void unacceptableAnswers_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("exception") << 0;
+        QTest::newRow("bad CRC") << 1;
+        QTest::newRow("truncated") << 2;
+        QTest::newRow("another id") << 3;
+        QTest::newRow("late") << 4;
+    }
+    void unacceptableAnswers()
+    {
+        QFETCH(int, kind);
+        const SearchRun run = search(5, link::plixIdSearchProgress, [kind](sim::Device& d) {
+            switch (kind) {
+            case 0: d.faults().exceptionCode = 2; break;
+            case 1: d.faults().badCrc = true; break;
+            case 2: d.faults().truncate = true; break;
+            case 3: d.faults().wrongId = 6; break;
+            case 4: d.faults().lateMs = 250; break;
+            }
+        });
+        QVERIFY(!run.found);
+        QCOMPARE(run.written.size(), std::size_t(255));
+        QCOMPARE(run.messages, QStringList{QStringLiteral("Can not Find Device ID !!")});
+    }
+
+    void progressRules()
+    {
+        QCOMPARE(link::vyrIdSearchProgress(4), 0);
+        QCOMPARE(link::vyrIdSearchProgress(9), 2);
+        QCOMPARE(link::vyrIdSearchProgress(250), 100);
+        QCOMPARE(link::plixIdSearchProgress(255), 100);
+        QCOMPARE(link::plixIdSearchProgress(254), 99);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIdSearch)
+#include "test_idsearch.moc"

@@ -1,0 +1,511 @@
+#include "link/DeviceConstants.h"
+#include "link/Dialogs.h"
+#include "link/ModbusLink.h"
+#include "sim/Device.h"
+#include "sim/InProcessPort.h"
+
+#include <QtTest>
+
+using namespace tarnixw;
+using link::ExchangeResult;
+using link::StepResult;
+using Bytes = std::vector<std::uint8_t>;
+
+Q_DECLARE_METATYPE(Bytes)
+Q_DECLARE_METATYPE(ExchangeResult)
+
+namespace {
+
+class RecordingDialogs final : public link::Dialogs {
+public:
+    QStringList messages;
+    QStringList errors;
+    void message(const QString& text, const QString&) override { messages << text; }
+    void systemMessage(const QString&, const QString& text, const QString&) override { messages << text; }
+    void error(const QString& text) override { errors << text; }
+    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+};
+
+Bytes hex(const char* text)
+{
+    Bytes out;
+    for (const QByteArray& part : QByteArray(text).split(' '))
+        if (!part.isEmpty())
+            out.push_back(std::uint8_t(part.toUInt(nullptr, 16)));
+    return out;
+}
+
+Bytes withCrc(Bytes frame)
+{
+    frame.resize(frame.size() + 2);
+    link::appendCrc(frame, int(frame.size()) - 2);
+    return frame;
+}
+
+constexpr std::int64_t kStepNs = 15'000'000;
+
+// A link, a simulated device and the port between them, in virtual time.
+struct Rig {
+    explicit Rig(sim::Model model = sim::Model::Vyr, std::uint8_t id = 1, int baud = 19200)
+        : device(model, id)
+        , port(device, clock, baud)
+        , buffers(model == sim::Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix())
+        , link(buffers, port, clock, [this](std::optional<int> v) { bar.push_back(v); })
+    {
+        before = link::setDialogs(&dialogs);
+        link.SlaveId = id;
+    }
+    ~Rig() { link::setDialogs(before); }
+
+    Bytes deviceBytes(int address, int size) const
+    {
+        const auto mem = device.memory();
+        return Bytes(mem.begin() + address, mem.begin() + address + size);
+    }
+    Bytes image(int offset, int size) const
+    {
+        return Bytes(buffers.DeviceImage.begin() + offset, buffers.DeviceImage.begin() + offset + size);
+    }
+    int writtenAddress(std::size_t i) const { return (port.written()[i][2] << 8) | port.written()[i][3]; }
+
+    link::VirtualClock clock;
+    sim::Device device;
+    sim::InProcessPort port;
+    link::ModelBuffers buffers;
+    std::vector<std::optional<int>> bar;
+    link::ModbusLink link;
+    RecordingDialogs dialogs;
+    link::Dialogs* before = nullptr;
+};
+
+// The VYR read schedule: 13 blocks from 32, then 7 from 2048 into image offset 818.
+void vyrRead(link::ModbusLink& l)
+{
+    l.beginOperation();
+    l.ReadBlocks(32, 13, 64, 50, 0, [](int b, int k) { return (b * 64 + k) * 100 / 1700; });
+    l.ReadBlocks(2048, 7, 64, 16, 818, [](int b, int k) { return (b * 64 + k + 818) * 100 / 1700; });
+}
+
+} // namespace
+
+class TestModbus : public QObject {
+    Q_OBJECT
+
+private slots:
+    void crc_data()
+    {
+        QTest::addColumn<Bytes>("bytes");
+        QTest::addColumn<int>("crc");
+        QTest::newRow("read 32 registers at 32") << hex("01 03 00 20 00 20") << 0xD845;
+        QTest::newRow("check string") << Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'} << 0x4B37;
+        QTest::newRow("probe") << hex("01 04 10 00 00 01") << 0x0A35;
+        QTest::newRow("empty") << Bytes{} << 0xFFFF;
+    }
+    void crc()
+    {
+        QFETCH(Bytes, bytes);
+        QFETCH(int, crc);
+        QCOMPARE(int(link::ModbusCrc16(bytes)), crc);
+    }
+
+    void frames_data()
+    {
+        QTest::addColumn<Bytes>("built");
+        QTest::addColumn<Bytes>("expected");
+        Bytes buf(300);
+        const auto read = [&](int address, int quantity) {
+            const int n = link::buildReadFrame(buf, 1, std::uint16_t(address), std::uint16_t(quantity));
+            return Bytes(buf.begin(), buf.begin() + n);
+        };
+        QTest::newRow("VYR read 1") << read(32, 32) << hex("01 03 00 20 00 20 45 D8");
+        QTest::newRow("VYR read 13") << read(800, 25) << hex("01 03 03 20 00 19 85 8E");
+        QTest::newRow("VYR read 20") << read(2432, 8) << hex("01 03 09 80 00 08 46 78");
+        QTest::newRow("PLIX read 1") << read(32, 8) << hex("01 03 00 20 00 08 45 C6");
+        QTest::newRow("PLIX read 5") << read(2048, 8) << hex("01 03 08 00 00 08 46 6C");
+        QTest::newRow("PLIX read 7") << read(2080, 3) << hex("01 03 08 20 00 03 06 61");
+
+        buf[7] = 0xFF;
+        buf[8] = 0xFF;
+        int n = link::completeWriteFrame(buf, 1, 4010, 2);
+        QTest::newRow("close write-enable") << Bytes(buf.begin(), buf.begin() + n)
+                                            << hex("01 10 0F AA 00 01 02 FF FF 40 EA");
+        n = link::buildProbeFrame(buf, 1);
+        QTest::newRow("probe 1") << Bytes(buf.begin(), buf.begin() + n) << hex("01 04 10 00 00 01 35 0A");
+
+        Bytes data(16);
+        for (int i = 0; i < 16; ++i)
+            data[std::size_t(i)] = std::uint8_t(i + 1);
+        n = link::buildWriteFrame(buf, 1, 2432, data);
+        Bytes expected = hex("01 10 09 80 00 08 10");
+        expected.insert(expected.end(), data.begin(), data.end());
+        QTest::newRow("VYR write 20") << Bytes(buf.begin(), buf.begin() + n) << withCrc(expected);
+    }
+    void frames()
+    {
+        QFETCH(Bytes, built);
+        QFETCH(Bytes, expected);
+        QCOMPARE(built, expected);
+    }
+
+    void packing()
+    {
+        Bytes buf(12);
+        int p = link::PutLong(buf, 0, std::uint32_t(-25000));
+        p = link::PutShort(buf, p, 0x8000);
+        p = link::PutByte(buf, p, 0xAB);
+        QCOMPARE(p, 7);
+        QCOMPARE(Bytes(buf.begin(), buf.begin() + 7), hex("FF FF 9E 58 80 00 AB"));
+        QCOMPARE(link::GetLong(buf, 0), -25000);
+        QCOMPARE(link::GetShort(buf, 4), std::int16_t(-32768));
+        link::PutLong(buf, 8, 100000);
+        QCOMPARE(link::GetLong(buf, 8), 100000);
+    }
+
+    // A clean VYR read: 20 exchanges in schedule order, each waiting exactly 16 x 15 ms, and
+    // the image holding both parameter areas.
+    void vyrReadSchedule()
+    {
+        Rig r;
+        const std::int64_t start = r.clock.nowNs();
+        vyrRead(r.link);
+        QVERIFY(!r.link.StopFlag);
+        QVERIFY(r.dialogs.messages.isEmpty());
+        QCOMPARE(r.port.written().size(), std::size_t(20));
+        QCOMPARE(r.writtenAddress(1), 96);
+        QCOMPARE(r.writtenAddress(12), 800);
+        QCOMPARE(int(r.port.written()[12][5]), 25);
+        QCOMPARE(r.writtenAddress(13), 2048);
+        QCOMPARE(r.writtenAddress(19), 2432);
+        for (std::size_t i = 0; i < 20; ++i)
+            QCOMPARE(r.port.writeTimes()[i] - start, std::int64_t(i) * 16 * kStepNs);
+        QCOMPARE(r.clock.nowNs() - start, 20 * 16 * kStepNs);
+        QCOMPARE(r.image(0, 818), r.deviceBytes(32, 818));
+        QCOMPARE(r.image(818, 400), r.deviceBytes(2048, 400));
+        // The hook sees every wait step with the phase's progress rule.
+        QCOMPARE(r.bar.size(), std::size_t(20 * 16));
+        QCOMPARE(r.bar[16 + 5], std::optional<int>((64 + 5) * 100 / 1700));
+        QCOMPARE(r.bar[19 * 16 + 15], std::optional<int>((6 * 64 + 15 + 818) * 100 / 1700));
+    }
+
+    void writeBlocksCopiesImage()
+    {
+        Rig r;
+        for (std::size_t i = 0; i < r.buffers.DeviceImage.size(); ++i)
+            r.buffers.DeviceImage[i] = std::uint8_t(i * 7);
+        r.link.beginOperation();
+        QVERIFY(r.link.WriteBlocks(2048, 7, 64, 16, 0));
+        QCOMPARE(r.deviceBytes(2048, 400), r.image(0, 400));
+        QCOMPARE(r.port.written().back().size(), std::size_t(25));
+    }
+
+    // Silences share one budget per phase; a silent block is sent again, never skipped.
+    void silenceBudget_data()
+    {
+        QTest::addColumn<QList<int>>("silent");
+        QTest::addColumn<bool>("completes");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("two silences then good") << QList<int>{1, 2} << true << 22;
+        QTest::newRow("third silence later in the phase") << QList<int>{1, 2, 6} << false << 6;
+        QTest::newRow("three silences on one block") << QList<int>{4, 5, 6} << false << 6;
+        QTest::newRow("two per phase") << QList<int>{2, 3, 16, 17} << true << 24;
+    }
+    void silenceBudget()
+    {
+        QFETCH(QList<int>, silent);
+        QFETCH(bool, completes);
+        QFETCH(int, requests);
+        Rig r;
+        r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
+        vyrRead(r.link);
+        QCOMPARE(!r.link.StopFlag, completes);
+        QCOMPARE(int(r.port.written().size()), requests);
+        QCOMPARE(r.dialogs.messages, completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
+        if (completes)
+            QCOMPARE(r.image(0, 818), r.deviceBytes(32, 818));
+        // The request after a silence repeats the silent one.
+        const int first = silent.first();
+        QCOMPARE(r.port.written()[std::size_t(first)], r.port.written()[std::size_t(first - 1)]);
+    }
+
+    // The judgement of one answer to "read 2 registers at 32" (or a write at 32).
+    void judgement_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<Bytes>("answer");
+        QTest::addColumn<ExchangeResult>("result");
+        const Bytes good = withCrc(hex("01 03 04 00 01 00 02"));
+        Bytes damaged = good;
+        damaged.back() ^= 0x01;
+        Bytes longer = good;
+        longer.push_back(0x00);
+        QTest::newRow("good") << 3 << good << ExchangeResult::Accepted;
+        QTest::newRow("nothing") << 3 << Bytes{} << ExchangeResult::Silent;
+        QTest::newRow("cut short") << 3 << Bytes(good.begin(), good.begin() + 5) << ExchangeResult::Silent;
+        QTest::newRow("trailing byte") << 3 << longer << ExchangeResult::Silent;
+        QTest::newRow("bad CRC") << 3 << damaged << ExchangeResult::Silent;
+        QTest::newRow("short but intact") << 3 << withCrc(hex("01 03 02 00 01")) << ExchangeResult::Silent;
+        QTest::newRow("two answers at once") << 3 << [&] { Bytes b = good; b.insert(b.end(), good.begin(), good.end()); return b; }()
+                                             << ExchangeResult::Silent;
+        QTest::newRow("wrong byte count") << 3 << withCrc(hex("01 03 02 00 01 00 02")) << ExchangeResult::Rejected;
+        QTest::newRow("other slave") << 3 << withCrc(hex("02 03 04 00 01 00 02")) << ExchangeResult::Rejected;
+        QTest::newRow("slave 0") << 3 << withCrc(hex("00 03 04 00 01 00 02")) << ExchangeResult::Rejected;
+        QTest::newRow("exception") << 3 << withCrc(hex("01 83 02")) << ExchangeResult::Rejected;
+        Bytes noisyException = withCrc(hex("01 83 02"));
+        noisyException[3] ^= 0x40;
+        QTest::newRow("exception with bad CRC") << 3 << noisyException << ExchangeResult::Silent;
+        QTest::newRow("write echo") << 16 << withCrc(hex("01 10 00 20 00 02")) << ExchangeResult::Accepted;
+        QTest::newRow("echo of another address") << 16 << withCrc(hex("01 10 00 22 00 02")) << ExchangeResult::Rejected;
+        QTest::newRow("echo of another quantity") << 16 << withCrc(hex("01 10 00 20 00 01")) << ExchangeResult::Rejected;
+        QTest::newRow("read answer to a write") << 16 << good << ExchangeResult::Rejected;
+    }
+    void judgement()
+    {
+        QFETCH(int, function);
+        QFETCH(Bytes, answer);
+        QFETCH(ExchangeResult, result);
+        Rig r;
+        r.device.faults().silentNext = 1;
+        r.port.inject(answer, r.clock.nowNs() + 100 * 1'000'000);
+        int length = 0;
+        if (function == 3) {
+            length = link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 2);
+        } else {
+            r.buffers.RequestBuffer[7] = 0x12;
+            r.buffers.RequestBuffer[8] = 0x34;
+            r.buffers.RequestBuffer[9] = 0x56;
+            r.buffers.RequestBuffer[10] = 0x78;
+            length = link::completeWriteFrame(r.buffers.RequestBuffer, 1, 32, 4);
+        }
+        QCOMPARE(r.link.ComExchange(length, std::uint8_t(function), 16), result);
+    }
+
+    // A damaged answer never reaches the image: the read retries and gives up as for silence.
+    void damagedAnswersKeepImage_data()
+    {
+        QTest::addColumn<bool>("truncate");
+        QTest::addColumn<bool>("badCrc");
+        QTest::newRow("truncated") << true << false;
+        QTest::newRow("bad CRC") << false << true;
+    }
+    void damagedAnswersKeepImage()
+    {
+        QFETCH(bool, truncate);
+        QFETCH(bool, badCrc);
+        Rig r;
+        std::fill(r.buffers.DeviceImage.begin(), r.buffers.DeviceImage.end(), 0xEE);
+        r.device.faults().truncate = truncate;
+        r.device.faults().badCrc = badCrc;
+        vyrRead(r.link);
+        QVERIFY(r.link.StopFlag);
+        QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.port.written().size(), std::size_t(3));
+        QCOMPARE(r.image(0, 64), Bytes(64, 0xEE));
+    }
+
+    void rejectedAnswersStop_data()
+    {
+        QTest::addColumn<int>("exceptionCode");
+        QTest::addColumn<int>("wrongId");
+        QTest::newRow("exception 2") << 2 << -1;
+        QTest::newRow("exception 4") << 4 << -1;
+        QTest::newRow("another slave") << -1 << 2;
+    }
+    void rejectedAnswersStop()
+    {
+        QFETCH(int, exceptionCode);
+        QFETCH(int, wrongId);
+        Rig r;
+        r.device.faults().silentAt = {1};
+        if (exceptionCode >= 0)
+            r.device.faults().exceptionCode = std::uint8_t(exceptionCode);
+        if (wrongId >= 0)
+            r.device.faults().wrongId = std::uint8_t(wrongId);
+        vyrRead(r.link);
+        QVERIFY(r.link.StopFlag);
+        QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Response Error !!")});
+        // One silent try, the rejected answer, and nothing after it in either phase.
+        QCOMPARE(r.port.written().size(), std::size_t(2));
+    }
+
+    // An answer that comes after the wait is silence, and the purge before the next request
+    // drops it, so the next exchange sees its own answer only.
+    void lateAnswerPurged()
+    {
+        Rig r;
+        r.device.faults().lateMs = 250;
+        const int length = link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 32);
+        QCOMPARE(r.link.ComExchange(length, 3, 16), ExchangeResult::Silent);
+        r.clock.advanceNs(300'000'000); // the late answer arrives meanwhile
+        r.device.faults().lateMs = 0;
+        const int purges = r.port.purgeCount();
+        QCOMPARE(r.link.ComExchange(length, 3, 16), ExchangeResult::Accepted);
+        QCOMPARE(r.port.purgeCount(), purges + 1);
+    }
+
+    // A late answer that lands in the retry's wait together with the retry's own answer is
+    // not taken for it; the read still ends with the right bytes.
+    void lateAnswerDuringRetry()
+    {
+        Rig once;
+        std::fill(once.buffers.DeviceImage.begin(), once.buffers.DeviceImage.end(), 0xEE);
+        once.link.beginOperation();
+        once.device.faults().lateMs = 250;
+        const int length = link::buildReadFrame(once.buffers.RequestBuffer, 1, 32, 32);
+        QCOMPARE(once.link.ComExchange(length, 3, 16), ExchangeResult::Silent);
+        once.device.faults().lateMs = 0;
+        once.device.faults().silentAt = {};
+        QVERIFY(once.link.ReadBlocks(32, 1, 64, 64, 0));
+        QCOMPARE(once.link.SilenceCount, 1);
+        QCOMPARE(once.port.written().size(), std::size_t(3));
+        QCOMPARE(once.image(0, 64), once.deviceBytes(32, 64));
+    }
+
+    void portVanishes()
+    {
+        Rig r;
+        r.device.faults().unplugAfter = 5;
+        vyrRead(r.link);
+        QVERIFY(r.link.StopFlag);
+        QVERIFY(r.port.unplugged());
+        QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.image(0, 5 * 64), r.deviceBytes(32, 5 * 64));
+        // Three silent tries of block 5 and no more, each still waiting its 16 steps.
+        QCOMPARE(r.bar.size(), std::size_t(8 * 16));
+    }
+
+    void writeRegistersRetries_data()
+    {
+        QTest::addColumn<QList<int>>("silent");
+        QTest::addColumn<int>("sends");
+        QTest::addColumn<int>("result");
+        QTest::newRow("answered at once") << QList<int>{} << 1 << int(StepResult::Accepted);
+        QTest::newRow("after one silence") << QList<int>{1} << 2 << int(StepResult::Accepted);
+        QTest::newRow("after two silences") << QList<int>{1, 2} << 3 << int(StepResult::Accepted);
+        QTest::newRow("three silences") << QList<int>{1, 2, 3} << 3 << int(StepResult::Failed);
+    }
+    void writeRegistersRetries()
+    {
+        QFETCH(QList<int>, silent);
+        QFETCH(int, sends);
+        QFETCH(int, result);
+        Rig r;
+        r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
+        r.link.beginOperation();
+        link::PutLong(r.buffers.RequestBuffer, 7, 0x01020304);
+        const std::int64_t start = r.clock.nowNs();
+        QCOMPARE(int(r.link.WriteRegisters(2048, 4, 56, [](int k) { return k + 3; })), result);
+        QCOMPARE(int(r.port.written().size()), sends);
+        for (const Bytes& f : r.port.written())
+            QCOMPARE(f, r.port.written().front());
+        QCOMPARE(r.clock.nowNs() - start, sends * 56 * kStepNs);
+        QCOMPARE(r.bar.back(), std::optional<int>(55 + 3));
+        if (result == int(StepResult::Accepted)) {
+            QVERIFY(r.dialogs.messages.isEmpty());
+            QCOMPARE(r.deviceBytes(2048, 4), hex("01 02 03 04"));
+        } else {
+            QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+        }
+    }
+
+    // The PLIX write: open the write-enable, block A, block B, close; the close runs after a
+    // failure, and after a failed open it is sent once and its silence is not reported.
+    void plixWriteSteps_data()
+    {
+        QTest::addColumn<QList<int>>("silent");
+        QTest::addColumn<bool>("skipOpen");
+        QTest::addColumn<QList<int>>("sentAddresses");
+        QTest::addColumn<QStringList>("messages");
+        const QString none = QStringLiteral("Device No Response !!");
+        QTest::newRow("all answered") << QList<int>{} << false << QList<int>{4010, 32, 2048, 4010} << QStringList{};
+        QTest::newRow("open silent once") << QList<int>{1} << false << QList<int>{4010, 4010, 32, 2048, 4010}
+                                          << QStringList{};
+        QTest::newRow("open fails, close silent") << QList<int>{1, 2, 3, 4} << false
+                                                  << QList<int>{4010, 4010, 4010, 4010} << QStringList{none};
+        QTest::newRow("block A fails") << QList<int>{2, 3, 4} << false << QList<int>{4010, 32, 32, 32, 4010}
+                                       << QStringList{none};
+        QTest::newRow("block A fails, close retried") << QList<int>{2, 3, 4, 5, 6, 7} << false
+                                                      << QList<int>{4010, 32, 32, 32, 4010, 4010, 4010}
+                                                      << QStringList{none, none};
+        QTest::newRow("write-enable never opened") << QList<int>{} << true << QList<int>{32, 4010}
+                                                   << QStringList{QStringLiteral("Response Error !!")};
+    }
+    void plixWriteSteps()
+    {
+        QFETCH(QList<int>, silent);
+        QFETCH(bool, skipOpen);
+        QFETCH(QList<int>, sentAddresses);
+        QFETCH(QStringList, messages);
+        Rig r(sim::Model::Plix);
+        r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
+        auto& l = r.link;
+        auto& req = r.buffers.RequestBuffer;
+        l.beginOperation();
+        bool openFailed = false;
+        if (!skipOpen) {
+            req[7] = link::device::kPlixWriteEnableHigh;
+            req[8] = link::device::kPlixWriteEnableLow;
+            openFailed = l.WriteRegisters(4010, 2, 56) == StepResult::Failed;
+        }
+        std::fill(req.begin() + 7, req.begin() + 7 + 56, 0x11);
+        l.WriteRegisters(32, 56, 56, [](int k) { return k + 3; });
+        std::fill(req.begin() + 7, req.begin() + 7 + 38, 0x22);
+        l.WriteRegisters(2048, 38, 38, [](int k) { return k + 62; });
+        req[7] = 0xFF;
+        req[8] = 0xFF;
+        l.WriteRegisters(4010, 2, 56, {}, {.runWhenStopped = true, .sendOnce = openFailed});
+
+        QList<int> sent;
+        for (std::size_t i = 0; i < r.port.written().size(); ++i)
+            sent << r.writtenAddress(i);
+        QCOMPARE(sent, sentAddresses);
+        QCOMPARE(r.dialogs.messages, messages);
+        QVERIFY(!r.device.writeEnabled() || silent.size() > 3);
+        const bool complete = messages.isEmpty();
+        QCOMPARE(r.deviceBytes(32, 56) == Bytes(56, 0x11), complete);
+        QCOMPARE(r.deviceBytes(2048, 38) == Bytes(38, 0x22), complete);
+    }
+
+    void slaveIdText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("message");
+        const QString range = QStringLiteral("Please input a Modbus ID between 1 and 255.");
+        QTest::newRow("abc") << "abc" << -1 << "'abc' is not a valid integer value" << QString();
+        QTest::newRow("empty") << "" << -1 << "'' is not a valid integer value" << QString();
+        QTest::newRow("1.5") << "1.5" << -1 << "'1.5' is not a valid integer value" << QString();
+        QTest::newRow("256") << "256" << -1 << QString() << range;
+        QTest::newRow("257") << "257" << -1 << QString() << range;
+        QTest::newRow("0") << "0" << -1 << QString() << range;
+        QTest::newRow("-1") << "-1" << -1 << QString() << range;
+        QTest::newRow("blank 7") << " 7" << 7 << QString() << QString();
+        QTest::newRow("1") << "1" << 1 << QString() << QString();
+        QTest::newRow("255") << "255" << 255 << QString() << QString();
+    }
+    void slaveIdText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, id);
+        QFETCH(QString, error);
+        QFETCH(QString, message);
+        RecordingDialogs d;
+        link::Dialogs* before = link::setDialogs(&d);
+        const std::optional<std::uint8_t> got = link::slaveIdFromText(text);
+        link::setDialogs(before);
+        QCOMPARE(got ? int(*got) : -1, id);
+        QCOMPARE(d.errors, error.isNull() ? QStringList{} : QStringList{error});
+        QCOMPARE(d.messages, message.isNull() ? QStringList{} : QStringList{message});
+    }
+
+    void clampProgress()
+    {
+        QCOMPARE(link::clampProgress(-3), 0);
+        QCOMPARE(link::clampProgress(57), 57);
+        QCOMPARE(link::clampProgress(101), 100);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModbus)
+#include "test_modbus.moc"
