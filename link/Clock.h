@@ -37,4 +37,9 @@ private:
     std::int64_t m_now = 1'000'000'000;
 };
 
+// The clock the device operations wait on: the steady clock, unless a test installs a virtual
+// one. Not owned.
+Clock& operationClock();
+Clock* setOperationClock(Clock* clock);
+
 } // namespace tarnixw::link

@@ -1,0 +1,67 @@
+#include "ScriptedDialogs.h"
+
+namespace tarnixw::test {
+
+ScriptedDialogs::ScriptedDialogs() { m_previous = link::setDialogs(this); }
+
+ScriptedDialogs::~ScriptedDialogs() { link::setDialogs(m_previous); }
+
+void ScriptedDialogs::message(const QString& text, const QString& detail)
+{
+    shown.append({Shown::Message, {}, text, detail});
+    if (onShow)
+        onShow(shown.last());
+}
+
+void ScriptedDialogs::systemMessage(const QString& caption, const QString& text, const QString& detail)
+{
+    shown.append({Shown::System, caption, text, detail});
+    if (onShow)
+        onShow(shown.last());
+}
+
+void ScriptedDialogs::error(const QString& text)
+{
+    shown.append({Shown::Error, {}, text, {}});
+    if (onShow)
+        onShow(shown.last());
+}
+
+std::optional<QString> ScriptedDialogs::openFileName(const link::FileDialogSpec& spec)
+{
+    fileSpecs.append(spec);
+    shown.append({Shown::OpenFile, {}, {}, {}});
+    if (fileAnswers.empty())
+        return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::saveFileName(const link::FileDialogSpec& spec)
+{
+    fileSpecs.append(spec);
+    shown.append({Shown::SaveFile, {}, {}, {}});
+    if (fileAnswers.empty())
+        return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList out;
+    for (const Shown& s : shown)
+        if (s.kind == Shown::Message || s.kind == Shown::System || s.kind == Shown::Error)
+            out << s.text;
+    return out;
+}
+
+void ScriptedDialogs::clear()
+{
+    shown.clear();
+    fileSpecs.clear();
+}
+
+} // namespace tarnixw::test
