@@ -1,0 +1,247 @@
+#include "link/DeviceConstants.h"
+#include "link/Modbus.h"
+#include "sim/Device.h"
+#include "sim/InProcessPort.h"
+#include "sim/VirtualPorts.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <unistd.h>
+
+using namespace tarnixw;
+using sim::Model;
+using Bytes = std::vector<std::uint8_t>;
+
+Q_DECLARE_METATYPE(Bytes)
+Q_DECLARE_METATYPE(Model)
+
+namespace {
+
+Bytes hex(const char* text)
+{
+    Bytes out;
+    for (const QByteArray& part : QByteArray(text).split(' '))
+        if (!part.isEmpty())
+            out.push_back(std::uint8_t(part.toUInt(nullptr, 16)));
+    return out;
+}
+
+Bytes withCrc(Bytes frame)
+{
+    frame.resize(frame.size() + 2);
+    link::appendCrc(frame, int(frame.size()) - 2);
+    return frame;
+}
+
+Bytes readFrame(std::uint8_t id, int address, int quantity)
+{
+    Bytes f(8);
+    link::buildReadFrame(f, id, std::uint16_t(address), std::uint16_t(quantity));
+    return f;
+}
+
+Bytes writeFrame(std::uint8_t id, int address, const Bytes& data)
+{
+    Bytes f(9 + data.size());
+    link::buildWriteFrame(f, id, std::uint16_t(address), data);
+    return f;
+}
+
+Bytes memoryAt(const sim::Device& d, int address, int size)
+{
+    return Bytes(d.memory().begin() + address, d.memory().begin() + address + size);
+}
+
+} // namespace
+
+class TestDevice : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Fresh from the factory the PLIX holds the blocks the screen's defaults produce.
+    void plixFactoryBlocks()
+    {
+        sim::Device d(Model::Plix, 1);
+        QCOMPARE(memoryAt(d, 32, 56),
+                 hex("00 03 00 00 00 03 00 00 00 00 00 00 00 00 00 00 61 A8 00 00 61 A8 FF FF 9E 58 FF FF 9E 58"
+                     " 00 00 03 E8 00 00 03 E8 00 00 EA 60 00 00 EA 60 00 00 9C 40 00 00 9C 40 01 01"));
+        QCOMPARE(memoryAt(d, 2048, 38),
+                 hex("00 00 03 E8 00 00 03 E8 00 00 13 88 00 00 13 88 00 00 00 00 00 00 00 00"
+                     " 00 01 86 A0 00 01 86 A0 00 1E 00 1E 05 05"));
+        QVERIFY(!d.writeEnabled());
+    }
+
+    void vyrFactoryMemory_data()
+    {
+        QTest::addColumn<int>("address");
+        QTest::addColumn<Bytes>("bytes");
+        QTest::newRow("channels in use") << 32 << hex("FF FF 00 00 00 FF 00 00 00 00");
+        QTest::newRow("gain 15") << 102 + 60 << hex("00 00 61 A8");
+        QTest::newRow("offset 0") << 166 << hex("FF FF 9E 58");
+        QTest::newRow("gain base 3") << 230 + 12 << hex("00 00 03 E8");
+        QTest::newRow("high limit 0") << 294 << hex("00 00 EA 60");
+        QTest::newRow("low limit 15") << 358 + 60 << hex("00 00 9C 40");
+        QTest::newRow("DI and DO masks") << 422 << Bytes(12 + 384, 0);
+        QTest::newRow("digits") << 818 << Bytes(16, 1);
+        QTest::newRow("unedited tail") << 834 << Bytes(16, 0);
+        QTest::newRow("SFrom 15") << 2048 + 60 << hex("00 00 03 E8");
+        QTest::newRow("STo 0") << 2112 << hex("00 00 13 88");
+        QTest::newRow("DFrom 0") << 2176 << hex("00 00 00 00");
+        QTest::newRow("DTo 15") << 2240 + 60 << hex("00 01 86 A0");
+        QTest::newRow("analog silence 15") << 2304 + 30 << hex("00 1E");
+        QTest::newRow("DI silence module 2 channel 15") << 2336 + 64 + 30 << hex("00 1E");
+        QTest::newRow("hysteresis") << 2432 << Bytes(16, 5);
+    }
+    void vyrFactoryMemory()
+    {
+        QFETCH(int, address);
+        QFETCH(Bytes, bytes);
+        sim::Device d(Model::Vyr, 1);
+        QCOMPARE(memoryAt(d, address, int(bytes.size())), bytes);
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<Model>("model");
+        QTest::addColumn<Bytes>("request");
+        QTest::addColumn<Bytes>("answer");
+        QTest::newRow("read") << Model::Vyr << readFrame(1, 32, 2) << withCrc(hex("01 03 04 FF FF 00 00"));
+        QTest::newRow("probe") << Model::Plix << hex("01 04 10 00 00 01 35 0A") << withCrc(hex("01 04 02 00 02"));
+        QTest::newRow("unknown function") << Model::Vyr << withCrc(hex("01 05 00 20 FF 00")) << withCrc(hex("01 85 01"));
+        QTest::newRow("below the area") << Model::Vyr << readFrame(1, 30, 2) << withCrc(hex("01 83 02"));
+        QTest::newRow("across the area end") << Model::Vyr << readFrame(1, 848, 2) << withCrc(hex("01 83 02"));
+        QTest::newRow("last bytes of area 2") << Model::Vyr << readFrame(1, 2446, 1) << withCrc(hex("01 03 02 05 05"));
+        QTest::newRow("PLIX beyond block B") << Model::Plix << readFrame(1, 2048, 20) << withCrc(hex("01 83 02"));
+        QTest::newRow("quantity 0") << Model::Vyr << readFrame(1, 32, 0) << withCrc(hex("01 83 03"));
+        QTest::newRow("quantity 126") << Model::Vyr << readFrame(1, 32, 126) << withCrc(hex("01 83 03"));
+        QTest::newRow("probe elsewhere") << Model::Vyr << withCrc(hex("01 04 00 20 00 01")) << withCrc(hex("01 84 02"));
+        QTest::newRow("byte count mismatch") << Model::Vyr << withCrc(hex("01 10 00 20 00 02 02 00 01"))
+                                             << withCrc(hex("01 90 03"));
+        QTest::newRow("VYR write") << Model::Vyr << writeFrame(1, 2048, hex("00 00 00 07"))
+                                   << withCrc(hex("01 10 08 00 00 02"));
+        QTest::newRow("PLIX write while closed") << Model::Plix << writeFrame(1, 32, hex("00 01"))
+                                                 << withCrc(hex("01 90 04"));
+        QTest::newRow("PLIX bad write-enable value") << Model::Plix << writeFrame(1, 4010, hex("12 34"))
+                                                     << withCrc(hex("01 90 03"));
+        QTest::newRow("other id") << Model::Vyr << readFrame(2, 32, 2) << Bytes{};
+        QTest::newRow("broadcast") << Model::Vyr << readFrame(0, 32, 2) << Bytes{};
+        Bytes damaged = readFrame(1, 32, 2);
+        damaged[7] ^= 0x10;
+        QTest::newRow("damaged") << Model::Vyr << damaged << Bytes{};
+    }
+    void answers()
+    {
+        QFETCH(Model, model);
+        QFETCH(Bytes, request);
+        QFETCH(Bytes, answer);
+        sim::Device d(model, 1);
+        const Bytes before = memoryAt(d, 0, sim::Device::kMemorySize);
+        QCOMPARE(d.handle(request).bytes, answer);
+        const bool wrote = answer.size() == 8 && answer[1] == 16;
+        QCOMPARE(memoryAt(d, 0, sim::Device::kMemorySize) != before, wrote);
+    }
+
+    void plixWriteEnable()
+    {
+        sim::Device d(Model::Plix, 3);
+        const Bytes open = writeFrame(3, 4010, {link::device::kPlixWriteEnableHigh, link::device::kPlixWriteEnableLow});
+        QCOMPARE(d.handle(open).bytes.size(), std::size_t(8));
+        QVERIFY(d.writeEnabled());
+        QCOMPARE(d.handle(writeFrame(3, 2080, hex("00 0A"))).bytes, withCrc(hex("03 10 08 20 00 01")));
+        QCOMPARE(memoryAt(d, 2080, 2), hex("00 0A"));
+        QCOMPARE(d.handle(writeFrame(3, 4010, hex("FF FF"))).bytes.size(), std::size_t(8));
+        QVERIFY(!d.writeEnabled());
+        QCOMPARE(d.handle(writeFrame(3, 2080, hex("00 0B"))).bytes, withCrc(hex("03 90 04")));
+        QCOMPARE(memoryAt(d, 2080, 2), hex("00 0A"));
+    }
+
+    void faults()
+    {
+        sim::Device d(Model::Vyr, 1);
+        const Bytes req = readFrame(1, 32, 2);
+        const Bytes good = withCrc(hex("01 03 04 FF FF 00 00"));
+        d.faults().silentNext = 2;
+        d.faults().silentEvery = 5;
+        QVERIFY(d.handle(req).bytes.empty());
+        QVERIFY(d.handle(req).bytes.empty());
+        QCOMPARE(d.handle(req).bytes, good);
+        QCOMPARE(d.handle(req).bytes, good);
+        QVERIFY(d.handle(req).bytes.empty()); // the 5th
+        d.faults() = {};
+        d.faults().wrongId = 9;
+        QCOMPARE(d.handle(req).bytes, withCrc(hex("09 03 04 FF FF 00 00")));
+        d.faults() = {};
+        d.faults().truncate = true;
+        QCOMPARE(d.handle(req).bytes, Bytes(good.begin(), good.begin() + 4));
+        d.faults() = {};
+        d.faults().badCrc = true;
+        const Bytes bad = d.handle(req).bytes;
+        QCOMPARE(bad.size(), good.size());
+        QVERIFY(!link::hasValidCrc(bad));
+        d.faults() = {};
+        d.faults().exceptionCode = 6;
+        QCOMPARE(d.handle(writeFrame(1, 2048, hex("00 01"))).bytes, withCrc(hex("01 90 06")));
+        QCOMPARE(memoryAt(d, 2048, 2), hex("00 00")); // a refused write changes nothing
+        d.faults() = {};
+        d.faults().lateMs = 40;
+        QCOMPARE(d.handle(req).delayMs, 40);
+        d.faults().unplugAfter = d.requestCount();
+        QVERIFY(d.handle(req).unplugged);
+        QVERIFY(d.handle(readFrame(7, 32, 2)).unplugged);
+    }
+
+    void memoryFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("mem.bin"));
+        sim::Device a(Model::Vyr, 1);
+        a.memory()[2500] = 0x5A;
+        QVERIFY(a.dumpMemory(path));
+        QCOMPARE(QFileInfo(path).size(), qint64(sim::Device::kMemorySize));
+        sim::Device b(Model::Plix, 1);
+        QVERIFY(b.loadMemory(path));
+        QCOMPARE(memoryAt(b, 0, sim::Device::kMemorySize), memoryAt(a, 0, sim::Device::kMemorySize));
+        QVERIFY(!b.loadMemory(dir.filePath(QStringLiteral("missing"))));
+    }
+
+    // The answer can be read once request and answer have crossed the line at the baud rate.
+    void inProcessLineTime()
+    {
+        link::VirtualClock clock;
+        sim::Device d(Model::Vyr, 1);
+        sim::InProcessPort port(d, clock, 9600);
+        const Bytes req = readFrame(1, 32, 32);
+        QCOMPARE(port.write(req), long(8));
+        const std::int64_t due = link::lineTimeNs(8 + 69, 9600);
+        QCOMPARE(due, std::int64_t(80'208'333));
+        clock.advanceNs(due - 1);
+        QCOMPARE(port.bytesAvailable(), std::size_t(0));
+        clock.advanceNs(1);
+        QCOMPARE(port.bytesAvailable(), std::size_t(69));
+        port.purge();
+        QCOMPARE(port.bytesAvailable(), std::size_t(0));
+        port.unplug();
+        QCOMPARE(port.write(req), long(-1));
+        clock.advanceNs(1'000'000'000);
+        QCOMPARE(port.bytesAvailable(), std::size_t(0));
+    }
+
+    void virtualPortDirectory()
+    {
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        QTemporaryDir dir;
+        qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
+        QCOMPARE(sim::virtualPortDirectory(), dir.path() + QStringLiteral("/tarnixw/ports"));
+        const std::optional<QString> made = sim::ensureVirtualPortDirectory();
+        QCOMPARE(made, std::optional<QString>(dir.path() + QStringLiteral("/tarnixw/ports")));
+        QCOMPARE(QFileInfo(*made).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions{});
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(sim::virtualPortDirectory(), QStringLiteral("/tmp/tarnixw-%1/ports").arg(::getuid()));
+        if (!saved.isNull())
+            qputenv("XDG_RUNTIME_DIR", saved);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDevice)
+#include "test_device.moc"
