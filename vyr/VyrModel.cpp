@@ -11,6 +11,20 @@ void ScreenState::resetToBuild()
         row.fill(kOn);
 }
 
+void ScreenState::adoptScreen(const Screen& screen)
+{
+    VYRChanInUse = screen.VYRChanInUse;
+    DIChanInUse = screen.DIChanInUse;
+    DIAlarm = screen.DIAlarm;
+    DOMap = screen.DOMap;
+    for (int m = 0; m < kDiModules; ++m)
+        for (int n = 0; n < kDiChannels; ++n) {
+            const bool inUse = screen.DIChanInUse[m][n] != 0;
+            DIClose[m][n] = inUse && screen.DICloseTicked[m][n] ? 1 : 0;
+            DIOpen[m][n] = inUse && screen.DIOpenTicked[m][n] ? 1 : 0;
+        }
+}
+
 ModelState& model()
 {
     static ModelState state;

@@ -30,6 +30,11 @@ struct ScreenState {
     // The values right after a build: analog channels and their ALL toggle in use, DI
     // channels and their ALL toggles out of use, alarms on, no relay mode, no DO cell.
     void resetToBuild();
+
+    // Takes the flags and cells of a snapshot: after a Read or Open File (the decoded screen)
+    // and after a Write or Save File staged it. A DI channel out of use gets neither relay
+    // mode, whatever its boxes show.
+    void adoptScreen(const Screen& screen);
 };
 
 // Everything of the VYR model that lives for the whole run.

@@ -194,6 +194,26 @@ private slots:
         QCOMPARE(s.DOMap[0][20][0], std::int16_t(0));
     }
 
+    void stateArraysFollowTheDecodedScreen()
+    {
+        Image img;
+        img.setShort(390, 0x0003); // module 0: channels 0 and 1 Close
+        img.setShort(396, 0x0006); // module 0: channels 1 and 2 Open
+        img.setShort(784, 0x8000);
+        ScreenState state;
+        state.resetToBuild();
+        state.adoptScreen(img.decode());
+        QCOMPARE(state.DIClose[0][0], std::int16_t(1));
+        QCOMPARE(state.DIOpen[0][0], 0);
+        QCOMPARE(state.DIClose[0][1], std::int16_t(1)); // both bits: Close alone
+        QCOMPARE(state.DIOpen[0][1], 0);
+        QCOMPARE(state.DIClose[0][2], std::int16_t(0));
+        QCOMPARE(state.DIOpen[0][2], 1);
+        QCOMPARE(state.DIChanInUse[0][3], std::int16_t(0));
+        QCOMPARE(state.DOMap[15][63][2], std::int16_t(1));
+        QCOMPARE(state.VYRChanInUse[0], std::int16_t(0));
+    }
+
     void shortImageRefused()
     {
         std::vector<std::uint8_t> image(1217, 0);
