@@ -1,0 +1,226 @@
+#include "link/Clock.h"
+#include "link/Dialogs.h"
+#include "link/ModbusLink.h"
+#include "link/PosixSerialPort.h"
+#include "sim/Device.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+using namespace tarnixw;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+class RecordingDialogs final : public link::Dialogs {
+public:
+    QStringList messages;
+    void message(const QString& text, const QString&) override { messages << text; }
+    void systemMessage(const QString&, const QString& text, const QString&) override { messages << text; }
+    void error(const QString& text) override { messages << text; }
+    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+};
+
+bool ptyAvailable()
+{
+    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// tarnixw-devsim in its own runtime directory, so that runs never meet.
+class Simulator {
+public:
+    bool start(const QStringList& args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral(TARNIXW_DEVSIM),
+                        args + QStringList{QStringLiteral("--name"), QStringLiteral("sim"), QStringLiteral("--log"),
+                                           m_runtime.filePath(QStringLiteral("frames.log"))});
+        if (!m_process.waitForStarted(5000))
+            return false;
+        for (int i = 0; i < 500 && !QFileInfo::exists(portPath()); ++i)
+            QThread::msleep(10);
+        return QFileInfo::exists(portPath());
+    }
+    QString portPath() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/sim"); }
+    QString file(const QString& name) const { return m_runtime.filePath(name); }
+    bool stop()
+    {
+        m_process.terminate();
+        return m_process.waitForFinished(5000) && m_process.exitCode() == 0;
+    }
+    ~Simulator()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+
+private:
+    QTemporaryDir m_runtime;
+    QProcess m_process;
+};
+
+struct Mbpoll {
+    int exitCode = -1;
+    QString output;
+};
+
+// Reads, or writes `values` (mbpoll takes them after the device).
+Mbpoll mbpoll(const QString& port, const QStringList& args, const QStringList& values = {})
+{
+    QProcess p;
+    p.start(QStringLiteral("mbpoll"), QStringList{QStringLiteral("-m"), QStringLiteral("rtu"), QStringLiteral("-b"),
+                                                  QStringLiteral("19200"), QStringLiteral("-P"), QStringLiteral("none"),
+                                                  QStringLiteral("-0"), QStringLiteral("-1"), QStringLiteral("-q")}
+                                          + args + QStringList{port} + values);
+    Mbpoll r;
+    if (p.waitForFinished(10000)) {
+        r.exitCode = p.exitCode();
+        r.output = QString::fromLocal8Bit(p.readAllStandardOutput());
+    }
+    return r;
+}
+
+// "[32]: 	-1" lines of an mbpoll read, by reference.
+QMap<int, int> mbpollValues(const QString& output)
+{
+    QMap<int, int> values;
+    static const QRegularExpression line(QStringLiteral("^\\[(\\d+)\\]:\\s+(-?\\d+)"), QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(output); it.hasNext();) {
+        const auto m = it.next();
+        values[m.captured(1).toInt()] = m.captured(2).toInt();
+    }
+    return values;
+}
+
+} // namespace
+
+class TestPtyLink : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        if (!ptyAvailable())
+            QSKIP("no pseudo-terminal on this machine");
+        m_before = link::setDialogs(&m_dialogs);
+        m_dialogs.messages.clear();
+    }
+    void cleanup() { link::setDialogs(m_before); }
+
+    // Real time, a real pseudo-terminal and the simulator process: the VYR area 2 read and a
+    // block write, each exchange answered within its 16 steps.
+    void readAndWriteOverPty()
+    {
+        Simulator sim;
+        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--id"), QStringLiteral("7"),
+                           QStringLiteral("--dump"), sim.file(QStringLiteral("dump.bin"))}));
+        link::PosixPortOpener opener;
+        link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
+        QVERIFY2(opened.port, opened.detail.c_str());
+        link::ModelBuffers buffers = link::ModelBuffers::vyr();
+        link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
+        l.SlaveId = 7;
+        l.beginOperation();
+        QVERIFY(l.ReadBlocks(2048, 7, 64, 16, 818));
+        const sim::Device factory(sim::Model::Vyr, 7);
+        QVERIFY(std::equal(buffers.DeviceImage.begin() + 818, buffers.DeviceImage.end(), factory.memory().begin() + 2048));
+
+        for (int i = 0; i < 64; ++i)
+            buffers.DeviceImage[std::size_t(i)] = std::uint8_t(200 + i);
+        QVERIFY(l.WriteBlocks(2304, 1, 64, 64, 0));
+        QVERIFY(m_dialogs.messages.isEmpty());
+        opened.port->close();
+        QVERIFY(sim.stop());
+
+        QFile dump(sim.file(QStringLiteral("dump.bin")));
+        QVERIFY(dump.open(QIODevice::ReadOnly));
+        const QByteArray mem = dump.readAll();
+        QCOMPARE(mem.size(), qsizetype(sim::Device::kMemorySize));
+        for (int i = 0; i < 64; ++i)
+            QCOMPARE(std::uint8_t(mem[2304 + i]), std::uint8_t(200 + i));
+        QVERIFY(!QFileInfo::exists(sim.portPath())); // the link is gone with the simulator
+    }
+
+    // A simulator that leaves the line mid-read: the read gives up with "Device No Response !!".
+    void unplugMidRead()
+    {
+        Simulator sim;
+        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--unplug-after"),
+                           QStringLiteral("2")}));
+        link::PosixPortOpener opener;
+        link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
+        QVERIFY(opened.port);
+        link::ModelBuffers buffers = link::ModelBuffers::plix();
+        link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
+        l.beginOperation();
+        QVERIFY(!l.ReadBlocks(32, 4, 16, 8, 0));
+        QCOMPARE(m_dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+        const sim::Device factory(sim::Model::Plix, 1);
+        QVERIFY(std::equal(buffers.DeviceImage.begin(), buffers.DeviceImage.begin() + 32, factory.memory().begin() + 32));
+        opened.port->close();
+    }
+
+    // mbpoll, an independent master, agrees with the simulator: it addresses registers, and
+    // our devices take its reference as a byte address with a register quantity.
+    void mbpollAgrees()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("mbpoll")).isEmpty())
+            QSKIP("mbpoll is not installed");
+        Simulator sim;
+        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr")}));
+        Mbpoll r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("32"), QStringLiteral("-c"),
+                                           QStringLiteral("3")});
+        QCOMPARE(r.exitCode, 0);
+        QMap<int, int> v = mbpollValues(r.output);
+        QCOMPARE(v.value(32, 0), 0xFFFF); // all 16 channels in use
+        QCOMPARE(v.value(33, -1), 0);
+        QCOMPARE(v.value(34, -1), 255);
+
+        r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("2240")},
+                   {QStringLiteral("1"), QStringLiteral("34464")});
+        QCOMPARE(r.exitCode, 0);
+        r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("2240"), QStringLiteral("-c"),
+                                    QStringLiteral("2")});
+        v = mbpollValues(r.output);
+        QCOMPARE(v.value(2240), 1);
+        QCOMPARE(v.value(2241), 34464);
+
+        // Our link reads the same bytes mbpoll wrote: DTo of channel 0 is 0x000186A0 = 100000.
+        link::PosixPortOpener opener;
+        link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
+        QVERIFY(opened.port);
+        link::ModelBuffers buffers = link::ModelBuffers::vyr();
+        link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
+        l.beginOperation();
+        QVERIFY(l.ReadBlocks(2240, 1, 4, 4, 0));
+        QCOMPARE(link::GetLong(buffers.DeviceImage, 0), 0x000186A0);
+        opened.port->close();
+
+        // A range outside the parameter memory is refused, as mbpoll reports.
+        r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("900"), QStringLiteral("-c"),
+                                    QStringLiteral("1")});
+        QVERIFY(r.exitCode != 0 || r.output.contains(QStringLiteral("Illegal data address")));
+        QVERIFY(sim.stop());
+    }
+
+private:
+    RecordingDialogs m_dialogs;
+    link::Dialogs* m_before = nullptr;
+};
+
+QTEST_GUILESS_MAIN(TestPtyLink)
+#include "test_pty_link.moc"
