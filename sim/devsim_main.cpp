@@ -263,7 +263,10 @@ int main(int argc, char** argv)
                 log.line("<-", pending);
                 const sim::Device::Reply reply = device.handle(pending);
                 pending.clear();
-                if (!reply.bytes.empty()) {
+                if (reply.unplugged) {
+                    log.note(QStringLiteral("unplugged"));
+                    unplugged = true;
+                } else if (!reply.bytes.empty()) {
                     sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
                             + std::int64_t(reply.delayMs) * 1'000'000);
                     writeAll(master, reply.bytes);
