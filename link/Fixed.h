@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,30 @@ inline std::optional<std::int64_t> toField(long double v, int bits)
     if (!t || !fitsField(*t, bits))
         return std::nullopt;
     return t;
+}
+
+// A value the user typed, for a device field: signed 16- and 32-bit fields take their signed
+// range only (3e9 thousandths would reach the device as a negative alarm); an 8-bit field takes
+// either reading.
+inline std::optional<std::int64_t> toUserField(long double v, int bits)
+{
+    const auto t = truncateToInt64(v);
+    if (!t)
+        return std::nullopt;
+    if (bits == 8)
+        return fitsField(*t, 8) ? t : std::nullopt;
+    const std::int64_t lo = -(std::int64_t(1) << (bits - 1));
+    const std::int64_t hi = (std::int64_t(1) << (bits - 1)) - 1;
+    return *t >= lo && *t <= hi ? t : std::nullopt;
+}
+
+// Rounds an extended-precision value to single precision, refusing what a float cannot hold
+// (the conversion would be undefined).
+inline std::optional<float> toSingle(long double v)
+{
+    if (!std::isfinite(v) || std::fabs(v) > static_cast<long double>(FLT_MAX))
+        return std::nullopt;
+    return static_cast<float>(v);
 }
 
 } // namespace tarnixw::link

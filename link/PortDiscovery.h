@@ -12,6 +12,7 @@ namespace tarnixw::link {
 struct PortListValue {
     QString name; // "\Device\ttyUSB0"
     QString data; // "COM3"
+    bool operator==(const PortListValue&) const = default;
 };
 
 // The system's list of serial ports in enumeration order, or nothing when it cannot be read.

@@ -105,8 +105,10 @@ std::size_t PosixSerialPort::read(std::span<std::uint8_t> out)
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n == 0 || (n < 0 && errno != EAGAIN))
-            m_vanished = true; // end of file or I/O error: the other end is gone
+        // With VMIN = VTIME = 0 a read of an empty queue returns 0; an I/O error means the
+        // device is gone.
+        if (n < 0 && errno != EAGAIN)
+            m_vanished = true;
         break;
     }
     return done;

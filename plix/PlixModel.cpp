@@ -67,20 +67,13 @@ int stagedIndex(Field f)
     return 0;
 }
 
-// Rounds an extended-precision value to single precision, refusing what a float cannot hold
-// (the conversion would be undefined).
-std::optional<float> toSingle(long double v)
-{
-    if (!std::isfinite(v) || std::fabs(v) > static_cast<long double>(FLT_MAX))
-        return std::nullopt;
-    return static_cast<float>(v);
-}
+using link::toSingle;
 
 // The single-precision value whose truncation fits `bits`.
 std::optional<float> fittingSingle(long double v, int bits)
 {
     const auto f = toSingle(v);
-    if (!f || !link::toField(*f, bits))
+    if (!f || !link::toUserField(*f, bits))
         return std::nullopt;
     return f;
 }

@@ -10,14 +10,7 @@ namespace tarnixw::vyr {
 
 namespace {
 
-// Holding a value in single precision, refusing what single precision cannot hold
-// (converting such a value is undefined behaviour in C++).
-std::optional<float> toSingle(long double v)
-{
-    if (!std::isfinite(v) || std::fabs(v) > static_cast<long double>(FLT_MAX))
-        return std::nullopt;
-    return static_cast<float>(v);
-}
+using link::toSingle;
 
 enum class Fault { None, NotNumber, OutOfRange };
 
@@ -34,7 +27,7 @@ Converted convertText(const QString& text, long double scale, int bits)
     if (!parsed)
         return {0, Fault::NotNumber};
     const auto single = toSingle(*parsed * scale);
-    if (!single || !link::toField(*single, bits))
+    if (!single || !link::toUserField(*single, bits))
         return {0, Fault::OutOfRange};
     return {*single, Fault::None};
 }
@@ -120,8 +113,8 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
             return r;
         }
         const auto line = scalingLine(sFrom, sTo, st[S::kDFrom + k], st[S::kDTo + k]);
-        const bool gainFits = line && link::toField(line->gain, 32);
-        const bool offsetFits = line && link::toField(line->offset, 32);
+        const bool gainFits = line && link::toUserField(line->gain, 32);
+        const bool offsetFits = line && link::toUserField(line->offset, 32);
         if (!gainFits || !offsetFits) {
             r.error = QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
                                      "of the range the device can store.")

@@ -233,6 +233,12 @@ private slots:
         QTest::newRow("alarm beyond 32 bits") << "CH0HighAlarm" << "5000000" << "CH0 High Alarm: '5000000' " + range;
         QTest::newRow("alarm below 32 bits") << "CH1LowAlarm" << "-2147484" << "CH1 Low Alarm: '-2147484' " + range;
         QTest::newRow("silence beyond 16 bits") << "CH1SilenceTime" << "65536" << "CH1 Silence Time: '65536' " + range;
+        // The device reads its 32- and 16-bit fields as signed: 3e9 thousandths would come back
+        // as a negative alarm, 40000 minutes as a negative silence.
+        QTest::newRow("alarm beyond signed 32 bits")
+            << "CH0HighAlarm" << "3000000" << "CH0 High Alarm: '3000000' " + range;
+        QTest::newRow("silence beyond signed 16 bits")
+            << "CH0SilenceTime" << "40000" << "CH0 Silence Time: '40000' " + range;
         QTest::newRow("digits beyond 8 bits") << "CH0DecimalDigits" << "256" << "CH0 Decimal Digits: '256' " + range;
         QTest::newRow("hysteresis beyond 8 bits") << "CH1Hystersis" << "25.6" << "CH1 Hysteresis: '25.6' " + range;
         QTest::newRow("beyond single precision") << "CH0SensorTo" << "1e40" << "CH0 Sensor To: '1e40' " + range;
@@ -252,7 +258,7 @@ private slots:
         QFETCH(QString, message);
         Texts t = Texts::defaults();
         if (box == QLatin1String("CH0SensorTo") && text == QLatin1String("1001"))
-            t[Field::CH0PvTo] = QStringLiteral("2200000"); // 2.2e9 thousandths over 1 mV
+            t[Field::CH0PvTo] = QStringLiteral("2000000"); // 2e9 thousandths over 1 mV
         t[*fieldByName(box)] = text;
         const StagingResult r = stageValues(t, ChannelFlags{});
         QVERIFY(!r.values);
@@ -267,7 +273,8 @@ private slots:
         QTest::addColumn<float>("value");
         // A 16-bit field holds -32768 as well as 65535 (the device reads it as it will).
         QTest::newRow("silence -1") << "CH0SilenceTime" << "-1" << staged::kSilenceTime << -1.0f;
-        QTest::newRow("silence 65535") << "CH1SilenceTime" << "65535" << staged::kSilenceTime + 1 << 65535.0f;
+        QTest::newRow("silence 32767") << "CH1SilenceTime" << "32767" << staged::kSilenceTime + 1 << 32767.0f;
+        QTest::newRow("silence -32768") << "CH1SilenceTime" << "-32768" << staged::kSilenceTime + 1 << -32768.0f;
         QTest::newRow("digits 255") << "CH0DecimalDigits" << "255" << staged::kDecimalDigits << 255.0f;
         QTest::newRow("hysteresis 25.5") << "CH0Hystersis" << "25.5" << staged::kHysteresis << 255.0f;
         QTest::newRow("alarm 2147483") << "CH0LowAlarm" << "2147483" << staged::kLowAlarm << 2147483000.0f;

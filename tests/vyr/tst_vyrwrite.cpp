@@ -290,7 +290,7 @@ private slots:
         QTest::addColumn<qint64>("expected");
         QTest::newRow("HLimit -524.272") << int(Column::HLimit) << "-524.272" << 262 + 12 << 4 << qint64(-524272);
         QTest::newRow("LLimit 123456.7") << int(Column::LLimit) << "123456.7" << 326 + 12 << 4 << qint64(123456704);
-        QTest::newRow("alarm read unsigned") << int(Column::HLimit) << "3000000" << 262 + 12 << 4 << qint64(-1294967296);
+        QTest::newRow("alarm at the signed limit") << int(Column::HLimit) << "2147483" << 262 + 12 << 4 << qint64(2147483008);
         QTest::newRow("digits 2.9") << int(Column::Digits) << "2.9" << 786 + 3 << 1 << qint64(2);
         QTest::newRow("digits 255") << int(Column::Digits) << "255" << 786 + 3 << 1 << qint64(-1);
     }
@@ -322,6 +322,9 @@ private slots:
         QTest::newRow("DI silence") << "DI 1 5" << "x" << "DI Module 1 CH5 Silence: 'x' is not a valid number.";
         QTest::newRow("alarm beyond 32 bits") << "CH3 HLimit" << "5000000"
                                               << "CH3 Alarm High: '5000000' is out of the range the device can store.";
+        // read back as signed by the device, 3e9 thousandths would be a negative alarm
+        QTest::newRow("alarm beyond signed 32 bits") << "CH3 HLimit" << "3000000"
+                                                     << "CH3 Alarm High: '3000000' is out of the range the device can store.";
         QTest::newRow("huge DTo") << "CH3 DTo" << "1e30"
                                   << "CH3 Physical Value To: '1e30' is out of the range the device can store.";
         QTest::newRow("analog silence beyond 16 bits")
@@ -388,7 +391,7 @@ private slots:
     {
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("text");
-        QTest::newRow("silence 65535 (unsigned reading)") << int(Column::SilenceT) << "65535";
+        QTest::newRow("silence 32767") << int(Column::SilenceT) << "32767";
         QTest::newRow("silence -32768") << int(Column::SilenceT) << "-32768";
         QTest::newRow("digits -128") << int(Column::Digits) << "-128";
         QTest::newRow("hysteresis 25.5") << int(Column::Hysteresis) << "25.5";

@@ -1,0 +1,163 @@
+// The port list: which devices count as serial ports, their order and their COM numbers.
+#include "link/PortList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tarnixw::link;
+
+namespace {
+
+// A fake /sys/class/tty and /dev, and a virtual-port directory, in a temporary folder.
+class FakeSystem {
+public:
+    FakeSystem()
+    {
+        QDir root(m_dir.path());
+        root.mkpath("sys/class/tty");
+        root.mkpath("sys/drivers");
+        root.mkpath("dev");
+        root.mkpath("ports");
+    }
+    PortSources sources() const
+    {
+        return {m_dir.path() + "/sys/class/tty", m_dir.path() + "/dev", m_dir.path() + "/ports"};
+    }
+    // A tty with a driver and its device node.
+    void addTty(const QString& name, const QString& driver, const QString& type)
+    {
+        const QString tty = m_dir.path() + "/sys/class/tty/" + name;
+        QDir().mkpath(tty + "/device");
+        QDir().mkpath(m_dir.path() + "/sys/drivers/" + driver);
+        QFile::link(m_dir.path() + "/sys/drivers/" + driver, tty + "/device/driver");
+        if (!type.isNull()) {
+            QFile f(tty + "/type");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(type.toLatin1() + "\n");
+        }
+        const QString node = m_dir.path() + "/dev/" + name;
+        QFile f(node);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+    }
+    // A tty without a driver (a virtual console): never a serial port.
+    void addConsole(const QString& name) { QDir().mkpath(m_dir.path() + "/sys/class/tty/" + name); }
+    // A virtual port: a link whose modification time is the given second.
+    void addLink(const QString& name, const QString& target, qint64 second)
+    {
+        const QString path = m_dir.path() + "/ports/" + name;
+        QVERIFY(QFile::link(target, path));
+        const timespec times[2] = {{second, 0}, {second, 0}};
+        QCOMPARE(utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0);
+    }
+    void removeLink(const QString& name) { QVERIFY(QFile::remove(m_dir.path() + "/ports/" + name)); }
+    QString existingFile() const { return m_dir.path() + "/dev"; }
+    QString path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QStringList describe(const std::vector<PortEntry>& entries)
+{
+    QStringList out;
+    for (const PortEntry& e : entries)
+        out << e.deviceName + "=" + e.portName;
+    return out;
+}
+
+} // namespace
+
+class TestPortList : public QObject {
+    Q_OBJECT
+private slots:
+    void hardwarePortsAreThoseWithARealDriver()
+    {
+        FakeSystem sys;
+        sys.addTty("ttyUSB0", "ftdi_sio", QString());
+        sys.addTty("ttyS0", "serial8250", "0"); // placeholder UART: no port behind it
+        sys.addTty("ttyS1", "serial8250", "4"); // a real 16550A
+        sys.addConsole("tty1");
+        PortList list(sys.sources());
+        const auto entries = list.refresh();
+        QVERIFY(entries);
+        QStringList names;
+        for (const PortEntry& e : *entries)
+            names << e.deviceName;
+        names.sort();
+        QCOMPARE(names, (QStringList{"\\Device\\ttyS1", "\\Device\\ttyUSB0"}));
+        for (const PortEntry& e : *entries)
+            QVERIFY(e.devicePath.endsWith("/dev/" + e.deviceName.mid(8)));
+    }
+
+    void virtualPortsComeInTheOrderTheyAppeared()
+    {
+        FakeSystem sys;
+        sys.addLink("zeta", sys.existingFile(), 100);
+        sys.addLink("alpha", sys.existingFile(), 300);
+        sys.addLink("mid", sys.existingFile(), 200);
+        sys.addLink("tie-b", sys.existingFile(), 400);
+        sys.addLink("tie-a", sys.existingFile(), 400);
+        sys.addLink("dangling", sys.path() + "/no-such-device", 50); // target gone: not a port
+        PortList list(sys.sources());
+        const auto entries = list.refresh();
+        QVERIFY(entries);
+        QCOMPARE(describe(*entries), (QStringList{"\\Device\\zeta=COM1", "\\Device\\mid=COM2", "\\Device\\alpha=COM3",
+                                                  "\\Device\\tie-a=COM4", "\\Device\\tie-b=COM5"}));
+        QCOMPARE(entries->front().devicePath, sys.existingFile());
+    }
+
+    void aPortKeepsItsNumberAndANewOneTakesTheLowestFree()
+    {
+        FakeSystem sys;
+        sys.addLink("a", sys.existingFile(), 100);
+        sys.addLink("b", sys.existingFile(), 200);
+        sys.addLink("c", sys.existingFile(), 300);
+        PortList list(sys.sources());
+        QCOMPARE(describe(*list.refresh()),
+                 (QStringList{"\\Device\\a=COM1", "\\Device\\b=COM2", "\\Device\\c=COM3"}));
+
+        sys.removeLink("b"); // unplugged
+        QCOMPARE(describe(*list.refresh()), (QStringList{"\\Device\\a=COM1", "\\Device\\c=COM3"}));
+
+        sys.addLink("d", sys.existingFile(), 400); // plugged: comes last, takes the free COM2
+        QCOMPARE(describe(*list.refresh()),
+                 (QStringList{"\\Device\\a=COM1", "\\Device\\c=COM3", "\\Device\\d=COM2"}));
+
+        sys.addLink("e", sys.existingFile(), 500);
+        QCOMPARE(describe(*list.refresh()).last(), QString("\\Device\\e=COM4"));
+
+        const auto found = list.find(3);
+        QVERIFY(found);
+        QCOMPARE(found->deviceName, QString("\\Device\\c"));
+        QVERIFY(!list.find(7));
+        QVERIFY(!list.find(0));
+    }
+
+    void anUnreadableSystemListIsReported()
+    {
+        PortSources nowhere{"/nonexistent/sys/class/tty", "/nonexistent/dev", "/nonexistent/ports"};
+        PortList list(nowhere);
+        QVERIFY(!list.refresh());
+        QVERIFY(!list.find(1));
+    }
+
+    void virtualDirectoryFollowsXdgRuntimeDir()
+    {
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", "/run/user/1234");
+        QCOMPARE(virtualPortDirectory(), QString("/run/user/1234/tarnixw/ports"));
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(virtualPortDirectory(), QString("/tmp/tarnixw-%1/ports").arg(getuid()));
+        if (!saved.isEmpty())
+            qputenv("XDG_RUNTIME_DIR", saved);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortList)
+#include "test_portlist.moc"

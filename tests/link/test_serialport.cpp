@@ -1,0 +1,231 @@
+// Opening, configuring and losing a real serial device: a pseudo-terminal published as a
+// virtual port.
+#include "link/ComPort.h"
+#include "link/PosixSerialPort.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TempPorts.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace tarnixw;
+
+namespace {
+
+// The other end of a pseudo-terminal, as a device would hold it.
+class Pty {
+public:
+    Pty()
+    {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0)
+            return;
+        m_slave = QString::fromLocal8Bit(ptsname(m_master));
+    }
+    ~Pty() { closeMaster(); }
+    bool ok() const { return m_master >= 0 && !m_slave.isEmpty(); }
+    QString slave() const { return m_slave; }
+    termios settings() const
+    {
+        termios t{};
+        tcgetattr(m_master, &t);
+        return t;
+    }
+    QByteArray readAll()
+    {
+        QByteArray out;
+        char buf[256];
+        for (int i = 0; i < 50; ++i) {
+            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            if (n > 0)
+                out.append(buf, n);
+            else if (!out.isEmpty())
+                break;
+            else
+                usleep(2000);
+        }
+        return out;
+    }
+    void write(const QByteArray& b) { QCOMPARE(::write(m_master, b.constData(), size_t(b.size())), ssize_t(b.size())); }
+    void closeMaster()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    int m_master = -1;
+    QString m_slave;
+};
+
+} // namespace
+
+class TestSerialPort : public QObject {
+    Q_OBJECT
+private slots:
+    void baudTable_data()
+    {
+        QTest::addColumn<int>("baudIndex");
+        QTest::addColumn<int>("speed");
+        QTest::newRow("0") << 0 << int(B9600);
+        QTest::newRow("1") << 1 << int(B19200);
+        QTest::newRow("2") << 2 << int(B38400);
+        QTest::newRow("3") << 3 << int(B115200);
+        QTest::newRow("no item") << -1 << int(B19200);
+        QTest::newRow("beyond") << 7 << int(B19200);
+    }
+    void baudTable()
+    {
+        QFETCH(int, baudIndex);
+        QFETCH(int, speed);
+        Pty pty;
+        if (!pty.ok())
+            QSKIP("no pseudo-terminal available");
+        test::TempPorts ports;
+        ports.publish("cable", pty.slave());
+        test::ScriptedDialogs dialogs;
+        link::ComPort port;
+        QVERIFY(port.OpenComPort(1, baudIndex));
+        QVERIFY(dialogs.shown.isEmpty());
+        const termios t = pty.settings();
+        QCOMPARE(int(cfgetospeed(&t)), speed);
+        // raw 8N1, no flow control: a cooked tty would mangle binary frames
+        QCOMPARE(t.c_cflag & CSIZE, tcflag_t(CS8));
+        QCOMPARE(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+        QCOMPARE(t.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(0));
+        QCOMPARE(t.c_iflag & (IXON | IXOFF | ICRNL), tcflag_t(0));
+        QCOMPARE(t.c_oflag & OPOST, tcflag_t(0));
+        port.CloseComPort();
+        QVERIFY(!port.isOpen());
+    }
+
+    void binaryBytesCrossUnchanged()
+    {
+        Pty pty;
+        if (!pty.ok())
+            QSKIP("no pseudo-terminal available");
+        test::TempPorts ports;
+        ports.publish("cable", pty.slave());
+        test::ScriptedDialogs dialogs;
+        link::ComPort port;
+        QVERIFY(port.OpenComPort(1, 1));
+        const QByteArray frame = QByteArray::fromHex("010300200020" "45d8" "0d0a0011130a7f ff");
+        const auto* data = reinterpret_cast<const std::uint8_t*>(frame.constData());
+        QCOMPARE(port.ComHandle()->write({data, size_t(frame.size())}), long(frame.size()));
+        QCOMPARE(pty.readAll(), frame);
+
+        const QByteArray answer = QByteArray::fromHex("0d0a11130300ff");
+        pty.write(answer);
+        QTRY_COMPARE(port.ComHandle()->bytesAvailable(), size_t(answer.size()));
+        std::uint8_t buf[64] = {};
+        QCOMPARE(port.ComHandle()->read(buf), size_t(answer.size()));
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(buf), answer.size()), answer);
+
+        // purge drops what is pending
+        pty.write(answer);
+        QTRY_VERIFY(port.ComHandle()->bytesAvailable() > 0);
+        port.ComHandle()->purge();
+        QCOMPARE(port.ComHandle()->bytesAvailable(), size_t(0));
+    }
+
+    void portsThatCannotBeOpened_data()
+    {
+        QTest::addColumn<int>("portNumber");
+        QTest::newRow("COM0 (typed into the list)") << 0;
+        QTest::newRow("negative") << -3;
+        QTest::newRow("not listed") << 5;
+    }
+    void portsThatCannotBeOpened()
+    {
+        QFETCH(int, portNumber);
+        Pty pty;
+        test::TempPorts ports;
+        if (pty.ok())
+            ports.publish("cable", pty.slave());
+        test::ScriptedDialogs dialogs;
+        link::ComPort port;
+        QVERIFY(!port.OpenComPort(portNumber, 1));
+        QVERIFY(!port.isOpen());
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].kind, test::Shown::System);
+        QCOMPARE(dialogs.shown[0].caption, QString("Comm Error"));
+        QCOMPARE(dialogs.shown[0].text, QString("OPEN COM ERROR!!"));
+    }
+
+    void aHeldPortCannotBeOpenedTwice()
+    {
+        Pty pty;
+        if (!pty.ok())
+            QSKIP("no pseudo-terminal available");
+        test::TempPorts ports;
+        ports.publish("cable", pty.slave());
+        test::ScriptedDialogs dialogs;
+        link::ComPort first;
+        link::ComPort second;
+        QVERIFY(first.OpenComPort(1, 1));
+        QVERIFY(!second.OpenComPort(1, 1));
+        QCOMPARE(dialogs.texts(), QStringList{"OPEN COM ERROR!!"});
+        QVERIFY(dialogs.shown[0].detail.contains("in use"));
+        // once released, the next operation opens it without error
+        first.CloseComPort();
+        QVERIFY(second.OpenComPort(1, 1));
+        QCOMPARE(dialogs.shown.size(), 1);
+    }
+
+    void aDeviceThatIsNoSerialPortFailsSetup()
+    {
+        // The line settings cannot be applied to something that is not a terminal.
+        test::TempPorts ports;
+        const QString file = ports.root() + "/plain-file";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        ports.publish("not-a-tty", file);
+        test::ScriptedDialogs dialogs;
+        link::ComPort port;
+        QVERIFY(!port.OpenComPort(1, 1));
+        QVERIFY(!port.isOpen());
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].caption, QString("Set Error"));
+        QCOMPARE(dialogs.shown[0].text, QString("COM SETUP ERROR!!!"));
+        // and the device is free again afterwards
+        QVERIFY(!port.OpenComPort(1, 1));
+        QCOMPARE(dialogs.shown.size(), 2);
+        QCOMPARE(dialogs.shown[1].text, QString("COM SETUP ERROR!!!"));
+    }
+
+    void aVanishedDeviceNeverHangsOrCrashes()
+    {
+        Pty pty;
+        if (!pty.ok())
+            QSKIP("no pseudo-terminal available");
+        test::TempPorts ports;
+        ports.publish("cable", pty.slave());
+        test::ScriptedDialogs dialogs;
+        link::ComPort port;
+        QVERIFY(port.OpenComPort(1, 1));
+        pty.closeMaster(); // the cable is pulled
+        link::SerialPort* h = port.ComHandle();
+        QElapsedTimer t;
+        t.start();
+        std::uint8_t buf[16];
+        for (int i = 0; i < 100; ++i) {
+            QCOMPARE(h->bytesAvailable(), size_t(0));
+            QCOMPARE(h->read(buf), size_t(0));
+            h->purge();
+        }
+        const std::uint8_t frame[] = {1, 3, 0, 32, 0, 32, 0x45, 0xd8};
+        QVERIFY(h->write(frame) < long(sizeof frame));
+        QVERIFY(t.elapsed() < 2000); // no blocking call anywhere
+        port.closeForFormClose();
+        QVERIFY(!port.isOpen());
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSerialPort)
+#include "test_serialport.moc"
