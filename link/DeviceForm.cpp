@@ -1,7 +1,10 @@
 #include "DeviceForm.h"
 
 #include "BusyGuard.h"
+#include "Clock.h"
 #include "FormKit.h"
+#include "IdSearch.h"
+#include "ModbusLink.h"
 #include "PortDiscovery.h"
 
 #include <QCloseEvent>
@@ -49,6 +52,62 @@ void DeviceForm::CheckCOMClick()
         selectPortIndex(*n - 1);
         m_session.ComIndex = *n - 1;
     }
+}
+
+void DeviceForm::attachIdSearch(QPushButton* button, ModelBuffers& buffers, std::function<int(int)> progressRule)
+{
+    m_idSearchButton = button;
+    m_idSearchBuffers = &buffers;
+    m_idSearchProgress = std::move(progressRule);
+}
+
+namespace {
+
+// The IDSearch button while it runs: red, 8 points, naming the candidate; at rest: the
+// window-text colour, 12 points bold, "ID Search".
+void showSearchingLook(QPushButton* button, int candidate)
+{
+    QFont f = button->font();
+    f.setPointSize(8);
+    button->setFont(f);
+    ui::setTextColor(button, ui::kRed);
+    button->setText(QStringLiteral("Searching... ID: %1").arg(candidate));
+}
+
+void showRestingLook(QPushButton* button)
+{
+    button->setFont(ui::formFont(12, true));
+    ui::setTextColor(button, QColor());
+    button->setText(QStringLiteral("ID Search"));
+}
+
+} // namespace
+
+void DeviceForm::IDSearchClick()
+{
+    if (!m_idSearchBuffers || !m_idSearchButton)
+        return;
+    BusyGuard guard(this, m_progress);
+    if (!m_port.OpenComPort(portNumber(), baudIndex()))
+        return; // the button and the bar are untouched
+    {
+        PortSession session(m_port);
+        ModbusLink link(*m_idSearchBuffers, *m_port.ComHandle(), operationClock(), guard.hook());
+        IdSearchUi ui;
+        ui.showSearching = [this](int candidate) {
+            if (m_idSearchButton)
+                showSearchingLook(m_idSearchButton, candidate);
+        };
+        ui.setProgress = [this](int value) { BusyGuard::setBar(m_progress, value); };
+        ui.setFoundId = [this](int id) {
+            if (m_modbusId)
+                m_modbusId->setText(QString::number(id));
+        };
+        IdSearch(link, ui, m_idSearchProgress);
+    }
+    if (m_idSearchButton)
+        showRestingLook(m_idSearchButton);
+    BusyGuard::setBar(m_progress, 0);
 }
 
 void DeviceForm::FormCreate() { selectPortIndex(m_session.ComIndex); }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "ComPort.h"
+#include "Modbus.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPointer>
+#include <QPushButton>
 #include <functional>
 
 
@@ -40,10 +42,16 @@ public:
     void selectPortIndex(int index);
 
     void CheckCOMClick();
+    // Probes slave ids 1..255 on the selected port and puts the first that answers into
+    // ModbusID. The IDSearch button names the candidate while the search runs.
+    void IDSearchClick();
     bool formCreatedThisShowing() const { return m_created; }
 
 protected:
     void attachComControls(QComboBox* rdCOM, QLineEdit* modbusId, QComboBox* baudRate, QProgressBar* bar);
+    // What the ID search needs of a form: its button, its model's link buffers (which outlive
+    // the form) and its progress rule by candidate.
+    void attachIdSearch(QPushButton* button, ModelBuffers& buffers, std::function<int(int)> progressRule);
 
     // Runs once per showing, when the form first comes up: selects port ComIndex.
     virtual void FormCreate();
@@ -67,6 +75,9 @@ private:
     QPointer<QLineEdit> m_modbusId;
     QPointer<QComboBox> m_baudRate;
     QPointer<QProgressBar> m_progress;
+    QPointer<QPushButton> m_idSearchButton;
+    ModelBuffers* m_idSearchBuffers = nullptr;
+    std::function<int(int)> m_idSearchProgress;
     bool m_created = false;
 };
 

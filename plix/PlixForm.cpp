@@ -1,28 +1,32 @@
 #include "PlixForm.h"
 
+#include "link/BusyGuard.h"
+#include "link/Clock.h"
 #include "link/ComPort.h"
+#include "link/DeviceConstants.h"
+#include "link/Dialogs.h"
+#include "link/IdSearch.h"
+#include "link/ModbusLink.h"
 #include "resources/Artwork.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 namespace tarnixw::plix {
 
 using link::ui::Control;
-using link::ui::Kind;
+using UiKind = link::ui::Kind;
 using link::ui::kGreen;
 
 namespace {
-
-link::ComPort& plixPort()
-{
-    static link::ComPort port;
-    return port;
-}
 
 // One channel panel. The CH1 panel repeats the CH0 layout with its own names; only
 // CH1HighAlarm is narrower (65) than its CH0 twin (73).
@@ -32,37 +36,97 @@ std::vector<Control> channelPanel(int ch)
     auto n = [&](const char* zero, const char* oneName) { return one ? oneName : zero; };
     const QString chs = QString::number(ch);
     return {
-        {Kind::Group, n("GroupBox1", "GroupBox5"), nullptr, {one ? 400 : 88, 96, 297, 353}, {}},
-        {Kind::Group, n("GroupBox2", "GroupBox6"), n("GroupBox1", "GroupBox5"), {8, 56, 281, 105}, "Sensor Range", 8, true},
-        {Kind::Label, n("Label8", "Label12"), n("GroupBox2", "GroupBox6"), {8, 32, 0, 0}, "From (mV):"},
-        {Kind::Label, n("Label9", "Label13"), n("GroupBox2", "GroupBox6"), {152, 32, 0, 0}, "To(mV):"},
-        {Kind::Label, n("Label10", "Label14"), n("GroupBox2", "GroupBox6"), {8, 72, 0, 0}, "P.V. From:"},
-        {Kind::Label, n("Label11", "Label15"), n("GroupBox2", "GroupBox6"), {152, 72, 0, 0}, "P.V. To:"},
-        {Kind::Edit, n("CH0SensorFrom", "CH1SensorFrom"), n("GroupBox2", "GroupBox6"), {64, 28, 65, 21}, "1000", 8, false, kGreen},
-        {Kind::Edit, n("CH0SensorTo", "CH1SensorTo"), n("GroupBox2", "GroupBox6"), {200, 28, 73, 21}, "5000", 8, false, kGreen},
-        {Kind::Edit, n("CH0PvFrom", "CH1PvFrom"), n("GroupBox2", "GroupBox6"), {64, 68, 65, 21}, "0.000", 8, false, kGreen},
-        {Kind::Edit, n("CH0PvTo", "CH1PvTo"), n("GroupBox2", "GroupBox6"), {200, 68, 73, 21}, "100.000", 8, false, kGreen},
-        {Kind::Group, n("GroupBox3", "GroupBox7"), n("GroupBox1", "GroupBox5"), {8, 168, 281, 57}, "Alarm Range", 8, true},
-        {Kind::Label, n("Label6", "Label16"), n("GroupBox3", "GroupBox7"), {32, 24, 0, 0}, "Low:"},
-        {Kind::Label, n("Label7", "Label17"), n("GroupBox3", "GroupBox7"), {168, 24, 0, 0}, "High:"},
-        {Kind::Edit, n("CH0HighAlarm", "CH1HighAlarm"), n("GroupBox3", "GroupBox7"), {200, 20, one ? 65 : 73, 21}, "60.000", 8, false, kGreen},
-        {Kind::Group, n("GroupBox4", "GroupBox8"), n("GroupBox1", "GroupBox5"), {8, 232, 281, 113}, "Others", 8, true},
-        {Kind::Label, n("Label3", "Label18"), n("GroupBox4", "GroupBox8"), {8, 20, 0, 0}, "Silence Time (min.) :"},
-        {Kind::Label, n("Label4", "Label19"), n("GroupBox4", "GroupBox8"), {32, 50, 0, 0}, "Decimal Digits :"},
-        {Kind::Label, n("Label5", "Label20"), n("GroupBox4", "GroupBox8"), {40, 80, 0, 0}, "Hystersis (%) :"},
-        {Kind::Edit, n("CH0SilenceTime", "CH1SilenceTime"), n("GroupBox4", "GroupBox8"), {112, 16, 73, 21}, "30", 8, false, kGreen},
-        {Kind::Edit, n("CH0DecimalDigits", "CH1DecimalDigits"), n("GroupBox4", "GroupBox8"), {112, 46, 73, 21}, "1", 8, false, kGreen},
-        {Kind::Edit, n("CH0Hystersis", "CH1Hystersis"), n("GroupBox4", "GroupBox8"), {112, 76, 73, 21}, "0.5", 8, false, kGreen},
+        {UiKind::Group, n("GroupBox1", "GroupBox5"), nullptr, {one ? 400 : 88, 96, 297, 353}, {}},
+        {UiKind::Group, n("GroupBox2", "GroupBox6"), n("GroupBox1", "GroupBox5"), {8, 56, 281, 105}, "Sensor Range", 8, true},
+        {UiKind::Label, n("Label8", "Label12"), n("GroupBox2", "GroupBox6"), {8, 32, 0, 0}, "From (mV):"},
+        {UiKind::Label, n("Label9", "Label13"), n("GroupBox2", "GroupBox6"), {152, 32, 0, 0}, "To(mV):"},
+        {UiKind::Label, n("Label10", "Label14"), n("GroupBox2", "GroupBox6"), {8, 72, 0, 0}, "P.V. From:"},
+        {UiKind::Label, n("Label11", "Label15"), n("GroupBox2", "GroupBox6"), {152, 72, 0, 0}, "P.V. To:"},
+        {UiKind::Edit, n("CH0SensorFrom", "CH1SensorFrom"), n("GroupBox2", "GroupBox6"), {64, 28, 65, 21}, "1000", 8, false, kGreen},
+        {UiKind::Edit, n("CH0SensorTo", "CH1SensorTo"), n("GroupBox2", "GroupBox6"), {200, 28, 73, 21}, "5000", 8, false, kGreen},
+        {UiKind::Edit, n("CH0PvFrom", "CH1PvFrom"), n("GroupBox2", "GroupBox6"), {64, 68, 65, 21}, "0.000", 8, false, kGreen},
+        {UiKind::Edit, n("CH0PvTo", "CH1PvTo"), n("GroupBox2", "GroupBox6"), {200, 68, 73, 21}, "100.000", 8, false, kGreen},
+        {UiKind::Group, n("GroupBox3", "GroupBox7"), n("GroupBox1", "GroupBox5"), {8, 168, 281, 57}, "Alarm Range", 8, true},
+        {UiKind::Label, n("Label6", "Label16"), n("GroupBox3", "GroupBox7"), {32, 24, 0, 0}, "Low:"},
+        {UiKind::Label, n("Label7", "Label17"), n("GroupBox3", "GroupBox7"), {168, 24, 0, 0}, "High:"},
+        {UiKind::Edit, n("CH0HighAlarm", "CH1HighAlarm"), n("GroupBox3", "GroupBox7"), {200, 20, one ? 65 : 73, 21}, "60.000", 8, false, kGreen},
+        {UiKind::Group, n("GroupBox4", "GroupBox8"), n("GroupBox1", "GroupBox5"), {8, 232, 281, 113}, "Others", 8, true},
+        {UiKind::Label, n("Label3", "Label18"), n("GroupBox4", "GroupBox8"), {8, 20, 0, 0}, "Silence Time (min.) :"},
+        {UiKind::Label, n("Label4", "Label19"), n("GroupBox4", "GroupBox8"), {32, 50, 0, 0}, "Decimal Digits :"},
+        {UiKind::Label, n("Label5", "Label20"), n("GroupBox4", "GroupBox8"), {40, 80, 0, 0}, "Hystersis (%) :"},
+        {UiKind::Edit, n("CH0SilenceTime", "CH1SilenceTime"), n("GroupBox4", "GroupBox8"), {112, 16, 73, 21}, "30", 8, false, kGreen},
+        {UiKind::Edit, n("CH0DecimalDigits", "CH1DecimalDigits"), n("GroupBox4", "GroupBox8"), {112, 46, 73, 21}, "1", 8, false, kGreen},
+        {UiKind::Edit, n("CH0Hystersis", "CH1Hystersis"), n("GroupBox4", "GroupBox8"), {112, 76, 73, 21}, "0.5", 8, false, kGreen},
         // The low alarm box belongs to the window, not to its "Alarm Range" box; it stands
         // inside that box, right of "Low:".
-        {Kind::Edit, n("CH0LowAlarm", "CH1LowAlarm"), nullptr, {one ? 472 : 160, 284, 65, 21}, "40.000", 8, false, kGreen},
+        {UiKind::Edit, n("CH0LowAlarm", "CH1LowAlarm"), nullptr, {one ? 472 : 160, 284, 65, 21}, "40.000", 8, false, kGreen},
     };
 }
 
 } // namespace
 
+// Watches the mouse after a refused box: the press that moved the focus is delivered right
+// after the focus change (Qt moves the focus first), and its release follows; both are
+// dropped so the button under them is not clicked.
+class TFormPLIX::ClickSwallower final : public QObject {
+public:
+    explicit ClickSwallower(QWidget* window)
+        : m_window(window)
+    {
+    }
+    ~ClickSwallower() override { stop(); }
+
+    void start()
+    {
+        m_state = State::Press;
+        qApp->installEventFilter(this);
+        // Focus moved by the mouse without a press to follow (the wheel): stop waiting once
+        // the event loop turns.
+        QTimer::singleShot(0, this, [this] {
+            if (m_state == State::Press)
+                stop();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type t = event->type();
+        const bool press = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick;
+        const bool release = t == QEvent::MouseButtonRelease;
+        auto* w = qobject_cast<QWidget*>(watched);
+        if ((!press && !release) || !w || w->window() != m_window)
+            return false;
+        if (press && m_state == State::Press) {
+            m_state = State::Release;
+            return true;
+        }
+        if (release && m_state == State::Release) {
+            stop();
+            return true;
+        }
+        // A new press while a release was awaited: that release got lost (a modal box took
+        // it); the user's new click is theirs.
+        stop();
+        return false;
+    }
+
+private:
+    enum class State { Idle, Press, Release };
+    void stop()
+    {
+        if (m_state != State::Idle && qApp)
+            qApp->removeEventFilter(this);
+        m_state = State::Idle;
+    }
+
+    QWidget* m_window;
+    State m_state = State::Idle;
+};
+
 TFormPLIX::TFormPLIX(link::Session& session, std::function<void()> showMain, QWidget* parent)
-    : DeviceForm(session, plixPort(), std::move(showMain), parent)
+    : DeviceForm(session, port(), std::move(showMain), parent)
+    , m_swallower(std::make_unique<ClickSwallower>(this))
 {
     setObjectName(QStringLiteral("FormPLIX"));
     setWindowTitle(QStringLiteral("TarnixWPLIX"));
@@ -71,6 +135,20 @@ TFormPLIX::TFormPLIX(link::Session& session, std::function<void()> showMain, QWi
     buildFrame();
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
+}
+
+TFormPLIX::~TFormPLIX() = default;
+
+link::ModelBuffers& TFormPLIX::buffers()
+{
+    static link::ModelBuffers buffers = link::ModelBuffers::plix();
+    return buffers;
+}
+
+link::ComPort& TFormPLIX::port()
+{
+    static link::ComPort port;
+    return port;
 }
 
 QWidget* TFormPLIX::control(const QString& name) const
@@ -85,22 +163,22 @@ void TFormPLIX::buildFrame()
     const std::vector<Control> ch1 = channelPanel(1);
     table.insert(table.end(), ch1.begin(), ch1.end());
     const std::vector<Control> rest = {
-        {Kind::Group, "GroupBox13", nullptr, {52, 32, 329, 57}, "COM Parameter", 8, true},
-        {Kind::Label, "Label32", "GroupBox13", {4, 24, 0, 0}, "COM :"},
-        {Kind::Combo, "rdCOM", "GroupBox13", {36, 20, 81, 21}, "1|2|3|4|5|6|7|8|9|10|11|12|13|14|15"},
-        {Kind::Label, "Label30", "GroupBox13", {120, 24, 0, 0}, "ID :"},
-        {Kind::Edit, "ModbusID", "GroupBox13", {144, 20, 33, 21}, "1"},
-        {Kind::Label, "Label31", "GroupBox13", {184, 24, 0, 0}, "Baud Rate :"},
-        {Kind::Combo, "BaudRate", "GroupBox13", {248, 20, 73, 21}, "9600|19200|38400|115200", 8, false, {}, {}, false, 1},
-        {Kind::Progress, "ProgressBar1", nullptr, {88, 456, 609, 25}, {}},
-        {Kind::Button, "IDSearch", nullptr, {392, 37, 173, 51}, "ID Search", 12, true, {}, artwork::idSearch(), true},
-        {Kind::Button, "CH0", nullptr, {97, 112, 279, 33}, "CH0 Enable", 8, true, {}, {}, true},
-        {Kind::Button, "CH1", nullptr, {408, 112, 279, 33}, "CH1 Enable", 8, true, {}, {}, true},
-        {Kind::Button, "Read", nullptr, {88, 496, 115, 40}, "Read", 12, true, {}, artwork::read()},
-        {Kind::Button, "Write", nullptr, {216, 496, 115, 40}, "Write", 12, true, {}, artwork::write()},
-        {Kind::Button, "OpenFile", nullptr, {344, 496, 115, 40}, "Open File", 12, true, {}, artwork::openFile()},
-        {Kind::Button, "SaveFlie", nullptr, {472, 496, 115, 40}, "Save Flie", 12, true, {}, artwork::saveFile()},
-        {Kind::Button, "CheckCOM", nullptr, {576, 36, 173, 51}, "Check COM", 12, true, {}, artwork::checkCom()},
+        {UiKind::Group, "GroupBox13", nullptr, {52, 32, 329, 57}, "COM Parameter", 8, true},
+        {UiKind::Label, "Label32", "GroupBox13", {4, 24, 0, 0}, "COM :"},
+        {UiKind::Combo, "rdCOM", "GroupBox13", {36, 20, 81, 21}, "1|2|3|4|5|6|7|8|9|10|11|12|13|14|15"},
+        {UiKind::Label, "Label30", "GroupBox13", {120, 24, 0, 0}, "ID :"},
+        {UiKind::Edit, "ModbusID", "GroupBox13", {144, 20, 33, 21}, "1"},
+        {UiKind::Label, "Label31", "GroupBox13", {184, 24, 0, 0}, "Baud Rate :"},
+        {UiKind::Combo, "BaudRate", "GroupBox13", {248, 20, 73, 21}, "9600|19200|38400|115200", 8, false, {}, {}, false, 1},
+        {UiKind::Progress, "ProgressBar1", nullptr, {88, 456, 609, 25}, {}},
+        {UiKind::Button, "IDSearch", nullptr, {392, 37, 173, 51}, "ID Search", 12, true, {}, artwork::idSearch(), true},
+        {UiKind::Button, "CH0", nullptr, {97, 112, 279, 33}, "CH0 Enable", 8, true, {}, {}, true},
+        {UiKind::Button, "CH1", nullptr, {408, 112, 279, 33}, "CH1 Enable", 8, true, {}, {}, true},
+        {UiKind::Button, "Read", nullptr, {88, 496, 115, 40}, "Read", 12, true, {}, artwork::read()},
+        {UiKind::Button, "Write", nullptr, {216, 496, 115, 40}, "Write", 12, true, {}, artwork::write()},
+        {UiKind::Button, "OpenFile", nullptr, {344, 496, 115, 40}, "Open File", 12, true, {}, artwork::openFile()},
+        {UiKind::Button, "SaveFlie", nullptr, {472, 496, 115, 40}, "Save Flie", 12, true, {}, artwork::saveFile()},
+        {UiKind::Button, "CheckCOM", nullptr, {576, 36, 173, 51}, "Check COM", 12, true, {}, artwork::checkCom()},
     };
     table.insert(table.end(), rest.begin(), rest.end());
     m_controls = link::ui::buildControls(this, table);
@@ -109,9 +187,334 @@ void TFormPLIX::buildFrame()
     // GroupBox5, CH1LowAlarm, GroupBox13, ProgressBar1, IDSearch, CH0, CH1, Read, Write,
     // OpenFile, SaveFlie, CheckCOM, and the edit boxes inside each box in table order.
 
+    for (int i = 0; i < kFieldCount; ++i) {
+        m_edits[i] = qobject_cast<QLineEdit*>(control(controlName(fieldAt(i))));
+        m_edits[i]->installEventFilter(this);
+    }
+
     attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
                       get<QProgressBar>("ProgressBar1"));
-    connect(get<QPushButton>("CheckCOM"), &QPushButton::clicked, this, [this] { CheckCOMClick(); });
+    attachIdSearch(get<QPushButton>("IDSearch"), buffers(), link::plixIdSearchProgress);
+
+    const auto onClick = [this](const char* name, void (TFormPLIX::*handler)()) {
+        connect(get<QPushButton>(name), &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    onClick("CheckCOM", &TFormPLIX::CheckCOMClick);
+    onClick("IDSearch", &TFormPLIX::IDSearchClick);
+    onClick("CH0", &TFormPLIX::CH0Click);
+    onClick("CH1", &TFormPLIX::CH1Click);
+    onClick("Read", &TFormPLIX::ReadClick);
+    onClick("Write", &TFormPLIX::WriteClick);
+    onClick("OpenFile", &TFormPLIX::OpenFileClick);
+    onClick("SaveFlie", &TFormPLIX::SaveFlieClick);
+}
+
+// ---- Channels ---------------------------------------------------------------------------
+
+void TFormPLIX::showChannelState(int channel, bool enabled)
+{
+    // CH0LowAlarm / CH1LowAlarm belong to the window, not to their "Alarm Range" box, so
+    // hiding the box does not hide them: they go by name.
+    static const char* const boxes[kChannelCount][4] = {
+        {"GroupBox2", "GroupBox3", "GroupBox4", "CH0LowAlarm"},
+        {"GroupBox6", "GroupBox7", "GroupBox8", "CH1LowAlarm"},
+    };
+    for (const char* name : boxes[channel])
+        get<QWidget>(name)->setVisible(enabled);
+    auto* button = get<QPushButton>(channel == 0 ? "CH0" : "CH1");
+    // The caption names the state the channel is in, not what the next click does.
+    button->setText(QStringLiteral("CH%1 %2").arg(channel).arg(enabled ? QStringLiteral("Enable") : QStringLiteral("Disable")));
+    link::ui::setTextColor(button, enabled ? QColor() : link::ui::kRed);
+}
+
+void TFormPLIX::CH0Click()
+{
+    Model& m = model();
+    m.CH0Enabled = !m.CH0Enabled;
+    showChannelState(0, m.CH0Enabled);
+}
+
+void TFormPLIX::CH1Click()
+{
+    Model& m = model();
+    m.CH1Enabled = !m.CH1Enabled;
+    showChannelState(1, m.CH1Enabled);
+}
+
+void TFormPLIX::ApplyChannelStates()
+{
+    showChannelState(0, model().CH0Enabled);
+    showChannelState(1, model().CH1Enabled);
+}
+
+// ---- Texts ------------------------------------------------------------------------------
+
+Texts TFormPLIX::texts() const
+{
+    Texts t;
+    for (int i = 0; i < kFieldCount; ++i)
+        t[fieldAt(i)] = m_edits[i]->text();
+    return t;
+}
+
+void TFormPLIX::setTexts(const Texts& t)
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        m_edits[i]->setText(t[fieldAt(i)]);
+}
+
+// ---- Read and Write ---------------------------------------------------------------------
+
+void TFormPLIX::ReadClick()
+{
+    link::BusyGuard guard(this, ProgressBar1());
+    if (!m_port.OpenComPort(portNumber(), baudIndex()))
+        return;
+    std::optional<DecodedSet> decoded;
+    {
+        link::PortSession session(m_port);
+        const std::optional<std::uint8_t> id = link::slaveIdFromText(ModbusID()->text());
+        if (id) {
+            link::ModbusLink bus(buffers(), *m_port.ComHandle(), link::operationClock(), guard.hook());
+            bus.SlaveId = *id;
+            bus.beginOperation();
+            // Block A in three 16-byte reads and one of 8, block B in two of 16 and one of 6;
+            // the device addresses bytes, so the start steps by 16 for 8 registers.
+            bus.ReadBlocks(kBlockAAddress, 4, 16, 8, 0, [](int b, int k) { return b * 16 + k; });
+            bus.ReadBlocks(kBlockBAddress, 3, 16, 6, kBlockASize, [](int b, int k) { return b * 16 + k + 64; });
+            if (!bus.StopFlag)
+                decoded = decodeDeviceImage(buffers().DeviceImage);
+        }
+    }
+    // A stopped read changes neither the boxes nor the channel flags.
+    if (decoded) {
+        model().setFlags(decoded->flags);
+        ApplyChannelStates();
+        setTexts(decoded->texts);
+        link::dialogs().message(QStringLiteral("Read Done."));
+    }
+    link::BusyGuard::setBar(ProgressBar1(), 0);
+}
+
+void TFormPLIX::WriteClick()
+{
+    link::BusyGuard guard(this, ProgressBar1());
+    if (!m_port.OpenComPort(portNumber(), baudIndex()))
+        return;
+    {
+        link::PortSession session(m_port);
+        const std::optional<std::uint8_t> id = link::slaveIdFromText(ModbusID()->text());
+        std::optional<PLIXStagedValues> staged;
+        if (id) {
+            StagingResult r = stageValues(texts(), model().flags());
+            if (r.values)
+                staged = r.values;
+            else
+                link::dialogs().error(r.error); // nothing is sent
+        }
+        if (staged) {
+            std::vector<std::uint8_t>& request = buffers().RequestBuffer;
+            link::ModbusLink bus(buffers(), *m_port.ComHandle(), link::operationClock(), guard.hook());
+            bus.SlaveId = *id;
+            bus.beginOperation();
+            constexpr int kPayload = 7;
+            constexpr int kEnableWaitSteps = 56;
+
+            // 1: open the device's configuration for writing.
+            request[kPayload] = link::device::kPlixWriteEnableHigh;
+            request[kPayload + 1] = link::device::kPlixWriteEnableLow;
+            const link::StepResult opened =
+                bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
+
+            // 2 and 3: the two blocks, skipped once a step has failed.
+            if (!bus.StopFlag) {
+                PackBlockA(*staged, request, kPayload);
+                bus.WriteRegisters(kBlockAAddress, kBlockASize, 56, [](int k) { return k + 3; });
+            }
+            if (!bus.StopFlag) {
+                PackBlockB(*staged, request, kPayload);
+                if (bus.WriteRegisters(kBlockBAddress, kBlockBSize, 38, [](int k) { return k + 62; })
+                    == link::StepResult::Accepted)
+                    link::dialogs().message(QStringLiteral("Write Done."));
+            }
+
+            // 4: close the write-enable whatever happened. After a failed open it is sent once:
+            // the device is not answering, and a silence then says nothing new.
+            request[kPayload] = std::uint8_t(link::device::kPlixWriteDisableValue >> 8);
+            request[kPayload + 1] = std::uint8_t(link::device::kPlixWriteDisableValue);
+            link::WriteStepRules closing;
+            closing.runWhenStopped = true;
+            closing.sendOnce = opened == link::StepResult::Failed;
+            bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps, {}, closing);
+        }
+    }
+    link::BusyGuard::setBar(ProgressBar1(), 0);
+}
+
+// ---- Files ------------------------------------------------------------------------------
+
+namespace {
+
+link::FileDialogSpec fileDialog(bool saving)
+{
+    link::FileDialogSpec spec;
+    spec.filter = kFileFilter;
+    spec.selectedFilter = 0;
+    if (saving)
+        spec.defaultSuffix = kFileSuffix;
+    return spec;
+}
+
+void runBar(QProgressBar* bar)
+{
+    for (int i = 0; i < 100; ++i)
+        link::BusyGuard::setBar(bar, i);
+}
+
+} // namespace
+
+void TFormPLIX::OpenFileClick()
+{
+    const std::optional<QString> path = link::dialogs().openFileName(fileDialog(false));
+    if (!path)
+        return;
+    // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
+    const LoadResult r = loadConfigurationFile(*path, model());
+    if (!r.decoded) {
+        link::dialogs().message(r.error);
+        return;
+    }
+    runBar(ProgressBar1());
+    setTexts(r.decoded->texts);
+    ApplyChannelStates();
+    link::dialogs().message(QStringLiteral("Load File Done."));
+    link::BusyGuard::setBar(ProgressBar1(), 0);
+}
+
+void TFormPLIX::SaveFlieClick()
+{
+    // The image is refreshed from the screen before the dialog, even when it is cancelled.
+    if (const std::optional<QString> error = captureForSave(texts(), model().flags(), model().paramSet)) {
+        link::dialogs().error(*error);
+        return;
+    }
+    const std::optional<QString> path = link::dialogs().saveFileName(fileDialog(true));
+    if (!path)
+        return;
+    if (const std::optional<QString> error = saveConfigurationFile(*path, model().paramSet)) {
+        link::dialogs().message(*error);
+        return;
+    }
+    runBar(ProgressBar1());
+    link::dialogs().message(QStringLiteral("Save File Done."));
+    link::BusyGuard::setBar(ProgressBar1(), 0);
+}
+
+// ---- Field checks -----------------------------------------------------------------------
+
+bool TFormPLIX::applyCheck(QLineEdit* box, Field f)
+{
+    const link::FieldCheckResult r = checkBox(f, texts());
+    if (!r.ok) {
+        // The typed text stays; the focus goes back so the user can correct it.
+        link::dialogs().message(r.message);
+        box->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    if (r.rewritten)
+        box->setText(*r.rewritten);
+    return true;
+}
+
+namespace {
+
+std::optional<Field> fieldOfBox(const QLineEdit* box)
+{
+    return box ? fieldByName(box->objectName()) : std::nullopt;
+}
+
+} // namespace
+
+bool TFormPLIX::BoundaryCheck_Sensor(QLineEdit* box)
+{
+    const auto f = fieldOfBox(box);
+    return !f || applyCheck(box, *f);
+}
+
+bool TFormPLIX::BoundaryCheck_PV(QLineEdit* box)
+{
+    const auto f = fieldOfBox(box);
+    return !f || applyCheck(box, *f);
+}
+
+bool TFormPLIX::BoundaryCheck_AlarmRange(QLineEdit* box)
+{
+    const auto f = fieldOfBox(box);
+    return !f || applyCheck(box, *f);
+}
+
+bool TFormPLIX::BoundaryCheck_Silence(QLineEdit* box)
+{
+    const auto f = fieldOfBox(box);
+    return !f || applyCheck(box, *f);
+}
+
+bool TFormPLIX::BoundaryCheck_DecimalDigits(QLineEdit* box)
+{
+    const auto f = fieldOfBox(box);
+    return !f || applyCheck(box, *f);
+}
+
+bool TFormPLIX::BoundaryCheck_Hystersis(QLineEdit* box)
+{
+    const auto f = fieldOfBox(box);
+    return !f || applyCheck(box, *f);
+}
+
+bool TFormPLIX::checkLeftBox(QLineEdit* box)
+{
+    const auto f = fieldOfBox(box);
+    if (!f)
+        return true;
+    switch (checkKind(*f)) {
+    case link::FieldKind::Sensor:
+        return BoundaryCheck_Sensor(box);
+    case link::FieldKind::PV:
+        return BoundaryCheck_PV(box);
+    case link::FieldKind::AlarmRange:
+        return BoundaryCheck_AlarmRange(box);
+    case link::FieldKind::Silence:
+        return BoundaryCheck_Silence(box);
+    case link::FieldKind::DecimalDigits:
+        return BoundaryCheck_DecimalDigits(box);
+    case link::FieldKind::Hysteresis:
+        return BoundaryCheck_Hystersis(box);
+    }
+    return true;
+}
+
+bool TFormPLIX::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut && !m_checking) {
+        auto* box = qobject_cast<QLineEdit*>(watched);
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        // A box is left when the user tabs or clicks elsewhere in the window; not when another
+        // window (a message box) comes up, nor while an operation runs.
+        const bool left = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason
+            || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+        if (box && left && isVisible() && !link::BusyGuard::active()
+            && std::find(m_edits.begin(), m_edits.end(), box) != m_edits.end()) {
+            m_checking = true;
+            const bool passed = checkLeftBox(box);
+            m_checking = false;
+            if (!passed) {
+                if (reason == Qt::MouseFocusReason)
+                    m_swallower->start();
+                return true; // the box has the focus again: it must not take the leave as well
+            }
+        }
+    }
+    return DeviceForm::eventFilter(watched, event);
 }
 
 } // namespace tarnixw::plix
