@@ -127,20 +127,21 @@ StepProgressRule forBlock(const BlockProgressRule& rule, int b)
 
 } // namespace
 
-bool ModbusLink::ReadBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
-                            const BlockProgressRule& rule)
+bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function,
+                           const BlockProgressRule& rule, const std::function<int(int b, int size)>& buildFrame,
+                           const std::function<void(int b, int size)>& onAccepted)
 {
     SilenceCount = 0;
     for (int b = 0; b < blockCount && !StopFlag; ++b) {
         const int size = b == blockCount - 1 ? lastSize : blockSize;
-        const int imagePos = imageOffset + b * blockSize;
-        assert(size > 0 && size % 2 == 0 && std::size_t(imagePos + size) <= m_buffers.DeviceImage.size());
-        const int length = buildReadFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
-                                          std::uint16_t(size / 2));
+        const int length = buildFrame(b, size);
+        bool retried = false;
         for (;;) {
-            const ExchangeResult r = ComExchange(length, kReadHolding, kBlockWaitSteps, forBlock(rule, b));
+            const ExchangeResult r = ComExchange(length, function, kBlockWaitSteps, forBlock(rule, b));
             if (r == ExchangeResult::Accepted) {
-                std::copy_n(m_buffers.ResponseBuffer.begin() + 3, size, m_buffers.DeviceImage.begin() + imagePos);
+                onAccepted(b, size);
+                if (retried)
+                    settleAfterRetry(kBlockWaitSteps);
                 break;
             }
             if (r == ExchangeResult::Rejected) {
@@ -153,39 +154,51 @@ bool ModbusLink::ReadBlocks(int startAddress, int blockCount, int blockSize, int
                 StopFlag = true;
                 break;
             }
+            retried = true;
         }
     }
     return !StopFlag;
 }
 
+void ModbusLink::settleAfterRetry(int steps)
+{
+    // A block that was answered only on a repeat may have been answered late the first time as
+    // well: that answer can still be on its way. A read answer carries no address, so it would
+    // pass for the next block's data. One more answer window, then a purge, keeps it out.
+    waitSteps(m_clock.nowNs(), steps, {});
+    m_port.purge();
+}
+
+bool ModbusLink::ReadBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
+                            const BlockProgressRule& rule)
+{
+    return runBlocks(
+        blockCount, blockSize, lastSize, kReadHolding, rule,
+        [&](int b, int size) {
+            assert(size > 0 && size % 2 == 0 &&
+                   std::size_t(imageOffset + b * blockSize + size) <= m_buffers.DeviceImage.size());
+            return buildReadFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
+                                  std::uint16_t(size / 2));
+        },
+        [&](int b, int size) {
+            std::copy_n(m_buffers.ResponseBuffer.begin() + 3, size,
+                        m_buffers.DeviceImage.begin() + imageOffset + b * blockSize);
+        });
+}
+
 bool ModbusLink::WriteBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
                              const BlockProgressRule& rule)
 {
-    SilenceCount = 0;
-    for (int b = 0; b < blockCount && !StopFlag; ++b) {
-        const int size = b == blockCount - 1 ? lastSize : blockSize;
-        const int imagePos = imageOffset + b * blockSize;
-        assert(size > 0 && size % 2 == 0 && std::size_t(imagePos + size) <= m_buffers.DeviceImage.size());
-        const int length = buildWriteFrame(
-            m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
-            std::span<const std::uint8_t>(m_buffers.DeviceImage.data() + imagePos, std::size_t(size)));
-        for (;;) {
-            const ExchangeResult r = ComExchange(length, kWriteMultiple, kBlockWaitSteps, forBlock(rule, b));
-            if (r == ExchangeResult::Accepted)
-                break;
-            if (r == ExchangeResult::Rejected) {
-                dialogs().message(kResponseError);
-                StopFlag = true;
-                break;
-            }
-            if (++SilenceCount >= 3) {
-                dialogs().message(kNoResponse);
-                StopFlag = true;
-                break;
-            }
-        }
-    }
-    return !StopFlag;
+    return runBlocks(
+        blockCount, blockSize, lastSize, kWriteMultiple, rule,
+        [&](int b, int size) {
+            const int imagePos = imageOffset + b * blockSize;
+            assert(size > 0 && size % 2 == 0 && std::size_t(imagePos + size) <= m_buffers.DeviceImage.size());
+            return buildWriteFrame(
+                m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
+                std::span<const std::uint8_t>(m_buffers.DeviceImage.data() + imagePos, std::size_t(size)));
+        },
+        [](int, int) {});
 }
 
 StepResult ModbusLink::WriteRegisters(int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule,
@@ -195,10 +208,13 @@ StepResult ModbusLink::WriteRegisters(int startAddress, int byteCount, int waitS
         return StepResult::Skipped;
     SilenceCount = 0;
     const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
-    for (;;) {
+    for (bool retried = false;; retried = true) {
         const ExchangeResult r = ComExchange(length, kWriteMultiple, waitSteps, rule);
-        if (r == ExchangeResult::Accepted)
+        if (r == ExchangeResult::Accepted) {
+            if (retried)
+                settleAfterRetry(waitSteps); // a late echo of the first try must not meet the next step
             return StepResult::Accepted;
+        }
         if (r == ExchangeResult::Rejected) {
             dialogs().message(kResponseError);
             StopFlag = true;

@@ -106,6 +106,10 @@ public:
 
 private:
     ExchangeResult judge(std::size_t received, std::uint8_t function) const;
+    bool runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function, const BlockProgressRule& rule,
+                   const std::function<int(int b, int size)>& buildFrame,
+                   const std::function<void(int b, int size)>& onAccepted);
+    void settleAfterRetry(int steps);
 
     ModelBuffers& m_buffers;
     SerialPort& m_port;
