@@ -43,7 +43,7 @@ QString titleFromProgramPath(const QString& path)
     const QString base = QFileInfo(path).completeBaseName();
     if (base.isEmpty())
         return base;
-    return base.left(1) + base.mid(1).toLower();
+    return base.left(1).toUpper() + base.mid(1).toLower();
 }
 
 QString applicationTitle()

@@ -52,7 +52,8 @@ QList<FilterEntry> parseFilter(const QString& filter);
 
 namespace tarnixw::link {
 // The application title, caption of every message box: the program file's name without
-// directory and extension, every letter after the first in lower case ("tarnixw" -> "Tarnixw").
+// directory and extension, its first letter in upper case and every letter after it in lower
+// case ("tarnixw" -> "Tarnixw").
 QString applicationTitle();
 QString titleFromProgramPath(const QString& path);
 } // namespace tarnixw::link
