@@ -1,5 +1,7 @@
 #include "VirtualPorts.h"
 
+#include "link/PortList.h"
+
 #include <QDir>
 #include <cerrno>
 #include <cstring>
@@ -10,12 +12,11 @@ namespace tarnixw::sim {
 
 namespace {
 
+// The program's own rule for the directory, without its last part ("/ports").
 QString baseDirectory()
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return QString::fromLocal8Bit(runtime) + QStringLiteral("/tarnixw");
-    return QStringLiteral("/tmp/tarnixw-%1").arg(::getuid());
+    const QString ports = link::virtualPortDirectory();
+    return ports.left(ports.lastIndexOf(QLatin1Char('/')));
 }
 
 // A private directory: created 0700, and refused if someone else owns it (a shared /tmp).
@@ -38,7 +39,7 @@ bool makePrivateDir(const QString& path, QString* error)
 
 } // namespace
 
-QString virtualPortDirectory() { return baseDirectory() + QStringLiteral("/ports"); }
+QString virtualPortDirectory() { return link::virtualPortDirectory(); }
 
 std::optional<QString> ensureVirtualPortDirectory(QString* error)
 {

@@ -1,6 +1,7 @@
 #include "link/Clock.h"
 #include "link/Dialogs.h"
 #include "link/ModbusLink.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "link/PosixSerialPort.h"
 #include "sim/Device.h"
 
@@ -16,15 +17,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-class RecordingDialogs final : public link::Dialogs {
-public:
-    QStringList messages;
-    void message(const QString& text, const QString&) override { messages << text; }
-    void systemMessage(const QString&, const QString& text, const QString&) override { messages << text; }
-    void error(const QString& text) override { messages << text; }
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-};
 
 bool ptyAvailable()
 {
@@ -116,10 +108,8 @@ private slots:
     {
         if (!ptyAvailable())
             QSKIP("no pseudo-terminal on this machine");
-        m_before = link::setDialogs(&m_dialogs);
-        m_dialogs.messages.clear();
+        m_dialogs.clear();
     }
-    void cleanup() { link::setDialogs(m_before); }
 
     // Real time, a real pseudo-terminal and the simulator process: the VYR area 2 read and a
     // block write, each exchange answered within its 16 steps.
@@ -142,7 +132,7 @@ private slots:
         for (int i = 0; i < 64; ++i)
             buffers.DeviceImage[std::size_t(i)] = std::uint8_t(200 + i);
         QVERIFY(l.WriteBlocks(2304, 1, 64, 64, 0));
-        QVERIFY(m_dialogs.messages.isEmpty());
+        QVERIFY(m_dialogs.texts().isEmpty());
         opened.port->close();
         QVERIFY(sim.stop());
 
@@ -168,7 +158,7 @@ private slots:
         link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
         l.beginOperation();
         QVERIFY(!l.ReadBlocks(32, 4, 16, 8, 0));
-        QCOMPARE(m_dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(m_dialogs.texts(), QStringList{QStringLiteral("Device No Response !!")});
         const sim::Device factory(sim::Model::Plix, 1);
         QVERIFY(std::equal(buffers.DeviceImage.begin(), buffers.DeviceImage.begin() + 32, factory.memory().begin() + 32));
         opened.port->close();
@@ -218,8 +208,7 @@ private slots:
     }
 
 private:
-    RecordingDialogs m_dialogs;
-    link::Dialogs* m_before = nullptr;
+    test::ScriptedDialogs m_dialogs;
 };
 
 QTEST_GUILESS_MAIN(TestPtyLink)

@@ -2,6 +2,7 @@
 #include "link/IdSearch.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QtTest>
 
@@ -10,15 +11,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-class RecordingDialogs final : public link::Dialogs {
-public:
-    QStringList messages;
-    void message(const QString& text, const QString&) override { messages << text; }
-    void systemMessage(const QString&, const QString& text, const QString&) override { messages << text; }
-    void error(const QString& text) override { messages << text; }
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-};
 
 struct SearchRun {
     std::optional<std::uint8_t> found;
@@ -44,8 +36,7 @@ SearchRun search(int deviceId, const std::function<int(int)>& rule, const std::f
         ++run.hookCalls;
         QVERIFY(!v); // the bar does not move during a probe's wait
     });
-    RecordingDialogs dialogs;
-    link::Dialogs* before = link::setDialogs(&dialogs);
+    test::ScriptedDialogs dialogs;
     link::IdSearchUi ui;
     ui.showSearching = [&](int c) { run.searching << c; };
     ui.setProgress = [&](int v) { run.progress << v; };
@@ -53,8 +44,7 @@ SearchRun search(int deviceId, const std::function<int(int)>& rule, const std::f
     const std::int64_t start = clock.nowNs();
     run.found = link::IdSearch(l, ui, rule);
     run.elapsedNs = clock.nowNs() - start;
-    link::setDialogs(before);
-    run.messages = dialogs.messages;
+    run.messages = dialogs.texts();
     run.written = port.written();
     return run;
 }

@@ -3,6 +3,7 @@
 #include "link/ModbusLink.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QtTest>
 
@@ -16,16 +17,6 @@ Q_DECLARE_METATYPE(ExchangeResult)
 
 namespace {
 
-class RecordingDialogs final : public link::Dialogs {
-public:
-    QStringList messages;
-    QStringList errors;
-    void message(const QString& text, const QString&) override { messages << text; }
-    void systemMessage(const QString&, const QString& text, const QString&) override { messages << text; }
-    void error(const QString& text) override { errors << text; }
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-};
 
 Bytes hex(const char* text)
 {
@@ -53,10 +44,8 @@ struct Rig {
         , buffers(model == sim::Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix())
         , link(buffers, port, clock, [this](std::optional<int> v) { bar.push_back(v); })
     {
-        before = link::setDialogs(&dialogs);
         link.SlaveId = id;
     }
-    ~Rig() { link::setDialogs(before); }
 
     Bytes deviceBytes(int address, int size) const
     {
@@ -75,8 +64,7 @@ struct Rig {
     link::ModelBuffers buffers;
     std::vector<std::optional<int>> bar;
     link::ModbusLink link;
-    RecordingDialogs dialogs;
-    link::Dialogs* before = nullptr;
+    test::ScriptedDialogs dialogs;
 };
 
 // The VYR read schedule: 13 blocks from 32, then 7 from 2048 into image offset 818.
@@ -170,7 +158,7 @@ private slots:
         const std::int64_t start = r.clock.nowNs();
         vyrRead(r.link);
         QVERIFY(!r.link.StopFlag);
-        QVERIFY(r.dialogs.messages.isEmpty());
+        QVERIFY(r.dialogs.messages().isEmpty());
         QCOMPARE(r.port.written().size(), std::size_t(20));
         QCOMPARE(r.writtenAddress(1), 96);
         QCOMPARE(r.writtenAddress(12), 800);
@@ -220,7 +208,7 @@ private slots:
         vyrRead(r.link);
         QCOMPARE(!r.link.StopFlag, completes);
         QCOMPARE(int(r.port.written().size()), requests);
-        QCOMPARE(r.dialogs.messages, completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.dialogs.messages(), completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
         if (completes)
             QCOMPARE(r.image(0, 818), r.deviceBytes(32, 818));
         // The request after a silence repeats the silent one.
@@ -298,7 +286,7 @@ private slots:
         r.device.faults().badCrc = badCrc;
         vyrRead(r.link);
         QVERIFY(r.link.StopFlag);
-        QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Device No Response !!")});
         QCOMPARE(r.port.written().size(), std::size_t(3));
         QCOMPARE(r.image(0, 64), Bytes(64, 0xEE));
     }
@@ -323,7 +311,7 @@ private slots:
             r.device.faults().wrongId = std::uint8_t(wrongId);
         vyrRead(r.link);
         QVERIFY(r.link.StopFlag);
-        QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Response Error !!")});
+        QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Response Error !!")});
         // One silent try, the rejected answer, and nothing after it in either phase.
         QCOMPARE(r.port.written().size(), std::size_t(2));
     }
@@ -357,7 +345,7 @@ private slots:
         r.link.beginOperation();
         std::fill(r.buffers.DeviceImage.begin(), r.buffers.DeviceImage.end(), 0);
         QVERIFY(!r.link.ReadBlocks(32, 13, 64, 50, 0));
-        QCOMPARE(r.dialogs.messages, QStringList{"Device No Response !!"});
+        QCOMPARE(r.dialogs.messages(), QStringList{"Device No Response !!"});
         // whatever did arrive sits where it belongs
         for (int b = 0; b < 13; ++b) {
             const Bytes got = r.image(b * 64, 2);
@@ -389,7 +377,7 @@ private slots:
         vyrRead(r.link);
         QVERIFY(r.link.StopFlag);
         QVERIFY(r.port.unplugged());
-        QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Device No Response !!")});
         QCOMPARE(r.image(0, 5 * 64), r.deviceBytes(32, 5 * 64));
         // Three silent tries of block 5 and no more, each still waiting its 16 steps.
         QCOMPARE(r.bar.size(), std::size_t(8 * 16));
@@ -427,10 +415,10 @@ private slots:
         QVERIFY(lastSet != r.bar.rend());
         QCOMPARE(*lastSet, std::optional<int>(55 + 3));
         if (result == int(StepResult::Accepted)) {
-            QVERIFY(r.dialogs.messages.isEmpty());
+            QVERIFY(r.dialogs.messages().isEmpty());
             QCOMPARE(r.deviceBytes(2048, 4), hex("01 02 03 04"));
         } else {
-            QCOMPARE(r.dialogs.messages, QStringList{QStringLiteral("Device No Response !!")});
+            QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Device No Response !!")});
         }
     }
 
@@ -485,7 +473,7 @@ private slots:
         for (std::size_t i = 0; i < r.port.written().size(); ++i)
             sent << r.writtenAddress(i);
         QCOMPARE(sent, sentAddresses);
-        QCOMPARE(r.dialogs.messages, messages);
+        QCOMPARE(r.dialogs.messages(), messages);
         QVERIFY(!r.device.writeEnabled() || silent.size() > 3);
         const bool complete = messages.isEmpty();
         QCOMPARE(r.deviceBytes(32, 56) == Bytes(56, 0x11), complete);
@@ -516,13 +504,11 @@ private slots:
         QFETCH(int, id);
         QFETCH(QString, error);
         QFETCH(QString, message);
-        RecordingDialogs d;
-        link::Dialogs* before = link::setDialogs(&d);
+        test::ScriptedDialogs d;
         const std::optional<std::uint8_t> got = link::slaveIdFromText(text);
-        link::setDialogs(before);
         QCOMPARE(got ? int(*got) : -1, id);
-        QCOMPARE(d.errors, error.isNull() ? QStringList{} : QStringList{error});
-        QCOMPARE(d.messages, message.isNull() ? QStringList{} : QStringList{message});
+        QCOMPARE(d.errors(), error.isNull() ? QStringList{} : QStringList{error});
+        QCOMPARE(d.messages(), message.isNull() ? QStringList{} : QStringList{message});
     }
 
     void clampProgress()

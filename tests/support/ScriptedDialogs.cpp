@@ -58,6 +58,24 @@ QStringList ScriptedDialogs::texts() const
     return out;
 }
 
+QStringList ScriptedDialogs::messages() const
+{
+    QStringList out;
+    for (const Shown& s : shown)
+        if (s.kind == Shown::Message || s.kind == Shown::System)
+            out << s.text;
+    return out;
+}
+
+QStringList ScriptedDialogs::errors() const
+{
+    QStringList out;
+    for (const Shown& s : shown)
+        if (s.kind == Shown::Error)
+            out << s.text;
+    return out;
+}
+
 void ScriptedDialogs::clear()
 {
     shown.clear();

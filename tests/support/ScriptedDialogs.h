@@ -34,6 +34,9 @@ public:
 
     // The texts of every box shown, in order (file dialogs excluded).
     QStringList texts() const;
+    // Only the message boxes (the application's and the system's), or only the error boxes.
+    QStringList messages() const;
+    QStringList errors() const;
     void clear();
 
     QList<Shown> shown;
