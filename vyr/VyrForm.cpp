@@ -1,8 +1,11 @@
 #include "VyrForm.h"
 
+#include "VyrStyle.h"
+
 #include "link/ComPort.h"
 #include "resources/Artwork.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -18,16 +21,36 @@ using link::ui::kNavy;
 
 namespace {
 
-link::ComPort& vyrPort()
-{
-    static link::ComPort port;
-    return port;
-}
+// Where the analog page's generated controls stand: row n at 40 + 24 n, every control 22 high.
+constexpr int kAnalogRowTop = 40;
+constexpr int kAnalogRowStep = 24;
+constexpr int kRowHeight = 22;
+constexpr int kChanBtnLeft = 5;
+constexpr int kChanBtnWidth = 74;
+
+struct AnalogColumnPlace {
+    int left;
+    int width;
+};
+constexpr std::array<AnalogColumnPlace, kColumns> kAnalogColumns{{
+    {89, 74},  // VYRSFrom
+    {163, 74}, // VYRSTo
+    {247, 74}, // VYRDFrom
+    {321, 74}, // VYRDTo
+    {405, 74}, // VYRLLimit
+    {479, 74}, // VYRHLimit
+    {568, 37}, // VYRDigits
+    {625, 37}, // VYRSilenceT
+    {682, 37}, // VYRHysteresis
+}};
+
+std::int16_t complement(std::int16_t flag) { return std::int16_t(~flag); }
+
 
 } // namespace
 
 TFormVYR::TFormVYR(link::Session& session, std::function<void()> showMain, QWidget* parent)
-    : DeviceForm(session, vyrPort(), std::move(showMain), parent)
+    : DeviceForm(session, port(), std::move(showMain), parent)
 {
     setObjectName(QStringLiteral("FormVYR"));
     setWindowTitle(QStringLiteral("TarnixWVYR"));
@@ -38,10 +61,72 @@ TFormVYR::TFormVYR(link::Session& session, std::function<void()> showMain, QWidg
         move(s->availableGeometry().center() - rect().center());
 }
 
+TFormVYR::~TFormVYR() = default;
+
+link::ModelBuffers& TFormVYR::buffers()
+{
+    static link::ModelBuffers buffers = link::ModelBuffers::vyr();
+    return buffers;
+}
+
+link::ComPort& TFormVYR::port()
+{
+    static link::ComPort port;
+    return port;
+}
+
 QWidget* TFormVYR::control(const QString& name) const
 {
+    if (const Generated* g = generated(name))
+        return g->widget;
     const auto it = m_controls.find(name);
     return it == m_controls.end() ? nullptr : it->second;
+}
+
+const TFormVYR::Generated* TFormVYR::generated(const QString& name) const
+{
+    const auto it = m_names.constFind(name);
+    return it == m_names.cend() ? nullptr : &*it;
+}
+
+const TFormVYR::Generated* TFormVYR::find(QObject* sender, Family family) const
+{
+    if (!sender)
+        return nullptr;
+    const Generated* g = generated(sender->objectName());
+    return g && g->widget == sender && g->family == family ? g : nullptr;
+}
+
+void TFormVYR::enroll(QWidget* w, Family family, int a, int b, int c)
+{
+    m_names.insert(w->objectName(), Generated{w, family, std::uint8_t(a), std::uint8_t(b), std::uint8_t(c)});
+}
+
+TFormVYR::LeaveCheck TFormVYR::leaveCheckOf(Column column)
+{
+    switch (column) {
+    case Column::SFrom:
+    case Column::STo:
+        return LeaveCheck::Sensor;
+    case Column::DFrom:
+    case Column::DTo:
+        return LeaveCheck::PV;
+    case Column::LLimit:
+    case Column::HLimit:
+        return LeaveCheck::AlarmRange;
+    case Column::Digits:
+        return LeaveCheck::DecimalDigits;
+    case Column::SilenceT:
+        return LeaveCheck::Silence;
+    case Column::Hysteresis:
+        return LeaveCheck::Hystersis;
+    }
+    return LeaveCheck::Silence;
+}
+
+void TFormVYR::bindLeaveCheck(QLineEdit* /*box*/, LeaveCheck /*check*/)
+{
+    // The boxes take any text for now; the field checks bind here when they come.
 }
 
 void TFormVYR::buildFrame()
@@ -62,6 +147,7 @@ void TFormVYR::buildFrame()
         page->setFont(link::ui::formFont());
         m_pages->addTab(page, QLatin1String(pageCaptions[i]));
         known[page->objectName()] = page;
+        m_sheets[i] = page;
     }
     known[m_pages->objectName()] = m_pages;
 
@@ -96,10 +182,196 @@ void TFormVYR::buildFrame()
         {Kind::Button, "CheckCOM", nullptr, {600, 8, 173, 37}, "Check COM", 12, true, {}, artwork::checkCom()},
     };
     m_controls = link::ui::buildControls(this, table, known);
+    buildDigitalFrame();
+    for (int m = 0; m < kDoModules; ++m)
+        buildDoFrame(m);
 
     attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
                       get<QProgressBar>("ProgressBar1"));
     connect(get<QPushButton>("CheckCOM"), &QPushButton::clicked, this, [this] { CheckCOMClick(); });
+}
+
+void TFormVYR::FormCreate()
+{
+    // Qt may activate the form again within one showing; the controls are built once.
+    if (!m_built)
+        buildGenerated();
+    DeviceForm::FormCreate(); // selects port ComIndex in rdCOM
+}
+
+void TFormVYR::FormClose()
+{
+    destroyGenerated();
+    DeviceForm::FormClose(); // closes a port left open, shows the main window
+}
+
+void TFormVYR::buildGenerated()
+{
+    // The window is already on screen. Controls created under a hidden parent cost little and
+    // appear together when it is shown again; shown one by one into a visible window, each
+    // would be laid out and painted on its own.
+    const bool pagesVisible = !m_pages->isHidden();
+    const bool hadFocus = m_pages->isAncestorOf(focusWidget()) || m_pages->hasFocus();
+    m_pages->hide();
+    m_names.reserve(3476);
+
+    m_pages->setCurrentIndex(0);
+    buildAnalogPage();
+    buildDigitalPage();
+    buildDoPages();
+    m_built = true;
+
+    if (pagesVisible)
+        m_pages->show();
+    if (hadFocus)
+        m_pages->setFocus();
+}
+
+void TFormVYR::destroyGenerated()
+{
+    if (!m_built)
+        return;
+    m_built = false;
+    // Hidden first, so that nothing is repainted while the controls go.
+    const bool pagesVisible = !m_pages->isHidden();
+    m_pages->hide();
+    for (const Generated& g : std::as_const(m_names))
+        delete g.widget;
+    m_names.clear();
+    m_allBtn = {};
+    m_chanInUseBtn = {};
+    m_analog = {};
+    m_diChanInUseBtn = {};
+    m_diCloseBtn = {};
+    m_diOpenBtn = {};
+    m_diSilenceT = {};
+    m_diAlarmBtn = {};
+    m_doModuleBtn = {};
+    if (pagesVisible)
+        m_pages->show();
+}
+
+void TFormVYR::buildAnalogPage()
+{
+    ScreenState& st = model().screen;
+    QWidget* page = m_sheets[0];
+    const QFont bold = link::ui::formFont(8, true);
+
+    auto* all = new QPushButton(QStringLiteral("ALL"), page);
+    all->setObjectName(allBtnName(0));
+    all->setFont(bold);
+    all->setAutoDefault(false);
+    all->setGeometry(kChanBtnLeft, 10, kChanBtnWidth, kRowHeight);
+    connect(all, &QPushButton::clicked, this, [this, all] { VYRChanInUseClick(all); });
+    m_allBtn[0] = all;
+    enroll(all, Family::AllBtn, 0);
+    st.VYRAllInUse = kOn;
+
+    const QPalette green = textPalette(page, link::ui::kGreen);
+
+    for (int n = 0; n < kAnalogChannels; ++n) {
+        const int top = kAnalogRowTop + kAnalogRowStep * n;
+        auto* btn = new QPushButton(QStringLiteral("CH%1").arg(n), page);
+        btn->setObjectName(chanInUseBtnName(n));
+        btn->setFont(bold);
+        btn->setAutoDefault(false);
+        btn->setGeometry(kChanBtnLeft, top, kChanBtnWidth, kRowHeight);
+        connect(btn, &QPushButton::clicked, this, [this, btn] { VYRChanInUseClick(btn); });
+        m_chanInUseBtn[n] = btn;
+        enroll(btn, Family::VYRChanInUseBtn, n);
+        st.VYRChanInUse[n] = kOn;
+
+        for (int col = 0; col < kColumns; ++col) {
+            const Column column = Column(col);
+            auto* edit = new QLineEdit(columnDefault(column), page);
+            edit->setObjectName(analogName(column, n));
+            edit->setPalette(green);
+            edit->setGeometry(kAnalogColumns[col].left, top, kAnalogColumns[col].width, kRowHeight);
+            bindLeaveCheck(edit, leaveCheckOf(column));
+            m_analog[col][n] = edit;
+            enroll(edit, Family::AnalogEdit, n, col);
+        }
+    }
+    // Every row starts in use, so UpdateVYRChannel has nothing to change.
+}
+
+void TFormVYR::UpdateVYRChannel(int channel)
+{
+    if (channel < 0 || channel >= kAnalogChannels || !m_chanInUseBtn[channel])
+        return;
+    const bool inUse = model().screen.VYRChanInUse[channel] != 0;
+    // An invalid colour is the window-text colour.
+    link::ui::setTextColor(m_chanInUseBtn[channel], inUse ? QColor() : link::ui::kRed);
+    for (int col = 0; col < kColumns; ++col)
+        m_analog[col][channel]->setVisible(inUse);
+}
+
+void TFormVYR::VYRChanInUseClick(QObject* sender)
+{
+    ScreenState& st = model().screen;
+    if (const Generated* g = find(sender, Family::AllBtn); g && g->a == 0) {
+        // ALL ignores the channels' own flags: every channel takes the toggled ALL flag.
+        st.VYRAllInUse = complement(st.VYRAllInUse);
+        for (int n = 0; n < kAnalogChannels; ++n) {
+            st.VYRChanInUse[n] = st.VYRAllInUse;
+            UpdateVYRChannel(n);
+        }
+        return;
+    }
+    if (const Generated* g = find(sender, Family::VYRChanInUseBtn)) {
+        st.VYRChanInUse[g->a] = complement(st.VYRChanInUse[g->a]);
+        UpdateVYRChannel(g->a);
+    }
+}
+
+Screen TFormVYR::captureScreen() const
+{
+    const ScreenState& st = model().screen;
+    Screen s = Screen::defaults();
+    if (!m_built)
+        return s;
+    for (int k = 0; k < kAnalogChannels; ++k)
+        for (int col = 0; col < kColumns; ++col)
+            s.analog[k][col] = m_analog[col][k]->text();
+    s.VYRChanInUse = st.VYRChanInUse;
+    s.DIChanInUse = st.DIChanInUse;
+    s.DIAlarm = st.DIAlarm;
+    for (int m = 0; m < kDiModules; ++m)
+        for (int n = 0; n < kDiChannels; ++n) {
+            s.DICloseTicked[m][n] = m_diCloseBtn[m][n]->isChecked();
+            s.DIOpenTicked[m][n] = m_diOpenBtn[m][n]->isChecked();
+            s.DISilenceT[m][n] = m_diSilenceT[m][n]->text();
+        }
+    s.DOMap = st.DOMap;
+    return s;
+}
+
+void TFormVYR::applyScreen(const Screen& screen)
+{
+    if (!m_built)
+        return;
+    ScreenState& st = model().screen;
+    st.adoptScreen(screen);
+    for (int k = 0; k < kAnalogChannels; ++k) {
+        for (int col = 0; col < kColumns; ++col)
+            m_analog[col][k]->setText(screen.analog[k][col]);
+        UpdateVYRChannel(k);
+    }
+    for (int m = 0; m < kDiModules; ++m)
+        for (int n = 0; n < kDiChannels; ++n) {
+            // The relay modes of the snapshot stay (UpdateDIChannel would reset them to Close).
+            showDIRow(m, n, st.DIClose[m][n] != 0, st.DIOpen[m][n] != 0);
+            m_diSilenceT[m][n]->setText(screen.DISilenceT[m][n]);
+            showDIAlarm(m, n);
+        }
+    for (int r = 0; r < kDoOutputs; ++r)
+        for (int c = 0; c < kDoInputs; ++c)
+            for (int m = 0; m < kDoModules; ++m) {
+                QCheckBox* box = m_doModuleBtn[r][c][m];
+                const bool ticked = st.DOMap[r][c][m] != 0;
+                if (box->isChecked() != ticked)
+                    box->setChecked(ticked);
+            }
 }
 
 } // namespace tarnixw::vyr
