@@ -34,7 +34,6 @@ std::vector<Control> channelPanel(int ch)
 {
     const bool one = ch == 1;
     auto n = [&](const char* zero, const char* oneName) { return one ? oneName : zero; };
-    const QString chs = QString::number(ch);
     return {
         {UiKind::Group, n("GroupBox1", "GroupBox5"), nullptr, {one ? 400 : 88, 96, 297, 353}, {}},
         {UiKind::Group, n("GroupBox2", "GroupBox6"), n("GroupBox1", "GroupBox5"), {8, 56, 281, 105}, "Sensor Range", 8, true},
