@@ -1,10 +1,11 @@
 // Opening and closing the VYRANTA window: the build of its 3476 generated controls until they
 // are first painted, their destruction on close, and the resident memory with the form open.
 //
-//   bench_vyrform [--runs N] [--shots DIR]
+//   bench_vyrform [--runs N] [--shots DIR] [--hold MS]
 //
 // Run it once with QT_QPA_PLATFORM=offscreen and once on an X server (Xvfb) to see the cost of
-// a real window system. With --shots it also saves a picture of each of the five pages.
+// a real window system. With --shots it also saves a picture of each of the five pages; --hold
+// keeps the first form on screen that long after it is painted (for a screen capture).
 #include "vyr/VyrForm.h"
 
 #include <QApplication>
@@ -93,12 +94,15 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int runs = 9;
     QString shots;
+    int holdMs = 0;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
             runs = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--shots") && i + 1 < args.size())
             shots = args[++i];
+        else if (args[i] == QLatin1String("--hold") && i + 1 < args.size())
+            holdMs = args[++i].toInt();
     }
 
     link::Session session;
@@ -122,6 +126,8 @@ int main(int argc, char** argv)
         openMs.push_back(t.nsecsElapsed() / 1e6);
         QCoreApplication::processEvents();
         openMiB = std::max(openMiB, residentMiB());
+        if (run == 0 && holdMs > 0)
+            QTest::qWait(holdMs);
         if (run == 0 && !shots.isEmpty())
             saveShots(*form, shots);
 

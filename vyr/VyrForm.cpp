@@ -3,6 +3,7 @@
 #include "VyrStyle.h"
 
 #include "link/ComPort.h"
+#include "link/IdSearch.h"
 #include "resources/Artwork.h"
 
 #include <QCheckBox>
@@ -188,7 +189,10 @@ void TFormVYR::buildFrame()
 
     attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
                       get<QProgressBar>("ProgressBar1"));
+    attachIdSearch(get<QPushButton>("IDSearch"), buffers(), link::vyrIdSearchProgress);
+    connect(get<QPushButton>("IDSearch"), &QPushButton::clicked, this, [this] { IDSearchClick(); });
     connect(get<QPushButton>("CheckCOM"), &QPushButton::clicked, this, [this] { CheckCOMClick(); });
+    // Read, Write, Open File and Save File are bound with the transfers.
 }
 
 void TFormVYR::FormCreate()
