@@ -29,12 +29,19 @@ class PaintWatch final : public QObject {
 public:
     QString target;
     bool painted = false;
+    // Paints of the analog page while it was still empty (the user would see a bare page).
+    const vyr::TFormVYR* form = nullptr;
+    int emptyPagePaints = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint && !painted && watched->objectName() == target)
+        if (event->type() != QEvent::Paint)
+            return false;
+        if (!painted && watched->objectName() == target)
             painted = true;
+        if (form && !form->isBuilt() && watched == form->page(0))
+            ++emptyPagePaints;
         return false;
     }
 };
@@ -112,12 +119,13 @@ int main(int argc, char** argv)
 
     const double baseline = residentMiB();
     double openMiB = 0;
-    std::vector<double> openMs, closeMs, destroyMs;
+    std::vector<double> openMs, switchMs, closeMs, destroyMs;
     for (int run = 0; run < runs; ++run) {
         watch.painted = false;
         QElapsedTimer t;
         t.start();
         auto* form = new vyr::TFormVYR(session, {});
+        watch.form = form;
         form->show();
         if (!waitFor([&] { return form->isBuilt() && watch.painted; })) {
             std::fprintf(stderr, "the form was not built and painted within 5 s\n");
@@ -131,9 +139,22 @@ int main(int argc, char** argv)
         if (run == 0 && !shots.isEmpty())
             saveShots(*form, shots);
 
+        // The DO pages' 1024 boxes are polished when their page is first shown.
+        watch.target = QStringLiteral("DOModuleBtnB15C63R0");
+        watch.painted = false;
+        t.restart();
+        form->PageControl1()->setCurrentIndex(2);
+        if (!waitFor([&] { return watch.painted; })) {
+            std::fprintf(stderr, "the DO Module 0 page was not painted within 5 s\n");
+            return 1;
+        }
+        switchMs.push_back(t.nsecsElapsed() / 1e6);
+        watch.target = QStringLiteral("VYRHysteresis15");
+
         t.restart();
         form->close(); // destroys the generated controls
         closeMs.push_back(t.nsecsElapsed() / 1e6);
+        watch.form = nullptr;
         t.restart();
         delete form;
         destroyMs.push_back(t.nsecsElapsed() / 1e6);
@@ -144,6 +165,8 @@ int main(int argc, char** argv)
                 3476);
     std::printf("open to first paint: median %.1f ms (min %.1f, max %.1f)\n", median(openMs),
                 *std::min_element(openMs.begin(), openMs.end()), *std::max_element(openMs.begin(), openMs.end()));
+    std::printf("paints of the still empty analog page: %d in %d openings\n", watch.emptyPagePaints, runs);
+    std::printf("first switch to a DO module page until painted: median %.1f ms\n", median(switchMs));
     std::printf("close (controls destroyed, port released): median %.1f ms\n", median(closeMs));
     std::printf("form object deleted after close: median %.1f ms\n", median(destroyMs));
     std::printf("resident memory: %.1f MiB before the first form, %.1f MiB with the form open\n", baseline, openMiB);
