@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <limits>
 
 namespace tarnixw::link {
@@ -24,17 +27,6 @@ QString trimBlanks(const QString& text)
 }
 
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-
-// "-0.000" reads as a fault to a technician; a value that rounds to zero shows as zero.
-QString withoutNegativeZero(QString s)
-{
-    if (!s.startsWith(QLatin1Char('-')))
-        return s;
-    for (qsizetype i = 1; i < s.size(); ++i)
-        if (s[i] != QLatin1Char('0') && s[i] != QLatin1Char('.'))
-            return s;
-    return s.mid(1);
-}
 
 } // namespace
 
@@ -113,38 +105,111 @@ QString notAnIntegerMessage(const QString& text)
     return QStringLiteral("'%1' is not a valid integer value").arg(text);
 }
 
+namespace {
+
+// A number as decimal digits: value = 0.d1d2d3... x 10^exponent (no digits: zero). Rounding
+// works on these digits, half away from zero, as a technician rounds (0.25 -> 0.3,
+// 12.5 -> 13), not on the binary value (where 0.15 sits just below the half).
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+
+Decimal toDecimal(long double v)
+{
+    Decimal d;
+    if (v == 0 || !std::isfinite(v))
+        return d;
+    d.negative = v < 0;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17Le", std::fabs(v)); // 18 significant digits
+    const char* e = std::strchr(buf, 'e');
+    for (const char* c = buf; c < e; ++c)
+        if (*c >= '0' && *c <= '9')
+            d.digits.push_back(*c);
+    d.exponent = std::atoi(e + 1) + 1;
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+    return d;
+}
+
+// Keeps the first `keep` digits, rounding half away from zero.
+void roundDigits(Decimal& d, int keep)
+{
+    if (keep >= int(d.digits.size()))
+        return;
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    const bool up = d.digits[std::size_t(keep)] >= '5';
+    d.digits.resize(std::size_t(keep));
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[std::size_t(i)] == '9')
+            d.digits[std::size_t(i--)] = '0';
+        if (i >= 0) {
+            ++d.digits[std::size_t(i)];
+        } else {
+            d.digits.insert(d.digits.begin(), '1');
+            ++d.exponent;
+        }
+    }
+    while (!d.digits.empty() && d.digits.back() == '0')
+        d.digits.pop_back();
+}
+
+char digitAt(const Decimal& d, int position) // position 0 = first digit after "0."
+{
+    return position >= 0 && position < int(d.digits.size()) ? d.digits[std::size_t(position)] : '0';
+}
+
+QString fixed(const Decimal& d, int decimals)
+{
+    QString out;
+    if (d.digits.empty() || d.exponent <= 0)
+        out += QLatin1Char('0');
+    else
+        for (int i = 0; i < d.exponent; ++i)
+            out += QLatin1Char(digitAt(d, i));
+    if (decimals > 0) {
+        out += QLatin1Char('.');
+        for (int i = 0; i < decimals; ++i)
+            out += QLatin1Char(d.digits.empty() ? '0' : digitAt(d, d.exponent + i));
+    }
+    // A value that shows as zero shows without a sign ("-0.000" reads as a fault).
+    const bool shownZero = std::all_of(out.cbegin(), out.cend(), [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
+    if (d.negative && !shownZero)
+        out.prepend(QLatin1Char('-'));
+    return out;
+}
+
+} // namespace
+
 QString formatSignificant(double value, int significant, int decimals)
 {
-    if (!std::isfinite(value))
-        return QStringLiteral("0.%1").arg(QString(decimals, QLatin1Char('0')));
-    // Round to the significant digits first ("%.*e" rounds the exact binary value).
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", significant - 1, value);
-    const double rounded = std::strtod(buf, nullptr);
-    const int exponent = rounded == 0.0 ? 0 : int(std::floor(std::log10(std::fabs(rounded)) + 1e-12));
-    if (exponent + 1 > significant) {
-        // More integer digits than significant ones: exponent form, mantissa with all
-        // significant digits, at least three exponent digits.
-        std::snprintf(buf, sizeof buf, "%.*e", significant - 1, value);
-        QString s = QString::fromLatin1(buf).toUpper();
-        const qsizetype e = s.indexOf(QLatin1Char('E'));
-        QString mant = s.left(e);
-        QString exp = s.mid(e + 1);
-        QChar sign = exp[0];
-        QString num = exp.mid(1);
-        while (num.size() < 3)
-            num.prepend(QLatin1Char('0'));
-        return mant + QLatin1Char('E') + sign + num;
+    Decimal d = toDecimal(std::isfinite(value) ? value : 0.0);
+    roundDigits(d, significant);
+    if (!d.digits.empty() && d.exponent > significant) {
+        // More integer digits than significant ones: exponent form, the mantissa with all
+        // significant digits, at least three exponent digits ("1.2346E+005").
+        QString out = d.negative ? QStringLiteral("-") : QString();
+        out += QLatin1Char(digitAt(d, 0));
+        out += QLatin1Char('.');
+        for (int i = 1; i < significant; ++i)
+            out += QLatin1Char(digitAt(d, i));
+        out += QStringLiteral("E+%1").arg(d.exponent - 1, 3, 10, QLatin1Char('0'));
+        return out;
     }
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
-    return withoutNegativeZero(QString::fromLatin1(buf));
+    return fixed(d, decimals);
 }
 
 QString formatDecimals(long double value, int decimals)
 {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%.*Lf", decimals, value);
-    return withoutNegativeZero(QString::fromLatin1(buf));
+    Decimal d = toDecimal(value);
+    roundDigits(d, d.exponent + decimals);
+    return fixed(d, decimals);
 }
 
 } // namespace tarnixw::link
