@@ -1,0 +1,53 @@
+#include "SimPortOpener.h"
+
+namespace tarnixw::sim {
+
+namespace {
+
+// The program's handle on the simulated line.
+class Handle final : public link::SerialPort {
+public:
+    Handle(InProcessPort& port, int& closes)
+        : m_port(port)
+        , m_closes(closes)
+    {
+    }
+    ~Handle() override { close(); }
+    bool isOpen() const override { return !m_closed; }
+    void purge() override { m_port.purge(); }
+    void purgeReceive() override { m_port.purgeReceive(); }
+    long write(std::span<const std::uint8_t> bytes) override { return m_closed ? -1 : m_port.write(bytes); }
+    std::size_t bytesAvailable() override { return m_closed ? 0 : m_port.bytesAvailable(); }
+    std::size_t read(std::span<std::uint8_t> out) override { return m_closed ? 0 : m_port.read(out); }
+    void close() override
+    {
+        if (!m_closed)
+            ++m_closes;
+        m_closed = true;
+    }
+
+private:
+    InProcessPort& m_port;
+    int& m_closes;
+    bool m_closed = false;
+};
+
+} // namespace
+
+link::OpenResult SimPortOpener::open(const std::string& devicePath, int baud)
+{
+    ++opens;
+    lastBaud = baud;
+    lastPath = devicePath;
+    link::OpenResult r;
+    if (failWith != link::OpenError::None) {
+        r.error = failWith;
+        r.detail = "simulated failure";
+        return r;
+    }
+    m_port.setBaud(baud);
+    r.port = std::make_unique<Handle>(m_port, closes);
+    return r;
+}
+
+} // namespace tarnixw::sim

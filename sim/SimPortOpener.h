@@ -1,0 +1,31 @@
+#pragma once
+
+#include "InProcessPort.h"
+
+#include "link/SerialPort.h"
+
+namespace tarnixw::sim {
+
+// Opens every port as the given in-process port, so that a form's device operations talk to
+// a simulated device in the port's clock. Each open hands out a new handle (the program owns
+// and closes it); the simulated line behind it outlives the handles. Counts opens and closes.
+class SimPortOpener final : public link::PortOpener {
+public:
+    explicit SimPortOpener(InProcessPort& port)
+        : m_port(port)
+    {
+    }
+    link::OpenResult open(const std::string& devicePath, int baud) override;
+
+    int opens = 0;
+    int closes = 0;
+    int lastBaud = 0;
+    std::string lastPath;
+    // When set, opens fail with this error (a port that cannot be opened or set up).
+    link::OpenError failWith = link::OpenError::None;
+
+private:
+    InProcessPort& m_port;
+};
+
+} // namespace tarnixw::sim
