@@ -1,10 +1,10 @@
 #include "DeviceForm.h"
 
 #include "BusyGuard.h"
-#include "Clock.h"
 #include "FormKit.h"
 #include "IdSearch.h"
 #include "ModbusLink.h"
+#include "Operation.h"
 #include "PortDiscovery.h"
 
 #include <QCloseEvent>
@@ -87,27 +87,23 @@ void DeviceForm::IDSearchClick()
 {
     if (!m_idSearchBuffers || !m_idSearchButton)
         return;
-    BusyGuard guard(this, m_progress);
-    if (!m_port.OpenComPort(portNumber(), baudIndex()))
+    Operation op(*this, *m_idSearchBuffers, Operation::SlaveId::None);
+    if (!op.opened())
         return; // the button and the bar are untouched
-    {
-        PortSession session(m_port);
-        ModbusLink link(*m_idSearchBuffers, *m_port.ComHandle(), operationClock(), guard.hook());
-        IdSearchUi ui;
-        ui.showSearching = [this](int candidate) {
-            if (m_idSearchButton)
-                showSearchingLook(m_idSearchButton, candidate);
-        };
-        ui.setProgress = [this](int value) { BusyGuard::setBar(m_progress, value); };
-        ui.setFoundId = [this](int id) {
-            if (m_modbusId)
-                m_modbusId->setText(QString::number(id));
-        };
-        IdSearch(link, ui, m_idSearchProgress);
-    }
+    IdSearchUi ui;
+    ui.showSearching = [this](int candidate) {
+        if (m_idSearchButton)
+            showSearchingLook(m_idSearchButton, candidate);
+    };
+    ui.setProgress = [this](int value) { BusyGuard::setBar(m_progress, value); };
+    ui.setFoundId = [this](int id) {
+        if (m_modbusId)
+            m_modbusId->setText(QString::number(id));
+    };
+    IdSearch(*op.link(), ui, m_idSearchProgress);
+    op.closePort();
     if (m_idSearchButton)
         showRestingLook(m_idSearchButton);
-    BusyGuard::setBar(m_progress, 0);
 }
 
 void DeviceForm::FormCreate() { selectPortIndex(m_session.ComIndex); }

@@ -32,6 +32,8 @@ public:
     QLineEdit* ModbusID() const { return m_modbusId; }
     QComboBox* BaudRate() const { return m_baudRate; }
     QProgressBar* ProgressBar1() const { return m_progress; }
+    // The model's serial port, which outlives the form.
+    ComPort& comPort() const { return m_port; }
 
     // The port number and baud index as the controls show them now: the selected item + 1
     // (0 when the user typed something that is no item), and the baud item (-1 likewise).

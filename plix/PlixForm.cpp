@@ -1,23 +1,19 @@
 #include "PlixForm.h"
 
 #include "link/BusyGuard.h"
-#include "link/Clock.h"
-#include "link/ComPort.h"
 #include "link/DeviceConstants.h"
 #include "link/Dialogs.h"
+#include "link/FormFiles.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
+#include "link/Operation.h"
 #include "resources/Artwork.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QWidget>
 
 namespace tarnixw::plix {
@@ -64,68 +60,9 @@ std::vector<Control> channelPanel(int ch)
 
 } // namespace
 
-// Watches the mouse after a refused box: the press that moved the focus is delivered right
-// after the focus change (Qt moves the focus first), and its release follows; both are
-// dropped so the button under them is not clicked.
-class TFormPLIX::ClickSwallower final : public QObject {
-public:
-    explicit ClickSwallower(QWidget* window)
-        : m_window(window)
-    {
-    }
-    ~ClickSwallower() override { stop(); }
-
-    void start()
-    {
-        m_state = State::Press;
-        qApp->installEventFilter(this);
-        // Focus moved by the mouse without a press to follow (the wheel): stop waiting once
-        // the event loop turns.
-        QTimer::singleShot(0, this, [this] {
-            if (m_state == State::Press)
-                stop();
-        });
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        const QEvent::Type t = event->type();
-        const bool press = t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick;
-        const bool release = t == QEvent::MouseButtonRelease;
-        auto* w = qobject_cast<QWidget*>(watched);
-        if ((!press && !release) || !w || w->window() != m_window)
-            return false;
-        if (press && m_state == State::Press) {
-            m_state = State::Release;
-            return true;
-        }
-        if (release && m_state == State::Release) {
-            stop();
-            return true;
-        }
-        // A new press while a release was awaited: that release got lost (a modal box took
-        // it); the user's new click is theirs.
-        stop();
-        return false;
-    }
-
-private:
-    enum class State { Idle, Press, Release };
-    void stop()
-    {
-        if (m_state != State::Idle && qApp)
-            qApp->removeEventFilter(this);
-        m_state = State::Idle;
-    }
-
-    QWidget* m_window;
-    State m_state = State::Idle;
-};
-
 TFormPLIX::TFormPLIX(link::Session& session, std::function<void()> showMain, QWidget* parent)
     : DeviceForm(session, port(), std::move(showMain), parent)
-    , m_swallower(std::make_unique<ClickSwallower>(this))
+    , m_leave(new link::LeaveWatcher(this))
 {
     setObjectName(QStringLiteral("FormPLIX"));
     setWindowTitle(QStringLiteral("TarnixWPLIX"));
@@ -188,7 +125,7 @@ void TFormPLIX::buildFrame()
 
     for (int i = 0; i < kFieldCount; ++i) {
         m_edits[i] = qobject_cast<QLineEdit*>(control(controlName(fieldAt(i))));
-        m_edits[i]->installEventFilter(this);
+        m_leave->watch(m_edits[i], [this](QLineEdit* box) { return checkLeftBox(box); });
     }
 
     attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
@@ -266,25 +203,17 @@ void TFormPLIX::setTexts(const Texts& t)
 
 void TFormPLIX::ReadClick()
 {
-    link::BusyGuard guard(this, ProgressBar1());
-    if (!m_port.OpenComPort(portNumber(), baudIndex()))
-        return;
+    link::Operation op(*this, buffers());
     std::optional<DecodedSet> decoded;
-    {
-        link::PortSession session(m_port);
-        const std::optional<std::uint8_t> id = link::slaveIdFromText(ModbusID()->text());
-        if (id) {
-            link::ModbusLink bus(buffers(), *m_port.ComHandle(), link::operationClock(), guard.hook());
-            bus.SlaveId = *id;
-            bus.beginOperation();
-            // Block A in three 16-byte reads and one of 8, block B in two of 16 and one of 6;
-            // the device addresses bytes, so the start steps by 16 for 8 registers.
-            bus.ReadBlocks(kBlockAAddress, 4, 16, 8, 0, [](int b, int k) { return b * 16 + k; });
-            bus.ReadBlocks(kBlockBAddress, 3, 16, 6, kBlockASize, [](int b, int k) { return b * 16 + k + 64; });
-            if (!bus.StopFlag)
-                decoded = decodeDeviceImage(buffers().DeviceImage);
-        }
+    if (link::ModbusLink* bus = op.link()) {
+        // Block A in three 16-byte reads and one of 8, block B in two of 16 and one of 6;
+        // the device addresses bytes, so the start steps by 16 for 8 registers.
+        bus->ReadBlocks(kBlockAAddress, 4, 16, 8, 0, [](int b, int k) { return b * 16 + k; });
+        bus->ReadBlocks(kBlockBAddress, 3, 16, 6, kBlockASize, [](int b, int k) { return b * 16 + k + 64; });
+        if (!bus->StopFlag)
+            decoded = decodeDeviceImage(buffers().DeviceImage);
     }
+    op.closePort();
     // A stopped read changes neither the boxes nor the channel flags.
     if (decoded) {
         model().setFlags(decoded->flags);
@@ -292,89 +221,57 @@ void TFormPLIX::ReadClick()
         setTexts(decoded->texts);
         link::dialogs().message(QStringLiteral("Read Done."));
     }
-    link::BusyGuard::setBar(ProgressBar1(), 0);
 }
 
 void TFormPLIX::WriteClick()
 {
-    link::BusyGuard guard(this, ProgressBar1());
-    if (!m_port.OpenComPort(portNumber(), baudIndex()))
+    link::Operation op(*this, buffers());
+    link::ModbusLink* const opened = op.link();
+    if (!opened)
         return;
-    {
-        link::PortSession session(m_port);
-        const std::optional<std::uint8_t> id = link::slaveIdFromText(ModbusID()->text());
-        std::optional<PLIXStagedValues> staged;
-        if (id) {
-            StagingResult r = stageValues(texts(), model().flags());
-            if (r.values)
-                staged = r.values;
-            else
-                link::dialogs().error(r.error); // nothing is sent
-        }
-        if (staged) {
-            std::vector<std::uint8_t>& request = buffers().RequestBuffer;
-            link::ModbusLink bus(buffers(), *m_port.ComHandle(), link::operationClock(), guard.hook());
-            bus.SlaveId = *id;
-            bus.beginOperation();
-            constexpr int kPayload = 7;
-            constexpr int kEnableWaitSteps = 56;
-
-            // 1: open the device's configuration for writing.
-            request[kPayload] = link::device::kPlixWriteEnableHigh;
-            request[kPayload + 1] = link::device::kPlixWriteEnableLow;
-            const link::StepResult opened =
-                bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
-
-            // 2 and 3: the two blocks, skipped once a step has failed.
-            if (!bus.StopFlag) {
-                PackBlockA(*staged, request, kPayload);
-                bus.WriteRegisters(kBlockAAddress, kBlockASize, 56, [](int k) { return k + 3; });
-            }
-            if (!bus.StopFlag) {
-                PackBlockB(*staged, request, kPayload);
-                if (bus.WriteRegisters(kBlockBAddress, kBlockBSize, 38, [](int k) { return k + 62; })
-                    == link::StepResult::Accepted)
-                    link::dialogs().message(QStringLiteral("Write Done."));
-            }
-
-            // 4: close the write-enable whatever happened. After a failed open it is sent once:
-            // the device is not answering, and a silence then says nothing new.
-            request[kPayload] = std::uint8_t(link::device::kPlixWriteDisableValue >> 8);
-            request[kPayload + 1] = std::uint8_t(link::device::kPlixWriteDisableValue);
-            link::WriteStepRules closing;
-            closing.runWhenStopped = true;
-            closing.sendOnce = opened == link::StepResult::Failed;
-            bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps, {}, closing);
-        }
+    const StagingResult r = stageValues(texts(), model().flags());
+    if (!r.values) {
+        link::dialogs().error(r.error); // nothing is sent
+        return;
     }
-    link::BusyGuard::setBar(ProgressBar1(), 0);
+    const PLIXStagedValues& staged = *r.values;
+    link::ModbusLink& bus = *opened;
+    std::vector<std::uint8_t>& request = buffers().RequestBuffer;
+    constexpr int kPayload = 7;
+    constexpr int kEnableWaitSteps = 56;
+
+    // 1: open the device's configuration for writing.
+    request[kPayload] = link::device::kPlixWriteEnableHigh;
+    request[kPayload + 1] = link::device::kPlixWriteEnableLow;
+    const link::StepResult enabled = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
+
+    // 2 and 3: the two blocks, skipped once a step has failed.
+    if (!bus.StopFlag) {
+        PackBlockA(staged, request, kPayload);
+        bus.WriteRegisters(kBlockAAddress, kBlockASize, 56, [](int k) { return k + 3; });
+    }
+    if (!bus.StopFlag) {
+        PackBlockB(staged, request, kPayload);
+        if (bus.WriteRegisters(kBlockBAddress, kBlockBSize, 38, [](int k) { return k + 62; })
+            == link::StepResult::Accepted)
+            link::dialogs().message(QStringLiteral("Write Done."));
+    }
+
+    // 4: close the write-enable whatever happened. After a failed open it is sent once:
+    // the device is not answering, and a silence then says nothing new.
+    request[kPayload] = std::uint8_t(link::device::kPlixWriteDisableValue >> 8);
+    request[kPayload + 1] = std::uint8_t(link::device::kPlixWriteDisableValue);
+    link::WriteStepRules closing;
+    closing.runWhenStopped = true;
+    closing.sendOnce = enabled == link::StepResult::Failed;
+    bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps, {}, closing);
 }
 
 // ---- Files ------------------------------------------------------------------------------
 
-namespace {
-
-link::FileDialogSpec fileDialog(bool saving)
-{
-    link::FileDialogSpec spec;
-    spec.filter = kFileFilter;
-    spec.selectedFilter = 0;
-    if (saving)
-        spec.defaultSuffix = kFileSuffix;
-    return spec;
-}
-
-void runBar(QProgressBar* bar)
-{
-    for (int i = 0; i < 100; ++i)
-        link::BusyGuard::setBar(bar, i);
-}
-
-} // namespace
-
 void TFormPLIX::OpenFileClick()
 {
-    const std::optional<QString> path = link::dialogs().openFileName(fileDialog(false));
+    const std::optional<QString> path = link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Plix, false));
     if (!path)
         return;
     // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
@@ -383,7 +280,7 @@ void TFormPLIX::OpenFileClick()
         link::dialogs().message(r.error);
         return;
     }
-    runBar(ProgressBar1());
+    link::sweepProgress(ProgressBar1());
     setTexts(r.decoded->texts);
     ApplyChannelStates();
     link::dialogs().message(QStringLiteral("Load File Done."));
@@ -397,32 +294,15 @@ void TFormPLIX::SaveFlieClick()
         link::dialogs().error(*error);
         return;
     }
-    const std::optional<QString> path = link::dialogs().saveFileName(fileDialog(true));
-    if (!path)
-        return;
-    if (const std::optional<QString> error = saveConfigurationFile(*path, model().paramSet)) {
-        link::dialogs().message(*error);
-        return;
-    }
-    runBar(ProgressBar1());
-    link::dialogs().message(QStringLiteral("Save File Done."));
-    link::BusyGuard::setBar(ProgressBar1(), 0);
+    link::saveConfiguration(link::ConfigFileModel::Plix, ProgressBar1(),
+                            [this](const QString& path) { return saveConfigurationFile(path, model().paramSet); });
 }
 
 // ---- Field checks -----------------------------------------------------------------------
 
 bool TFormPLIX::applyCheck(QLineEdit* box, Field f)
 {
-    const link::FieldCheckResult r = checkBox(f, texts());
-    if (!r.ok) {
-        // The typed text stays; the focus goes back so the user can correct it.
-        link::dialogs().message(r.message);
-        box->setFocus(Qt::OtherFocusReason);
-        return false;
-    }
-    if (r.rewritten)
-        box->setText(*r.rewritten);
-    return true;
+    return link::showFieldCheck(box, checkBox(f, texts()));
 }
 
 namespace {
@@ -490,30 +370,6 @@ bool TFormPLIX::checkLeftBox(QLineEdit* box)
         return BoundaryCheck_Hystersis(box);
     }
     return true;
-}
-
-bool TFormPLIX::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::FocusOut && !m_checking) {
-        auto* box = qobject_cast<QLineEdit*>(watched);
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // A box is left when the user tabs or clicks elsewhere in the window; not when another
-        // window (a message box) comes up, nor while an operation runs.
-        const bool left = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason
-            || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
-        if (box && left && isVisible() && !link::BusyGuard::active()
-            && std::find(m_edits.begin(), m_edits.end(), box) != m_edits.end()) {
-            m_checking = true;
-            const bool passed = checkLeftBox(box);
-            m_checking = false;
-            if (!passed) {
-                if (reason == Qt::MouseFocusReason)
-                    m_swallower->start();
-                return true; // the box has the focus again: it must not take the leave as well
-            }
-        }
-    }
-    return DeviceForm::eventFilter(watched, event);
 }
 
 } // namespace tarnixw::plix

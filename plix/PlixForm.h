@@ -4,10 +4,10 @@
 
 #include "link/DeviceForm.h"
 #include "link/FormKit.h"
+#include "link/LeaveCheck.h"
 #include "link/Modbus.h"
 
 #include <array>
-#include <memory>
 
 class QLineEdit;
 class QPushButton;
@@ -56,9 +56,6 @@ public:
     bool BoundaryCheck_DecimalDigits(QLineEdit* box);
     bool BoundaryCheck_Hystersis(QLineEdit* box);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void buildFrame();
     void showChannelState(int channel, bool enabled);
@@ -67,14 +64,10 @@ private:
     bool checkLeftBox(QLineEdit* box);
     bool applyCheck(QLineEdit* box, Field f);
 
-    class ClickSwallower;
-
     link::ui::Controls m_controls;
     std::array<QLineEdit*, kFieldCount> m_edits{};
-    bool m_checking = false;
-    // After a check refused a box that the mouse had left, the click that took the focus away
-    // must not happen.
-    std::unique_ptr<ClickSwallower> m_swallower;
+    // Runs the check of a box when it is left; a refused box keeps the focus.
+    link::LeaveWatcher* m_leave = nullptr;
 };
 
 } // namespace tarnixw::plix

@@ -2,6 +2,7 @@
 
 #include "VyrStyle.h"
 
+#include "link/BusyGuard.h"
 #include "link/ComPort.h"
 #include "link/IdSearch.h"
 #include "resources/Artwork.h"
@@ -52,6 +53,7 @@ std::int16_t complement(std::int16_t flag) { return std::int16_t(~flag); }
 
 TFormVYR::TFormVYR(link::Session& session, std::function<void()> showMain, QWidget* parent)
     : DeviceForm(session, port(), std::move(showMain), parent)
+    , m_leave(new link::LeaveWatcher(this))
 {
     setObjectName(QStringLiteral("FormVYR"));
     setWindowTitle(QStringLiteral("TarnixWVYR"));
@@ -125,9 +127,9 @@ TFormVYR::LeaveCheck TFormVYR::leaveCheckOf(Column column)
     return LeaveCheck::Silence;
 }
 
-void TFormVYR::bindLeaveCheck(QLineEdit* /*box*/, LeaveCheck /*check*/)
+void TFormVYR::bindLeaveCheck(QLineEdit* box, LeaveCheck check)
 {
-    // The boxes take any text for now; the field checks bind here when they come.
+    m_leave->watch(box, [this, check](QLineEdit* left) { return runLeaveCheck(check, left); });
 }
 
 void TFormVYR::buildFrame()
@@ -192,7 +194,10 @@ void TFormVYR::buildFrame()
     attachIdSearch(get<QPushButton>("IDSearch"), buffers(), link::vyrIdSearchProgress);
     connect(get<QPushButton>("IDSearch"), &QPushButton::clicked, this, [this] { IDSearchClick(); });
     connect(get<QPushButton>("CheckCOM"), &QPushButton::clicked, this, [this] { CheckCOMClick(); });
-    // Read, Write, Open File and Save File are bound with the transfers.
+    connect(get<QPushButton>("Read"), &QPushButton::clicked, this, [this] { ReadClick(); });
+    connect(get<QPushButton>("Write"), &QPushButton::clicked, this, [this] { WriteClick(); });
+    connect(get<QPushButton>("OpenFile"), &QPushButton::clicked, this, [this] { OpenFileClick(); });
+    connect(get<QPushButton>("SaveFile"), &QPushButton::clicked, this, [this] { SaveFileClick(); });
 }
 
 void TFormVYR::FormCreate()
@@ -350,31 +355,48 @@ Screen TFormVYR::captureScreen() const
     return s;
 }
 
-void TFormVYR::applyScreen(const Screen& screen)
+void TFormVYR::applyScreen(const Screen& screen, const std::function<int(int cells)>& barAfterCells)
 {
     if (!m_built)
         return;
     ScreenState& st = model().screen;
     st.adoptScreen(screen);
-    for (int k = 0; k < kAnalogChannels; ++k) {
+    for (int k = 0; k < kAnalogChannels; ++k)
+        UpdateVYRChannel(k);
+    for (int k = 0; k < kAnalogChannels; ++k)
         for (int col = 0; col < kColumns; ++col)
             m_analog[col][k]->setText(screen.analog[k][col]);
-        UpdateVYRChannel(k);
-    }
+    // The relay modes of the snapshot stay (UpdateDIChannel would reset them to Close), and an
+    // alarm that is on keeps its silence time (UpdateDIAlarm would reset it to 30).
+    for (int m = 0; m < kDiModules; ++m)
+        for (int n = 0; n < kDiChannels; ++n)
+            showDIRow(m, n, st.DIClose[m][n] != 0, st.DIOpen[m][n] != 0);
     for (int m = 0; m < kDiModules; ++m)
         for (int n = 0; n < kDiChannels; ++n) {
-            // The relay modes of the snapshot stay (UpdateDIChannel would reset them to Close).
-            showDIRow(m, n, st.DIClose[m][n] != 0, st.DIOpen[m][n] != 0);
             m_diSilenceT[m][n]->setText(screen.DISilenceT[m][n]);
             showDIAlarm(m, n);
         }
-    for (int r = 0; r < kDoOutputs; ++r)
-        for (int c = 0; c < kDoInputs; ++c)
-            for (int m = 0; m < kDoModules; ++m) {
+
+    // The bar moves after every cell but its value changes only a few dozen times; a
+    // synchronous repaint is made only for those.
+    QProgressBar* bar = barAfterCells ? ProgressBar1() : nullptr;
+    int shown = bar ? bar->value() : 0;
+    int cells = 0;
+    for (int m = 0; m < kDoModules; ++m)
+        for (int r = 0; r < kDoOutputs; ++r)
+            for (int c = 0; c < kDoInputs; ++c) {
                 QCheckBox* box = m_doModuleBtn[r][c][m];
                 const bool ticked = st.DOMap[r][c][m] != 0;
                 if (box->isChecked() != ticked)
                     box->setChecked(ticked);
+                ++cells;
+                if (!bar)
+                    continue;
+                link::BusyGuard::setBar(bar, barAfterCells(cells));
+                if (bar->value() != shown) {
+                    shown = bar->value();
+                    bar->repaint();
+                }
             }
 }
 

@@ -4,11 +4,13 @@
 
 #include "link/DeviceForm.h"
 #include "link/FormKit.h"
+#include "link/LeaveCheck.h"
 #include "link/Modbus.h"
 
 #include <QHash>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -74,9 +76,30 @@ public:
 
     // The screen as a snapshot (texts from the boxes, flags and DO cells from the state
     // arrays) and back. applyScreen leaves the pages as the update routines would, but keeps
-    // the relay modes, silence texts and alarm states of the snapshot. Both need the build.
+    // the relay modes, silence texts and alarm states of the snapshot: analog in-use flags and
+    // rows, analog texts, DI rows, DI alarms, then the DO cells by module, output and input,
+    // where only a box whose tick differs is changed. After each DO cell the progress bar is
+    // set to barAfterCells(cells done so far), when given, and repainted when its value
+    // changed. Both need the build.
     Screen captureScreen() const;
-    void applyScreen(const Screen& screen);
+    void applyScreen(const Screen& screen, const std::function<int(int cells)>& barAfterCells = {});
+
+    // The device operations and the configuration file (the buttons Read, Write, Open File and
+    // Save File).
+    void ReadClick();
+    void WriteClick();
+    void OpenFileClick();
+    void SaveFileClick();
+
+    // The checks made when an edit box is left. A refused text stays as typed: its message is
+    // shown and the focus goes back into the box. Some rewrite an accepted number in their
+    // field's format. Each returns whether the text passed.
+    bool BoundaryCheck_Sensor(QLineEdit* box);
+    bool BoundaryCheck_PV(QLineEdit* box);
+    bool BoundaryCheck_AlarmRange(QLineEdit* box);
+    bool BoundaryCheck_Silence(QLineEdit* box);
+    bool BoundaryCheck_DecimalDigits(QLineEdit* box);
+    bool BoundaryCheck_Hystersis(QLineEdit* box);
 
     // The families of generated controls.
     enum class Family : std::uint8_t {
@@ -121,6 +144,7 @@ private:
     void destroyGenerated();
     // Where the field checks of the edit boxes attach; the build calls it for every box.
     void bindLeaveCheck(QLineEdit* box, LeaveCheck check);
+    bool runLeaveCheck(LeaveCheck check, QLineEdit* box);
 
     void enroll(QWidget* w, Family family, int a, int b = 0, int c = 0);
     // The sender's entry when it is a live generated control of that family.
@@ -131,6 +155,7 @@ private:
     void showDIAlarm(int m, int n);
 
     link::ui::Controls m_controls;
+    link::LeaveWatcher* m_leave = nullptr;
     QTabWidget* m_pages = nullptr;
     std::array<QWidget*, 5> m_sheets{};
 

@@ -1,0 +1,130 @@
+// Read and Write of the VYRANTA window, and its configuration file (Open File, Save File).
+#include "VyrForm.h"
+
+#include "link/Dialogs.h"
+#include "link/FormFiles.h"
+#include "link/ModbusLink.h"
+#include "link/Operation.h"
+#include "link/SafeFile.h"
+
+#include <QProgressBar>
+
+namespace tarnixw::vyr {
+
+namespace {
+
+// The two parameter areas on the device, each read and written in 64-byte blocks (32
+// registers). The device addresses bytes, so consecutive blocks step by 64.
+constexpr int kArea1Address = 32;
+constexpr int kArea1Blocks = 13;
+constexpr int kArea1LastBlock = 50;
+constexpr int kArea2Address = 2048;
+constexpr int kArea2Blocks = 7;
+constexpr int kArea2LastBlock = 16;
+constexpr int kBlockSize = 64;
+
+// The Read decode moves the bar from 75 to 99 over the 3072 DO cells; Open File from 0 to
+// 102, shown full from 100 on.
+int readBarAfter(int cells) { return 75 + cells / 123; }
+int openBarAfter(int cells) { return cells / 30; }
+
+} // namespace
+
+void TFormVYR::ReadClick()
+{
+    link::Operation op(*this, buffers());
+    if (link::ModbusLink* bus = op.link()) {
+        bus->ReadBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
+                        [](int b, int k) { return (b * kBlockSize + k) * 100 / 1700; });
+        bus->ReadBlocks(kArea2Address, kArea2Blocks, kBlockSize, kArea2LastBlock, imageoffset::Area2,
+                        [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) * 100 / 1700; });
+    }
+    op.closePort();
+    // A stopped Read changes no control and no state array; only the blocks that arrived stay
+    // in the image.
+    if (!op.completed() || !m_built)
+        return;
+    const std::optional<Screen> decoded = decodeDeviceImage(buffers().DeviceImage);
+    if (!decoded)
+        return;
+    applyScreen(*decoded, readBarAfter);
+    link::dialogs().message(QStringLiteral("Read Done."));
+}
+
+void TFormVYR::WriteClick()
+{
+    link::Operation op(*this, buffers());
+    link::ModbusLink* const opened = op.link();
+    if (!opened || !m_built)
+        return;
+    // Every box is converted before anything is sent: a text that is no number, a value the
+    // device field cannot hold or an empty signal range stops the Write here.
+    const Screen screen = captureScreen();
+    const StageResult staged = stageScreen(screen);
+    if (!staged.ok()) {
+        link::dialogs().error(staged.error);
+        return;
+    }
+    ModelState& state = model();
+    state.screen.adoptScreen(screen);
+    std::vector<std::uint8_t>& image = buffers().DeviceImage;
+    // Area 1 is packed without its last 16 bytes: the block that carries them sends back what
+    // the last Read brought there.
+    if (!PackParamArea1(image, 0, staged.staged, state.paramSet)) {
+        link::dialogs().error(QStringLiteral("A value on the screen is out of the range the device can store."));
+        return;
+    }
+    link::ModbusLink& bus = *opened;
+    bus.WriteBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
+                    [](int b, int k) { return (b * kBlockSize + k) / 12; });
+    // Area 2 is packed over the area-1 bytes already sent; the record takes its values even
+    // when the first phase stopped.
+    PackParamArea2(image, 0, staged.staged, state.paramSet);
+    bus.WriteBlocks(kArea2Address, kArea2Blocks, kBlockSize, kArea2LastBlock, 0,
+                    [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) / 12; });
+    op.closePort();
+    if (op.completed())
+        link::dialogs().message(QStringLiteral("Write Done."));
+}
+
+void TFormVYR::SaveFileClick()
+{
+    if (!m_built)
+        return;
+    // The record takes the screen before the dialog opens, even when it is cancelled; gains,
+    // offsets, ChanZero and GainBase keep what the last Write or Open File left there.
+    const Screen screen = captureScreen();
+    if (const QString error = vyr::captureScreen(screen, model().paramSet); !error.isEmpty()) {
+        link::dialogs().error(error);
+        return;
+    }
+    model().screen.adoptScreen(screen);
+    link::saveConfiguration(link::ConfigFileModel::Vyr, ProgressBar1(), [](const QString& path) {
+        return link::saveFileSafely(path, fileBytes(model().paramSet));
+    });
+}
+
+void TFormVYR::OpenFileClick()
+{
+    if (!m_built)
+        return;
+    const std::optional<QString> path =
+        link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Vyr, false));
+    if (!path)
+        return;
+    // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
+    const link::FileBytes file = link::readFileExactly(*path, fileoffset::Size, QStringLiteral("VYRANTA"));
+    if (!file.bytes) {
+        link::dialogs().message(file.error);
+        return;
+    }
+    if (const QString error = loadRecord(*file.bytes, model().paramSet); !error.isEmpty()) {
+        link::dialogs().message(error);
+        return;
+    }
+    applyScreen(screenFromRecord(model().paramSet), openBarAfter);
+    link::dialogs().message(QStringLiteral("Load File Done."));
+    link::BusyGuard::setBar(ProgressBar1(), 0);
+}
+
+} // namespace tarnixw::vyr
