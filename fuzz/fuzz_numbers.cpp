@@ -1,0 +1,185 @@
+// Typed texts through the number parsers and formatters, every field check, the sensor
+// cross-checks and both models' staging; and the decode formats on arbitrary device values.
+//
+// Input: newline-separated lines. Every line is a text for the parsers and field checks; for
+// the staging its first byte picks the box and the rest is the box's text. The first four
+// bytes also serve as a raw device value.
+#include "FuzzSupport.h"
+
+#include "link/FieldChecks.h"
+#include "link/NumberText.h"
+#include "plix/PlixModel.h"
+#include "vyr/VyrDecode.h"
+#include "vyr/VyrPack.h"
+#include "vyr/VyrStaging.h"
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <cmath>
+
+using namespace tarnixw;
+
+namespace {
+
+constexpr std::array<link::FieldKind, 6> kKinds{link::FieldKind::Sensor, link::FieldKind::PV,
+                                                 link::FieldKind::AlarmRange, link::FieldKind::Silence,
+                                                 link::FieldKind::DecimalDigits, link::FieldKind::Hysteresis};
+
+// A shown text must read back as the value it shows, to within its last decimal.
+void checkFormatted(const QString& shown, long double value, int decimals)
+{
+    const auto back = link::parseNumber(shown);
+    TARNIXW_FUZZ_CHECK(back.has_value(), shown);
+    const long double tolerance = 0.5L * std::pow(10.0L, -decimals) * 1.0001L + std::fabs(value) * 1e-15L;
+    TARNIXW_FUZZ_CHECK(std::fabs(*back - value) <= tolerance,
+                       QStringLiteral("%1 shown for %2").arg(shown).arg(double(value), 0, 'g', 21));
+}
+
+void numbers(const QString& text)
+{
+    const auto integer = link::parseInteger(text);
+    const auto number = link::parseNumber(text);
+    // Every integer is a number too, of the same value.
+    if (integer)
+        TARNIXW_FUZZ_CHECK(number && *number == static_cast<long double>(*integer), text);
+    if (number) {
+        TARNIXW_FUZZ_CHECK(std::isfinite(*number), text);
+        checkFormatted(link::formatDecimals(*number, 3), *number, 3);
+        checkFormatted(link::formatDecimals(*number, 1), *number, 1);
+        const QString s5 = link::formatSignificant(double(*number), 5, 3);
+        const QString s2 = link::formatSignificant(double(*number), 2, 1);
+        TARNIXW_FUZZ_CHECK(link::parseNumber(s5).has_value(), s5);
+        TARNIXW_FUZZ_CHECK(link::parseNumber(s2).has_value(), s2);
+    }
+}
+
+void fieldChecks(const QString& text, const QString& partner)
+{
+    for (const link::FieldKind kind : kKinds) {
+        const link::FieldCheckResult r = link::checkField(kind, text);
+        TARNIXW_FUZZ_CHECK(r.ok == r.message.isEmpty(), r.message);
+        if (!r.ok || !r.rewritten)
+            continue;
+        // The rewritten text passes the same check again and stays as it is.
+        const link::FieldCheckResult again = link::checkField(kind, *r.rewritten);
+        TARNIXW_FUZZ_CHECK(again.ok && again.rewritten == r.rewritten, *r.rewritten);
+    }
+    for (const link::SensorCheckRules& rules : {link::plixSensorRules(), link::vyrSensorRules()}) {
+        const link::FieldCheckResult from = link::checkSensorFrom(text, partner, rules);
+        const link::FieldCheckResult to = link::checkSensorTo(partner, text, rules);
+        TARNIXW_FUZZ_CHECK(from.ok == from.message.isEmpty() && to.ok == to.message.isEmpty(), QString());
+        // A from box that passes against its to box means the to box passes against it.
+        if (from.ok && link::checkField(link::FieldKind::Sensor, partner).ok)
+            TARNIXW_FUZZ_CHECK(to.ok, text + QStringLiteral(" / ") + partner + QStringLiteral(": ") + to.message);
+    }
+}
+
+void plixStaging(const QList<QByteArray>& lines, std::uint8_t control)
+{
+    plix::Texts texts = plix::Texts::defaults();
+    for (const QByteArray& line : lines) {
+        if (line.isEmpty())
+            continue;
+        texts.values[std::uint8_t(line[0]) % plix::kFieldCount] = QString::fromUtf8(line.mid(1));
+    }
+    const plix::ChannelFlags flags{(control & 1) != 0, (control & 2) != 0};
+    for (int i = 0; i < plix::kFieldCount; ++i) {
+        const link::FieldCheckResult r = plix::checkBox(plix::fieldAt(i), texts);
+        TARNIXW_FUZZ_CHECK(r.ok == r.message.isEmpty(), QString());
+    }
+    const plix::StagingResult staged = plix::stageValues(texts, flags);
+    TARNIXW_FUZZ_CHECK(staged.values.has_value() != !staged.error.isEmpty(), staged.error);
+    plix::PLIXParamSet captured;
+    const std::optional<QString> captureError = plix::captureForSave(texts, flags, captured);
+    if (!staged.values)
+        return;
+    TARNIXW_FUZZ_CHECK(!captureError, *captureError);
+    std::array<std::uint8_t, plix::kDeviceImageSize> blocks{};
+    plix::PLIXParamSet packed;
+    TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.values, blocks, 0, packed) == plix::kBlockASize, QString());
+    TARNIXW_FUZZ_CHECK(plix::PackBlockB(*staged.values, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize,
+                       QString());
+    // Save File stores the fields that Write sends exactly as Write stores them.
+    for (int ch = 0; ch < plix::kChannelCount; ++ch)
+        TARNIXW_FUZZ_CHECK(captured.sensorFrom(ch) == packed.sensorFrom(ch) && captured.pvTo(ch) == packed.pvTo(ch)
+                               && captured.highAlarm(ch) == packed.highAlarm(ch)
+                               && captured.silenceTime(ch) == packed.silenceTime(ch)
+                               && captured.hysteresis(ch) == packed.hysteresis(ch)
+                               && captured.decimalDigits(ch) == packed.decimalDigits(ch),
+                           QString());
+}
+
+void vyrStaging(const QList<QByteArray>& lines, std::uint8_t control)
+{
+    vyr::Screen screen = vyr::Screen::defaults();
+    for (const QByteArray& line : lines) {
+        if (line.size() < 2)
+            continue;
+        const int where = std::uint8_t(line[0]);
+        const QString text = QString::fromUtf8(line.mid(2));
+        if (where < 0x80) {
+            const int channel = where % vyr::kAnalogChannels;
+            const int column = std::uint8_t(line[1]) % vyr::kColumns;
+            screen.analog[channel][column] = text;
+        } else {
+            const int module = where % vyr::kDiModules;
+            const int channel = std::uint8_t(line[1]) % vyr::kDiChannels;
+            screen.DISilenceT[module][channel] = text;
+            screen.DIChanInUse[module][channel] = (control & 4) ? vyr::kOn : vyr::kOff;
+            screen.DICloseTicked[module][channel] = (control & 8) != 0;
+            screen.DIOpenTicked[module][channel] = (control & 16) != 0;
+        }
+    }
+    const vyr::StageResult staged = vyr::stageScreen(screen, (control & 32) == 0);
+    if (!staged.ok())
+        return;
+    // Staged values always fit the record and pack into both areas.
+    vyr::VYRParamSet record;
+    std::array<std::uint8_t, vyr::imageoffset::Size> image{};
+    TARNIXW_FUZZ_CHECK(vyr::recordWithStaged(record, staged.staged, vyr::RecordFields::SaveFile).has_value(), QString());
+    if (control & 32)
+        return;
+    TARNIXW_FUZZ_CHECK(vyr::PackParamArea1(image, 0, staged.staged, record) == vyr::kArea1PackedBytes, QString());
+    TARNIXW_FUZZ_CHECK(vyr::PackParamArea2(image, vyr::imageoffset::Area2, staged.staged, record)
+                           == vyr::imageoffset::Area2 + vyr::kArea2PackedBytes,
+                       QString());
+    TARNIXW_FUZZ_CHECK(vyr::decodeDeviceImage(image).has_value(), QString());
+}
+
+void deviceValues(fuzz::Reader raw)
+{
+    const std::uint32_t v = raw.u32();
+    const std::int32_t i32 = std::int32_t(v);
+    for (const QString& s : {vyr::formatThousandths(i32), vyr::formatHysteresis(std::int8_t(v)),
+                             vyr::formatHysteresis(std::uint8_t(v)), vyr::formatHysteresis(std::int16_t(v)),
+                             QString::number(std::int16_t(v))})
+        TARNIXW_FUZZ_CHECK(link::parseNumber(s).has_value(), s); // Read shows it, so Write must read it
+    const QString t = vyr::formatThousandths(i32);
+    // Five significant digits of the value in thousandths.
+    const long double shown = *link::parseNumber(t);
+    const long double exact = static_cast<long double>(i32) * 0.001L;
+    TARNIXW_FUZZ_CHECK(std::fabs(shown - exact) <= std::fabs(exact) * 1e-4L + 0.0005L, t);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QList<QByteArray> lines = bytes.split('\n');
+    if (lines.size() > 40)
+        return -1; // more boxes than the screens' fields change nothing; keep runs short
+    QString previous = QStringLiteral("0");
+    for (const QByteArray& line : lines) {
+        const QString text = QString::fromUtf8(line);
+        numbers(text);
+        fieldChecks(text, previous);
+        previous = text;
+    }
+    const std::uint8_t control = size > 0 ? data[0] : 0;
+    plixStaging(lines, control);
+    vyrStaging(lines, control);
+    deviceValues(fuzz::Reader(data, size));
+    return 0;
+}
