@@ -50,6 +50,11 @@ private slots:
         QTest::newRow("alarm 123456.7") << FieldKind::AlarmRange << "123456.7" << true << "" << "123456.700";
         QTest::newRow("alarm 12.5") << FieldKind::AlarmRange << "12.5" << true << "" << "12.500";
         QTest::newRow("alarm 7") << FieldKind::AlarmRange << "7" << true << "" << "7.000";
+        // Every digit of a long number is kept (a fixed buffer once cut 1e100 short).
+        QTest::newRow("alarm 1e100") << FieldKind::AlarmRange << "1e100" << true << ""
+                                     << QStringLiteral("1%1.000").arg(QString(100, QLatin1Char('0')));
+        QTest::newRow("alarm -1e120") << FieldKind::AlarmRange << "-1e120" << true << ""
+                                      << QStringLiteral("-1%1.000").arg(QString(120, QLatin1Char('0')));
         QTest::newRow("alarm inf") << FieldKind::AlarmRange << "inf" << false << kNoFloat << "";
 
         QTest::newRow("silence -32767") << FieldKind::Silence << "-32767" << true << "" << "";
