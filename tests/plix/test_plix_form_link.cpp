@@ -6,10 +6,7 @@
 #include "link/DeviceConstants.h"
 #include "link/Modbus.h"
 #include "plix/PlixForm.h"
-#include "sim/Device.h"
-#include "sim/InProcessPort.h"
-#include "tests/support/ScriptedDialogs.h"
-#include "tests/support/TempPorts.h"
+#include "tests/support/SimLine.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -21,99 +18,21 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// The port object belongs to ComPort; it forwards to the test's InProcessPort, which outlives it.
-class ForwardingPort final : public link::SerialPort {
-public:
-    ForwardingPort(sim::InProcessPort& port, int& closes)
-        : m_port(port)
-        , m_closes(closes)
-    {
-    }
-    bool isOpen() const override { return !m_closed; }
-    void purge() override { m_port.purge(); }
-    void purgeReceive() override { m_port.purgeReceive(); }
-    long write(std::span<const std::uint8_t> bytes) override { return m_port.write(bytes); }
-    std::size_t bytesAvailable() override { return m_port.bytesAvailable(); }
-    std::size_t read(std::span<std::uint8_t> out) override { return m_port.read(out); }
-    void close() override
-    {
-        if (!m_closed)
-            ++m_closes;
-        m_closed = true;
-    }
-
-private:
-    sim::InProcessPort& m_port;
-    int& m_closes;
-    bool m_closed = false;
-};
-
-class SimOpener final : public link::PortOpener {
-public:
-    explicit SimOpener(sim::InProcessPort& port)
-        : m_port(port)
-    {
-    }
-    link::OpenResult open(const std::string&, int baud) override
-    {
-        ++opens;
-        lastBaud = baud;
-        m_port.setBaud(baud);
-        link::OpenResult r;
-        r.port = std::make_unique<ForwardingPort>(m_port, closes);
-        return r;
-    }
-    int opens = 0;
-    int closes = 0;
-    int lastBaud = 0;
-
-private:
-    sim::InProcessPort& m_port;
-};
-
 // One simulated PLIXARO on COM1 and a fresh form, with every seam scripted.
-struct Rig {
+struct Rig : test::SimLine {
     explicit Rig(std::uint8_t deviceId = 1)
-        : device(sim::Model::Plix, deviceId)
-        , port(device, clock)
-        , opener(port)
+        : SimLine(sim::Model::Plix, deviceId)
     {
         plix::resetModel();
-        ports.publish(QStringLiteral("sim"), QStringLiteral("/dev/null"));
-        m_previousOpener = link::ComPort::setOpener(&opener);
-        m_previousClock = link::setOperationClock(&clock);
         form = std::make_unique<plix::TFormPLIX>(session, [] {});
     }
-    ~Rig()
-    {
-        form.reset();
-        link::setOperationClock(m_previousClock);
-        link::ComPort::setOpener(m_previousOpener);
-    }
+    ~Rig() { form.reset(); }
     QLineEdit* box(const char* name) const { return form->get<QLineEdit>(name); }
-    const std::vector<Bytes>& written() const { return port.written(); }
 
-    test::TempPorts ports;
-    test::ScriptedDialogs dialogs;
-    link::VirtualClock clock;
-    sim::Device device;
-    sim::InProcessPort port;
-    SimOpener opener;
-    link::Session session;
     std::unique_ptr<plix::TFormPLIX> form;
-
-private:
-    link::PortOpener* m_previousOpener = nullptr;
-    link::Clock* m_previousClock = nullptr;
 };
 
-Bytes hex(const char* text)
-{
-    Bytes out;
-    for (const QByteArray& b : QByteArray(text).simplified().split(' '))
-        out.push_back(std::uint8_t(b.toUInt(nullptr, 16)));
-    return out;
-}
+Bytes hex(const char* text) { return test::hexBytes(text); }
 
 Bytes payload(const Bytes& frame) { return Bytes(frame.begin() + 7, frame.end() - 2); }
 

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ScriptedDialogs.h"
+#include "TempPorts.h"
+
+#include "link/Clock.h"
+#include "link/DeviceForm.h"
+#include "sim/Device.h"
+#include "sim/InProcessPort.h"
+#include "sim/SimPortOpener.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tarnixw::test {
+
+// One simulated device on COM1, in virtual time, with every seam of a device form scripted:
+// the port list names it, every port opens onto it, the operations wait on the virtual clock
+// and the dialogs are recorded. Installed for its lifetime.
+struct SimLine {
+    explicit SimLine(sim::Model model, std::uint8_t deviceId = 1);
+    ~SimLine();
+    SimLine(const SimLine&) = delete;
+    SimLine& operator=(const SimLine&) = delete;
+
+    // Every frame the form sent, in order.
+    const std::vector<std::vector<std::uint8_t>>& written() const { return port.written(); }
+
+    TempPorts ports;
+    ScriptedDialogs dialogs;
+    link::VirtualClock clock;
+    sim::Device device;
+    sim::InProcessPort port;
+    sim::SimPortOpener opener;
+    link::Session session;
+
+private:
+    link::PortOpener* m_previousOpener = nullptr;
+    link::Clock* m_previousClock = nullptr;
+};
+
+// "01 03 00 20" -> {0x01, 0x03, 0x00, 0x20}
+std::vector<std::uint8_t> hexBytes(const char* text);
+
+} // namespace tarnixw::test
