@@ -14,16 +14,16 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # tarnixw_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tarnixw developers <tarnixw@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+# CPack puts the summary first and indents these lines; an empty line separates paragraphs.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Configuration tool for VYRANTA and PLIXARO devices
- Tarnixw configures VYRANTA and PLIXARO devices over a USB-to-serial cable as a
- Modbus RTU master: it finds the cable's port and the device's slave ID, reads
- and writes the whole parameter set, checks each edited field, and saves and
- loads binary configuration files.
- .
- The package also holds tarnixw-devsim, a device simulator that publishes a
- pseudo-terminal as a virtual serial port, so the program can be tried without
- a device.")
+    "Tarnixw configures VYRANTA and PLIXARO devices over a USB-to-serial cable as a
+Modbus RTU master: it finds the cable's port and the device's slave ID, reads
+and writes the whole parameter set, checks each edited field, and saves and
+loads binary configuration files.
+
+The package also holds tarnixw-devsim, a device simulator that publishes a
+pseudo-terminal as a virtual serial port, so the program can be tried without
+a device.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A socat pseudo-terminal can stand in for a device as a virtual port.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "socat")

@@ -8,6 +8,8 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth
   mbpoll socat
+  clang libclang-rt-14-dev   # tools/fuzz.sh: clang++ and libFuzzer (-fsanitize=fuzzer)
+  dpkg-dev                   # tools/package.sh: dpkg-shlibdeps finds the package's dependencies
 )
 missing=()
 for p in "${packages[@]}"; do
