@@ -3,72 +3,15 @@
 
 #include "link/ComPort.h"
 #include "plix/PlixForm.h"
-#include "sim/Device.h"
+#include "tests/support/DevSim.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempPorts.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 using namespace tarnixw;
-
-namespace {
-
-bool ptyAvailable()
-{
-    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-// tarnixw-devsim in its own runtime directory, so that runs never meet.
-class Simulator {
-public:
-    bool start(const QStringList& args)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(TARNIXW_DEVSIM),
-                        args + QStringList{QStringLiteral("--name"), QStringLiteral("sim"), QStringLiteral("--log"),
-                                           m_runtime.filePath(QStringLiteral("frames.log")), QStringLiteral("--dump"),
-                                           dumpPath()});
-        if (!m_process.waitForStarted(5000))
-            return false;
-        for (int i = 0; i < 500 && !QFileInfo::exists(portPath()); ++i)
-            QThread::msleep(10);
-        return QFileInfo::exists(portPath());
-    }
-    QString portPath() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/sim"); }
-    QString dumpPath() const { return m_runtime.filePath(QStringLiteral("memory.bin")); }
-    bool stop()
-    {
-        m_process.terminate();
-        return m_process.waitForFinished(5000) && m_process.exitCode() == 0;
-    }
-    ~Simulator()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-
-private:
-    QTemporaryDir m_runtime;
-    QProcess m_process;
-};
-
-} // namespace
 
 class TestPtyPlixForm : public QObject {
     Q_OBJECT
@@ -76,9 +19,9 @@ class TestPtyPlixForm : public QObject {
 private slots:
     void writeThenReadBack()
     {
-        if (!ptyAvailable())
+        if (!test::ptyAvailable())
             QSKIP("no pseudo-terminal on this machine");
-        Simulator sim;
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--id"), QStringLiteral("5")}));
         test::TempPorts ports;
         ports.publish(QStringLiteral("sim"), sim.portPath());

@@ -1,0 +1,59 @@
+#include "DevSim.h"
+
+#include <QFileInfo>
+#include <QThread>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace tarnixw::test {
+
+bool ptyAvailable()
+{
+    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+DevSim::DevSim(QString program)
+    : m_program(std::move(program))
+{
+}
+
+DevSim::~DevSim()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+}
+
+bool DevSim::start(const QStringList& args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(m_program, args + QStringList{QStringLiteral("--name"), QStringLiteral("sim"),
+                                                  QStringLiteral("--log"), file(QStringLiteral("frames.log")),
+                                                  QStringLiteral("--dump"), dumpPath()});
+    if (!m_process.waitForStarted(5000))
+        return false;
+    for (int i = 0; i < 500 && !QFileInfo::exists(portPath()); ++i)
+        QThread::msleep(10);
+    return QFileInfo::exists(portPath());
+}
+
+bool DevSim::stop()
+{
+    m_process.terminate();
+    return m_process.waitForFinished(5000) && m_process.exitStatus() == QProcess::NormalExit
+        && m_process.exitCode() == 0;
+}
+
+QString DevSim::portPath() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/sim"); }
+
+} // namespace tarnixw::test
