@@ -53,6 +53,13 @@ public:
     int requestCount() const { return m_requestCount; }
     bool writeEnabled() const { return m_writeEnabled; }
     bool unplugged() const { return m_unplugged; }
+    // Plugged in again: no fault, the request count from zero, the memory as it was.
+    void replug()
+    {
+        m_unplugged = false;
+        m_faults = {};
+        m_requestCount = 0;
+    }
 
     std::span<std::uint8_t> memory() { return m_memory; }
     std::span<const std::uint8_t> memory() const { return m_memory; }

@@ -30,6 +30,14 @@ public:
 
     void setBaud(int baud) { m_baud = baud; }
     void unplug() { m_unplugged = true; }
+    // The cable is back: the device behind it answers again (from a clean line).
+    void replug()
+    {
+        m_unplugged = false;
+        m_device.replug();
+        m_onTheWay.clear();
+        m_received.clear();
+    }
     bool unplugged() const { return m_unplugged; }
     // Bytes that arrive from the line at the given time (noise, another slave, a stray frame).
     void inject(std::vector<std::uint8_t> bytes, std::int64_t atNs);

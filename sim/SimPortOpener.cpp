@@ -36,7 +36,7 @@ private:
 
 link::OpenResult SimPortOpener::open(const std::string& devicePath, int baud)
 {
-    ++opens;
+    ++attempts;
     lastBaud = baud;
     lastPath = devicePath;
     link::OpenResult r;
@@ -46,6 +46,7 @@ link::OpenResult SimPortOpener::open(const std::string& devicePath, int baud)
         return r;
     }
     m_port.setBaud(baud);
+    ++opens;
     r.port = std::make_unique<Handle>(m_port, closes);
     return r;
 }

@@ -8,7 +8,7 @@ namespace tarnixw::sim {
 
 // Opens every port as the given in-process port, so that a form's device operations talk to
 // a simulated device in the port's clock. Each open hands out a new handle (the program owns
-// and closes it); the simulated line behind it outlives the handles. Counts opens and closes.
+// and closes it); the simulated line behind it outlives the handles.
 class SimPortOpener final : public link::PortOpener {
 public:
     explicit SimPortOpener(InProcessPort& port)
@@ -17,8 +17,9 @@ public:
     }
     link::OpenResult open(const std::string& devicePath, int baud) override;
 
-    int opens = 0;
-    int closes = 0;
+    int attempts = 0; // every open asked for
+    int opens = 0;    // handles handed out
+    int closes = 0;   // handles closed
     int lastBaud = 0;
     std::string lastPath;
     // When set, opens fail with this error (a port that cannot be opened or set up).
