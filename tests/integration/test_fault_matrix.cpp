@@ -16,6 +16,7 @@
 #include <QTest>
 #include <cstdio>
 #include <functional>
+#include <type_traits>
 
 using namespace tarnixw;
 
@@ -149,16 +150,22 @@ struct Subject {
     virtual ~Subject() = default;
     virtual QWidget* form() = 0;
     virtual void run(Op op) = 0;
-    virtual QString done(Op op) const = 0;
+    QString done(Op op) const
+    {
+        return op == Op::IdSearch ? "ID  =  1" : op == Op::Read ? "Read Done." : "Write Done.";
+    }
 };
 
-struct PlixSubject final : Subject {
-    explicit PlixSubject(link::Session& session)
+template <typename Form>
+struct FormSubject final : Subject {
+    explicit FormSubject(link::Session& session)
+        : m_form(std::make_unique<Form>(session, [] {}))
     {
-        plix::resetModel();
-        m_form = std::make_unique<plix::TFormPLIX>(session, [] {});
         m_form->show();
-        QTest::qWait(1);
+        if constexpr (std::is_same_v<Form, vyr::TFormVYR>)
+            QTest::qWaitFor([this] { return m_form->isBuilt(); }); // pages are built on activation
+        else
+            QTest::qWait(1);
     }
     QWidget* form() override { return m_form.get(); }
     void run(Op op) override
@@ -175,41 +182,7 @@ struct PlixSubject final : Subject {
             break;
         }
     }
-    QString done(Op op) const override
-    {
-        return op == Op::IdSearch ? "ID  =  1" : op == Op::Read ? "Read Done." : "Write Done.";
-    }
-    std::unique_ptr<plix::TFormPLIX> m_form;
-};
-
-struct VyrSubject final : Subject {
-    explicit VyrSubject(link::Session& session)
-    {
-        vyr::resetModel();
-        m_form = std::make_unique<vyr::TFormVYR>(session, [] {});
-        m_form->show();
-        QTest::qWaitFor([this] { return m_form->isBuilt(); });
-    }
-    QWidget* form() override { return m_form.get(); }
-    void run(Op op) override
-    {
-        switch (op) {
-        case Op::IdSearch:
-            m_form->IDSearchClick();
-            break;
-        case Op::Read:
-            m_form->ReadClick();
-            break;
-        case Op::Write:
-            m_form->WriteClick();
-            break;
-        }
-    }
-    QString done(Op op) const override
-    {
-        return op == Op::IdSearch ? "ID  =  1" : op == Op::Read ? "Read Done." : "Write Done.";
-    }
-    std::unique_ptr<vyr::TFormVYR> m_form;
+    std::unique_ptr<Form> m_form;
 };
 
 // A device whose settings differ from the screen's defaults, so that a completed Read shows.
@@ -321,11 +294,13 @@ private slots:
 
         test::SimLine line(model, 1);
         makeDistinct(line.device);
+        plix::resetModel();
+        vyr::resetModel();
         std::unique_ptr<Subject> subject;
         if (model == Model::Plix)
-            subject = std::make_unique<PlixSubject>(line.session);
+            subject = std::make_unique<FormSubject<plix::TFormPLIX>>(line.session);
         else
-            subject = std::make_unique<VyrSubject>(line.session);
+            subject = std::make_unique<FormSubject<vyr::TFormVYR>>(line.session);
         const QStringList before = snapshot(subject->form());
         const std::vector<std::uint8_t> memoryBefore(line.device.memory().begin(), line.device.memory().end());
 
