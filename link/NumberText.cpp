@@ -189,7 +189,8 @@ QString fixed(const Decimal& d, int decimals)
 
 QString formatSignificant(double value, int significant, int decimals)
 {
-    Decimal d = toDecimal(std::isfinite(value) ? value : 0.0);
+    const Decimal exact = toDecimal(std::isfinite(value) ? value : 0.0);
+    Decimal d = exact;
     roundDigits(d, significant);
     if (!d.digits.empty() && d.exponent > significant) {
         // More integer digits than significant ones: exponent form, the mantissa with all
@@ -202,6 +203,10 @@ QString formatSignificant(double value, int significant, int decimals)
         out += QStringLiteral("E+%1").arg(d.exponent - 1, 3, 10, QLatin1Char('0'));
         return out;
     }
+    // One rounding, at whichever comes first: the last significant digit or the last decimal
+    // (0.0019996 shows as 0.002, not 0.001).
+    d = exact;
+    roundDigits(d, std::min(significant, d.exponent + decimals));
     return fixed(d, decimals);
 }
 

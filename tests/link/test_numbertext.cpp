@@ -95,6 +95,9 @@ private slots:
         QTest::newRow("six integer digits") << 123456.7 << 5 << 3 << "1.2346E+005";
         QTest::newRow("negative exponent form") << -2147483.648 << 5 << 3 << "-2.1475E+006";
         QTest::newRow("small") << 0.0001 << 5 << 3 << "0.000";
+        QTest::newRow("rounds at the last decimal") << 0.0019996 << 5 << 3 << "0.002";
+        QTest::newRow("rounds at the last decimal up") << 1.99951 << 5 << 3 << "2.000";
+        QTest::newRow("half at the last decimal") << 0.0125 << 5 << 3 << "0.013";
         QTest::newRow("negative small") << -0.0004 << 5 << 3 << "0.000";
         QTest::newRow("zero") << 0.0 << 5 << 3 << "0.000";
         QTest::newRow("hysteresis 0.5") << double(5 * 0.1f) << 2 << 1 << "0.5";
