@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 
+class QButtonGroup;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -171,6 +172,8 @@ private:
     DiArray<QLineEdit> m_diSilenceT{};
     DiArray<QPushButton> m_diAlarmBtn{};
     std::array<std::array<std::array<QCheckBox*, kDoModules>, kDoInputs>, kDoOutputs> m_doModuleBtn{};
+    // The button groups of the DO grids, [DO module][grid], part of the frame.
+    std::array<std::array<QButtonGroup*, 4>, kDoModules> m_doGroups{};
 };
 
 } // namespace tarnixw::vyr

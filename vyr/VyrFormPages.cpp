@@ -5,6 +5,7 @@
 
 #include "resources/Artwork.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -103,6 +104,14 @@ void TFormVYR::buildDoFrame(int module)
 {
     QWidget* page = m_sheets[2 + module];
     const QPixmap rows = artwork::doRows(module);
+    // Unticking a check box that belongs to no group makes Qt search all of its siblings for
+    // an exclusive partner: over a page's thousand boxes that would cost the Read decode most
+    // of its time. A (non-exclusive) group per grid answers instead; the groups belong to the
+    // frame, the boxes join them at every build.
+    for (QButtonGroup*& group : m_doGroups[module]) {
+        group = new QButtonGroup(page);
+        group->setExclusive(false);
+    }
     for (const GridPlace& g : kGrids) {
         addLabel(page, QLatin1String(g.heading), g.headingX, g.headingY);
         auto* picture = new QLabel(page);
@@ -214,6 +223,7 @@ void TFormVYR::buildDoPages()
                 box->setStyle(style);
                 box->setGeometry(g.boxLeft + kCellStepX * (c % 16), g.boxTop + kCellStepY * r, kCellSize, kCellSize);
                 connect(box, &QCheckBox::clicked, this, [this, box] { DOModuleClick(box); });
+                m_doGroups[m][c / 16]->addButton(box);
                 m_doModuleBtn[r][c][m] = box;
                 enroll(box, Family::DOModuleBtn, r, c, m);
             }

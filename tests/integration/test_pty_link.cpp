@@ -1,6 +1,7 @@
 #include "link/Clock.h"
 #include "link/Dialogs.h"
 #include "link/ModbusLink.h"
+#include "tests/support/DevSim.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "link/PosixSerialPort.h"
 #include "sim/Device.h"
@@ -17,53 +18,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-
-bool ptyAvailable()
-{
-    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-// tarnixw-devsim in its own runtime directory, so that runs never meet.
-class Simulator {
-public:
-    bool start(const QStringList& args)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(TARNIXW_DEVSIM),
-                        args + QStringList{QStringLiteral("--name"), QStringLiteral("sim"), QStringLiteral("--log"),
-                                           m_runtime.filePath(QStringLiteral("frames.log"))});
-        if (!m_process.waitForStarted(5000))
-            return false;
-        for (int i = 0; i < 500 && !QFileInfo::exists(portPath()); ++i)
-            QThread::msleep(10);
-        return QFileInfo::exists(portPath());
-    }
-    QString portPath() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/sim"); }
-    QString file(const QString& name) const { return m_runtime.filePath(name); }
-    bool stop()
-    {
-        m_process.terminate();
-        return m_process.waitForFinished(5000) && m_process.exitCode() == 0;
-    }
-    ~Simulator()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-
-private:
-    QTemporaryDir m_runtime;
-    QProcess m_process;
-};
 
 struct Mbpoll {
     int exitCode = -1;
@@ -106,7 +60,7 @@ class TestPtyLink : public QObject {
 private slots:
     void init()
     {
-        if (!ptyAvailable())
+        if (!test::ptyAvailable())
             QSKIP("no pseudo-terminal on this machine");
         m_dialogs.clear();
     }
@@ -115,9 +69,8 @@ private slots:
     // block write, each exchange answered within its 16 steps.
     void readAndWriteOverPty()
     {
-        Simulator sim;
-        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--id"), QStringLiteral("7"),
-                           QStringLiteral("--dump"), sim.file(QStringLiteral("dump.bin"))}));
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--id"), QStringLiteral("7")}));
         link::PosixPortOpener opener;
         link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
         QVERIFY2(opened.port, opened.detail.c_str());
@@ -136,7 +89,7 @@ private slots:
         opened.port->close();
         QVERIFY(sim.stop());
 
-        QFile dump(sim.file(QStringLiteral("dump.bin")));
+        QFile dump(sim.dumpPath());
         QVERIFY(dump.open(QIODevice::ReadOnly));
         const QByteArray mem = dump.readAll();
         QCOMPARE(mem.size(), qsizetype(sim::Device::kMemorySize));
@@ -148,7 +101,7 @@ private slots:
     // A simulator that leaves the line mid-read: the read gives up with "Device No Response !!".
     void unplugMidRead()
     {
-        Simulator sim;
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--unplug-after"),
                            QStringLiteral("2")}));
         link::PosixPortOpener opener;
@@ -170,7 +123,7 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("mbpoll")).isEmpty())
             QSKIP("mbpoll is not installed");
-        Simulator sim;
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr")}));
         Mbpoll r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("32"), QStringLiteral("-c"),
                                            QStringLiteral("3")});
