@@ -8,8 +8,7 @@ namespace tarnixw::app {
 
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv)
-{
-}
+{ }
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

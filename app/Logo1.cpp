@@ -14,8 +14,14 @@ namespace {
 std::int32_t g_ticks = 0;
 }
 
-int TLogo::tickCount() { return g_ticks; }
-void TLogo::resetTickCount() { g_ticks = 0; }
+int TLogo::tickCount()
+{
+    return g_ticks;
+}
+void TLogo::resetTickCount()
+{
+    g_ticks = 0;
+}
 
 TLogo::TLogo(std::function<void()> showMain, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint)

@@ -33,9 +33,11 @@ TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
     // PLIXARO first: it comes first in the tab order.
     const Control table[] = {
         {Kind::Group, "GroupBox1", nullptr, {280, 16, 237, 221}, "PLIXARO", 8, true},
-        {Kind::Button, "PLIXButton", "GroupBox1", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::plixDevice()), true},
+        {Kind::Button, "PLIXButton", "GroupBox1", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::plixDevice()),
+            true},
         {Kind::Group, "GroupBox2", nullptr, {24, 16, 237, 221}, "VYRANTA", 8, true},
-        {Kind::Button, "VYRButton", "GroupBox2", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::vyrDevice()), true},
+        {Kind::Button, "VYRButton", "GroupBox2", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::vyrDevice()),
+            true},
     };
     const link::ui::Controls controls = link::ui::buildControls(this, table);
     auto* vyr = qobject_cast<QPushButton*>(controls.at(QStringLiteral("VYRButton")));
@@ -107,6 +109,9 @@ void TMain::closeEvent(QCloseEvent* e)
     done(QDialog::Rejected);
 }
 
-void TMain::reject() { close(); }
+void TMain::reject()
+{
+    close();
+}
 
 } // namespace tarnixw::app

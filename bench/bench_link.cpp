@@ -22,7 +22,10 @@ namespace {
 class PrintingDialogs final : public link::Dialogs {
 public:
     int count = 0;
-    void message(const QString& text, const QString&) override { ++count, std::fprintf(stderr, "box: %s\n", qPrintable(text)); }
+    void message(const QString& text, const QString&) override
+    {
+        ++count, std::fprintf(stderr, "box: %s\n", qPrintable(text));
+    }
     void systemMessage(const QString&, const QString& text, const QString& d) override { message(text, d); }
     void error(const QString& text) override { message(text, {}); }
     std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
@@ -39,9 +42,9 @@ int main(int argc, char** argv)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     QProcess sim;
     sim.setProcessEnvironment(env);
-    sim.start(QStringLiteral(TARNIXW_DEVSIM), {QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--name"),
-                                               QStringLiteral("bench"), QStringLiteral("--log"),
-                                               runtime.filePath(QStringLiteral("frames.log"))});
+    sim.start(QStringLiteral(TARNIXW_DEVSIM),
+        {QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--name"), QStringLiteral("bench"),
+            QStringLiteral("--log"), runtime.filePath(QStringLiteral("frames.log"))});
     const QString portPath = runtime.path() + QStringLiteral("/tarnixw/ports/bench");
     for (int i = 0; i < 500 && !QFileInfo::exists(portPath); ++i)
         QThread::msleep(10);
@@ -66,6 +69,6 @@ int main(int argc, char** argv)
     sim.waitForFinished(5000);
 
     std::printf("VYR read, 20 exchanges over a pty: %.4f s, %.4f of 4.8 s (goal <= 1.01)%s\n", seconds, seconds / 4.8,
-                l.StopFlag ? " -- STOPPED" : "");
+        l.StopFlag ? " -- STOPPED" : "");
     return l.StopFlag || dialogs.count ? 1 : 0;
 }

@@ -53,8 +53,8 @@ int main(int argc, char** argv)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     sim.setProcessEnvironment(env);
     sim.start(QStringLiteral(TARNIXW_DEVSIM),
-              {QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--name"), QStringLiteral("bench"),
-               QStringLiteral("--log"), runtime.filePath(QStringLiteral("frames.log"))});
+        {QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--name"), QStringLiteral("bench"),
+            QStringLiteral("--log"), runtime.filePath(QStringLiteral("frames.log"))});
     const QString port = runtime.path() + QStringLiteral("/tarnixw/ports/bench");
     for (int i = 0; i < 500 && !QFileInfo::exists(port); ++i)
         QThread::msleep(10);
@@ -105,8 +105,8 @@ int main(int argc, char** argv)
     const double rd = median(reads);
     std::printf("PLIXARO form over a pty, %d rounds (median, worst)\n", rounds);
     std::printf("  Write %.3f s, worst %.3f s; floor %.2f s; ratio %.4f (goal <= 1.01)\n", w,
-                *std::max_element(writes.begin(), writes.end()), writeFloor, w / writeFloor);
+        *std::max_element(writes.begin(), writes.end()), writeFloor, w / writeFloor);
     std::printf("  Read  %.3f s, worst %.3f s; floor %.2f s; ratio %.4f (goal <= 1.01)\n", rd,
-                *std::max_element(reads.begin(), reads.end()), readFloor, rd / readFloor);
+        *std::max_element(reads.begin(), reads.end()), readFloor, rd / readFloor);
     return 0;
 }

@@ -37,11 +37,14 @@ public:
         if (e->type() == QEvent::Paint && !m_done) {
             m_done = true;
             // After this paint the frame goes to the screen; report on the next turn.
-            QMetaObject::invokeMethod(qApp, [] {
-                std::printf("%lld\n", static_cast<long long>(nowNs()));
-                std::fflush(stdout);
-                std::_Exit(0);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp,
+                [] {
+                    std::printf("%lld\n", static_cast<long long>(nowNs()));
+                    std::fflush(stdout);
+                    std::_Exit(0);
+                },
+                Qt::QueuedConnection);
         }
         return false;
     }
@@ -100,6 +103,6 @@ int main(int argc, char** argv)
     }
     std::sort(ms.begin(), ms.end());
     std::printf("start to splash shown (%s): median %.1f ms, min %.1f ms, max %.1f ms over %d runs\n",
-                std::getenv("DISPLAY") ? "X11" : "offscreen", ms[ms.size() / 2], ms.front(), ms.back(), runs);
+        std::getenv("DISPLAY") ? "X11" : "offscreen", ms[ms.size() / 2], ms.front(), ms.back(), runs);
     return 0;
 }

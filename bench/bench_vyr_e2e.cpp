@@ -77,7 +77,7 @@ int main(int argc, char** argv)
             QCoreApplication::processEvents();
         }
         std::printf("Read decode into the window: median %.2f ms over %d (goal <= 50 ms)\n", median(decode),
-                    int(decode.size()));
+            int(decode.size()));
 
         QTemporaryDir dir;
         QString files[2];
@@ -116,7 +116,10 @@ int main(int argc, char** argv)
     ports.publish(QStringLiteral("sim"), sim.portPath());
     TFormVYR form(session, [] {});
     form.show();
-    QTest::qWaitFor([&] { return form.isBuilt(); });
+    if (!QTest::qWaitFor([&] { return form.isBuilt(); })) {
+        std::fprintf(stderr, "the VYRANTA pages were not built\n");
+        return 1;
+    }
     const int e2eRounds = std::max(1, rounds / 4);
     std::vector<double> reads, writes;
     for (int i = 0; i < e2eRounds; ++i) {
@@ -135,9 +138,9 @@ int main(int argc, char** argv)
     }
     constexpr double kNominal = 20 * 16 * 0.015;
     std::printf("Write over a pty: median %.3f s, ratio %.4f to %.1f s (goal <= 1.01)\n", median(writes),
-                median(writes) / kNominal, kNominal);
+        median(writes) / kNominal, kNominal);
     std::printf("Read over a pty:  median %.3f s, ratio %.4f to %.1f s (goal <= 1.01)\n", median(reads),
-                median(reads) / kNominal, kNominal);
+        median(reads) / kNominal, kNominal);
     form.close();
     sim.stop();
     return 0;

@@ -84,8 +84,8 @@ void saveShots(vyr::TFormVYR& form, const QString& dir)
     QTest::mouseClick(form.VYRChanInUseBtn(3), Qt::LeftButton);
     for (int m = 0; m < vyr::kDoModules; ++m)
         for (int r = 0; r < vyr::kDoOutputs; ++r)
-            QTest::mouseClick(form.DOModuleBtn(r, (r * 5 + m * 7) % vyr::kDoInputs, m), Qt::LeftButton,
-                              Qt::NoModifier, QPoint(5, 5));
+            QTest::mouseClick(
+                form.DOModuleBtn(r, (r * 5 + m * 7) % vyr::kDoInputs, m), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
     for (int i = 0; i < 5; ++i) {
         form.PageControl1()->setCurrentIndex(i);
         QCoreApplication::processEvents();
@@ -161,10 +161,10 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents();
     }
 
-    std::printf("platform %s, %d runs, %d generated controls\n", qPrintable(QGuiApplication::platformName()), runs,
-                3476);
+    std::printf(
+        "platform %s, %d runs, %d generated controls\n", qPrintable(QGuiApplication::platformName()), runs, 3476);
     std::printf("open to first paint: median %.1f ms (min %.1f, max %.1f)\n", median(openMs),
-                *std::min_element(openMs.begin(), openMs.end()), *std::max_element(openMs.begin(), openMs.end()));
+        *std::min_element(openMs.begin(), openMs.end()), *std::max_element(openMs.begin(), openMs.end()));
     std::printf("paints of the still empty analog page: %d in %d openings\n", watch.emptyPagePaints, runs);
     std::printf("first switch to a DO module page until painted: median %.1f ms\n", median(switchMs));
     std::printf("close (controls destroyed, port released): median %.1f ms\n", median(closeMs));

@@ -32,16 +32,19 @@ public:
     std::abort();
 }
 
-#define TARNIXW_FUZZ_CHECK(cond, detail)                                                                             \
-    do {                                                                                                             \
-        if (!(cond))                                                                                                 \
-            ::tarnixw::fuzz::fail(#cond, (detail));                                                                  \
+#define TARNIXW_FUZZ_CHECK(cond, detail)                                                                               \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            ::tarnixw::fuzz::fail(#cond, (detail));                                                                    \
     } while (0)
 
 // Reads the input front to back; past the end every read gives zeros.
 class Reader {
 public:
-    Reader(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    Reader(const std::uint8_t* data, std::size_t size)
+        : m_data(data)
+        , m_size(size)
+    { }
 
     bool atEnd() const { return m_pos >= m_size; }
     std::size_t remaining() const { return m_pos < m_size ? m_size - m_pos : 0; }

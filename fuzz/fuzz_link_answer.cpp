@@ -25,9 +25,9 @@ namespace {
 // big-endian 16-bit length follows) and that many bytes. Once the answers run out the line
 // stays silent.
 enum ControlBits : std::uint8_t {
-    kAppendCrc = 0x01,     // each answer gets its correct CRC appended (so intact frames are easy to reach)
-    kLate = 0x02,          // an answer arrives only after the next request went out (past its purge)
-    kDribble = 0x04,       // bytes are handed out a few at a time
+    kAppendCrc = 0x01, // each answer gets its correct CRC appended (so intact frames are easy to reach)
+    kLate = 0x02, // an answer arrives only after the next request went out (past its purge)
+    kDribble = 0x04, // bytes are handed out a few at a time
     kSkipVyr = 0x08,
     kSkipPlix = 0x10,
     kSkipSearch = 0x20,
@@ -35,7 +35,10 @@ enum ControlBits : std::uint8_t {
 
 class AnswerPort final : public link::SerialPort {
 public:
-    AnswerPort(fuzz::Reader& input, std::uint8_t control) : m_input(input), m_control(control) {}
+    AnswerPort(fuzz::Reader& input, std::uint8_t control)
+        : m_input(input)
+        , m_control(control)
+    { }
 
     bool isOpen() const override { return true; }
     void purge() override { m_received.clear(); }
@@ -63,7 +66,7 @@ public:
         m_received.erase(m_received.begin(), m_received.begin() + long(n));
         return n;
     }
-    void close() override {}
+    void close() override { }
 
     int writes = 0;
 
@@ -143,19 +146,19 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
     TARNIXW_FUZZ_CHECK(g_dialogs.messages - before == (opened == link::StepResult::Accepted ? 0 : 1), QString());
 
     before = g_dialogs.messages;
-    TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.values, request, kPayload, paramSet) == kPayload + plix::kBlockASize,
-                       QString());
-    const link::StepResult a = bus.WriteRegisters(plix::kBlockAAddress, plix::kBlockASize, 56,
-                                                  [](int k) { return k + 3; });
+    TARNIXW_FUZZ_CHECK(
+        plix::PackBlockA(*staged.values, request, kPayload, paramSet) == kPayload + plix::kBlockASize, QString());
+    const link::StepResult a
+        = bus.WriteRegisters(plix::kBlockAAddress, plix::kBlockASize, 56, [](int k) { return k + 3; });
     if (opened != link::StepResult::Accepted)
         TARNIXW_FUZZ_CHECK(a == link::StepResult::Skipped, QString());
     TARNIXW_FUZZ_CHECK(g_dialogs.messages - before == (a == link::StepResult::Failed ? 1 : 0), QString());
 
     before = g_dialogs.messages;
-    TARNIXW_FUZZ_CHECK(plix::PackBlockB(*staged.values, request, kPayload, paramSet) == kPayload + plix::kBlockBSize,
-                       QString());
-    const link::StepResult b = bus.WriteRegisters(plix::kBlockBAddress, plix::kBlockBSize, 38,
-                                                  [](int k) { return k + 62; });
+    TARNIXW_FUZZ_CHECK(
+        plix::PackBlockB(*staged.values, request, kPayload, paramSet) == kPayload + plix::kBlockBSize, QString());
+    const link::StepResult b
+        = bus.WriteRegisters(plix::kBlockBAddress, plix::kBlockBSize, 38, [](int k) { return k + 62; });
     TARNIXW_FUZZ_CHECK(g_dialogs.messages - before == (b == link::StepResult::Failed ? 1 : 0), QString());
 
     request[kPayload] = 0xFF;
@@ -164,8 +167,7 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
     closing.runWhenStopped = true;
     closing.sendOnce = opened == link::StepResult::Failed;
     const int writesBefore = static_cast<AnswerPort&>(port).writes;
-    const link::StepResult closed =
-        bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, 56, {}, closing);
+    const link::StepResult closed = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, 56, {}, closing);
     TARNIXW_FUZZ_CHECK(closed != link::StepResult::Skipped, QString());
     if (closing.sendOnce)
         TARNIXW_FUZZ_CHECK(static_cast<AnswerPort&>(port).writes - writesBefore == 1, QString());

@@ -23,8 +23,7 @@ using namespace tarnixw;
 namespace {
 
 constexpr std::array<link::FieldKind, 6> kKinds{link::FieldKind::Sensor, link::FieldKind::PV,
-                                                 link::FieldKind::AlarmRange, link::FieldKind::Silence,
-                                                 link::FieldKind::DecimalDigits, link::FieldKind::Hysteresis};
+    link::FieldKind::AlarmRange, link::FieldKind::Silence, link::FieldKind::DecimalDigits, link::FieldKind::Hysteresis};
 
 // A shown text must read back as the value it shows, to within its last decimal.
 void checkFormatted(const QString& shown, long double value, int decimals)
@@ -33,7 +32,7 @@ void checkFormatted(const QString& shown, long double value, int decimals)
     TARNIXW_FUZZ_CHECK(back.has_value(), shown);
     const long double tolerance = 0.5L * std::pow(10.0L, -decimals) * 1.0001L + std::fabs(value) * 1e-15L;
     TARNIXW_FUZZ_CHECK(std::fabs(*back - value) <= tolerance,
-                       QStringLiteral("%1 shown for %2").arg(shown).arg(double(value), 0, 'g', 21));
+        QStringLiteral("%1 shown for %2").arg(shown).arg(double(value), 0, 'g', 21));
 }
 
 void numbers(const QString& text)
@@ -98,16 +97,15 @@ void plixStaging(const QList<QByteArray>& lines, std::uint8_t control)
     std::array<std::uint8_t, plix::kDeviceImageSize> blocks{};
     plix::PLIXParamSet packed;
     TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.values, blocks, 0, packed) == plix::kBlockASize, QString());
-    TARNIXW_FUZZ_CHECK(plix::PackBlockB(*staged.values, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize,
-                       QString());
+    TARNIXW_FUZZ_CHECK(
+        plix::PackBlockB(*staged.values, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize, QString());
     // Save File stores the fields that Write sends exactly as Write stores them.
     for (int ch = 0; ch < plix::kChannelCount; ++ch)
         TARNIXW_FUZZ_CHECK(captured.sensorFrom(ch) == packed.sensorFrom(ch) && captured.pvTo(ch) == packed.pvTo(ch)
-                               && captured.highAlarm(ch) == packed.highAlarm(ch)
-                               && captured.silenceTime(ch) == packed.silenceTime(ch)
-                               && captured.hysteresis(ch) == packed.hysteresis(ch)
-                               && captured.decimalDigits(ch) == packed.decimalDigits(ch),
-                           QString());
+                && captured.highAlarm(ch) == packed.highAlarm(ch) && captured.silenceTime(ch) == packed.silenceTime(ch)
+                && captured.hysteresis(ch) == packed.hysteresis(ch)
+                && captured.decimalDigits(ch) == packed.decimalDigits(ch),
+            QString());
 }
 
 void vyrStaging(const QList<QByteArray>& lines, std::uint8_t control)
@@ -137,13 +135,14 @@ void vyrStaging(const QList<QByteArray>& lines, std::uint8_t control)
     // Staged values always fit the record and pack into both areas.
     vyr::VYRParamSet record;
     std::array<std::uint8_t, vyr::imageoffset::Size> image{};
-    TARNIXW_FUZZ_CHECK(vyr::recordWithStaged(record, staged.staged, vyr::RecordFields::SaveFile).has_value(), QString());
+    TARNIXW_FUZZ_CHECK(
+        vyr::recordWithStaged(record, staged.staged, vyr::RecordFields::SaveFile).has_value(), QString());
     if (control & 32)
         return;
     TARNIXW_FUZZ_CHECK(vyr::PackParamArea1(image, 0, staged.staged, record) == vyr::kArea1PackedBytes, QString());
     TARNIXW_FUZZ_CHECK(vyr::PackParamArea2(image, vyr::imageoffset::Area2, staged.staged, record)
-                           == vyr::imageoffset::Area2 + vyr::kArea2PackedBytes,
-                       QString());
+            == vyr::imageoffset::Area2 + vyr::kArea2PackedBytes,
+        QString());
     TARNIXW_FUZZ_CHECK(vyr::decodeDeviceImage(image).has_value(), QString());
 }
 
@@ -151,9 +150,9 @@ void deviceValues(fuzz::Reader raw)
 {
     const std::uint32_t v = raw.u32();
     const std::int32_t i32 = std::int32_t(v);
-    for (const QString& s : {vyr::formatThousandths(i32), vyr::formatHysteresis(std::int8_t(v)),
-                             vyr::formatHysteresis(std::uint8_t(v)), vyr::formatHysteresis(std::int16_t(v)),
-                             QString::number(std::int16_t(v))})
+    for (const QString& s :
+        {vyr::formatThousandths(i32), vyr::formatHysteresis(std::int8_t(v)), vyr::formatHysteresis(std::uint8_t(v)),
+            vyr::formatHysteresis(std::int16_t(v)), QString::number(std::int16_t(v))})
         TARNIXW_FUZZ_CHECK(link::parseNumber(s).has_value(), s); // Read shows it, so Write must read it
     const QString t = vyr::formatThousandths(i32);
     // Five significant digits of the value in thousandths.

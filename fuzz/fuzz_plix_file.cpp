@@ -45,8 +45,8 @@ void loadAndDecode(std::span<const std::uint8_t> bytes)
     TARNIXW_FUZZ_CHECK(std::equal(bytes.begin(), bytes.end(), m.paramSet.bytes.begin()), QString());
     const QByteArray saved = m.paramSet.toBytes();
     TARNIXW_FUZZ_CHECK(saved.size() == plix::kFileSize
-                           && std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const std::uint8_t*>(saved.constData())),
-                       QStringLiteral("a loaded file saves back differently"));
+            && std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const std::uint8_t*>(saved.constData())),
+        QStringLiteral("a loaded file saves back differently"));
     TARNIXW_FUZZ_CHECK(m.flags() == plix::flagsFromMask(m.paramSet.enableMask()), QString());
 
     const plix::Texts& texts = r.decoded->texts;
@@ -63,9 +63,8 @@ void loadAndDecode(std::span<const std::uint8_t> bytes)
         std::array<std::uint8_t, plix::kBlockASize + plix::kBlockBSize> blocks{};
         plix::PLIXParamSet packed = m.paramSet;
         TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.values, blocks, 0, packed) == plix::kBlockASize, QString());
-        TARNIXW_FUZZ_CHECK(plix::PackBlockB(*staged.values, blocks, plix::kBlockASize, packed)
-                               == plix::kDeviceImageSize,
-                           QString());
+        TARNIXW_FUZZ_CHECK(
+            plix::PackBlockB(*staged.values, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize, QString());
         // The written blocks decode as a Read of them would.
         const auto readBack = plix::decodeDeviceImage(blocks);
         TARNIXW_FUZZ_CHECK(readBack.has_value(), QString());

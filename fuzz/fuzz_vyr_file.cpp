@@ -26,8 +26,8 @@ void loadAndDecode(std::span<const std::uint8_t> bytes)
     TARNIXW_FUZZ_CHECK(error.isEmpty(), error);
     const QByteArray saved = vyr::fileBytes(record);
     TARNIXW_FUZZ_CHECK(saved.size() == vyr::fileoffset::Size
-                           && std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const std::uint8_t*>(saved.constData())),
-                       QStringLiteral("a loaded file saves back differently"));
+            && std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const std::uint8_t*>(saved.constData())),
+        QStringLiteral("a loaded file saves back differently"));
 
     const vyr::Screen screen = vyr::screenFromRecord(record);
     // Open File's screen goes into the state arrays, and Write or Save File stage it again.

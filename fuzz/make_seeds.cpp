@@ -22,9 +22,9 @@ namespace {
 
 class NoDialogs final : public link::Dialogs {
 public:
-    void message(const QString&, const QString&) override {}
-    void systemMessage(const QString&, const QString&, const QString&) override {}
-    void error(const QString&) override {}
+    void message(const QString&, const QString&) override { }
+    void systemMessage(const QString&, const QString&, const QString&) override { }
+    void error(const QString&) override { }
     std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
 };
@@ -33,7 +33,9 @@ public:
 // answer of fuzz_link_answer's input.
 class RecordingPort final : public link::SerialPort {
 public:
-    explicit RecordingPort(QByteArray& out) : m_out(out) {}
+    explicit RecordingPort(QByteArray& out)
+        : m_out(out)
+    { }
     sim::Device* device = nullptr;
 
     bool isOpen() const override { return true; }
@@ -62,7 +64,7 @@ public:
         m_received.erase(m_received.begin(), m_received.begin() + long(n));
         return n;
     }
-    void close() override {}
+    void close() override { }
 
 private:
     QByteArray& m_out;
@@ -70,8 +72,7 @@ private:
 };
 
 // A literal's bytes, embedded zero bytes included.
-template <std::size_t N>
-QByteArray literal(const char (&text)[N])
+template <std::size_t N> QByteArray literal(const char (&text)[N])
 {
     return QByteArray(text, qsizetype(N - 1));
 }
@@ -177,17 +178,20 @@ int main(int argc, char** argv)
     paramSet.setEnableMask(0x0002);
     paramSet.setSilenceTime(1, 0xFFFF);
     paramSet.setHysteresis(0, 0xFF);
-    writeSeed(root + QStringLiteral("/fuzz_plix_file"), QStringLiteral("ch1-only-negative-silence.plx"),
-              paramSet.toBytes());
+    writeSeed(
+        root + QStringLiteral("/fuzz_plix_file"), QStringLiteral("ch1-only-negative-silence.plx"), paramSet.toBytes());
     writeSeed(root + QStringLiteral("/fuzz_plix_file"), QStringLiteral("vyr-file.vyx"), vyrFile);
-    writeSeed(root + QStringLiteral("/fuzz_plix_file"), QStringLiteral("one-byte-long.plx"), plixFile + QByteArray(1, 0));
+    writeSeed(
+        root + QStringLiteral("/fuzz_plix_file"), QStringLiteral("one-byte-long.plx"), plixFile + QByteArray(1, 0));
 
     // Typed texts: first byte picks the box, the rest is its text.
     const QString numbers = root + QStringLiteral("/fuzz_numbers");
     writeSeed(numbers, QStringLiteral("defaults"),
-              literal("\0001000\n\0015000\n\0020.000\n\003100.000\n\00440.000\n\00560.000\n\00630\n\0071\n\0100.5"));
-    writeSeed(numbers, QStringLiteral("integers"), literal("12\n-10000\n 30 \n+7\n2147483647\n-2147483648\n2147483648"));
-    writeSeed(numbers, QStringLiteral("numbers"), literal("0.5\n-2.5\n100.000\n1e3\n.5\n-999\n9999.0004\n5.04\n-0.0004"));
+        literal("\0001000\n\0015000\n\0020.000\n\003100.000\n\00440.000\n\00560.000\n\00630\n\0071\n\0100.5"));
+    writeSeed(
+        numbers, QStringLiteral("integers"), literal("12\n-10000\n 30 \n+7\n2147483647\n-2147483648\n2147483648"));
+    writeSeed(
+        numbers, QStringLiteral("numbers"), literal("0.5\n-2.5\n100.000\n1e3\n.5\n-999\n9999.0004\n5.04\n-0.0004"));
     writeSeed(numbers, QStringLiteral("not-numbers"), literal("nan\ninf\n0x10\n1.5.2\n\n-\n1e\n\t\n12a"));
     writeSeed(numbers, QStringLiteral("equal-sensors"), literal("\0005000\n\0015000\n\011-3\n\012-3"));
     writeSeed(numbers, QStringLiteral("di-silence"), literal("\200\005-1\n\201\01732767\n\202\00040000"));

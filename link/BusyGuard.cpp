@@ -56,7 +56,10 @@ BusyGuard::~BusyGuard()
     --g_active;
 }
 
-bool BusyGuard::active() { return g_active > 0; }
+bool BusyGuard::active()
+{
+    return g_active > 0;
+}
 
 void BusyGuard::setBar(QProgressBar* bar, int value)
 {

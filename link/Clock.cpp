@@ -17,8 +17,7 @@ void SteadyClock::sleepUntilNs(std::int64_t deadlineNs)
     timespec ts{};
     ts.tv_sec = deadlineNs / 1'000'000'000;
     ts.tv_nsec = deadlineNs % 1'000'000'000;
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-    }
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) { }
 }
 
 SteadyClock& SteadyClock::instance()
@@ -31,7 +30,10 @@ namespace {
 Clock* g_operationClock = nullptr;
 }
 
-Clock& operationClock() { return g_operationClock ? *g_operationClock : SteadyClock::instance(); }
+Clock& operationClock()
+{
+    return g_operationClock ? *g_operationClock : SteadyClock::instance();
+}
 
 Clock* setOperationClock(Clock* clock)
 {

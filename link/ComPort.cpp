@@ -72,7 +72,7 @@ bool ComPort::OpenComPort(int portNumber, int baudIndex)
     OpenResult r = opener().open(entry->devicePath.toStdString(), baudRate(baudIndex));
     if (r.error == OpenError::SetupFailed) {
         dialogs().systemMessage(QStringLiteral("Set Error"), QStringLiteral("COM SETUP ERROR!!!"),
-                                r.detail.empty() ? QString() : QString::fromStdString(r.detail));
+            r.detail.empty() ? QString() : QString::fromStdString(r.detail));
         return false;
     }
     if (!r.port) {

@@ -41,8 +41,7 @@ class PortSession {
 public:
     explicit PortSession(ComPort& port)
         : m_port(port)
-    {
-    }
+    { }
     ~PortSession() { m_port.CloseComPort(); }
     PortSession(const PortSession&) = delete;
     PortSession& operator=(const PortSession&) = delete;

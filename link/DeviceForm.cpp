@@ -33,9 +33,15 @@ void DeviceForm::attachComControls(QComboBox* rdCOM, QLineEdit* modbusId, QCombo
     m_progress = bar;
 }
 
-int DeviceForm::portNumber() const { return m_rdCOM ? ui::selectedItem(m_rdCOM) + 1 : 0; }
+int DeviceForm::portNumber() const
+{
+    return m_rdCOM ? ui::selectedItem(m_rdCOM) + 1 : 0;
+}
 
-int DeviceForm::baudIndex() const { return m_baudRate ? ui::selectedItem(m_baudRate) : -1; }
+int DeviceForm::baudIndex() const
+{
+    return m_baudRate ? ui::selectedItem(m_baudRate) : -1;
+}
 
 void DeviceForm::selectPortIndex(int index)
 {
@@ -106,7 +112,10 @@ void DeviceForm::IDSearchClick()
         showRestingLook(m_idSearchButton);
 }
 
-void DeviceForm::FormCreate() { selectPortIndex(m_session.ComIndex); }
+void DeviceForm::FormCreate()
+{
+    selectPortIndex(m_session.ComIndex);
+}
 
 void DeviceForm::FormClose()
 {

@@ -6,17 +6,16 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <functional>
-
 
 namespace tarnixw::link {
 
 // What the main window keeps for the whole run and the device forms share.
 struct Session {
-    int ComIndex = 0;      // selected port, 0-based (port number - 1)
+    int ComIndex = 0; // selected port, 0-based (port number - 1)
     int ComCheckCount = 0; // non-zero once the start-up port check has set a port
 };
 

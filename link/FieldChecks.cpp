@@ -44,7 +44,10 @@ std::optional<long double> readPartner(const QString& text, bool asNumber)
 }
 
 // Bounds are inclusive: the value at a bound passes.
-bool outside(long double v, long double lo, long double hi) { return v < lo || v > hi; }
+bool outside(long double v, long double lo, long double hi)
+{
+    return v < lo || v > hi;
+}
 
 const QString kSensorRange = QStringLiteral("Please input an integer number between -10000 and 10000.");
 

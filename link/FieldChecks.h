@@ -10,17 +10,17 @@ namespace tarnixw::link {
 // the focus back), and replaces the box's text with `rewritten` when one is given.
 
 enum class FieldKind {
-    Sensor,        // integer, -10000..10000 mV, cross-checked with the channel's other limit
-    PV,            // number, -999..9999, rewritten "0.000"
-    AlarmRange,    // number, any value, rewritten "0.000"
-    Silence,       // integer, -32767..32767
+    Sensor, // integer, -10000..10000 mV, cross-checked with the channel's other limit
+    PV, // number, -999..9999, rewritten "0.000"
+    AlarmRange, // number, any value, rewritten "0.000"
+    Silence, // integer, -32767..32767
     DecimalDigits, // integer, 0..3
-    Hysteresis,    // number, 0..5, rewritten "0.0"
+    Hysteresis, // number, 0..5, rewritten "0.0"
 };
 
 struct FieldCheckResult {
     bool ok = true;
-    QString message;                  // set when !ok
+    QString message; // set when !ok
     std::optional<QString> rewritten; // set when ok and the kind rewrites its text
 };
 
@@ -37,14 +37,14 @@ FieldCheckResult checkField(FieldKind kind, const QString& text);
 // The wording of the sensor checks, which differs between the two models, and how each
 // comparison reads the partner box.
 struct SensorCheckRules {
-    QString fromRangeMessage;     // range failure in a from box
-    QString toRangeMessage;       // range failure in a to box
-    QString fromAboveToMessage;   // from value greater than the partner to value
-    QString toBelowFromMessage;   // to value smaller than the partner from value
-    QString toLabel;              // caption of the to box ("To(mV):")
-    QString fromLabel;            // caption of the from box ("From(mV):")
+    QString fromRangeMessage; // range failure in a from box
+    QString toRangeMessage; // range failure in a to box
+    QString fromAboveToMessage; // from value greater than the partner to value
+    QString toBelowFromMessage; // to value smaller than the partner from value
+    QString toLabel; // caption of the to box ("To(mV):")
+    QString fromLabel; // caption of the from box ("From(mV):")
     bool fromReadsPartnerAsNumber = false; // leaving a from box reads the to box as a number, not an integer
-    bool toReadsPartnerAsNumber = false;   // leaving a to box reads the from box as a number, not an integer
+    bool toReadsPartnerAsNumber = false; // leaving a to box reads the from box as a number, not an integer
 };
 SensorCheckRules plixSensorRules();
 SensorCheckRules vyrSensorRules();

@@ -20,8 +20,8 @@ void sweepProgress(QProgressBar* bar)
         BusyGuard::setBar(bar, i);
 }
 
-void saveConfiguration(ConfigFileModel model, QProgressBar* bar,
-                       const std::function<std::optional<QString>(const QString& path)>& write)
+void saveConfiguration(
+    ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& write)
 {
     const std::optional<QString> path = dialogs().saveFileName(configFileDialog(model, true));
     if (!path)

@@ -24,7 +24,7 @@ void sweepProgress(QProgressBar* bar);
 // Save File once the screen has been captured: asks for the name (a cancel ends it quietly),
 // writes the file with `write` (which returns the text to show when it fails), then sweeps
 // the bar, says "Save File Done." and sets the bar back to 0.
-void saveConfiguration(ConfigFileModel model, QProgressBar* bar,
-                       const std::function<std::optional<QString>(const QString& path)>& write);
+void saveConfiguration(
+    ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& write);
 
 } // namespace tarnixw::link

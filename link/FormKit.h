@@ -33,8 +33,8 @@ struct Control {
     Kind kind;
     const char* name;
     const char* parent; // nullptr: the window itself
-    QRect geometry;     // a label's width and height are its text's
-    QString text;       // caption, initial text, or a combo box's items joined by '|'
+    QRect geometry; // a label's width and height are its text's
+    QString text; // caption, initial text, or a combo box's items joined by '|'
     int pointSize = 8;
     bool bold = false;
     QColor color = {};

@@ -4,21 +4,27 @@
 
 namespace tarnixw::link {
 
-int vyrIdSearchProgress(int candidate) { return (candidate / 5) * 2; }
+int vyrIdSearchProgress(int candidate)
+{
+    return (candidate / 5) * 2;
+}
 
-int plixIdSearchProgress(int candidate) { return candidate * 100 / 255; }
+int plixIdSearchProgress(int candidate)
+{
+    return candidate * 100 / 255;
+}
 
 namespace {
 
 bool isProbeAnswer(std::span<const std::uint8_t> frame, int candidate)
 {
-    return frame.size() == 7 && frame[0] == candidate && frame[1] == kReadInput && frame[2] == 2
-        && hasValidCrc(frame);
+    return frame.size() == 7 && frame[0] == candidate && frame[1] == kReadInput && frame[2] == 2 && hasValidCrc(frame);
 }
 
 } // namespace
 
-std::optional<std::uint8_t> IdSearch(ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule)
+std::optional<std::uint8_t> IdSearch(
+    ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule)
 {
     int candidate = 1;
     std::optional<std::uint8_t> found;

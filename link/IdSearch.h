@@ -19,7 +19,7 @@ struct IdSearchUi {
 };
 
 // The progress rules of the two forms, by the candidate as it is after its turn.
-int vyrIdSearchProgress(int candidate);  // (candidate / 5) x 2
+int vyrIdSearchProgress(int candidate); // (candidate / 5) x 2
 int plixIdSearchProgress(int candidate); // candidate x 100 / 255
 
 // Probes ids 1..255 on the link's open port, one 16-step wait each, and stops at the first
@@ -29,6 +29,7 @@ int plixIdSearchProgress(int candidate); // candidate x 100 / 255
 // during the next candidate's turn and passed over there. Shows "ID  =  n" when found, "Can
 // not Find Device ID !!" when not. Opening and closing the port and restoring the button and
 // bar are the form's. Returns the id found.
-std::optional<std::uint8_t> IdSearch(ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule);
+std::optional<std::uint8_t> IdSearch(
+    ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule);
 
 } // namespace tarnixw::link

@@ -31,8 +31,7 @@ class LeaveWatcher::ClickSwallower final : public QObject {
 public:
     explicit ClickSwallower(QWidget* window)
         : m_window(window)
-    {
-    }
+    { }
     ~ClickSwallower() override { stop(); }
 
     void start()
@@ -88,8 +87,7 @@ LeaveWatcher::LeaveWatcher(QWidget* window)
     : QObject(window)
     , m_window(window)
     , m_swallower(std::make_unique<ClickSwallower>(window))
-{
-}
+{ }
 
 LeaveWatcher::~LeaveWatcher() = default;
 
@@ -101,10 +99,13 @@ void LeaveWatcher::watch(QLineEdit* box, Check check)
         box->installEventFilter(this);
         connect(box, &QObject::destroyed, this, [this](QObject* gone) { m_checks.remove(gone); });
     }
-    m_checks.insert(box, std::move(check));
+    m_checks.insert(box, check);
 }
 
-bool LeaveWatcher::watches(const QLineEdit* box) const { return m_checks.contains(box); }
+bool LeaveWatcher::watches(const QLineEdit* box) const
+{
+    return m_checks.contains(box);
+}
 
 bool LeaveWatcher::eventFilter(QObject* watched, QEvent* event)
 {
@@ -115,8 +116,8 @@ bool LeaveWatcher::eventFilter(QObject* watched, QEvent* event)
     if (it == m_checks.cend() || !box)
         return false;
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    const bool left = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason
-        || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+    const bool left = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+        || reason == Qt::ShortcutFocusReason;
     if (!left || !m_window || !m_window->isVisible() || BusyGuard::active())
         return false;
     m_checking = true;

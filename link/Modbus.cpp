@@ -76,7 +76,7 @@ bool hasValidCrc(std::span<const std::uint8_t> frame)
 namespace {
 
 int putHeader(std::span<std::uint8_t> buf, std::uint8_t slave, std::uint8_t function, std::uint16_t address,
-              std::uint16_t quantity)
+    std::uint16_t quantity)
 {
     int p = PutByte(buf, 0, slave);
     p = PutByte(buf, p, function);
@@ -99,8 +99,8 @@ int completeWriteFrame(std::span<std::uint8_t> buf, std::uint8_t slave, std::uin
     return appendCrc(buf, 7 + byteCount);
 }
 
-int buildWriteFrame(std::span<std::uint8_t> buf, std::uint8_t slave, std::uint16_t address,
-                    std::span<const std::uint8_t> data)
+int buildWriteFrame(
+    std::span<std::uint8_t> buf, std::uint8_t slave, std::uint16_t address, std::span<const std::uint8_t> data)
 {
     assert(data.size() + 9 <= buf.size());
     for (std::size_t i = 0; i < data.size(); ++i)

@@ -30,8 +30,8 @@ inline constexpr std::uint8_t kExceptionBit = 0x80;
 // Read request, function 3: 8 bytes.
 int buildReadFrame(std::span<std::uint8_t> buf, std::uint8_t slave, std::uint16_t address, std::uint16_t quantity);
 // Write request, function 16, with `data` (even length, at most 246 bytes) copied to buf[7..].
-int buildWriteFrame(std::span<std::uint8_t> buf, std::uint8_t slave, std::uint16_t address,
-                    std::span<const std::uint8_t> data);
+int buildWriteFrame(
+    std::span<std::uint8_t> buf, std::uint8_t slave, std::uint16_t address, std::span<const std::uint8_t> data);
 // Write request, function 16, around a payload of byteCount bytes already packed at buf[7..].
 int completeWriteFrame(std::span<std::uint8_t> buf, std::uint8_t slave, std::uint16_t address, int byteCount);
 // ID probe, function 4, input register 4096, one register: 8 bytes.
@@ -51,7 +51,7 @@ struct ModelBuffers {
     std::vector<std::uint8_t> ResponseBuffer;
     std::vector<std::uint8_t> DeviceImage;
 
-    static ModelBuffers vyr();  // 2048 / 2048 / 1218
+    static ModelBuffers vyr(); // 2048 / 2048 / 1218
     static ModelBuffers plix(); // 1024 / 1024 / 94
 };
 

@@ -15,15 +15,14 @@ const QString kNoResponse = QStringLiteral("Device No Response !!");
 
 } // namespace
 
-ModbusLink::ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook,
-                       TrafficObserver observer)
+ModbusLink::ModbusLink(
+    ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook, TrafficObserver observer)
     : m_buffers(buffers)
     , m_port(port)
     , m_clock(clock)
     , m_stepHook(std::move(stepHook))
     , m_observer(std::move(observer))
-{
-}
+{ }
 
 void ModbusLink::beginOperation()
 {
@@ -102,8 +101,8 @@ ExchangeResult ModbusLink::judge(std::size_t received, std::uint8_t function) co
     return ExchangeResult::Accepted;
 }
 
-ExchangeResult ModbusLink::ComExchange(int frameLength, std::uint8_t function, int waitSteps,
-                                       const StepProgressRule& progressRule)
+ExchangeResult ModbusLink::ComExchange(
+    int frameLength, std::uint8_t function, int waitSteps, const StepProgressRule& progressRule)
 {
     // Whatever is still on the line (a late answer to an earlier request) is not this answer.
     m_port.purge();
@@ -128,8 +127,8 @@ StepProgressRule forBlock(const BlockProgressRule& rule, int b)
 } // namespace
 
 bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function,
-                           const BlockProgressRule& rule, const std::function<int(int b, int size)>& buildFrame,
-                           const std::function<void(int b, int size)>& onAccepted)
+    const BlockProgressRule& rule, const std::function<int(int b, int size)>& buildFrame,
+    const std::function<void(int b, int size)>& onAccepted)
 {
     SilenceCount = 0;
     for (int b = 0; b < blockCount && !StopFlag; ++b) {
@@ -169,40 +168,39 @@ void ModbusLink::settleAfterRetry(int steps)
     m_port.purge();
 }
 
-bool ModbusLink::ReadBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
-                            const BlockProgressRule& rule)
+bool ModbusLink::ReadBlocks(
+    int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset, const BlockProgressRule& rule)
 {
     return runBlocks(
         blockCount, blockSize, lastSize, kReadHolding, rule,
         [&](int b, int size) {
-            assert(size > 0 && size % 2 == 0 &&
-                   std::size_t(imageOffset + b * blockSize + size) <= m_buffers.DeviceImage.size());
-            return buildReadFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
-                                  std::uint16_t(size / 2));
+            assert(size > 0 && size % 2 == 0
+                && std::size_t(imageOffset + b * blockSize + size) <= m_buffers.DeviceImage.size());
+            return buildReadFrame(
+                m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize), std::uint16_t(size / 2));
         },
         [&](int b, int size) {
             std::copy_n(m_buffers.ResponseBuffer.begin() + 3, size,
-                        m_buffers.DeviceImage.begin() + imageOffset + b * blockSize);
+                m_buffers.DeviceImage.begin() + imageOffset + b * blockSize);
         });
 }
 
-bool ModbusLink::WriteBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
-                             const BlockProgressRule& rule)
+bool ModbusLink::WriteBlocks(
+    int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset, const BlockProgressRule& rule)
 {
     return runBlocks(
         blockCount, blockSize, lastSize, kWriteMultiple, rule,
         [&](int b, int size) {
             const int imagePos = imageOffset + b * blockSize;
             assert(size > 0 && size % 2 == 0 && std::size_t(imagePos + size) <= m_buffers.DeviceImage.size());
-            return buildWriteFrame(
-                m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
+            return buildWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
                 std::span<const std::uint8_t>(m_buffers.DeviceImage.data() + imagePos, std::size_t(size)));
         },
         [](int, int) {});
 }
 
-StepResult ModbusLink::WriteRegisters(int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule,
-                                      WriteStepRules rules)
+StepResult ModbusLink::WriteRegisters(
+    int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule, WriteStepRules rules)
 {
     if (StopFlag && !rules.runWhenStopped)
         return StepResult::Skipped;

@@ -23,7 +23,7 @@ struct Traffic {
 enum class ExchangeResult {
     Accepted, // a complete, well-formed answer to the request
     Rejected, // a well-formed frame that is not the expected answer
-    Silent,   // nothing usable came: no bytes, or a damaged or incomplete frame
+    Silent, // nothing usable came: no bytes, or a damaged or incomplete frame
 };
 
 // What a WriteRegisters step came to.
@@ -64,8 +64,8 @@ public:
     using StepHook = std::function<void(std::optional<int> barValue)>;
     using TrafficObserver = std::function<void(const Traffic&)>;
 
-    ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook = {},
-               TrafficObserver observer = {});
+    ModbusLink(
+        ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook = {}, TrafficObserver observer = {});
 
     // Per-operation state, named as the device forms know it.
     bool StopFlag = false;
@@ -76,20 +76,20 @@ public:
     void beginOperation();
 
     // Sends the frame of frameLength bytes in the RequestBuffer and judges the answer.
-    ExchangeResult ComExchange(int frameLength, std::uint8_t function, int waitSteps,
-                               const StepProgressRule& progressRule = {});
+    ExchangeResult ComExchange(
+        int frameLength, std::uint8_t function, int waitSteps, const StepProgressRule& progressRule = {});
 
     // One phase of function-3 reads into the DeviceImage (SilenceCount starts at 0).
     // Returns false when the operation is stopped.
     bool ReadBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
-                    const BlockProgressRule& rule = {});
+        const BlockProgressRule& rule = {});
     // One phase of function-16 writes with data from the DeviceImage.
     bool WriteBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
-                     const BlockProgressRule& rule = {});
+        const BlockProgressRule& rule = {});
     // One function-16 write whose byteCount payload bytes are already at RequestBuffer[7..],
     // repeated on silence up to the third (SilenceCount starts at 0).
-    StepResult WriteRegisters(int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule = {},
-                              WriteStepRules rules = {});
+    StepResult WriteRegisters(
+        int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule = {}, WriteStepRules rules = {});
 
     // Building blocks, shared with the ID search.
     // Sends the first frameLength bytes of the RequestBuffer; returns the send time.
@@ -107,8 +107,7 @@ public:
 private:
     ExchangeResult judge(std::size_t received, std::uint8_t function) const;
     bool runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function, const BlockProgressRule& rule,
-                   const std::function<int(int b, int size)>& buildFrame,
-                   const std::function<void(int b, int size)>& onAccepted);
+        const std::function<int(int b, int size)>& buildFrame, const std::function<void(int b, int size)>& onAccepted);
     void settleAfterRetry(int steps);
 
     ModelBuffers& m_buffers;
@@ -119,7 +118,10 @@ private:
 };
 
 // The progress bar shows 0..100; the rules of the exchanges compute beyond that.
-inline int clampProgress(int v) { return v < 0 ? 0 : (v > 100 ? 100 : v); }
+inline int clampProgress(int v)
+{
+    return v < 0 ? 0 : (v > 100 ? 100 : v);
+}
 
 // The slave id typed in the ModbusID box, or nothing after telling the user why not: a text
 // that is not an integer gets the conversion error, an integer outside 1..255 is refused

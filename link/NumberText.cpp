@@ -1,20 +1,23 @@
 #include "NumberText.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <limits>
+#include <string>
 
 namespace tarnixw::link {
 
 namespace {
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
 
 QString trimBlanks(const QString& text)
 {
@@ -26,7 +29,10 @@ QString trimBlanks(const QString& text)
     return text.mid(b, e - b);
 }
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 } // namespace
 
@@ -179,7 +185,8 @@ QString fixed(const Decimal& d, int decimals)
             out += QLatin1Char(d.digits.empty() ? '0' : digitAt(d, d.exponent + i));
     }
     // A value that shows as zero shows without a sign ("-0.000" reads as a fault).
-    const bool shownZero = std::all_of(out.cbegin(), out.cend(), [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
+    const bool shownZero
+        = std::all_of(out.cbegin(), out.cend(), [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
     if (d.negative && !shownZero)
         out.prepend(QLatin1Char('-'));
     return out;

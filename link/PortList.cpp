@@ -12,7 +12,10 @@ namespace tarnixw::link {
 
 namespace {
 
-std::int64_t ns(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+std::int64_t ns(const timespec& t)
+{
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
 
 QString readLine(const QString& path)
 {
@@ -52,8 +55,7 @@ QString virtualPortDirectory()
 
 PortList::PortList(PortSources sources)
     : m_sources(std::move(sources))
-{
-}
+{ }
 
 std::vector<PortEntry> PortList::scan(bool& ok) const
 {
@@ -69,7 +71,7 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
             if (!isHardwareSerial(tty.filePath(name)))
                 continue;
             const QString node = m_sources.devDir + QLatin1Char('/') + name;
-            struct stat st {};
+            struct stat st { };
             if (::stat(QFile::encodeName(node).constData(), &st) != 0)
                 continue;
             out.push_back({QStringLiteral("\\Device\\") + name, {}, node, ns(st.st_ctim), 0});
@@ -84,7 +86,7 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
         const QFileInfo fi(path);
         if (!fi.isSymLink() || !QFileInfo::exists(fi.symLinkTarget()))
             continue; // only links whose target exists are ports
-        struct stat st {};
+        struct stat st { };
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
             continue;
         out.push_back({QStringLiteral("\\Device\\") + name, {}, fi.symLinkTarget(), ns(st.st_mtim), 0});

@@ -15,7 +15,7 @@ struct PortEntry {
     QString portName;
     QString devicePath;
     std::int64_t appearedNs = 0; // when the port appeared (device node ctime, link mtime)
-    int number = 0;              // the N of "COMN"
+    int number = 0; // the N of "COMN"
 };
 
 // Where the ports come from. Real hardware ports are found under sysfs; virtual ports are

@@ -27,10 +27,12 @@ unsigned baudConstant(int baud)
 
 PosixSerialPort::PosixSerialPort(int fd)
     : m_fd(fd)
-{
-}
+{ }
 
-PosixSerialPort::~PosixSerialPort() { close(); }
+PosixSerialPort::~PosixSerialPort()
+{
+    close();
+}
 
 void PosixSerialPort::purge()
 {

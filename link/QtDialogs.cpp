@@ -15,8 +15,7 @@ QWidget* ownerWindow()
     return QApplication::activeWindow();
 }
 
-void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text,
-             const QString& detail)
+void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, const QString& text, const QString& detail)
 {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
     box.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);

@@ -8,7 +8,10 @@
 
 namespace tarnixw::link {
 
-QString cannotOpenFileMessage() { return QStringLiteral("Can not open file !!"); }
+QString cannotOpenFileMessage()
+{
+    return QStringLiteral("Can not open file !!");
+}
 
 QString wrongFileSizeMessage(qint64 actualSize, const QString& modelName, qint64 expectedSize)
 {

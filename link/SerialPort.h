@@ -32,11 +32,11 @@ public:
 // Why an open failed, so the user can be told what to do about it.
 enum class OpenError {
     None,
-    NoSuchPort,       // no port of that number is listed, or its device is gone
-    Busy,             // another program (or another Tarnixw) holds the port
+    NoSuchPort, // no port of that number is listed, or its device is gone
+    Busy, // another program (or another Tarnixw) holds the port
     PermissionDenied, // the user may not open the device (not in 'dialout')
-    Other,            // anything else the system reported
-    SetupFailed,      // opened, but the line settings could not be applied
+    Other, // anything else the system reported
+    SetupFailed, // opened, but the line settings could not be applied
 };
 
 struct OpenResult {

@@ -5,7 +5,7 @@ namespace tarnixw::plix {
 namespace {
 
 struct KindInfo {
-    const char* namePart;  // component name after "CH0"
+    const char* namePart; // component name after "CH0"
     const char* labelPart; // message label after "CH0 "
     const char* defaultText;
     link::FieldKind check;
@@ -24,7 +24,10 @@ constexpr KindInfo kKinds[kKindCount] = {
     {"Hystersis", "Hysteresis", "0.5", link::FieldKind::Hysteresis},
 };
 
-const KindInfo& info(Field f) { return kKinds[static_cast<int>(kindOf(f))]; }
+const KindInfo& info(Field f)
+{
+    return kKinds[static_cast<int>(kindOf(f))];
+}
 
 } // namespace
 
@@ -41,14 +44,20 @@ std::optional<Field> fieldByName(const QString& name)
     return std::nullopt;
 }
 
-QString defaultText(Field f) { return QLatin1String(info(f).defaultText); }
+QString defaultText(Field f)
+{
+    return QLatin1String(info(f).defaultText);
+}
 
 QString humanLabel(Field f)
 {
     return QStringLiteral("CH%1 ").arg(channelOf(f)) + QLatin1String(info(f).labelPart);
 }
 
-link::FieldKind checkKind(Field f) { return info(f).check; }
+link::FieldKind checkKind(Field f)
+{
+    return info(f).check;
+}
 
 std::optional<Field> sensorPartner(Field f)
 {

@@ -47,11 +47,26 @@ enum class Field {
     CH1Hystersis,
 };
 
-constexpr int indexOf(Field f) { return static_cast<int>(f); }
-constexpr Field fieldAt(int index) { return static_cast<Field>(index); }
-constexpr Field fieldOf(int channel, Kind kind) { return fieldAt(channel * kKindCount + static_cast<int>(kind)); }
-constexpr int channelOf(Field f) { return indexOf(f) / kKindCount; }
-constexpr Kind kindOf(Field f) { return static_cast<Kind>(indexOf(f) % kKindCount); }
+constexpr int indexOf(Field f)
+{
+    return static_cast<int>(f);
+}
+constexpr Field fieldAt(int index)
+{
+    return static_cast<Field>(index);
+}
+constexpr Field fieldOf(int channel, Kind kind)
+{
+    return fieldAt(channel * kKindCount + static_cast<int>(kind));
+}
+constexpr int channelOf(Field f)
+{
+    return indexOf(f) / kKindCount;
+}
+constexpr Kind kindOf(Field f)
+{
+    return static_cast<Kind>(indexOf(f) % kKindCount);
+}
 
 // The box's component name ("CH0SensorFrom", "CH1Hystersis").
 QString controlName(Field f);

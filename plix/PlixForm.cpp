@@ -32,29 +32,41 @@ std::vector<Control> channelPanel(int ch)
     auto n = [&](const char* zero, const char* oneName) { return one ? oneName : zero; };
     return {
         {UiKind::Group, n("GroupBox1", "GroupBox5"), nullptr, {one ? 400 : 88, 96, 297, 353}, {}},
-        {UiKind::Group, n("GroupBox2", "GroupBox6"), n("GroupBox1", "GroupBox5"), {8, 56, 281, 105}, "Sensor Range", 8, true},
+        {UiKind::Group, n("GroupBox2", "GroupBox6"), n("GroupBox1", "GroupBox5"), {8, 56, 281, 105}, "Sensor Range", 8,
+            true},
         {UiKind::Label, n("Label8", "Label12"), n("GroupBox2", "GroupBox6"), {8, 32, 0, 0}, "From (mV):"},
         {UiKind::Label, n("Label9", "Label13"), n("GroupBox2", "GroupBox6"), {152, 32, 0, 0}, "To(mV):"},
         {UiKind::Label, n("Label10", "Label14"), n("GroupBox2", "GroupBox6"), {8, 72, 0, 0}, "P.V. From:"},
         {UiKind::Label, n("Label11", "Label15"), n("GroupBox2", "GroupBox6"), {152, 72, 0, 0}, "P.V. To:"},
-        {UiKind::Edit, n("CH0SensorFrom", "CH1SensorFrom"), n("GroupBox2", "GroupBox6"), {64, 28, 65, 21}, "1000", 8, false, kGreen},
-        {UiKind::Edit, n("CH0SensorTo", "CH1SensorTo"), n("GroupBox2", "GroupBox6"), {200, 28, 73, 21}, "5000", 8, false, kGreen},
-        {UiKind::Edit, n("CH0PvFrom", "CH1PvFrom"), n("GroupBox2", "GroupBox6"), {64, 68, 65, 21}, "0.000", 8, false, kGreen},
-        {UiKind::Edit, n("CH0PvTo", "CH1PvTo"), n("GroupBox2", "GroupBox6"), {200, 68, 73, 21}, "100.000", 8, false, kGreen},
-        {UiKind::Group, n("GroupBox3", "GroupBox7"), n("GroupBox1", "GroupBox5"), {8, 168, 281, 57}, "Alarm Range", 8, true},
+        {UiKind::Edit, n("CH0SensorFrom", "CH1SensorFrom"), n("GroupBox2", "GroupBox6"), {64, 28, 65, 21}, "1000", 8,
+            false, kGreen},
+        {UiKind::Edit, n("CH0SensorTo", "CH1SensorTo"), n("GroupBox2", "GroupBox6"), {200, 28, 73, 21}, "5000", 8,
+            false, kGreen},
+        {UiKind::Edit, n("CH0PvFrom", "CH1PvFrom"), n("GroupBox2", "GroupBox6"), {64, 68, 65, 21}, "0.000", 8, false,
+            kGreen},
+        {UiKind::Edit, n("CH0PvTo", "CH1PvTo"), n("GroupBox2", "GroupBox6"), {200, 68, 73, 21}, "100.000", 8, false,
+            kGreen},
+        {UiKind::Group, n("GroupBox3", "GroupBox7"), n("GroupBox1", "GroupBox5"), {8, 168, 281, 57}, "Alarm Range", 8,
+            true},
         {UiKind::Label, n("Label6", "Label16"), n("GroupBox3", "GroupBox7"), {32, 24, 0, 0}, "Low:"},
         {UiKind::Label, n("Label7", "Label17"), n("GroupBox3", "GroupBox7"), {168, 24, 0, 0}, "High:"},
-        {UiKind::Edit, n("CH0HighAlarm", "CH1HighAlarm"), n("GroupBox3", "GroupBox7"), {200, 20, one ? 65 : 73, 21}, "60.000", 8, false, kGreen},
-        {UiKind::Group, n("GroupBox4", "GroupBox8"), n("GroupBox1", "GroupBox5"), {8, 232, 281, 113}, "Others", 8, true},
+        {UiKind::Edit, n("CH0HighAlarm", "CH1HighAlarm"), n("GroupBox3", "GroupBox7"), {200, 20, one ? 65 : 73, 21},
+            "60.000", 8, false, kGreen},
+        {UiKind::Group, n("GroupBox4", "GroupBox8"), n("GroupBox1", "GroupBox5"), {8, 232, 281, 113}, "Others", 8,
+            true},
         {UiKind::Label, n("Label3", "Label18"), n("GroupBox4", "GroupBox8"), {8, 20, 0, 0}, "Silence Time (min.) :"},
         {UiKind::Label, n("Label4", "Label19"), n("GroupBox4", "GroupBox8"), {32, 50, 0, 0}, "Decimal Digits :"},
         {UiKind::Label, n("Label5", "Label20"), n("GroupBox4", "GroupBox8"), {40, 80, 0, 0}, "Hystersis (%) :"},
-        {UiKind::Edit, n("CH0SilenceTime", "CH1SilenceTime"), n("GroupBox4", "GroupBox8"), {112, 16, 73, 21}, "30", 8, false, kGreen},
-        {UiKind::Edit, n("CH0DecimalDigits", "CH1DecimalDigits"), n("GroupBox4", "GroupBox8"), {112, 46, 73, 21}, "1", 8, false, kGreen},
-        {UiKind::Edit, n("CH0Hystersis", "CH1Hystersis"), n("GroupBox4", "GroupBox8"), {112, 76, 73, 21}, "0.5", 8, false, kGreen},
+        {UiKind::Edit, n("CH0SilenceTime", "CH1SilenceTime"), n("GroupBox4", "GroupBox8"), {112, 16, 73, 21}, "30", 8,
+            false, kGreen},
+        {UiKind::Edit, n("CH0DecimalDigits", "CH1DecimalDigits"), n("GroupBox4", "GroupBox8"), {112, 46, 73, 21}, "1",
+            8, false, kGreen},
+        {UiKind::Edit, n("CH0Hystersis", "CH1Hystersis"), n("GroupBox4", "GroupBox8"), {112, 76, 73, 21}, "0.5", 8,
+            false, kGreen},
         // The low alarm box belongs to the window, not to its "Alarm Range" box; it stands
         // inside that box, right of "Low:".
-        {UiKind::Edit, n("CH0LowAlarm", "CH1LowAlarm"), nullptr, {one ? 472 : 160, 284, 65, 21}, "40.000", 8, false, kGreen},
+        {UiKind::Edit, n("CH0LowAlarm", "CH1LowAlarm"), nullptr, {one ? 472 : 160, 284, 65, 21}, "40.000", 8, false,
+            kGreen},
     };
 }
 
@@ -105,7 +117,8 @@ void TFormPLIX::buildFrame()
         {UiKind::Label, "Label30", "GroupBox13", {120, 24, 0, 0}, "ID :"},
         {UiKind::Edit, "ModbusID", "GroupBox13", {144, 20, 33, 21}, "1"},
         {UiKind::Label, "Label31", "GroupBox13", {184, 24, 0, 0}, "Baud Rate :"},
-        {UiKind::Combo, "BaudRate", "GroupBox13", {248, 20, 73, 21}, "9600|19200|38400|115200", 8, false, {}, {}, false, 1},
+        {UiKind::Combo, "BaudRate", "GroupBox13", {248, 20, 73, 21}, "9600|19200|38400|115200", 8, false, {}, {}, false,
+            1},
         {UiKind::Progress, "ProgressBar1", nullptr, {88, 456, 609, 25}, {}},
         {UiKind::Button, "IDSearch", nullptr, {392, 37, 173, 51}, "ID Search", 12, true, {}, artwork::idSearch(), true},
         {UiKind::Button, "CH0", nullptr, {97, 112, 279, 33}, "CH0 Enable", 8, true, {}, {}, true},
@@ -129,7 +142,7 @@ void TFormPLIX::buildFrame()
     }
 
     attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
-                      get<QProgressBar>("ProgressBar1"));
+        get<QProgressBar>("ProgressBar1"));
     attachIdSearch(get<QPushButton>("IDSearch"), buffers(), link::plixIdSearchProgress);
 
     const auto onClick = [this](const char* name, void (TFormPLIX::*handler)()) {
@@ -159,7 +172,8 @@ void TFormPLIX::showChannelState(int channel, bool enabled)
         get<QWidget>(name)->setVisible(enabled);
     auto* button = get<QPushButton>(channel == 0 ? "CH0" : "CH1");
     // The caption names the state the channel is in, not what the next click does.
-    button->setText(QStringLiteral("CH%1 %2").arg(channel).arg(enabled ? QStringLiteral("Enable") : QStringLiteral("Disable")));
+    button->setText(
+        QStringLiteral("CH%1 %2").arg(channel).arg(enabled ? QStringLiteral("Enable") : QStringLiteral("Disable")));
     link::ui::setTextColor(button, enabled ? QColor() : link::ui::kRed);
 }
 
@@ -271,7 +285,8 @@ void TFormPLIX::WriteClick()
 
 void TFormPLIX::OpenFileClick()
 {
-    const std::optional<QString> path = link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Plix, false));
+    const std::optional<QString> path
+        = link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Plix, false));
     if (!path)
         return;
     // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
@@ -295,7 +310,7 @@ void TFormPLIX::SaveFlieClick()
         return;
     }
     link::saveConfiguration(link::ConfigFileModel::Plix, ProgressBar1(),
-                            [this](const QString& path) { return saveConfigurationFile(path, model().paramSet); });
+        [this](const QString& path) { return saveConfigurationFile(path, model().paramSet); });
 }
 
 // ---- Field checks -----------------------------------------------------------------------

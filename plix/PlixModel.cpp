@@ -117,9 +117,18 @@ std::optional<QString> convertAll(const Texts& texts, PLIXStagedValues& out)
 
 // The low bits of a staged value, truncated toward zero. Staged values come from
 // stageValues(), which has already refused anything that does not fit.
-std::uint32_t low32(float v) { return static_cast<std::uint32_t>(link::truncateToInt64(v).value_or(0)); }
-std::uint16_t low16(float v) { return static_cast<std::uint16_t>(low32(v)); }
-std::uint8_t low8(float v) { return static_cast<std::uint8_t>(low32(v)); }
+std::uint32_t low32(float v)
+{
+    return static_cast<std::uint32_t>(link::truncateToInt64(v).value_or(0));
+}
+std::uint16_t low16(float v)
+{
+    return static_cast<std::uint16_t>(low32(v));
+}
+std::uint8_t low8(float v)
+{
+    return static_cast<std::uint8_t>(low32(v));
+}
 
 // Big-endian writers into a request buffer; each returns the next position.
 int putLong(std::span<std::uint8_t> out, int pos, std::uint32_t v)
@@ -146,7 +155,7 @@ int putByte(std::span<std::uint8_t> out, int pos, std::uint8_t v)
 std::int32_t getLong(std::span<const std::uint8_t> in, int pos)
 {
     return std::int32_t((std::uint32_t(in[pos]) << 24) | (std::uint32_t(in[pos + 1]) << 16)
-                        | (std::uint32_t(in[pos + 2]) << 8) | std::uint32_t(in[pos + 3]));
+        | (std::uint32_t(in[pos + 2]) << 8) | std::uint32_t(in[pos + 3]));
 }
 std::int16_t getShort(std::span<const std::uint8_t> in, int pos)
 {
@@ -160,7 +169,10 @@ bool fits(std::span<std::uint8_t> out, int pos, int size)
 
 // ---- Text formats -----------------------------------------------------------------------
 
-QString integerText(long long v) { return QString::number(v); }
+QString integerText(long long v)
+{
+    return QString::number(v);
+}
 
 // P.V. and alarms: thousandths back to the unit, held in single precision, five significant digits.
 QString thousandthsText(std::int32_t v)
@@ -177,23 +189,38 @@ QString tenthsText(int v)
 }
 
 // Block positions of a field in the gathered device image.
-constexpr int imageA(int address) { return address - kBlockAAddress; }
-constexpr int imageB(int address) { return address - kBlockBAddress + kBlockASize; }
+constexpr int imageA(int address)
+{
+    return address - kBlockAAddress;
+}
+constexpr int imageB(int address)
+{
+    return address - kBlockBAddress + kBlockASize;
+}
 
 Model g_model;
 
 } // namespace
 
-Model& model() { return g_model; }
+Model& model()
+{
+    return g_model;
+}
 
-void resetModel() { g_model = Model{}; }
+void resetModel()
+{
+    g_model = Model{};
+}
 
 std::uint16_t enableMask(ChannelFlags flags)
 {
     return std::uint16_t((flags.ch0Enabled ? 0x0001 : 0) | (flags.ch1Enabled ? 0x0002 : 0));
 }
 
-ChannelFlags flagsFromMask(std::uint16_t mask) { return {(mask & 0x0001) != 0, (mask & 0x0002) != 0}; }
+ChannelFlags flagsFromMask(std::uint16_t mask)
+{
+    return {(mask & 0x0001) != 0, (mask & 0x0002) != 0};
+}
 
 link::FieldCheckResult checkBox(Field f, const Texts& texts)
 {
@@ -233,7 +260,7 @@ StagingResult stageValues(const Texts& texts, ChannelFlags flags)
         // The device computes P.V. x 1000 = slope x mV / 1000 + offset: the slope is in
         // P.V. thousandths per volt, the offset in P.V. thousandths.
         const long double slopeExact = (static_cast<long double>(pvTo) - static_cast<long double>(pvFrom)) * 1000.0L
-                                       / (static_cast<long double>(sensorTo) - static_cast<long double>(sensorFrom));
+            / (static_cast<long double>(sensorTo) - static_cast<long double>(sensorFrom));
         const auto slope = fittingSingle(slopeExact, 32);
         if (!slope) {
             r.error = QStringLiteral("CH%1: the sensor and P.V. ranges give a slope the device cannot store; "
@@ -242,10 +269,11 @@ StagingResult stageValues(const Texts& texts, ChannelFlags flags)
             return r;
         }
         const long double offsetExact = static_cast<long double>(pvTo)
-                                        - static_cast<long double>(sensorTo) * static_cast<long double>(*slope) * 0.001L;
+            - static_cast<long double>(sensorTo) * static_cast<long double>(*slope) * 0.001L;
         const auto offset = fittingSingle(offsetExact, 32);
         if (!offset) {
-            r.error = QStringLiteral("CH%1: the sensor and P.V. ranges give an offset the device cannot store.").arg(ch);
+            r.error
+                = QStringLiteral("CH%1: the sensor and P.V. ranges give an offset the device cannot store.").arg(ch);
             return r;
         }
         s[staged::kSlope + ch] = *slope;
@@ -362,9 +390,8 @@ DecodedSet decodeParamSet(const PLIXParamSet& p)
     for (int ch = 0; ch < kChannelCount; ++ch) {
         Texts& t = d.texts;
         // Sensor limits pass through single precision on the way back, as they did on the way in.
-        const auto viaSingle = [](std::int32_t v) {
-            return integerText(link::truncateToInt64(static_cast<float>(v)).value_or(0));
-        };
+        const auto viaSingle
+            = [](std::int32_t v) { return integerText(link::truncateToInt64(static_cast<float>(v)).value_or(0)); };
         t[fieldOf(ch, Kind::SensorFrom)] = viaSingle(p.sensorFrom(ch));
         t[fieldOf(ch, Kind::SensorTo)] = viaSingle(p.sensorTo(ch));
         t[fieldOf(ch, Kind::PvFrom)] = thousandthsText(p.pvFrom(ch));

@@ -10,23 +10,23 @@ namespace tarnixw::plix {
 // device blocks are packed from and, byte for byte, the configuration file. Per-channel
 // fields lie side by side: CH1's copy follows CH0's by the field's width.
 namespace offset {
-inline constexpr int kEnableMask = 0;     // unsigned 16-bit
-inline constexpr int kConstZero16 = 2;    // 16-bit, 0
-inline constexpr int kConstThree16 = 4;   // 16-bit, 3
-inline constexpr int kConstZeroA = 8;     // 32-bit, 0
-inline constexpr int kConstZeroB = 12;    // 32-bit, 0
-inline constexpr int kSlope = 16;         // 32-bit per channel
-inline constexpr int kOffset = 24;        // 32-bit per channel
+inline constexpr int kEnableMask = 0; // unsigned 16-bit
+inline constexpr int kConstZero16 = 2; // 16-bit, 0
+inline constexpr int kConstThree16 = 4; // 16-bit, 3
+inline constexpr int kConstZeroA = 8; // 32-bit, 0
+inline constexpr int kConstZeroB = 12; // 32-bit, 0
+inline constexpr int kSlope = 16; // 32-bit per channel
+inline constexpr int kOffset = 24; // 32-bit per channel
 inline constexpr int kConstThousand = 32; // 32-bit per channel, 1000
-inline constexpr int kHighAlarm = 40;     // 32-bit per channel, P.V. x 1000
-inline constexpr int kLowAlarm = 48;      // 32-bit per channel, P.V. x 1000
+inline constexpr int kHighAlarm = 40; // 32-bit per channel, P.V. x 1000
+inline constexpr int kLowAlarm = 48; // 32-bit per channel, P.V. x 1000
 inline constexpr int kDecimalDigits = 56; // 8-bit per channel
-inline constexpr int kSensorFrom = 60;    // 32-bit per channel, mV
-inline constexpr int kSensorTo = 68;      // 32-bit per channel, mV
-inline constexpr int kPvFrom = 76;        // 32-bit per channel, P.V. x 1000
-inline constexpr int kPvTo = 84;          // 32-bit per channel, P.V. x 1000
-inline constexpr int kSilenceTime = 92;   // signed 16-bit per channel, minutes
-inline constexpr int kHysteresis = 96;    // unsigned 8-bit per channel, % x 10
+inline constexpr int kSensorFrom = 60; // 32-bit per channel, mV
+inline constexpr int kSensorTo = 68; // 32-bit per channel, mV
+inline constexpr int kPvFrom = 76; // 32-bit per channel, P.V. x 1000
+inline constexpr int kPvTo = 84; // 32-bit per channel, P.V. x 1000
+inline constexpr int kSilenceTime = 92; // signed 16-bit per channel, minutes
+inline constexpr int kHysteresis = 96; // unsigned 8-bit per channel, % x 10
 // Offsets 6, 58 and 98 are two-byte gaps the program never writes.
 } // namespace offset
 
@@ -44,7 +44,7 @@ public:
     std::int32_t i32(int off) const
     {
         return std::int32_t(std::uint32_t(bytes[off]) | (std::uint32_t(bytes[off + 1]) << 8)
-                            | (std::uint32_t(bytes[off + 2]) << 16) | (std::uint32_t(bytes[off + 3]) << 24));
+            | (std::uint32_t(bytes[off + 2]) << 16) | (std::uint32_t(bytes[off + 3]) << 24));
     }
     void setU8(int off, std::uint8_t v) { bytes[off] = v; }
     void setU16(int off, std::uint16_t v)

@@ -52,7 +52,7 @@ void Device::resetToFactory()
         PutShort(mem, 36, 255);
         for (int k = 0; k < 16; ++k) {
             PutLong(mem, 38 + 4 * k, 0);
-            PutLong(mem, 102 + 4 * k, 25000);                  // gain of 1000..5000 mV -> 0..100
+            PutLong(mem, 102 + 4 * k, 25000); // gain of 1000..5000 mV -> 0..100
             PutLong(mem, 166 + 4 * k, std::uint32_t(-25000)); // offset
             PutLong(mem, 230 + 4 * k, 1000);
             PutLong(mem, 294 + 4 * k, 60000);
@@ -76,7 +76,7 @@ void Device::resetToFactory()
         p = PutLong(mem, p, 0);
         p = PutLong(mem, p, 0);
         for (std::uint32_t v : {25000u, 25000u, std::uint32_t(-25000), std::uint32_t(-25000), 1000u, 1000u, 60000u,
-                                60000u, 40000u, 40000u})
+                 60000u, 40000u, 40000u})
             p = PutLong(mem, p, v);
         p = PutByte(mem, p, 1);
         PutByte(mem, p, 1);
@@ -107,7 +107,8 @@ bool Device::dumpMemory(const QString& path, QString* error) const
 {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || f.write(reinterpret_cast<const char*>(m_memory.data()), qint64(m_memory.size())) != qint64(m_memory.size())) {
+        || f.write(reinterpret_cast<const char*>(m_memory.data()), qint64(m_memory.size()))
+            != qint64(m_memory.size())) {
         if (error)
             *error = f.errorString();
         return false;
@@ -181,9 +182,9 @@ std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> frame)
     }
 
     // Function 16.
-    if (quantity < 1 || quantity > 123 || frame[6] != 2 * quantity || frame.size() != std::size_t(9 + 2 * quantity))
+    if (quantity < 1 || quantity > 123 || frame[6] != 2 * quantity || frame.size() != 9 + 2 * std::size_t(quantity))
         return exception(fn, 3);
-    const std::span<const std::uint8_t> data = frame.subspan(7, std::size_t(2 * quantity));
+    const std::span<const std::uint8_t> data = frame.subspan(7, 2 * std::size_t(quantity));
     if (m_model == Model::Plix && address == link::device::kPlixWriteEnableRegister) {
         if (quantity != 1)
             return exception(fn, 3);

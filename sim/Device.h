@@ -14,15 +14,15 @@ enum class Model { Vyr, Plix };
 // Misbehaviour of a simulated device, chosen per run. Requests are counted from 1 and only
 // those addressed to the device with an intact CRC count.
 struct Faults {
-    int silentNext = 0;               // ignore the next N requests
-    int silentEvery = 0;              // ignore every k-th request (0: never)
-    std::set<int> silentAt;           // ignore these request numbers
+    int silentNext = 0; // ignore the next N requests
+    int silentEvery = 0; // ignore every k-th request (0: never)
+    std::set<int> silentAt; // ignore these request numbers
     std::optional<std::uint8_t> wrongId; // answer under this slave id instead
     std::optional<std::uint8_t> exceptionCode; // refuse every request with this exception code
-    bool truncate = false;            // send only the first half of each answer
-    bool badCrc = false;              // damage the CRC of each answer
-    int lateMs = 0;                   // answer this much later than the line allows
-    int unplugAfter = -1;             // vanish from the line after N requests (-1: never)
+    bool truncate = false; // send only the first half of each answer
+    bool badCrc = false; // damage the CRC of each answer
+    int lateMs = 0; // answer this much later than the line allows
+    int unplugAfter = -1; // vanish from the line after N requests (-1: never)
 };
 
 // A VYRANTA or PLIXARO as a Modbus RTU slave: a byte-addressed memory read with function 3 and
@@ -40,8 +40,8 @@ public:
 
     struct Reply {
         std::vector<std::uint8_t> bytes; // empty: no answer
-        int delayMs = 0;                 // extra delay before the answer starts
-        bool unplugged = false;          // the device has left the line
+        int delayMs = 0; // extra delay before the answer starts
+        bool unplugged = false; // the device has left the line
     };
 
     Device(Model model, std::uint8_t slaveId);

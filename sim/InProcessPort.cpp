@@ -10,14 +10,13 @@ InProcessPort::InProcessPort(Device& device, link::Clock& clock, int baud)
     : m_device(device)
     , m_clock(clock)
     , m_baud(baud)
-{
-}
+{ }
 
 void InProcessPort::collect()
 {
     const std::int64_t now = m_clock.nowNs();
-    std::stable_sort(m_onTheWay.begin(), m_onTheWay.end(),
-                     [](const Arrival& a, const Arrival& b) { return a.atNs < b.atNs; });
+    std::stable_sort(
+        m_onTheWay.begin(), m_onTheWay.end(), [](const Arrival& a, const Arrival& b) { return a.atNs < b.atNs; });
     while (!m_onTheWay.empty() && m_onTheWay.front().atNs <= now) {
         m_received.insert(m_received.end(), m_onTheWay.front().bytes.begin(), m_onTheWay.front().bytes.end());
         m_onTheWay.pop_front();
@@ -49,8 +48,8 @@ long InProcessPort::write(std::span<const std::uint8_t> bytes)
         return -1;
     }
     if (!reply.bytes.empty()) {
-        const std::int64_t at = now + link::lineTimeNs(bytes.size(), m_baud) + link::lineTimeNs(reply.bytes.size(), m_baud)
-            + std::int64_t(reply.delayMs) * 1'000'000;
+        const std::int64_t at = now + link::lineTimeNs(bytes.size(), m_baud)
+            + link::lineTimeNs(reply.bytes.size(), m_baud) + std::int64_t(reply.delayMs) * 1'000'000;
         m_onTheWay.push_back({at, reply.bytes});
     }
     return long(bytes.size());

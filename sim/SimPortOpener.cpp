@@ -10,8 +10,7 @@ public:
     Handle(InProcessPort& port, int& closes)
         : m_port(port)
         , m_closes(closes)
-    {
-    }
+    { }
     ~Handle() override { close(); }
     bool isOpen() const override { return !m_closed; }
     void purge() override { m_port.purge(); }

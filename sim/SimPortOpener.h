@@ -13,13 +13,12 @@ class SimPortOpener final : public link::PortOpener {
 public:
     explicit SimPortOpener(InProcessPort& port)
         : m_port(port)
-    {
-    }
+    { }
     link::OpenResult open(const std::string& devicePath, int baud) override;
 
     int attempts = 0; // every open asked for
-    int opens = 0;    // handles handed out
-    int closes = 0;   // handles closed
+    int opens = 0; // handles handed out
+    int closes = 0; // handles closed
     int lastBaud = 0;
     std::string lastPath;
     // When set, opens fail with this error (a port that cannot be opened or set up).

@@ -28,7 +28,7 @@ bool makePrivateDir(const QString& path, QString* error)
             *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    struct stat st{};
+    struct stat st { };
     if (::lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
         if (error)
             *error = QStringLiteral("%1 is not a directory of this user").arg(path);
@@ -39,7 +39,10 @@ bool makePrivateDir(const QString& path, QString* error)
 
 } // namespace
 
-QString virtualPortDirectory() { return link::virtualPortDirectory(); }
+QString virtualPortDirectory()
+{
+    return link::virtualPortDirectory();
+}
 
 std::optional<QString> ensureVirtualPortDirectory(QString* error)
 {

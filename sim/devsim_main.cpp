@@ -31,7 +31,10 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void onSignal(int) { g_stop = 1; }
+void onSignal(int)
+{
+    g_stop = 1;
+}
 
 struct Options {
     sim::Model model = sim::Model::Vyr;
@@ -72,8 +75,8 @@ public:
     }
     void note(const QString& text)
     {
-        m_out->write((QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1String(" -- ") + text
-                      + QLatin1Char('\n'))
+        m_out->write((
+            QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1String(" -- ") + text + QLatin1Char('\n'))
                          .toUtf8());
         if (m_out == &m_file)
             m_file.flush();
@@ -90,35 +93,35 @@ bool parseOptions(const QCoreApplication& app, Options& o)
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral("Simulated VYRANTA / PLIXARO Modbus RTU slave on a pseudo-terminal"));
     p.addHelpOption();
-    const QCommandLineOption model(QStringLiteral("model"), QStringLiteral("vyr or plix"), QStringLiteral("MODEL"),
-                                   QStringLiteral("vyr"));
-    const QCommandLineOption id(QStringLiteral("id"), QStringLiteral("Modbus slave id (1..247)"), QStringLiteral("N"),
-                                QStringLiteral("1"));
+    const QCommandLineOption model(
+        QStringLiteral("model"), QStringLiteral("vyr or plix"), QStringLiteral("MODEL"), QStringLiteral("vyr"));
+    const QCommandLineOption id(
+        QStringLiteral("id"), QStringLiteral("Modbus slave id (1..247)"), QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("virtual port name"), QStringLiteral("NAME"));
-    const QCommandLineOption memory(QStringLiteral("memory"), QStringLiteral("load the memory image"),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption dump(QStringLiteral("dump"), QStringLiteral("write the memory image on exit"),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption log(QStringLiteral("log"), QStringLiteral("frame log (default stderr)"),
-                                 QStringLiteral("FILE"));
+    const QCommandLineOption memory(
+        QStringLiteral("memory"), QStringLiteral("load the memory image"), QStringLiteral("FILE"));
+    const QCommandLineOption dump(
+        QStringLiteral("dump"), QStringLiteral("write the memory image on exit"), QStringLiteral("FILE"));
+    const QCommandLineOption log(
+        QStringLiteral("log"), QStringLiteral("frame log (default stderr)"), QStringLiteral("FILE"));
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("line rate for answer timing"),
-                                  QStringLiteral("BAUD"), QStringLiteral("19200"));
-    const QCommandLineOption silentNext(QStringLiteral("silent-next"), QStringLiteral("ignore the next N requests"),
-                                        QStringLiteral("N"));
-    const QCommandLineOption silentEvery(QStringLiteral("silent-every"), QStringLiteral("ignore every K-th request"),
-                                         QStringLiteral("K"));
-    const QCommandLineOption wrongId(QStringLiteral("wrong-id"), QStringLiteral("answer under slave id N"),
-                                     QStringLiteral("N"));
-    const QCommandLineOption exception(QStringLiteral("exception"),
-                                       QStringLiteral("refuse every request with this code"), QStringLiteral("CODE"));
+        QStringLiteral("BAUD"), QStringLiteral("19200"));
+    const QCommandLineOption silentNext(
+        QStringLiteral("silent-next"), QStringLiteral("ignore the next N requests"), QStringLiteral("N"));
+    const QCommandLineOption silentEvery(
+        QStringLiteral("silent-every"), QStringLiteral("ignore every K-th request"), QStringLiteral("K"));
+    const QCommandLineOption wrongId(
+        QStringLiteral("wrong-id"), QStringLiteral("answer under slave id N"), QStringLiteral("N"));
+    const QCommandLineOption exception(
+        QStringLiteral("exception"), QStringLiteral("refuse every request with this code"), QStringLiteral("CODE"));
     const QCommandLineOption truncate(QStringLiteral("truncate"), QStringLiteral("send half of each answer"));
     const QCommandLineOption badCrc(QStringLiteral("bad-crc"), QStringLiteral("damage each answer's CRC"));
-    const QCommandLineOption late(QStringLiteral("late"), QStringLiteral("answer MS milliseconds late"),
-                                  QStringLiteral("MS"));
-    const QCommandLineOption unplugAfter(QStringLiteral("unplug-after"),
-                                         QStringLiteral("vanish after N requests"), QStringLiteral("N"));
+    const QCommandLineOption late(
+        QStringLiteral("late"), QStringLiteral("answer MS milliseconds late"), QStringLiteral("MS"));
+    const QCommandLineOption unplugAfter(
+        QStringLiteral("unplug-after"), QStringLiteral("vanish after N requests"), QStringLiteral("N"));
     p.addOptions({model, id, name, memory, dump, log, baud, silentNext, silentEvery, wrongId, exception, truncate,
-                  badCrc, late, unplugAfter});
+        badCrc, late, unplugAfter});
     p.process(app);
 
     const auto number = [&](const QCommandLineOption& opt, int lo, int hi, int& out) {
@@ -127,8 +130,8 @@ bool parseOptions(const QCoreApplication& app, Options& o)
         bool ok = false;
         const int v = p.value(opt).toInt(&ok);
         if (!ok || v < lo || v > hi) {
-            std::fprintf(stderr, "tarnixw-devsim: --%s must be an integer %d..%d\n",
-                         qPrintable(opt.names().first()), lo, hi);
+            std::fprintf(
+                stderr, "tarnixw-devsim: --%s must be an integer %d..%d\n", qPrintable(opt.names().first()), lo, hi);
             return false;
         }
         out = v;
@@ -140,7 +143,8 @@ bool parseOptions(const QCoreApplication& app, Options& o)
         return false;
     }
     o.model = m == QLatin1String("vyr") ? sim::Model::Vyr : sim::Model::Plix;
-    o.name = p.isSet(name) ? p.value(name) : (o.model == sim::Model::Vyr ? QStringLiteral("vyr-sim") : QStringLiteral("plix-sim"));
+    o.name = p.isSet(name) ? p.value(name)
+                           : (o.model == sim::Model::Vyr ? QStringLiteral("vyr-sim") : QStringLiteral("plix-sim"));
     if (o.name.isEmpty() || o.name.contains(QLatin1Char('/')) || o.name.startsWith(QLatin1Char('.'))) {
         std::fprintf(stderr, "tarnixw-devsim: --name must be a plain file name\n");
         return false;
@@ -150,9 +154,10 @@ bool parseOptions(const QCoreApplication& app, Options& o)
     o.log = p.value(log);
     int wrong = -1, code = -1;
     if (!number(id, 1, 255, o.id) || !number(baud, 50, 4000000, o.baud)
-        || !number(silentNext, 0, 1 << 30, o.faults.silentNext) || !number(silentEvery, 0, 1 << 30, o.faults.silentEvery)
-        || !number(wrongId, 0, 255, wrong) || !number(exception, 1, 255, code)
-        || !number(late, 0, 60000, o.faults.lateMs) || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter))
+        || !number(silentNext, 0, 1 << 30, o.faults.silentNext)
+        || !number(silentEvery, 0, 1 << 30, o.faults.silentEvery) || !number(wrongId, 0, 255, wrong)
+        || !number(exception, 1, 255, code) || !number(late, 0, 60000, o.faults.lateMs)
+        || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter))
         return false;
     if (wrong >= 0)
         o.faults.wrongId = std::uint8_t(wrong);
@@ -232,7 +237,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    struct sigaction sa{};
+    struct sigaction sa { };
     sa.sa_handler = onSignal;
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
@@ -268,7 +273,7 @@ int main(int argc, char** argv)
                     unplugged = true;
                 } else if (!reply.bytes.empty()) {
                     sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
-                            + std::int64_t(reply.delayMs) * 1'000'000);
+                        + std::int64_t(reply.delayMs) * 1'000'000);
                     writeAll(master, reply.bytes);
                     log.line("->", reply.bytes);
                 }
@@ -303,7 +308,7 @@ int main(int argc, char** argv)
             if (reply.bytes.empty())
                 continue;
             sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
-                    + std::int64_t(reply.delayMs) * 1'000'000);
+                + std::int64_t(reply.delayMs) * 1'000'000);
             // Whatever the master sent meanwhile stays queued for the next round.
             writeAll(master, reply.bytes);
             log.line("->", reply.bytes);

@@ -30,7 +30,10 @@ QImage canvas(int w, int h, QColor fill, bool alpha = false)
     return img;
 }
 
-QImage to24(const QImage& img) { return img.convertToFormat(QImage::Format_RGB888); }
+QImage to24(const QImage& img)
+{
+    return img.convertToFormat(QImage::Format_RGB888);
+}
 
 QFont font(int px, bool bold = false)
 {
@@ -80,8 +83,8 @@ QImage vyrDevice()
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     // A wide rack unit: analog display on the left, I/O terminal strip on the right.
-    drawInstrument(p, QRectF(6, 10, 120, 121), 2, {QStringLiteral("16.0"), QStringLiteral("AI 07")},
-                   QColor(255, 80, 40));
+    drawInstrument(
+        p, QRectF(6, 10, 120, 121), 2, {QStringLiteral("16.0"), QStringLiteral("AI 07")}, QColor(255, 80, 40));
     p.setBrush(QColor(60, 110, 60));
     p.setPen(QPen(QColor(20, 40, 20), 1));
     p.drawRoundedRect(QRectF(132, 10, 62, 121), 4, 4);
@@ -103,8 +106,8 @@ QImage plixDevice()
     QImage img = canvas(200, 140, QColor(236, 236, 236));
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    drawInstrument(p, QRectF(20, 12, 160, 118), 2, {QStringLiteral("CH0 25.3"), QStringLiteral("CH1 61.8")},
-                   QColor(80, 255, 120));
+    drawInstrument(
+        p, QRectF(20, 12, 160, 118), 2, {QStringLiteral("CH0 25.3"), QStringLiteral("CH1 61.8")}, QColor(80, 255, 120));
     p.setPen(QColor(30, 30, 30));
     p.setFont(font(9, true));
     p.drawText(QRectF(20, 0, 160, 12), Qt::AlignCenter, QStringLiteral("PLIXARO"));

@@ -66,23 +66,32 @@ void shoot(QWidget* w, const QString& name)
     std::printf("%s\n", qPrintable(path));
 }
 
-void put32(sim::Device& d, int address, std::int32_t v) { link::PutLong(d.memory(), address, std::uint32_t(v)); }
-void put16(sim::Device& d, int address, std::int16_t v) { link::PutShort(d.memory(), address, std::uint16_t(v)); }
-void put8(sim::Device& d, int address, std::int8_t v) { link::PutByte(d.memory(), address, std::uint8_t(v)); }
+void put32(sim::Device& d, int address, std::int32_t v)
+{
+    link::PutLong(d.memory(), address, std::uint32_t(v));
+}
+void put16(sim::Device& d, int address, std::int16_t v)
+{
+    link::PutShort(d.memory(), address, std::uint16_t(v));
+}
+void put8(sim::Device& d, int address, std::int8_t v)
+{
+    link::PutByte(d.memory(), address, std::uint8_t(v));
+}
 
 // A PLIXARO in use: CH0 a 4..20 mA loop over 0..250 kPa, CH1 switched off.
 void fillPlix(sim::Device& d)
 {
     put16(d, 32, 0x0001);
-    put32(d, 70, 200000);  // CH0 high alarm 200.000
-    put32(d, 78, 25500);   // CH0 low alarm 25.500
-    put8(d, 86, 2);        // CH0 digits
-    put32(d, 2048, 800);   // CH0 sensor from
-    put32(d, 2056, 4000);  // CH0 sensor to
-    put32(d, 2064, 0);     // CH0 P.V. from
+    put32(d, 70, 200000); // CH0 high alarm 200.000
+    put32(d, 78, 25500); // CH0 low alarm 25.500
+    put8(d, 86, 2); // CH0 digits
+    put32(d, 2048, 800); // CH0 sensor from
+    put32(d, 2056, 4000); // CH0 sensor to
+    put32(d, 2064, 0); // CH0 P.V. from
     put32(d, 2072, 250000); // CH0 P.V. to
-    put16(d, 2080, 15);    // CH0 silence
-    put8(d, 2084, 10);     // CH0 hysteresis 1.0
+    put16(d, 2080, 15); // CH0 silence
+    put8(d, 2084, 10); // CH0 hysteresis 1.0
 }
 
 // A VYRANTA in use: channels 0..9 in use with varied ranges, DI module 0 half in use with
@@ -91,15 +100,15 @@ void fillVyr(sim::Device& d)
 {
     put16(d, 32, 0x03FF);
     for (int k = 0; k < 16; ++k) {
-        put32(d, 294 + 4 * k, 80000 + 1000 * k);      // high alarm
-        put32(d, 358 + 4 * k, 20000 - 500 * k);       // low alarm
-        put8(d, 818 + k, std::int8_t(k % 4));         // digits
-        put32(d, 2048 + 4 * k, k < 8 ? 1000 : 0);     // sensor from
+        put32(d, 294 + 4 * k, 80000 + 1000 * k); // high alarm
+        put32(d, 358 + 4 * k, 20000 - 500 * k); // low alarm
+        put8(d, 818 + k, std::int8_t(k % 4)); // digits
+        put32(d, 2048 + 4 * k, k < 8 ? 1000 : 0); // sensor from
         put32(d, 2112 + 4 * k, k < 8 ? 5000 : 10000); // sensor to
-        put32(d, 2176 + 4 * k, -50000 + 2500 * k);    // P.V. from
-        put32(d, 2240 + 4 * k, 150000 + 12345 * k);   // P.V. to
+        put32(d, 2176 + 4 * k, -50000 + 2500 * k); // P.V. from
+        put32(d, 2240 + 4 * k, 150000 + 12345 * k); // P.V. to
         put16(d, 2304 + 2 * k, std::int16_t(10 + k)); // analog silence
-        put8(d, 2432 + k, std::int8_t(k % 6));        // hysteresis
+        put8(d, 2432 + k, std::int8_t(k % 6)); // hysteresis
     }
     put16(d, 422, 0x00F0); // DI module 0: channels 4..7 Close
     put16(d, 428, 0x0F00); // DI module 0: channels 8..11 Open
@@ -125,7 +134,8 @@ int main(int argc, char** argv)
     QTemporaryDir portDir;
     QDir(portDir.path()).mkpath(QStringLiteral("ports"));
     QFile::link(QStringLiteral("/dev/null"), portDir.path() + QStringLiteral("/ports/simulated"));
-    link::PortList ports({portDir.path() + QStringLiteral("/none"), portDir.path(), portDir.path() + QStringLiteral("/ports")});
+    link::PortList ports(
+        {portDir.path() + QStringLiteral("/none"), portDir.path(), portDir.path() + QStringLiteral("/ports")});
     link::PortList::setSystem(&ports);
     link::VirtualClock clock;
     link::setOperationClock(&clock);
@@ -170,7 +180,7 @@ int main(int argc, char** argv)
         settle(200); // the pages are built on the first activation
         form.ReadClick();
         const char* pages[] = {"05-vyr-analog-inputs", "06-vyr-digital-inputs", "07-vyr-do-module-0",
-                               "08-vyr-do-module-1", "09-vyr-do-module-2"};
+            "08-vyr-do-module-1", "09-vyr-do-module-2"};
         for (int i = 0; i < 5; ++i) {
             form.PageControl1()->setCurrentIndex(i);
             shoot(&form, QLatin1String(pages[i]));

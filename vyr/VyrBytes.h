@@ -37,8 +37,8 @@ inline std::uint16_t getBE16(std::span<const std::uint8_t> buf, int pos)
 
 inline std::uint32_t getBE32(std::span<const std::uint8_t> buf, int pos)
 {
-    return (std::uint32_t(buf[pos]) << 24) | (std::uint32_t(buf[pos + 1]) << 16)
-        | (std::uint32_t(buf[pos + 2]) << 8) | std::uint32_t(buf[pos + 3]);
+    return (std::uint32_t(buf[pos]) << 24) | (std::uint32_t(buf[pos + 1]) << 16) | (std::uint32_t(buf[pos + 2]) << 8)
+        | std::uint32_t(buf[pos + 3]);
 }
 
 inline void putLE16(std::span<std::uint8_t> buf, int pos, std::uint16_t v)
@@ -62,8 +62,8 @@ inline std::uint16_t getLE16(std::span<const std::uint8_t> buf, int pos)
 
 inline std::uint32_t getLE32(std::span<const std::uint8_t> buf, int pos)
 {
-    return std::uint32_t(buf[pos]) | (std::uint32_t(buf[pos + 1]) << 8)
-        | (std::uint32_t(buf[pos + 2]) << 16) | (std::uint32_t(buf[pos + 3]) << 24);
+    return std::uint32_t(buf[pos]) | (std::uint32_t(buf[pos + 1]) << 8) | (std::uint32_t(buf[pos + 2]) << 16)
+        | (std::uint32_t(buf[pos + 3]) << 24);
 }
 
 } // namespace tarnixw::vyr::bytes

@@ -56,9 +56,9 @@ QString loadRecord(std::span<const std::uint8_t> bytes, VYRParamSet& record)
 
 QString loadRecord(const QByteArray& bytes, VYRParamSet& record)
 {
-    return loadRecord(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                                    std::size_t(bytes.size())),
-                      record);
+    return loadRecord(std::span<const std::uint8_t>(
+                          reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())),
+        record);
 }
 
 Screen screenFromRecord(const VYRParamSet& r)

@@ -35,7 +35,7 @@ struct AnalogColumnPlace {
     int width;
 };
 constexpr std::array<AnalogColumnPlace, kColumns> kAnalogColumns{{
-    {89, 74},  // VYRSFrom
+    {89, 74}, // VYRSFrom
     {163, 74}, // VYRSTo
     {247, 74}, // VYRDFrom
     {321, 74}, // VYRDTo
@@ -46,8 +46,10 @@ constexpr std::array<AnalogColumnPlace, kColumns> kAnalogColumns{{
     {682, 37}, // VYRHysteresis
 }};
 
-std::int16_t complement(std::int16_t flag) { return std::int16_t(~flag); }
-
+std::int16_t complement(std::int16_t flag)
+{
+    return std::int16_t(~flag);
+}
 
 } // namespace
 
@@ -141,8 +143,8 @@ void TFormVYR::buildFrame()
     m_pages->setFont(link::ui::formFont(8, true));
     m_pages->setUsesScrollButtons(false);
     const char* pageNames[] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
-    const char* pageCaptions[] = {"Analog Inputs Setup", "Digital Inputs Setup", "DO Module 0 Setup",
-                                  "DO Module 1 Setup", "DO Module 2 Setup"};
+    const char* pageCaptions[] = {
+        "Analog Inputs Setup", "Digital Inputs Setup", "DO Module 0 Setup", "DO Module 1 Setup", "DO Module 2 Setup"};
     link::ui::Controls known;
     for (int i = 0; i < 5; ++i) {
         auto* page = new QWidget;
@@ -175,7 +177,8 @@ void TFormVYR::buildFrame()
         {Kind::Label, "LabelID", "GroupBox4", {108, 20, 0, 0}, "ID:", 8, true},
         {Kind::Edit, "ModbusID", "GroupBox4", {140, 16, 45, 21}, "1", 8, true},
         {Kind::Label, "LabelBaudRate", "GroupBox4", {192, 20, 0, 0}, "BaudRate:", 8, true},
-        {Kind::Combo, "BaudRate", "GroupBox4", {264, 16, 105, 21}, "9600|19200|38400|115200", 8, true, {}, {}, false, 1},
+        {Kind::Combo, "BaudRate", "GroupBox4", {264, 16, 105, 21}, "9600|19200|38400|115200", 8, true, {}, {}, false,
+            1},
         {Kind::Button, "IDSearch", nullptr, {417, 8, 173, 37}, "ID Search", 12, true, {}, artwork::idSearch()},
         {Kind::Button, "Read", nullptr, {24, 528, 117, 37}, "Read", 12, true, {}, artwork::read()},
         {Kind::Button, "Write", nullptr, {168, 528, 117, 37}, "Write", 12, true, {}, artwork::write()},
@@ -190,7 +193,7 @@ void TFormVYR::buildFrame()
         buildDoFrame(m);
 
     attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
-                      get<QProgressBar>("ProgressBar1"));
+        get<QProgressBar>("ProgressBar1"));
     attachIdSearch(get<QPushButton>("IDSearch"), buffers(), link::vyrIdSearchProgress);
     connect(get<QPushButton>("IDSearch"), &QPushButton::clicked, this, [this] { IDSearchClick(); });
     connect(get<QPushButton>("CheckCOM"), &QPushButton::clicked, this, [this] { CheckCOMClick(); });

@@ -16,7 +16,10 @@ namespace tarnixw::vyr {
 
 namespace {
 
-std::int16_t complement(std::int16_t flag) { return std::int16_t(~flag); }
+std::int16_t complement(std::int16_t flag)
+{
+    return std::int16_t(~flag);
+}
 
 // The digital page: module m's controls lie over its group box, 246 pixels apart; channel n's
 // row stands at 50 + 23 n; every control is 37 x 22.
@@ -40,7 +43,7 @@ const QString kSilenceOff = QStringLiteral("-1");
 struct GridPlace {
     const char* heading;
     int headingX, headingY;
-    int boxLeft, boxTop;           // cell (r, j) at boxLeft + 16 j, boxTop + 11 r
+    int boxLeft, boxTop; // cell (r, j) at boxLeft + 16 j, boxTop + 11 r
     int columnLabelLeft, columnLabelTop; // number j at columnLabelLeft + 16 j
     int rowLabelLeft, rowLabelTop; // number r at rowLabelLeft (5 further left for two digits)
     int pictureX, pictureY;
@@ -56,7 +59,10 @@ constexpr int kCellStepX = 16;
 constexpr int kCellStepY = 11;
 constexpr int kCellSize = 10;
 
-bool validDi(int m, int n) { return m >= 0 && m < kDiModules && n >= 0 && n < kDiChannels; }
+bool validDi(int m, int n)
+{
+    return m >= 0 && m < kDiModules && n >= 0 && n < kDiChannels;
+}
 
 QLabel* addLabel(QWidget* parent, const QString& text, int x, int y)
 {
@@ -86,8 +92,11 @@ void TFormVYR::buildDigitalFrame()
             bool navy;
         };
         static constexpr Heading kHeadings[] = {
-            {"Relay", 72, 20, true},    {"Close", 56, 35, false}, {"Open", 92, 35, false},
-            {"Silence", 132, 28, true}, {"Alarm", 188, 28, true},
+            {"Relay", 72, 20, true},
+            {"Close", 56, 35, false},
+            {"Open", 92, 35, false},
+            {"Silence", 132, 28, true},
+            {"Alarm", 188, 28, true},
         };
         for (const Heading& h : kHeadings) {
             auto* label = new QLabel(QLatin1String(h.text), group);
@@ -157,8 +166,8 @@ void TFormVYR::buildDigitalPage()
             const int left = kDiModuleStep * m;
             const int top = kDiRowTop + kDiRowStep * n;
 
-            QPushButton* chan = button(QStringLiteral("CH%1").arg(n), diName(DiControl::ChanInUseBtn, m, n),
-                                       left + kDiChanLeft, top);
+            QPushButton* chan
+                = button(QStringLiteral("CH%1").arg(n), diName(DiControl::ChanInUseBtn, m, n), left + kDiChanLeft, top);
             connect(chan, &QPushButton::clicked, this, [this, chan] { DIChanInUseClick(chan); });
             m_diChanInUseBtn[m][n] = chan;
             enroll(chan, Family::DIChanInUseBtn, m, n);
@@ -192,8 +201,8 @@ void TFormVYR::buildDigitalPage()
             m_diSilenceT[m][n] = silence;
             enroll(silence, Family::DISilenceT, m, n);
 
-            QPushButton* alarm = button(QStringLiteral("ON"), diName(DiControl::AlarmBtn, m, n),
-                                        left + kDiAlarmLeft, top);
+            QPushButton* alarm
+                = button(QStringLiteral("ON"), diName(DiControl::AlarmBtn, m, n), left + kDiAlarmLeft, top);
             st.DIAlarm[m][n] = kOn;
             connect(alarm, &QPushButton::clicked, this, [this, alarm] { DIAlarmClick(alarm); });
             m_diAlarmBtn[m][n] = alarm;

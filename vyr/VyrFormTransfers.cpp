@@ -25,8 +25,14 @@ constexpr int kBlockSize = 64;
 
 // The Read decode moves the bar from 75 to 99 over the 3072 DO cells; Open File from 0 to
 // 102, shown full from 100 on.
-int readBarAfter(int cells) { return 75 + cells / 123; }
-int openBarAfter(int cells) { return cells / 30; }
+int readBarAfter(int cells)
+{
+    return 75 + cells / 123;
+}
+int openBarAfter(int cells)
+{
+    return cells / 30;
+}
 
 } // namespace
 
@@ -35,9 +41,9 @@ void TFormVYR::ReadClick()
     link::Operation op(*this, buffers());
     if (link::ModbusLink* bus = op.link()) {
         bus->ReadBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
-                        [](int b, int k) { return (b * kBlockSize + k) * 100 / 1700; });
+            [](int b, int k) { return (b * kBlockSize + k) * 100 / 1700; });
         bus->ReadBlocks(kArea2Address, kArea2Blocks, kBlockSize, kArea2LastBlock, imageoffset::Area2,
-                        [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) * 100 / 1700; });
+            [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) * 100 / 1700; });
     }
     op.closePort();
     // A stopped Read changes no control and no state array; only the blocks that arrived stay
@@ -76,12 +82,12 @@ void TFormVYR::WriteClick()
     }
     link::ModbusLink& bus = *opened;
     bus.WriteBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
-                    [](int b, int k) { return (b * kBlockSize + k) / 12; });
+        [](int b, int k) { return (b * kBlockSize + k) / 12; });
     // Area 2 is packed over the area-1 bytes already sent; the record takes its values even
     // when the first phase stopped.
     PackParamArea2(image, 0, staged.staged, state.paramSet);
     bus.WriteBlocks(kArea2Address, kArea2Blocks, kBlockSize, kArea2LastBlock, 0,
-                    [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) / 12; });
+        [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) / 12; });
     op.closePort();
     if (op.completed())
         link::dialogs().message(QStringLiteral("Write Done."));
@@ -99,17 +105,16 @@ void TFormVYR::SaveFileClick()
         return;
     }
     model().screen.adoptScreen(screen);
-    link::saveConfiguration(link::ConfigFileModel::Vyr, ProgressBar1(), [](const QString& path) {
-        return link::saveFileSafely(path, fileBytes(model().paramSet));
-    });
+    link::saveConfiguration(link::ConfigFileModel::Vyr, ProgressBar1(),
+        [](const QString& path) { return link::saveFileSafely(path, fileBytes(model().paramSet)); });
 }
 
 void TFormVYR::OpenFileClick()
 {
     if (!m_built)
         return;
-    const std::optional<QString> path =
-        link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Vyr, false));
+    const std::optional<QString> path
+        = link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Vyr, false));
     if (!path)
         return;
     // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.

@@ -13,10 +13,11 @@ using S = VYRStagedValues;
 // keeps its 16-bit pattern). Every value that fits either reading passes.
 class FieldConverter {
 public:
-    explicit FieldConverter(const VYRStagedValues& staged) : m_staged(staged) {}
+    explicit FieldConverter(const VYRStagedValues& staged)
+        : m_staged(staged)
+    { }
 
-    template <typename T>
-    void set(T& field, int index)
+    template <typename T> void set(T& field, int index)
     {
         const auto v = link::toField(m_staged[index], int(8 * sizeof(T)));
         if (!v) {
@@ -26,8 +27,7 @@ public:
         field = static_cast<T>(*v);
     }
 
-    template <typename T, std::size_t N>
-    void setAll(std::array<T, N>& fields, int base)
+    template <typename T, std::size_t N> void setAll(std::array<T, N>& fields, int base)
     {
         for (std::size_t i = 0; i < N; ++i)
             set(fields[i], base + int(i));
@@ -40,8 +40,7 @@ private:
     bool m_ok = true;
 };
 
-template <std::size_t N>
-int putLongs(std::span<std::uint8_t> image, int pos, const std::array<std::int32_t, N>& a)
+template <std::size_t N> int putLongs(std::span<std::uint8_t> image, int pos, const std::array<std::int32_t, N>& a)
 {
     for (std::int32_t v : a)
         pos = bytes::putBE32(image, pos, std::uint32_t(v));
@@ -55,8 +54,7 @@ bool fits(std::span<std::uint8_t> image, int pos, int length)
 
 } // namespace
 
-std::optional<VYRParamSet> recordWithStaged(const VYRParamSet& base, const VYRStagedValues& staged,
-                                            RecordFields fields)
+std::optional<VYRParamSet> recordWithStaged(const VYRParamSet& base, const VYRStagedValues& staged, RecordFields fields)
 {
     VYRParamSet r = base;
     FieldConverter conv(staged);
@@ -90,8 +88,8 @@ std::optional<VYRParamSet> recordWithStaged(const VYRParamSet& base, const VYRSt
     return r;
 }
 
-std::optional<int> PackParamArea1(std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged,
-                                  VYRParamSet& record)
+std::optional<int> PackParamArea1(
+    std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged, VYRParamSet& record)
 {
     if (!fits(image, pos, kArea1PackedBytes))
         return std::nullopt;
@@ -120,8 +118,8 @@ std::optional<int> PackParamArea1(std::span<std::uint8_t> image, int pos, const 
     return pos;
 }
 
-std::optional<int> PackParamArea2(std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged,
-                                  VYRParamSet& record)
+std::optional<int> PackParamArea2(
+    std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged, VYRParamSet& record)
 {
     if (!fits(image, pos, kArea2PackedBytes))
         return std::nullopt;

@@ -15,28 +15,28 @@ inline constexpr int kArea2PackedBytes = 400;
 
 // Which record fields the staged values set.
 enum class RecordFields {
-    Area1,    // PackParamArea1: fields 1..13; ChanZero 0, GainBase 1000, Gain/Offset from staging
-    Area2,    // PackParamArea2: SFrom, STo, DFrom, DTo, SilenceT, Hysteresis, HLimit, LLimit
+    Area1, // PackParamArea1: fields 1..13; ChanZero 0, GainBase 1000, Gain/Offset from staging
+    Area2, // PackParamArea2: SFrom, STo, DFrom, DTo, SilenceT, Hysteresis, HLimit, LLimit
     SaveFile, // Save File: everything except ChanZero, Gain, Offset, GainBase (and the padding)
 };
 
 // The record with the chosen fields set from the staged values, each truncated toward zero
 // to its field's width. Nothing when a staged value does not fit its field (staging from a
 // screen has already refused such values).
-std::optional<VYRParamSet> recordWithStaged(const VYRParamSet& base, const VYRStagedValues& staged,
-                                            RecordFields fields);
+std::optional<VYRParamSet> recordWithStaged(
+    const VYRParamSet& base, const VYRStagedValues& staged, RecordFields fields);
 
 // Sets the area-1 fields of the record and writes them big-endian in device order into
 // image from pos: 802 bytes. The 16 bytes after them (device addresses 834..849) are not
 // touched. Returns the position after the last byte written, or nothing (record and image
 // unchanged) when the image is too short or a staged value does not fit.
-std::optional<int> PackParamArea1(std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged,
-                                  VYRParamSet& record);
+std::optional<int> PackParamArea1(
+    std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged, VYRParamSet& record);
 
 // Sets SFrom, STo, DFrom, DTo, SilenceT, Hysteresis (and HLimit, LLimit) and writes area 2
 // from pos: the four ranges, the silence table row by row (all analog silences, then DI
 // module 0, 1, 2), the hysteresis bytes; 400 bytes. Same result rule as PackParamArea1.
-std::optional<int> PackParamArea2(std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged,
-                                  VYRParamSet& record);
+std::optional<int> PackParamArea2(
+    std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged, VYRParamSet& record);
 
 } // namespace tarnixw::vyr

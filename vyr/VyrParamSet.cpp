@@ -6,29 +6,25 @@ namespace tarnixw::vyr {
 
 namespace {
 
-template <std::size_t N>
-void put32s(std::span<std::uint8_t> out, int at, const std::array<std::int32_t, N>& a)
+template <std::size_t N> void put32s(std::span<std::uint8_t> out, int at, const std::array<std::int32_t, N>& a)
 {
     for (std::size_t i = 0; i < N; ++i)
         bytes::putLE32(out, at + int(4 * i), std::uint32_t(a[i]));
 }
 
-template <std::size_t N>
-void get32s(std::span<const std::uint8_t> in, int at, std::array<std::int32_t, N>& a)
+template <std::size_t N> void get32s(std::span<const std::uint8_t> in, int at, std::array<std::int32_t, N>& a)
 {
     for (std::size_t i = 0; i < N; ++i)
         a[i] = std::int32_t(bytes::getLE32(in, at + int(4 * i)));
 }
 
-template <typename T, std::size_t N>
-void put16s(std::span<std::uint8_t> out, int at, const std::array<T, N>& a)
+template <typename T, std::size_t N> void put16s(std::span<std::uint8_t> out, int at, const std::array<T, N>& a)
 {
     for (std::size_t i = 0; i < N; ++i)
         bytes::putLE16(out, at + int(2 * i), std::uint16_t(a[i]));
 }
 
-template <typename T, std::size_t N>
-void get16s(std::span<const std::uint8_t> in, int at, std::array<T, N>& a)
+template <typename T, std::size_t N> void get16s(std::span<const std::uint8_t> in, int at, std::array<T, N>& a)
 {
     for (std::size_t i = 0; i < N; ++i)
         a[i] = T(bytes::getLE16(in, at + int(2 * i)));

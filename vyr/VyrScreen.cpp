@@ -25,26 +25,49 @@ constexpr std::array<ColumnInfo, kColumns> kColumnInfo{{
 const char* diPrefix(DiControl family)
 {
     switch (family) {
-    case DiControl::ChanInUseBtn: return "DIChanInUseBtn";
-    case DiControl::CloseBtn: return "DICloseBtn";
-    case DiControl::OpenBtn: return "DIOpenBtn";
-    case DiControl::SilenceT: return "DISilenceT";
-    case DiControl::AlarmBtn: return "DIAlarmBtn";
+    case DiControl::ChanInUseBtn:
+        return "DIChanInUseBtn";
+    case DiControl::CloseBtn:
+        return "DICloseBtn";
+    case DiControl::OpenBtn:
+        return "DIOpenBtn";
+    case DiControl::SilenceT:
+        return "DISilenceT";
+    case DiControl::AlarmBtn:
+        return "DIAlarmBtn";
     }
     return "";
 }
 
 } // namespace
 
-QString columnPrefix(Column column) { return QString::fromLatin1(kColumnInfo[int(column)].prefix); }
-QString columnDefault(Column column) { return QString::fromLatin1(kColumnInfo[int(column)].initial); }
-QString columnLabel(Column column) { return QString::fromLatin1(kColumnInfo[int(column)].label); }
+QString columnPrefix(Column column)
+{
+    return QString::fromLatin1(kColumnInfo[int(column)].prefix);
+}
+QString columnDefault(Column column)
+{
+    return QString::fromLatin1(kColumnInfo[int(column)].initial);
+}
+QString columnLabel(Column column)
+{
+    return QString::fromLatin1(kColumnInfo[int(column)].label);
+}
 
-QString analogName(Column column, int channel) { return columnPrefix(column) + QString::number(channel); }
+QString analogName(Column column, int channel)
+{
+    return columnPrefix(column) + QString::number(channel);
+}
 
-QString chanInUseBtnName(int channel) { return QStringLiteral("VYRChanInUseBtn%1").arg(channel); }
+QString chanInUseBtnName(int channel)
+{
+    return QStringLiteral("VYRChanInUseBtn%1").arg(channel);
+}
 
-QString allBtnName(int index) { return QStringLiteral("AllBtn%1").arg(index); }
+QString allBtnName(int index)
+{
+    return QStringLiteral("AllBtn%1").arg(index);
+}
 
 QString diName(DiControl family, int module, int channel)
 {

@@ -24,9 +24,9 @@ QString columnLabel(Column column);
 
 // Component names of the generated controls: prefix and decimal numbers without leading
 // zeros, nothing between them.
-QString analogName(Column column, int channel);       // "VYRSFrom12"
-QString chanInUseBtnName(int channel);                // "VYRChanInUseBtn3"
-QString allBtnName(int index);                        // "AllBtn0" (analog), "AllBtn1".."AllBtn3" (DI)
+QString analogName(Column column, int channel); // "VYRSFrom12"
+QString chanInUseBtnName(int channel); // "VYRChanInUseBtn3"
+QString allBtnName(int index); // "AllBtn0" (analog), "AllBtn1".."AllBtn3" (DI)
 QString diName(DiControl family, int module, int channel); // "DISilenceT015", "DICloseBtn115"
 QString doCellName(int output, int input, int module); // "DOModuleBtnB3C17R1"
 

@@ -41,8 +41,8 @@ QString faultMessage(const QString& box, const QString& text, Fault fault)
 
 struct ColumnRule {
     Column column;
-    int base;          // index of channel 0 in the staged values
-    int stride;        // distance between channels
+    int base; // index of channel 0 in the staged values
+    int stride; // distance between channels
     long double scale;
     int bits;
 };

@@ -24,7 +24,7 @@ struct VYRStagedValues {
     static constexpr int kOffset = kGain + 16;
     static constexpr int kHLimit = kOffset + 16;
     static constexpr int kLLimit = kHLimit + 16;
-    static constexpr int kSilenceT = kLLimit + 16;   // + 4k + j, as in the record
+    static constexpr int kSilenceT = kLLimit + 16; // + 4k + j, as in the record
     static constexpr int kDigits = kSilenceT + 64;
     static constexpr int kHysteresis = kDigits + 16;
     static constexpr int kDICloseMask = kHysteresis + 16;

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QPalette>
-#include <QWidget>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QWidget>
 
 namespace tarnixw::vyr {
 

@@ -47,8 +47,7 @@ public:
     enum What { StdError, NotAnError };
     explicit Thrower(What w)
         : m_what(w)
-    {
-    }
+    { }
     bool event(QEvent* e) override
     {
         if (e->type() == QEvent::User) {
@@ -211,9 +210,8 @@ private slots:
             vyr->ModbusID()->setText("99");
         });
         main.VYRButtonClick();
-        whileFormShown(main, [&](QDialog* form) {
-            QCOMPARE(static_cast<vyr::TFormVYR*>(form)->ModbusID()->text(), QString("1"));
-        });
+        whileFormShown(main,
+            [&](QDialog* form) { QCOMPARE(static_cast<vyr::TFormVYR*>(form)->ModbusID()->text(), QString("1")); });
         main.VYRButtonClick();
         QVERIFY(main.isVisible());
         QVERIFY(dialogs.shown.isEmpty());
@@ -285,9 +283,12 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("installed") << "/usr/bin/tarnixw" << "Tarnixw";
-        QTest::newRow("upper case with extension") << "C:/Tools/TARNIXW.EXE" << "Tarnixw";
-        QTest::newRow("mixed") << "./build/app/TarNixW" << "Tarnixw";
+        QTest::newRow("installed") << "/usr/bin/tarnixw"
+                                   << "Tarnixw";
+        QTest::newRow("upper case with extension") << "C:/Tools/TARNIXW.EXE"
+                                                   << "Tarnixw";
+        QTest::newRow("mixed") << "./build/app/TarNixW"
+                               << "Tarnixw";
     }
     void applicationTitle()
     {

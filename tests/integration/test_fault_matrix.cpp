@@ -135,7 +135,8 @@ QStringList snapshot(const QWidget* form)
         if (auto* e = qobject_cast<const QLineEdit*>(w))
             s += " [" + e->text() + "] " + e->palette().color(QPalette::Text).name();
         else if (auto* b = qobject_cast<const QAbstractButton*>(w))
-            s += " [" + b->text() + "] " + (b->isChecked() ? "x " : "- ") + b->palette().color(QPalette::ButtonText).name();
+            s += " [" + b->text() + "] " + (b->isChecked() ? "x " : "- ")
+                + b->palette().color(QPalette::ButtonText).name();
         else if (auto* c = qobject_cast<const QComboBox*>(w))
             s += " [" + c->currentText() + "]";
         else if (auto* p = qobject_cast<const QProgressBar*>(w))
@@ -150,20 +151,20 @@ struct Subject {
     virtual ~Subject() = default;
     virtual QWidget* form() = 0;
     virtual void run(Op op) = 0;
+    bool ready = true;
     QString done(Op op) const
     {
         return op == Op::IdSearch ? "ID  =  1" : op == Op::Read ? "Read Done." : "Write Done.";
     }
 };
 
-template <typename Form>
-struct FormSubject final : Subject {
+template <typename Form> struct FormSubject final : Subject {
     explicit FormSubject(link::Session& session)
         : m_form(std::make_unique<Form>(session, [] {}))
     {
         m_form->show();
         if constexpr (std::is_same_v<Form, vyr::TFormVYR>)
-            QTest::qWaitFor([this] { return m_form->isBuilt(); }); // pages are built on activation
+            ready = QTest::qWaitFor([this] { return m_form->isBuilt(); }); // pages are built on activation
         else
             QTest::qWait(1);
     }
@@ -193,7 +194,7 @@ void makeDistinct(sim::Device& d)
         link::PutShort(d.memory(), 32, 0x0001); // CH1 disabled
     } else {
         link::PutShort(d.memory(), 32, 0x00FF); // channels 8..15 not in use
-        link::PutLong(d.memory(), 2048, 800);   // CH0 signal range from
+        link::PutLong(d.memory(), 2048, 800); // CH0 signal range from
         link::PutShort(d.memory(), 422, 0x0003); // DI module 0 channels 0, 1 Close
     }
 }
@@ -218,7 +219,7 @@ private slots:
     void initTestCase()
     {
         std::printf("\n%-9s %-10s %-24s %-52s %-6s %-7s %s\n", "model", "operation", "fault", "messages", "port",
-                    "screen", "next");
+            "screen", "next");
     }
 
     void matrix_data()
@@ -238,7 +239,7 @@ private slots:
             // the candidate is passed over.
             row(Op::IdSearch, Fault::None, {"ID  =  1"});
             for (Fault f : {Fault::SilentOnce, Fault::OtherSlaveId, Fault::Exception, Fault::Truncated, Fault::BadCrc,
-                            Fault::Late})
+                     Fault::Late})
                 row(Op::IdSearch, f, {kNotFound});
             row(Op::IdSearch, Fault::SilentTwice, {kNotFound});
             row(Op::IdSearch, Fault::SilentThrice, {kNotFound});
@@ -301,6 +302,7 @@ private slots:
             subject = std::make_unique<FormSubject<plix::TFormPLIX>>(line.session);
         else
             subject = std::make_unique<FormSubject<vyr::TFormVYR>>(line.session);
+        QVERIFY(subject->ready);
         const QStringList before = snapshot(subject->form());
         const std::vector<std::uint8_t> memoryBefore(line.device.memory().begin(), line.device.memory().end());
 
@@ -321,12 +323,12 @@ private slots:
         line.opener.failWith = link::OpenError::None;
         line.dialogs.clear();
         subject->run(op);
-        const bool nextWorks = line.dialogs.texts() == QStringList{subject->done(op)}
-            && line.opener.opens == line.opener.closes;
+        const bool nextWorks
+            = line.dialogs.texts() == QStringList{subject->done(op)} && line.opener.opens == line.opener.closes;
 
-        std::printf("%-9s %-10s %-24s %-52s %-6s %-7s %s\n", model == Model::Plix ? "PLIXARO" : "VYRANTA",
-                    opName(op), faultName(fault), qPrintable(shown.join(" | ")), portClosed ? "closed" : "OPEN",
-                    screenAsExpected ? (screenKept ? "kept" : "read") : "WRONG", nextWorks ? "works" : "FAILS");
+        std::printf("%-9s %-10s %-24s %-52s %-6s %-7s %s\n", model == Model::Plix ? "PLIXARO" : "VYRANTA", opName(op),
+            faultName(fault), qPrintable(shown.join(" | ")), portClosed ? "closed" : "OPEN",
+            screenAsExpected ? (screenKept ? "kept" : "read") : "WRONG", nextWorks ? "works" : "FAILS");
 
         QCOMPARE(shown, messages);
         QVERIFY(portClosed);

@@ -48,8 +48,7 @@ public:
         QFile f(path("filler"));
         QVERIFY(f.open(QIODevice::WriteOnly));
         const QByteArray block(4096, 'x');
-        while (f.write(block) == block.size() && f.flush()) {
-        }
+        while (f.write(block) == block.size() && f.flush()) { }
         f.close();
         // Give back what the test wants free (tmpfs frees whole pages).
         QVERIFY(f.resize(qMax<qint64>(0, f.size() - room)));
@@ -116,7 +115,8 @@ struct Vyr final : Form {
         vyr::resetModel();
         form = std::make_unique<vyr::TFormVYR>(session, [] {});
         form->show();
-        QTest::qWaitFor([this] { return form->isBuilt(); });
+        if (!QTest::qWaitFor([this] { return form->isBuilt(); }))
+            qFatal("the VYRANTA pages were not built");
     }
     QWidget* widget() override { return form.get(); }
     void save() override { form->SaveFileClick(); }
@@ -188,7 +188,7 @@ private slots:
         qInfo("full disk: %s", qPrintable(message));
         QVERIFY2(message != "Save File Done.", qPrintable(message));
         QVERIFY2(message.contains("previous file was left unchanged") || message == "Can not open file !!",
-                 qPrintable(message));
+            qPrintable(message));
         QCOMPARE(content(existing), old); // the old file survives the failed save
         QStringList files = QDir(disk.path("")).entryList(QDir::Files);
         files.sort();
@@ -232,7 +232,10 @@ private slots:
         } else if (what == "missing") {
             expected = "Can not open file !!";
         } else {
-            const int actual = what == "empty" ? 0 : what == "short" ? size - 1 : what == "long" ? size + 1 : (vyr ? 100 : 1204);
+            const int actual = what == "empty" ? 0
+                : what == "short"              ? size - 1
+                : what == "long"               ? size + 1
+                                               : (vyr ? 100 : 1204);
             writeFile(path, QByteArray(actual, '\x11'));
             expected = QString("This file is %1 bytes long; a %2 configuration file has exactly %3 bytes.")
                            .arg(actual)

@@ -1,10 +1,10 @@
 #include "link/Clock.h"
 #include "link/Dialogs.h"
 #include "link/ModbusLink.h"
-#include "tests/support/DevSim.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "link/PosixSerialPort.h"
 #include "sim/Device.h"
+#include "tests/support/DevSim.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,7 +18,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-
 struct Mbpoll {
     int exitCode = -1;
     QString output;
@@ -28,10 +27,11 @@ struct Mbpoll {
 Mbpoll mbpoll(const QString& port, const QStringList& args, const QStringList& values = {})
 {
     QProcess p;
-    p.start(QStringLiteral("mbpoll"), QStringList{QStringLiteral("-m"), QStringLiteral("rtu"), QStringLiteral("-b"),
-                                                  QStringLiteral("19200"), QStringLiteral("-P"), QStringLiteral("none"),
-                                                  QStringLiteral("-0"), QStringLiteral("-1"), QStringLiteral("-q")}
-                                          + args + QStringList{port} + values);
+    p.start(QStringLiteral("mbpoll"),
+        QStringList{QStringLiteral("-m"), QStringLiteral("rtu"), QStringLiteral("-b"), QStringLiteral("19200"),
+            QStringLiteral("-P"), QStringLiteral("none"), QStringLiteral("-0"), QStringLiteral("-1"),
+            QStringLiteral("-q")}
+            + args + QStringList{port} + values);
     Mbpoll r;
     if (p.waitForFinished(10000)) {
         r.exitCode = p.exitCode();
@@ -44,7 +44,8 @@ Mbpoll mbpoll(const QString& port, const QStringList& args, const QStringList& v
 QMap<int, int> mbpollValues(const QString& output)
 {
     QMap<int, int> values;
-    static const QRegularExpression line(QStringLiteral("^\\[(\\d+)\\]:\\s+(-?\\d+)"), QRegularExpression::MultilineOption);
+    static const QRegularExpression line(
+        QStringLiteral("^\\[(\\d+)\\]:\\s+(-?\\d+)"), QRegularExpression::MultilineOption);
     for (auto it = line.globalMatch(output); it.hasNext();) {
         const auto m = it.next();
         values[m.captured(1).toInt()] = m.captured(2).toInt();
@@ -70,7 +71,8 @@ private slots:
     void readAndWriteOverPty()
     {
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--id"), QStringLiteral("7")}));
+        QVERIFY(
+            sim.start({QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--id"), QStringLiteral("7")}));
         link::PosixPortOpener opener;
         link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
         QVERIFY2(opened.port, opened.detail.c_str());
@@ -80,7 +82,8 @@ private slots:
         l.beginOperation();
         QVERIFY(l.ReadBlocks(2048, 7, 64, 16, 818));
         const sim::Device factory(sim::Model::Vyr, 7);
-        QVERIFY(std::equal(buffers.DeviceImage.begin() + 818, buffers.DeviceImage.end(), factory.memory().begin() + 2048));
+        QVERIFY(
+            std::equal(buffers.DeviceImage.begin() + 818, buffers.DeviceImage.end(), factory.memory().begin() + 2048));
 
         for (int i = 0; i < 64; ++i)
             buffers.DeviceImage[std::size_t(i)] = std::uint8_t(200 + i);
@@ -103,7 +106,7 @@ private slots:
     {
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--unplug-after"),
-                           QStringLiteral("2")}));
+            QStringLiteral("2")}));
         link::PosixPortOpener opener;
         link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
         QVERIFY(opened.port);
@@ -113,7 +116,8 @@ private slots:
         QVERIFY(!l.ReadBlocks(32, 4, 16, 8, 0));
         QCOMPARE(m_dialogs.texts(), QStringList{QStringLiteral("Device No Response !!")});
         const sim::Device factory(sim::Model::Plix, 1);
-        QVERIFY(std::equal(buffers.DeviceImage.begin(), buffers.DeviceImage.begin() + 32, factory.memory().begin() + 32));
+        QVERIFY(
+            std::equal(buffers.DeviceImage.begin(), buffers.DeviceImage.begin() + 32, factory.memory().begin() + 32));
         opened.port->close();
     }
 
@@ -125,8 +129,8 @@ private slots:
             QSKIP("mbpoll is not installed");
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr")}));
-        Mbpoll r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("32"), QStringLiteral("-c"),
-                                           QStringLiteral("3")});
+        Mbpoll r = mbpoll(
+            sim.portPath(), {QStringLiteral("-r"), QStringLiteral("32"), QStringLiteral("-c"), QStringLiteral("3")});
         QCOMPARE(r.exitCode, 0);
         QMap<int, int> v = mbpollValues(r.output);
         QCOMPARE(v.value(32, 0), 0xFFFF); // all 16 channels in use
@@ -134,10 +138,10 @@ private slots:
         QCOMPARE(v.value(34, -1), 255);
 
         r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("2240")},
-                   {QStringLiteral("1"), QStringLiteral("34464")});
+            {QStringLiteral("1"), QStringLiteral("34464")});
         QCOMPARE(r.exitCode, 0);
-        r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("2240"), QStringLiteral("-c"),
-                                    QStringLiteral("2")});
+        r = mbpoll(
+            sim.portPath(), {QStringLiteral("-r"), QStringLiteral("2240"), QStringLiteral("-c"), QStringLiteral("2")});
         v = mbpollValues(r.output);
         QCOMPARE(v.value(2240), 1);
         QCOMPARE(v.value(2241), 34464);
@@ -154,8 +158,8 @@ private slots:
         opened.port->close();
 
         // A range outside the parameter memory is refused, as mbpoll reports.
-        r = mbpoll(sim.portPath(), {QStringLiteral("-r"), QStringLiteral("900"), QStringLiteral("-c"),
-                                    QStringLiteral("1")});
+        r = mbpoll(
+            sim.portPath(), {QStringLiteral("-r"), QStringLiteral("900"), QStringLiteral("-c"), QStringLiteral("1")});
         QVERIFY(r.exitCode != 0 || r.output.contains(QStringLiteral("Illegal data address")));
         QVERIFY(sim.stop());
     }

@@ -22,7 +22,8 @@ private slots:
         if (!test::ptyAvailable())
             QSKIP("no pseudo-terminal on this machine");
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--id"), QStringLiteral("5")}));
+        QVERIFY(sim.start(
+            {QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--id"), QStringLiteral("5")}));
         test::TempPorts ports;
         ports.publish(QStringLiteral("sim"), sim.portPath());
         test::ScriptedDialogs dialogs;

@@ -26,7 +26,8 @@ private slots:
         if (!test::ptyAvailable())
             QSKIP("no pseudo-terminal on this machine");
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--id"), QStringLiteral("7")}));
+        QVERIFY(
+            sim.start({QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--id"), QStringLiteral("7")}));
         test::TempPorts ports;
         ports.publish(QStringLiteral("sim"), sim.portPath());
         test::ScriptedDialogs dialogs;
@@ -76,12 +77,12 @@ private slots:
         QVERIFY(dump.open(QIODevice::ReadOnly));
         const QByteArray mem = dump.readAll();
         QVERIFY(mem.size() >= 2448);
-        const auto bytes = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(mem.constData()),
-                                                         std::size_t(mem.size()));
+        const auto bytes = std::span<const std::uint8_t>(
+            reinterpret_cast<const std::uint8_t*>(mem.constData()), std::size_t(mem.size()));
         QCOMPARE(link::GetLong(bytes, 2176 + 12), -12500);
         QCOMPARE(link::GetShort(bytes, 32), std::int16_t(0xFEFF));
         QCOMPARE(link::GetShort(bytes, 428 + 2), std::int16_t(1 << 5)); // DI 1 ch 5: Open
-        QCOMPARE(link::GetShort(bytes, 816), std::int16_t(0x8000));      // output 15, input 63, DO 2
+        QCOMPARE(link::GetShort(bytes, 816), std::int16_t(0x8000)); // output 15, input 63, DO 2
     }
 };
 

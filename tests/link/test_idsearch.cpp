@@ -11,7 +11,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-
 struct SearchRun {
     std::optional<std::uint8_t> found;
     QList<int> searching;
@@ -121,11 +120,21 @@ private slots:
         QFETCH(int, kind);
         const SearchRun run = search(5, link::plixIdSearchProgress, [kind](sim::Device& d) {
             switch (kind) {
-            case 0: d.faults().exceptionCode = 2; break;
-            case 1: d.faults().badCrc = true; break;
-            case 2: d.faults().truncate = true; break;
-            case 3: d.faults().wrongId = 6; break;
-            case 4: d.faults().lateMs = 250; break;
+            case 0:
+                d.faults().exceptionCode = 2;
+                break;
+            case 1:
+                d.faults().badCrc = true;
+                break;
+            case 2:
+                d.faults().truncate = true;
+                break;
+            case 3:
+                d.faults().wrongId = 6;
+                break;
+            case 4:
+                d.faults().lateMs = 250;
+                break;
             }
         });
         QVERIFY(!run.found);

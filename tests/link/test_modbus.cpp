@@ -17,7 +17,6 @@ Q_DECLARE_METATYPE(ExchangeResult)
 
 namespace {
 
-
 Bytes hex(const char* text)
 {
     Bytes out;
@@ -116,8 +115,8 @@ private slots:
         buf[7] = 0xFF;
         buf[8] = 0xFF;
         int n = link::completeWriteFrame(buf, 1, 4010, 2);
-        QTest::newRow("close write-enable") << Bytes(buf.begin(), buf.begin() + n)
-                                            << hex("01 10 0F AA 00 01 02 FF FF 40 EA");
+        QTest::newRow("close write-enable")
+            << Bytes(buf.begin(), buf.begin() + n) << hex("01 10 0F AA 00 01 02 FF FF 40 EA");
         n = link::buildProbeFrame(buf, 1);
         QTest::newRow("probe 1") << Bytes(buf.begin(), buf.begin() + n) << hex("01 04 10 00 00 01 35 0A");
 
@@ -208,7 +207,8 @@ private slots:
         vyrRead(r.link);
         QCOMPARE(!r.link.StopFlag, completes);
         QCOMPARE(int(r.port.written().size()), requests);
-        QCOMPARE(r.dialogs.messages(), completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(
+            r.dialogs.messages(), completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
         if (completes)
             QCOMPARE(r.image(0, 818), r.deviceBytes(32, 818));
         // The request after a silence repeats the silent one.
@@ -233,8 +233,11 @@ private slots:
         QTest::newRow("trailing byte") << 3 << longer << ExchangeResult::Silent;
         QTest::newRow("bad CRC") << 3 << damaged << ExchangeResult::Silent;
         QTest::newRow("short but intact") << 3 << withCrc(hex("01 03 02 00 01")) << ExchangeResult::Silent;
-        QTest::newRow("two answers at once") << 3 << [&] { Bytes b = good; b.insert(b.end(), good.begin(), good.end()); return b; }()
-                                             << ExchangeResult::Silent;
+        QTest::newRow("two answers at once") << 3 << [&] {
+            Bytes b = good;
+            b.insert(b.end(), good.begin(), good.end());
+            return b;
+        }() << ExchangeResult::Silent;
         QTest::newRow("wrong byte count") << 3 << withCrc(hex("01 03 02 00 01 00 02")) << ExchangeResult::Rejected;
         QTest::newRow("other slave") << 3 << withCrc(hex("02 03 04 00 01 00 02")) << ExchangeResult::Rejected;
         QTest::newRow("slave 0") << 3 << withCrc(hex("00 03 04 00 01 00 02")) << ExchangeResult::Rejected;
@@ -244,7 +247,8 @@ private slots:
         QTest::newRow("exception with bad CRC") << 3 << noisyException << ExchangeResult::Silent;
         QTest::newRow("write echo") << 16 << withCrc(hex("01 10 00 20 00 02")) << ExchangeResult::Accepted;
         QTest::newRow("echo of another address") << 16 << withCrc(hex("01 10 00 22 00 02")) << ExchangeResult::Rejected;
-        QTest::newRow("echo of another quantity") << 16 << withCrc(hex("01 10 00 20 00 01")) << ExchangeResult::Rejected;
+        QTest::newRow("echo of another quantity")
+            << 16 << withCrc(hex("01 10 00 20 00 01")) << ExchangeResult::Rejected;
         QTest::newRow("read answer to a write") << 16 << good << ExchangeResult::Rejected;
     }
     void judgement()
@@ -432,17 +436,17 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         const QString none = QStringLiteral("Device No Response !!");
         QTest::newRow("all answered") << QList<int>{} << false << QList<int>{4010, 32, 2048, 4010} << QStringList{};
-        QTest::newRow("open silent once") << QList<int>{1} << false << QList<int>{4010, 4010, 32, 2048, 4010}
-                                          << QStringList{};
-        QTest::newRow("open fails, close silent") << QList<int>{1, 2, 3, 4} << false
-                                                  << QList<int>{4010, 4010, 4010, 4010} << QStringList{none};
+        QTest::newRow("open silent once")
+            << QList<int>{1} << false << QList<int>{4010, 4010, 32, 2048, 4010} << QStringList{};
+        QTest::newRow("open fails, close silent")
+            << QList<int>{1, 2, 3, 4} << false << QList<int>{4010, 4010, 4010, 4010} << QStringList{none};
         QTest::newRow("block A fails") << QList<int>{2, 3, 4} << false << QList<int>{4010, 32, 32, 32, 4010}
                                        << QStringList{none};
-        QTest::newRow("block A fails, close retried") << QList<int>{2, 3, 4, 5, 6, 7} << false
-                                                      << QList<int>{4010, 32, 32, 32, 4010, 4010, 4010}
-                                                      << QStringList{none, none};
-        QTest::newRow("write-enable never opened") << QList<int>{} << true << QList<int>{32, 4010}
-                                                   << QStringList{QStringLiteral("Response Error !!")};
+        QTest::newRow("block A fails, close retried")
+            << QList<int>{2, 3, 4, 5, 6, 7} << false << QList<int>{4010, 32, 32, 32, 4010, 4010, 4010}
+            << QStringList{none, none};
+        QTest::newRow("write-enable never opened")
+            << QList<int>{} << true << QList<int>{32, 4010} << QStringList{QStringLiteral("Response Error !!")};
     }
     void plixWriteSteps()
     {

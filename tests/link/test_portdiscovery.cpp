@@ -25,8 +25,8 @@ private slots:
         QTest::addColumn<int>("port"); // 0: none set
         QTest::addColumn<QString>("finalText");
 
-        QTest::newRow("last Device wins") << Values{{{"\\Device\\Serial0", "COM1"}, {"\\Device\\VCP0", "COM5"}}} << 5
-                                          << "COM Port is set to COM5";
+        QTest::newRow("last Device wins")
+            << Values{{{"\\Device\\Serial0", "COM1"}, {"\\Device\\VCP0", "COM5"}}} << 5 << "COM Port is set to COM5";
         QTest::newRow("two digits") << Values{{{"\\Device\\USBSER000", "COM12"}}} << 12 << "COM Port is set to COM12";
         QTest::newRow("above fifteen") << Values{{{"\\Device\\ttyUSB3", "COM23"}}} << 23 << "COM Port is set to COM23";
         QTest::newRow("name without Device passed over")

@@ -107,8 +107,9 @@ private slots:
         PortList list(sys.sources());
         const auto entries = list.refresh();
         QVERIFY(entries);
-        QCOMPARE(describe(*entries), (QStringList{"\\Device\\zeta=COM1", "\\Device\\mid=COM2", "\\Device\\alpha=COM3",
-                                                  "\\Device\\tie-a=COM4", "\\Device\\tie-b=COM5"}));
+        QCOMPARE(describe(*entries),
+            (QStringList{"\\Device\\zeta=COM1", "\\Device\\mid=COM2", "\\Device\\alpha=COM3", "\\Device\\tie-a=COM4",
+                "\\Device\\tie-b=COM5"}));
         QCOMPARE(entries->front().devicePath, sys.existingFile());
     }
 
@@ -119,15 +120,13 @@ private slots:
         sys.addLink("b", sys.existingFile(), 200);
         sys.addLink("c", sys.existingFile(), 300);
         PortList list(sys.sources());
-        QCOMPARE(describe(*list.refresh()),
-                 (QStringList{"\\Device\\a=COM1", "\\Device\\b=COM2", "\\Device\\c=COM3"}));
+        QCOMPARE(describe(*list.refresh()), (QStringList{"\\Device\\a=COM1", "\\Device\\b=COM2", "\\Device\\c=COM3"}));
 
         sys.removeLink("b"); // unplugged
         QCOMPARE(describe(*list.refresh()), (QStringList{"\\Device\\a=COM1", "\\Device\\c=COM3"}));
 
         sys.addLink("d", sys.existingFile(), 400); // plugged: comes last, takes the free COM2
-        QCOMPARE(describe(*list.refresh()),
-                 (QStringList{"\\Device\\a=COM1", "\\Device\\c=COM3", "\\Device\\d=COM2"}));
+        QCOMPARE(describe(*list.refresh()), (QStringList{"\\Device\\a=COM1", "\\Device\\c=COM3", "\\Device\\d=COM2"}));
 
         sys.addLink("e", sys.existingFile(), 500);
         QCOMPARE(describe(*list.refresh()).last(), QString("\\Device\\e=COM4"));

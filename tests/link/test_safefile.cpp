@@ -62,7 +62,7 @@ private slots:
         // A file size limit makes the write stop part way, as a full disk would.
         const QString path = m_dir.filePath(QStringLiteral("short.plx"));
         QCOMPARE(saveFileSafely(path, QByteArray(8, 'o')), std::nullopt);
-        struct rlimit old {};
+        struct rlimit old { };
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit small = old;
@@ -75,7 +75,7 @@ private slots:
         QVERIFY2(error->contains(QStringLiteral("previous file was left unchanged")), qPrintable(*error));
         QCOMPARE(readRaw(path), QByteArray(8, 'o'));
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("short*")}, QDir::Files | QDir::Hidden),
-                 QStringList{QStringLiteral("short.plx")});
+            QStringList{QStringLiteral("short.plx")});
     }
 
     void refusesToReplaceSpecialFile()
@@ -91,7 +91,7 @@ private slots:
     {
         QCOMPARE(saveFileSafely(m_dir.path(), QByteArray(1, 'a')), std::optional<QString>(cannotOpenFileMessage()));
         QCOMPARE(saveFileSafely(m_dir.filePath(QStringLiteral("no/such/dir/x.plx")), QByteArray(1, 'a')),
-                 std::optional<QString>(cannotOpenFileMessage()));
+            std::optional<QString>(cannotOpenFileMessage()));
     }
 
     void readsExactly_data()
@@ -100,12 +100,16 @@ private slots:
         QTest::addColumn<int>("expected");
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("error"); // empty: read
-        QTest::newRow("plix exact") << 100 << 100 << "PLIXARO" << "";
-        QTest::newRow("vyr exact") << 1204 << 1204 << "VYRANTA" << "";
-        QTest::newRow("vyr file as plix") << 1204 << 100 << "PLIXARO"
-                                          << "This file is 1204 bytes long; a PLIXARO configuration file has exactly 100 bytes.";
-        QTest::newRow("plix file as vyr") << 100 << 1204 << "VYRANTA"
-                                          << "This file is 100 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
+        QTest::newRow("plix exact") << 100 << 100 << "PLIXARO"
+                                    << "";
+        QTest::newRow("vyr exact") << 1204 << 1204 << "VYRANTA"
+                                   << "";
+        QTest::newRow("vyr file as plix")
+            << 1204 << 100 << "PLIXARO"
+            << "This file is 1204 bytes long; a PLIXARO configuration file has exactly 100 bytes.";
+        QTest::newRow("plix file as vyr")
+            << 100 << 1204 << "VYRANTA"
+            << "This file is 100 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
         QTest::newRow("one short") << 99 << 100 << "PLIXARO"
                                    << "This file is 99 bytes long; a PLIXARO configuration file has exactly 100 bytes.";
         QTest::newRow("one long") << 101 << 100 << "PLIXARO"
@@ -137,9 +141,11 @@ private slots:
     void cannotOpenForReading()
     {
         QCOMPARE(readFileExactly(m_dir.filePath(QStringLiteral("missing")), 100, QStringLiteral("PLIXARO")).error,
-                 QStringLiteral("Can not open file !!"));
-        QCOMPARE(readFileExactly(m_dir.path(), 100, QStringLiteral("PLIXARO")).error, QStringLiteral("Can not open file !!"));
-        QCOMPARE(readFileExactly(QString(), 100, QStringLiteral("PLIXARO")).error, QStringLiteral("Can not open file !!"));
+            QStringLiteral("Can not open file !!"));
+        QCOMPARE(readFileExactly(m_dir.path(), 100, QStringLiteral("PLIXARO")).error,
+            QStringLiteral("Can not open file !!"));
+        QCOMPARE(
+            readFileExactly(QString(), 100, QStringLiteral("PLIXARO")).error, QStringLiteral("Can not open file !!"));
     }
 };
 

@@ -113,7 +113,9 @@ private slots:
         test::ScriptedDialogs dialogs;
         link::ComPort port;
         QVERIFY(port.OpenComPort(1, 1));
-        const QByteArray frame = QByteArray::fromHex("010300200020" "45d8" "0d0a0011130a7f ff");
+        const QByteArray frame = QByteArray::fromHex("010300200020"
+                                                     "45d8"
+                                                     "0d0a0011130a7f ff");
         const auto* data = reinterpret_cast<const std::uint8_t*>(frame.constData());
         QCOMPARE(port.ComHandle()->write({data, size_t(frame.size())}), long(frame.size()));
         QCOMPARE(pty.readAll(), frame);

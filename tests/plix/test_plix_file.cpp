@@ -9,7 +9,10 @@ using namespace tarnixw::plix;
 
 namespace {
 
-QByteArray hex(const char* s) { return QByteArray::fromHex(s); }
+QByteArray hex(const char* s)
+{
+    return QByteArray::fromHex(s);
+}
 
 void writeRaw(const QString& path, const QByteArray& bytes)
 {
@@ -47,8 +50,8 @@ private slots:
         QCOMPARE(file.left(8), hex("0300000003000000"));
         QCOMPARE(file.mid(8, 32), QByteArray(32, '\0'));
         QCOMPARE(file.mid(60, 4), hex("E8030000"));
-        QCOMPARE(file.mid(40, 4), hex("60EA0000"));     // CH0 high alarm 60000
-        QCOMPARE(file.mid(56, 4), hex("01010000"));     // digits, then the untouched gap
+        QCOMPARE(file.mid(40, 4), hex("60EA0000")); // CH0 high alarm 60000
+        QCOMPARE(file.mid(56, 4), hex("01010000")); // digits, then the untouched gap
         QCOMPARE(file.mid(92, 8), hex("1E001E0005050000"));
     }
 
@@ -73,9 +76,14 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("last box not a number") << "CH1Hystersis" << "1,5" << "CH1 Hysteresis: '1,5' is not a valid number.";
-        QTest::newRow("first box not a number") << "CH0SensorFrom" << "" << "CH0 Sensor From: '' is not a valid number.";
-        QTest::newRow("too wide") << "CH1SilenceTime" << "70000"
+        QTest::newRow("last box not a number") << "CH1Hystersis"
+                                               << "1,5"
+                                               << "CH1 Hysteresis: '1,5' is not a valid number.";
+        QTest::newRow("first box not a number") << "CH0SensorFrom"
+                                                << ""
+                                                << "CH0 Sensor From: '' is not a valid number.";
+        QTest::newRow("too wide") << "CH1SilenceTime"
+                                  << "70000"
                                   << "CH1 Silence Time: '70000' is out of the range the device can store.";
     }
     void captureRefusesAndRefreshesNothing()
@@ -150,12 +158,18 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         // Sensor limits pass through single precision: 16777217 has no float of its own.
-        QTest::newRow("sensor via single") << 60 << hex("01000001") << "CH0SensorFrom" << "16777216";
-        QTest::newRow("sensor negative") << 72 << hex("F0D8FFFF") << "CH1SensorTo" << "-10000";
-        QTest::newRow("digits unsigned") << 57 << hex("FF") << "CH1DecimalDigits" << "255";
-        QTest::newRow("hysteresis unsigned") << 96 << hex("F6") << "CH0Hystersis" << "25.0";
-        QTest::newRow("silence signed") << 94 << hex("FFFF") << "CH1SilenceTime" << "-1";
-        QTest::newRow("alarm thousandths") << 52 << hex("87D61200") << "CH1LowAlarm" << "1234.600";
+        QTest::newRow("sensor via single") << 60 << hex("01000001") << "CH0SensorFrom"
+                                           << "16777216";
+        QTest::newRow("sensor negative") << 72 << hex("F0D8FFFF") << "CH1SensorTo"
+                                         << "-10000";
+        QTest::newRow("digits unsigned") << 57 << hex("FF") << "CH1DecimalDigits"
+                                         << "255";
+        QTest::newRow("hysteresis unsigned") << 96 << hex("F6") << "CH0Hystersis"
+                                             << "25.0";
+        QTest::newRow("silence signed") << 94 << hex("FFFF") << "CH1SilenceTime"
+                                        << "-1";
+        QTest::newRow("alarm thousandths") << 52 << hex("87D61200") << "CH1LowAlarm"
+                                           << "1234.600";
     }
     void loadUsesFileFormats()
     {
@@ -189,8 +203,9 @@ private slots:
         const Model before = model();
         const LoadResult r = loadConfigurationFile(path("wrong.plx"), model());
         QVERIFY(!r.decoded);
-        QCOMPARE(r.error, QStringLiteral("This file is %1 bytes long; a PLIXARO configuration file has exactly 100 bytes.")
-                              .arg(size));
+        QCOMPARE(r.error,
+            QStringLiteral("This file is %1 bytes long; a PLIXARO configuration file has exactly 100 bytes.")
+                .arg(size));
         QCOMPARE(model().paramSet, before.paramSet);
         QCOMPARE(model().flags(), before.flags());
     }

@@ -100,14 +100,14 @@ private slots:
         } while (w != &form);
         QStringList expected;
         for (const char* ch : {"CH0", "CH1"}) {
-            for (const char* kind :
-                 {"SensorFrom", "SensorTo", "PvFrom", "PvTo", "HighAlarm", "SilenceTime", "DecimalDigits", "Hystersis", "LowAlarm"})
+            for (const char* kind : {"SensorFrom", "SensorTo", "PvFrom", "PvTo", "HighAlarm", "SilenceTime",
+                     "DecimalDigits", "Hystersis", "LowAlarm"})
                 expected << QLatin1String(ch) + QLatin1String(kind);
         }
-        expected << QStringList{QStringLiteral("rdCOM"),   QStringLiteral("ModbusID"), QStringLiteral("BaudRate"),
-                                QStringLiteral("IDSearch"), QStringLiteral("CH0"),     QStringLiteral("CH1"),
-                                QStringLiteral("Read"),     QStringLiteral("Write"),   QStringLiteral("OpenFile"),
-                                QStringLiteral("SaveFlie"), QStringLiteral("CheckCOM")};
+        expected << QStringList{QStringLiteral("rdCOM"), QStringLiteral("ModbusID"), QStringLiteral("BaudRate"),
+            QStringLiteral("IDSearch"), QStringLiteral("CH0"), QStringLiteral("CH1"), QStringLiteral("Read"),
+            QStringLiteral("Write"), QStringLiteral("OpenFile"), QStringLiteral("SaveFlie"),
+            QStringLiteral("CheckCOM")};
         QCOMPARE(order, expected);
     }
 
@@ -180,34 +180,115 @@ private slots:
         const QString hyst = QStringLiteral("Please input a floating point number between 0.0 and 5.0.");
         const QString integer = QStringLiteral("please input an integer number.");
         const QString number = QStringLiteral("please input a floating point number.");
-        QTest::newRow("from at lower bound") << "CH0SensorFrom" << "-10000" << "" << "" << "-10000";
-        QTest::newRow("from above range") << "CH1SensorFrom" << "10001" << "" << sensorFrom << "10001";
-        QTest::newRow("to above range") << "CH0SensorTo" << "10001" << "" << sensorTo << "10001";
-        QTest::newRow("to at upper bound") << "CH1SensorTo" << "10000" << "" << "" << "10000";
-        QTest::newRow("CH1 to below from") << "CH1SensorTo" << "500" << "" << "Value must larger than 'From(mV):'." << "500";
-        QTest::newRow("CH0 to below from") << "CH0SensorTo" << "500" << "" << "Value must larger than 'From(mV):'." << "500";
-        QTest::newRow("from above to") << "CH0SensorFrom" << "6000" << "" << "Value must less than 'To(mV):'." << "6000";
-        QTest::newRow("CH1 from above to") << "CH1SensorFrom" << "300" << "CH1SensorTo=200"
-                                           << "Value must less than 'To(mV):'." << "300";
-        QTest::newRow("from equals to") << "CH0SensorFrom" << "5000" << "" << "" << "5000";
-        QTest::newRow("from not an integer") << "CH0SensorFrom" << "1.5" << "" << integer << "1.5";
-        QTest::newRow("pv rounded") << "CH0PvFrom" << "12.3456" << "" << "" << "12.346";
-        QTest::newRow("pv above range") << "CH1PvTo" << "9999.5" << "" << pv << "9999.5";
-        QTest::newRow("pv at lower bound") << "CH1PvFrom" << "-999" << "" << "" << "-999.000";
-        QTest::newRow("pv inf") << "CH0PvTo" << "inf" << "" << number << "inf";
-        QTest::newRow("low alarm negative") << "CH0LowAlarm" << "-5" << "" << "" << "-5.000";
-        QTest::newRow("high alarm any size") << "CH1HighAlarm" << "123456" << "" << "" << "123456.000";
-        QTest::newRow("alarm nan") << "CH1LowAlarm" << "nan" << "" << number << "nan";
-        QTest::newRow("silence lower bound") << "CH0SilenceTime" << "-32767" << "" << "" << "-32767";
-        QTest::newRow("silence below range") << "CH1SilenceTime" << "-32768" << ""
-                                             << "Please input an integer number between -32767 and 32767." << "-32768";
-        QTest::newRow("silence text") << "CH0SilenceTime" << "abc" << "" << integer << "abc";
-        QTest::newRow("digits above range") << "CH0DecimalDigits" << "4" << ""
-                                            << "Please input an integer number between 0 and 3." << "4";
-        QTest::newRow("digits upper bound") << "CH1DecimalDigits" << "3" << "" << "" << "3";
-        QTest::newRow("hysteresis upper bound") << "CH0Hystersis" << "5" << "" << "" << "5.0";
-        QTest::newRow("hysteresis above range") << "CH0Hystersis" << "5.01" << "" << hyst << "5.01";
-        QTest::newRow("hysteresis rounded") << "CH1Hystersis" << "0.26" << "" << "" << "0.3";
+        QTest::newRow("from at lower bound") << "CH0SensorFrom"
+                                             << "-10000"
+                                             << ""
+                                             << ""
+                                             << "-10000";
+        QTest::newRow("from above range") << "CH1SensorFrom"
+                                          << "10001"
+                                          << "" << sensorFrom << "10001";
+        QTest::newRow("to above range") << "CH0SensorTo"
+                                        << "10001"
+                                        << "" << sensorTo << "10001";
+        QTest::newRow("to at upper bound") << "CH1SensorTo"
+                                           << "10000"
+                                           << ""
+                                           << ""
+                                           << "10000";
+        QTest::newRow("CH1 to below from") << "CH1SensorTo"
+                                           << "500"
+                                           << ""
+                                           << "Value must larger than 'From(mV):'."
+                                           << "500";
+        QTest::newRow("CH0 to below from") << "CH0SensorTo"
+                                           << "500"
+                                           << ""
+                                           << "Value must larger than 'From(mV):'."
+                                           << "500";
+        QTest::newRow("from above to") << "CH0SensorFrom"
+                                       << "6000"
+                                       << ""
+                                       << "Value must less than 'To(mV):'."
+                                       << "6000";
+        QTest::newRow("CH1 from above to") << "CH1SensorFrom"
+                                           << "300"
+                                           << "CH1SensorTo=200"
+                                           << "Value must less than 'To(mV):'."
+                                           << "300";
+        QTest::newRow("from equals to") << "CH0SensorFrom"
+                                        << "5000"
+                                        << ""
+                                        << ""
+                                        << "5000";
+        QTest::newRow("from not an integer") << "CH0SensorFrom"
+                                             << "1.5"
+                                             << "" << integer << "1.5";
+        QTest::newRow("pv rounded") << "CH0PvFrom"
+                                    << "12.3456"
+                                    << ""
+                                    << ""
+                                    << "12.346";
+        QTest::newRow("pv above range") << "CH1PvTo"
+                                        << "9999.5"
+                                        << "" << pv << "9999.5";
+        QTest::newRow("pv at lower bound") << "CH1PvFrom"
+                                           << "-999"
+                                           << ""
+                                           << ""
+                                           << "-999.000";
+        QTest::newRow("pv inf") << "CH0PvTo"
+                                << "inf"
+                                << "" << number << "inf";
+        QTest::newRow("low alarm negative") << "CH0LowAlarm"
+                                            << "-5"
+                                            << ""
+                                            << ""
+                                            << "-5.000";
+        QTest::newRow("high alarm any size") << "CH1HighAlarm"
+                                             << "123456"
+                                             << ""
+                                             << ""
+                                             << "123456.000";
+        QTest::newRow("alarm nan") << "CH1LowAlarm"
+                                   << "nan"
+                                   << "" << number << "nan";
+        QTest::newRow("silence lower bound") << "CH0SilenceTime"
+                                             << "-32767"
+                                             << ""
+                                             << ""
+                                             << "-32767";
+        QTest::newRow("silence below range") << "CH1SilenceTime"
+                                             << "-32768"
+                                             << ""
+                                             << "Please input an integer number between -32767 and 32767."
+                                             << "-32768";
+        QTest::newRow("silence text") << "CH0SilenceTime"
+                                      << "abc"
+                                      << "" << integer << "abc";
+        QTest::newRow("digits above range") << "CH0DecimalDigits"
+                                            << "4"
+                                            << ""
+                                            << "Please input an integer number between 0 and 3."
+                                            << "4";
+        QTest::newRow("digits upper bound") << "CH1DecimalDigits"
+                                            << "3"
+                                            << ""
+                                            << ""
+                                            << "3";
+        QTest::newRow("hysteresis upper bound") << "CH0Hystersis"
+                                                << "5"
+                                                << ""
+                                                << ""
+                                                << "5.0";
+        QTest::newRow("hysteresis above range") << "CH0Hystersis"
+                                                << "5.01"
+                                                << "" << hyst << "5.01";
+        QTest::newRow("hysteresis rounded") << "CH1Hystersis"
+                                            << "0.26"
+                                            << ""
+                                            << ""
+                                            << "0.3";
     }
     void fieldChecks()
     {

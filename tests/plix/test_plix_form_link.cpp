@@ -32,11 +32,20 @@ struct Rig : test::SimLine {
     std::unique_ptr<plix::TFormPLIX> form;
 };
 
-Bytes hex(const char* text) { return test::hexBytes(text); }
+Bytes hex(const char* text)
+{
+    return test::hexBytes(text);
+}
 
-Bytes payload(const Bytes& frame) { return Bytes(frame.begin() + 7, frame.end() - 2); }
+Bytes payload(const Bytes& frame)
+{
+    return Bytes(frame.begin() + 7, frame.end() - 2);
+}
 
-std::uint16_t startAddress(const Bytes& frame) { return std::uint16_t((frame[2] << 8) | frame[3]); }
+std::uint16_t startAddress(const Bytes& frame)
+{
+    return std::uint16_t((frame[2] << 8) | frame[3]);
+}
 
 QList<int> addresses(const std::vector<Bytes>& frames)
 {
@@ -59,13 +68,13 @@ private slots:
     {
         Rig rig;
         std::span<std::uint8_t> mem = rig.device.memory();
-        link::PutShort(mem, 0x0020, 0x0001);         // CH0 only
+        link::PutShort(mem, 0x0020, 0x0001); // CH0 only
         link::PutLong(mem, 0x0804, std::uint32_t(-2500)); // CH1 sensor from
-        link::PutLong(mem, 0x081C, 1234567);         // CH1 P.V. to
+        link::PutLong(mem, 0x081C, 1234567); // CH1 P.V. to
         link::PutLong(mem, 0x004A, std::uint32_t(-5000)); // CH1 high alarm
-        link::PutShort(mem, 0x0822, std::uint16_t(-7));   // CH1 silence
-        mem[0x0057] = 3;                             // CH1 decimal digits
-        mem[0x0825] = 45;                            // CH1 hysteresis 4.5 %
+        link::PutShort(mem, 0x0822, std::uint16_t(-7)); // CH1 silence
+        mem[0x0057] = 3; // CH1 decimal digits
+        mem[0x0825] = 45; // CH1 hysteresis 4.5 %
         QList<int> barsSeen;
         connect(rig.form->ProgressBar1(), &QProgressBar::valueChanged, this, [&](int v) { barsSeen << v; });
 
@@ -121,7 +130,7 @@ private slots:
         QFETCH(int, requests);
         Rig rig;
         link::PutShort(rig.device.memory(), 0x0020, 0x0002); // CH1 only
-        link::PutLong(rig.device.memory(), 0x0808, 4321);     // CH0 sensor to, in the last phase
+        link::PutLong(rig.device.memory(), 0x0808, 4321); // CH0 sensor to, in the last phase
         for (int n : silentAt)
             rig.device.faults().silentAt.insert(n);
         if (exception)
@@ -137,7 +146,8 @@ private slots:
         // A stopped read changes neither a box nor a flag, although part of the image came in.
         QCOMPARE(rig.box("CH0SensorTo")->text(), done ? QStringLiteral("4321") : QStringLiteral("5000"));
         QCOMPARE(plix::model().CH0Enabled, !done);
-        QCOMPARE(rig.form->get<QPushButton>("CH0")->text(), done ? QStringLiteral("CH0 Disable") : QStringLiteral("CH0 Enable"));
+        QCOMPARE(rig.form->get<QPushButton>("CH0")->text(),
+            done ? QStringLiteral("CH0 Disable") : QStringLiteral("CH0 Enable"));
         QCOMPARE(rig.opener.closes, 1);
         QCOMPARE(rig.form->ProgressBar1()->value(), 0);
     }
@@ -159,15 +169,15 @@ private slots:
         QCOMPARE(rig.written().size(), std::size_t(4));
         QCOMPARE(Bytes(rig.written()[0].begin(), rig.written()[0].begin() + 7), hex("01 10 0F AA 00 01 02"));
         QVERIFY(link::hasValidCrc(rig.written()[0]));
-        QCOMPARE(payload(rig.written()[0]),
-                 (Bytes{link::device::kPlixWriteEnableHigh, link::device::kPlixWriteEnableLow}));
+        QCOMPARE(
+            payload(rig.written()[0]), (Bytes{link::device::kPlixWriteEnableHigh, link::device::kPlixWriteEnableLow}));
         QCOMPARE(payload(rig.written()[1]),
-                 hex("00 02 00 00 00 03 00 00 00 00 00 00 00 00 00 00 61 A8 00 00 61 A8 FF FF 9E 58 FF FF 9E 58 "
-                     "00 00 03 E8 00 00 03 E8 00 00 EA 60 00 00 EA 60 00 00 9C 40 00 00 9C 40 01 01"));
+            hex("00 02 00 00 00 03 00 00 00 00 00 00 00 00 00 00 61 A8 00 00 61 A8 FF FF 9E 58 FF FF 9E 58 "
+                "00 00 03 E8 00 00 03 E8 00 00 EA 60 00 00 EA 60 00 00 9C 40 00 00 9C 40 01 01"));
         QCOMPARE(startAddress(rig.written()[1]), std::uint16_t(32));
         QCOMPARE(payload(rig.written()[2]),
-                 hex("00 00 03 E8 00 00 03 E8 00 00 13 88 00 00 13 88 00 00 00 00 00 00 00 00 "
-                     "00 01 86 A0 00 01 86 A0 00 1E 00 1E 05 05"));
+            hex("00 00 03 E8 00 00 03 E8 00 00 13 88 00 00 13 88 00 00 00 00 00 00 00 00 "
+                "00 01 86 A0 00 01 86 A0 00 1E 00 1E 05 05"));
         QCOMPARE(startAddress(rig.written()[2]), std::uint16_t(2048));
         QCOMPARE(rig.written()[3], hex("01 10 0F AA 00 01 02 FF FF 40 EA"));
         QVERIFY(!rig.device.writeEnabled());
@@ -187,18 +197,17 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<QList<int>>("sent");
         const QString done = QStringLiteral("Write Done.");
-        QTest::newRow("open silent once") << QList<int>{1} << 0 << QStringList{done}
-                                          << QList<int>{4010, 4010, 32, 2048, 4010};
+        QTest::newRow("open silent once")
+            << QList<int>{1} << 0 << QStringList{done} << QList<int>{4010, 4010, 32, 2048, 4010};
         // A failed open sends the close once, and its silence is not reported.
         QTest::newRow("open fails") << QList<int>{1, 2, 3, 4} << 0 << QStringList{kNoResponse}
                                     << QList<int>{4010, 4010, 4010, 4010};
-        QTest::newRow("block A fails, close retried")
-            << QList<int>{2, 3, 4, 5, 6} << 0 << QStringList{kNoResponse}
-            << QList<int>{4010, 32, 32, 32, 4010, 4010, 4010};
+        QTest::newRow("block A fails, close retried") << QList<int>{2, 3, 4, 5, 6} << 0 << QStringList{kNoResponse}
+                                                      << QList<int>{4010, 32, 32, 32, 4010, 4010, 4010};
         QTest::newRow("block B fails") << QList<int>{3, 4, 5} << 0 << QStringList{kNoResponse}
                                        << QList<int>{4010, 32, 2048, 2048, 2048, 4010};
-        QTest::newRow("refused everywhere") << QList<int>{} << 4 << QStringList{kResponseError, kResponseError}
-                                            << QList<int>{4010, 4010};
+        QTest::newRow("refused everywhere")
+            << QList<int>{} << 4 << QStringList{kResponseError, kResponseError} << QList<int>{4010, 4010};
     }
     void writeFaults()
     {
@@ -226,12 +235,24 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("not a number") << "CH1PvFrom" << "12a" << "CH1";
-        QTest::newRow("nan") << "CH0Hystersis" << "nan" << "CH0";
-        QTest::newRow("equal sensor limits") << "CH1SensorTo" << "1000" << "CH1";
-        QTest::newRow("does not fit 32 bits") << "CH0HighAlarm" << "3e6" << "CH0";
-        QTest::newRow("does not fit a byte") << "CH1DecimalDigits" << "300" << "CH1";
-        QTest::newRow("slave id") << "ModbusID" << "x1" << "'x1' is not a valid integer value";
+        QTest::newRow("not a number") << "CH1PvFrom"
+                                      << "12a"
+                                      << "CH1";
+        QTest::newRow("nan") << "CH0Hystersis"
+                             << "nan"
+                             << "CH0";
+        QTest::newRow("equal sensor limits") << "CH1SensorTo"
+                                             << "1000"
+                                             << "CH1";
+        QTest::newRow("does not fit 32 bits") << "CH0HighAlarm"
+                                              << "3e6"
+                                              << "CH0";
+        QTest::newRow("does not fit a byte") << "CH1DecimalDigits"
+                                             << "300"
+                                             << "CH1";
+        QTest::newRow("slave id") << "ModbusID"
+                                  << "x1"
+                                  << "'x1' is not a valid integer value";
     }
     void writeRefusesBeforeSending()
     {

@@ -7,7 +7,10 @@ using namespace tarnixw::plix;
 
 namespace {
 
-QByteArray hex(const char* s) { return QByteArray::fromHex(s); }
+QByteArray hex(const char* s)
+{
+    return QByteArray::fromHex(s);
+}
 
 QByteArray bytesOf(const std::vector<std::uint8_t>& v, int from, int count)
 {
@@ -81,13 +84,37 @@ private slots:
     void defaultBlocksByteForByte()
     {
         const Packed p = pack(stagedDefaults());
-        QCOMPARE(p.blockA, hex("0003" "0000" "0003" "00000000" "00000000"
-                               "000061A8" "000061A8" "FFFF9E58" "FFFF9E58"
-                               "000003E8" "000003E8" "0000EA60" "0000EA60"
-                               "00009C40" "00009C40" "01" "01"));
-        QCOMPARE(p.blockB, hex("000003E8" "000003E8" "00001388" "00001388"
-                               "00000000" "00000000" "000186A0" "000186A0"
-                               "001E" "001E" "05" "05"));
+        QCOMPARE(p.blockA,
+            hex("0003"
+                "0000"
+                "0003"
+                "00000000"
+                "00000000"
+                "000061A8"
+                "000061A8"
+                "FFFF9E58"
+                "FFFF9E58"
+                "000003E8"
+                "000003E8"
+                "0000EA60"
+                "0000EA60"
+                "00009C40"
+                "00009C40"
+                "01"
+                "01"));
+        QCOMPARE(p.blockB,
+            hex("000003E8"
+                "000003E8"
+                "00001388"
+                "00001388"
+                "00000000"
+                "00000000"
+                "000186A0"
+                "000186A0"
+                "001E"
+                "001E"
+                "05"
+                "05"));
     }
 
     void packingStoresIntoParamSet()
@@ -227,27 +254,51 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         const QString range = QStringLiteral("is out of the range the device can store.");
-        QTest::newRow("not a number") << "CH1PvTo" << "abc" << "CH1 P.V. To: 'abc' is not a valid number.";
-        QTest::newRow("empty") << "CH0SilenceTime" << "" << "CH0 Silence Time: '' is not a valid number.";
-        QTest::newRow("nan") << "CH0Hystersis" << "nan" << "CH0 Hysteresis: 'nan' is not a valid number.";
-        QTest::newRow("alarm beyond 32 bits") << "CH0HighAlarm" << "5000000" << "CH0 High Alarm: '5000000' " + range;
-        QTest::newRow("alarm below 32 bits") << "CH1LowAlarm" << "-2147484" << "CH1 Low Alarm: '-2147484' " + range;
-        QTest::newRow("silence beyond 16 bits") << "CH1SilenceTime" << "65536" << "CH1 Silence Time: '65536' " + range;
+        QTest::newRow("not a number") << "CH1PvTo"
+                                      << "abc"
+                                      << "CH1 P.V. To: 'abc' is not a valid number.";
+        QTest::newRow("empty") << "CH0SilenceTime"
+                               << ""
+                               << "CH0 Silence Time: '' is not a valid number.";
+        QTest::newRow("nan") << "CH0Hystersis"
+                             << "nan"
+                             << "CH0 Hysteresis: 'nan' is not a valid number.";
+        QTest::newRow("alarm beyond 32 bits") << "CH0HighAlarm"
+                                              << "5000000"
+                                              << "CH0 High Alarm: '5000000' " + range;
+        QTest::newRow("alarm below 32 bits") << "CH1LowAlarm"
+                                             << "-2147484"
+                                             << "CH1 Low Alarm: '-2147484' " + range;
+        QTest::newRow("silence beyond 16 bits") << "CH1SilenceTime"
+                                                << "65536"
+                                                << "CH1 Silence Time: '65536' " + range;
         // The device reads its 32- and 16-bit fields as signed: 3e9 thousandths would come back
         // as a negative alarm, 40000 minutes as a negative silence.
-        QTest::newRow("alarm beyond signed 32 bits")
-            << "CH0HighAlarm" << "3000000" << "CH0 High Alarm: '3000000' " + range;
-        QTest::newRow("silence beyond signed 16 bits")
-            << "CH0SilenceTime" << "40000" << "CH0 Silence Time: '40000' " + range;
-        QTest::newRow("digits beyond 8 bits") << "CH0DecimalDigits" << "256" << "CH0 Decimal Digits: '256' " + range;
-        QTest::newRow("hysteresis beyond 8 bits") << "CH1Hystersis" << "25.6" << "CH1 Hysteresis: '25.6' " + range;
-        QTest::newRow("beyond single precision") << "CH0SensorTo" << "1e40" << "CH0 Sensor To: '1e40' " + range;
-        QTest::newRow("equal sensors") << "CH0SensorTo" << "1000"
+        QTest::newRow("alarm beyond signed 32 bits") << "CH0HighAlarm"
+                                                     << "3000000"
+                                                     << "CH0 High Alarm: '3000000' " + range;
+        QTest::newRow("silence beyond signed 16 bits") << "CH0SilenceTime"
+                                                       << "40000"
+                                                       << "CH0 Silence Time: '40000' " + range;
+        QTest::newRow("digits beyond 8 bits") << "CH0DecimalDigits"
+                                              << "256"
+                                              << "CH0 Decimal Digits: '256' " + range;
+        QTest::newRow("hysteresis beyond 8 bits") << "CH1Hystersis"
+                                                  << "25.6"
+                                                  << "CH1 Hysteresis: '25.6' " + range;
+        QTest::newRow("beyond single precision") << "CH0SensorTo"
+                                                 << "1e40"
+                                                 << "CH0 Sensor To: '1e40' " + range;
+        QTest::newRow("equal sensors") << "CH0SensorTo"
+                                       << "1000"
                                        << "CH0: Sensor From and Sensor To are both 1000 mV; they must differ.";
         QTest::newRow("equal after single precision")
-            << "CH1SensorTo" << "1000.00001" << "CH1: Sensor From and Sensor To are both 1000 mV; they must differ.";
+            << "CH1SensorTo"
+            << "1000.00001"
+            << "CH1: Sensor From and Sensor To are both 1000 mV; they must differ.";
         QTest::newRow("slope beyond 32 bits")
-            << "CH0SensorTo" << "1001"
+            << "CH0SensorTo"
+            << "1001"
             << "CH0: the sensor and P.V. ranges give a slope the device cannot store; widen the sensor range or "
                "narrow the P.V. range.";
     }
@@ -272,13 +323,20 @@ private slots:
         QTest::addColumn<int>("staged");
         QTest::addColumn<float>("value");
         // A 16-bit field holds -32768 as well as 65535 (the device reads it as it will).
-        QTest::newRow("silence -1") << "CH0SilenceTime" << "-1" << staged::kSilenceTime << -1.0f;
-        QTest::newRow("silence 32767") << "CH1SilenceTime" << "32767" << staged::kSilenceTime + 1 << 32767.0f;
-        QTest::newRow("silence -32768") << "CH1SilenceTime" << "-32768" << staged::kSilenceTime + 1 << -32768.0f;
-        QTest::newRow("digits 255") << "CH0DecimalDigits" << "255" << staged::kDecimalDigits << 255.0f;
-        QTest::newRow("hysteresis 25.5") << "CH0Hystersis" << "25.5" << staged::kHysteresis << 255.0f;
-        QTest::newRow("alarm 2147483") << "CH0LowAlarm" << "2147483" << staged::kLowAlarm << 2147483000.0f;
-        QTest::newRow("silence parsed as number") << "CH0SilenceTime" << "30.7" << staged::kSilenceTime << 30.7f;
+        QTest::newRow("silence -1") << "CH0SilenceTime"
+                                    << "-1" << staged::kSilenceTime << -1.0f;
+        QTest::newRow("silence 32767") << "CH1SilenceTime"
+                                       << "32767" << staged::kSilenceTime + 1 << 32767.0f;
+        QTest::newRow("silence -32768") << "CH1SilenceTime"
+                                        << "-32768" << staged::kSilenceTime + 1 << -32768.0f;
+        QTest::newRow("digits 255") << "CH0DecimalDigits"
+                                    << "255" << staged::kDecimalDigits << 255.0f;
+        QTest::newRow("hysteresis 25.5") << "CH0Hystersis"
+                                         << "25.5" << staged::kHysteresis << 255.0f;
+        QTest::newRow("alarm 2147483") << "CH0LowAlarm"
+                                       << "2147483" << staged::kLowAlarm << 2147483000.0f;
+        QTest::newRow("silence parsed as number") << "CH0SilenceTime"
+                                                  << "30.7" << staged::kSilenceTime << 30.7f;
     }
     void stagingAcceptsFieldEdges()
     {
@@ -306,8 +364,8 @@ private slots:
         // What the default blocks carry reads back as the default texts.
         const Packed p = pack(stagedDefaults());
         const QByteArray image = p.blockA + p.blockB;
-        const auto d = tarnixw::plix::decodeDeviceImage(std::span(reinterpret_cast<const std::uint8_t*>(image.constData()),
-                                                   std::size_t(image.size())));
+        const auto d = tarnixw::plix::decodeDeviceImage(
+            std::span(reinterpret_cast<const std::uint8_t*>(image.constData()), std::size_t(image.size())));
         QVERIFY(d);
         QCOMPARE(d->texts, Texts::defaults());
         QCOMPARE(d->flags, (ChannelFlags{true, true}));
@@ -319,18 +377,30 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
-        QTest::newRow("pv five significant") << 72 << hex("0012D687") << "CH0PvFrom" << "1234.600";
-        QTest::newRow("pv 100") << 84 << hex("000186A0") << "CH1PvTo" << "100.000";
-        QTest::newRow("pv negative") << 76 << hex("FFFFF63C") << "CH1PvFrom" << "-2.500";
-        QTest::newRow("alarm exponent") << 38 << hex("05F5E100") << "CH0HighAlarm" << "1.0000E+005";
-        QTest::newRow("CH1 low alarm") << 50 << hex("00009C41") << "CH1LowAlarm" << "40.001";
-        QTest::newRow("sensor negative") << 60 << hex("FFFFD8F0") << "CH1SensorFrom" << "-10000";
-        QTest::newRow("sensor to") << 64 << hex("00002710") << "CH0SensorTo" << "10000";
-        QTest::newRow("silence signed") << 90 << hex("FFFF") << "CH1SilenceTime" << "-1";
-        QTest::newRow("digits signed") << 54 << hex("FF") << "CH0DecimalDigits" << "-1";
-        QTest::newRow("hysteresis signed") << 93 << hex("F6") << "CH1Hystersis" << "-1.0";
-        QTest::newRow("hysteresis two significant") << 92 << hex("7F") << "CH0Hystersis" << "13.0";
-        QTest::newRow("hysteresis 0.3") << 92 << hex("03") << "CH0Hystersis" << "0.3";
+        QTest::newRow("pv five significant") << 72 << hex("0012D687") << "CH0PvFrom"
+                                             << "1234.600";
+        QTest::newRow("pv 100") << 84 << hex("000186A0") << "CH1PvTo"
+                                << "100.000";
+        QTest::newRow("pv negative") << 76 << hex("FFFFF63C") << "CH1PvFrom"
+                                     << "-2.500";
+        QTest::newRow("alarm exponent") << 38 << hex("05F5E100") << "CH0HighAlarm"
+                                        << "1.0000E+005";
+        QTest::newRow("CH1 low alarm") << 50 << hex("00009C41") << "CH1LowAlarm"
+                                       << "40.001";
+        QTest::newRow("sensor negative") << 60 << hex("FFFFD8F0") << "CH1SensorFrom"
+                                         << "-10000";
+        QTest::newRow("sensor to") << 64 << hex("00002710") << "CH0SensorTo"
+                                   << "10000";
+        QTest::newRow("silence signed") << 90 << hex("FFFF") << "CH1SilenceTime"
+                                        << "-1";
+        QTest::newRow("digits signed") << 54 << hex("FF") << "CH0DecimalDigits"
+                                       << "-1";
+        QTest::newRow("hysteresis signed") << 93 << hex("F6") << "CH1Hystersis"
+                                           << "-1.0";
+        QTest::newRow("hysteresis two significant") << 92 << hex("7F") << "CH0Hystersis"
+                                                    << "13.0";
+        QTest::newRow("hysteresis 0.3") << 92 << hex("03") << "CH0Hystersis"
+                                        << "0.3";
     }
     void decodeDeviceImage()
     {

@@ -63,11 +63,11 @@ private slots:
     {
         sim::Device d(Model::Plix, 1);
         QCOMPARE(memoryAt(d, 32, 56),
-                 hex("00 03 00 00 00 03 00 00 00 00 00 00 00 00 00 00 61 A8 00 00 61 A8 FF FF 9E 58 FF FF 9E 58"
-                     " 00 00 03 E8 00 00 03 E8 00 00 EA 60 00 00 EA 60 00 00 9C 40 00 00 9C 40 01 01"));
+            hex("00 03 00 00 00 03 00 00 00 00 00 00 00 00 00 00 61 A8 00 00 61 A8 FF FF 9E 58 FF FF 9E 58"
+                " 00 00 03 E8 00 00 03 E8 00 00 EA 60 00 00 EA 60 00 00 9C 40 00 00 9C 40 01 01"));
         QCOMPARE(memoryAt(d, 2048, 38),
-                 hex("00 00 03 E8 00 00 03 E8 00 00 13 88 00 00 13 88 00 00 00 00 00 00 00 00"
-                     " 00 01 86 A0 00 01 86 A0 00 1E 00 1E 05 05"));
+            hex("00 00 03 E8 00 00 03 E8 00 00 13 88 00 00 13 88 00 00 00 00 00 00 00 00"
+                " 00 01 86 A0 00 01 86 A0 00 1E 00 1E 05 05"));
         QVERIFY(!d.writeEnabled());
     }
 
@@ -107,7 +107,8 @@ private slots:
         QTest::addColumn<Bytes>("answer");
         QTest::newRow("read") << Model::Vyr << readFrame(1, 32, 2) << withCrc(hex("01 03 04 FF FF 00 00"));
         QTest::newRow("probe") << Model::Plix << hex("01 04 10 00 00 01 35 0A") << withCrc(hex("01 04 02 00 02"));
-        QTest::newRow("unknown function") << Model::Vyr << withCrc(hex("01 05 00 20 FF 00")) << withCrc(hex("01 85 01"));
+        QTest::newRow("unknown function")
+            << Model::Vyr << withCrc(hex("01 05 00 20 FF 00")) << withCrc(hex("01 85 01"));
         QTest::newRow("below the area") << Model::Vyr << readFrame(1, 30, 2) << withCrc(hex("01 83 02"));
         QTest::newRow("across the area end") << Model::Vyr << readFrame(1, 848, 2) << withCrc(hex("01 83 02"));
         QTest::newRow("last bytes of area 2") << Model::Vyr << readFrame(1, 2446, 1) << withCrc(hex("01 03 02 05 05"));
@@ -115,14 +116,14 @@ private slots:
         QTest::newRow("quantity 0") << Model::Vyr << readFrame(1, 32, 0) << withCrc(hex("01 83 03"));
         QTest::newRow("quantity 126") << Model::Vyr << readFrame(1, 32, 126) << withCrc(hex("01 83 03"));
         QTest::newRow("probe elsewhere") << Model::Vyr << withCrc(hex("01 04 00 20 00 01")) << withCrc(hex("01 84 02"));
-        QTest::newRow("byte count mismatch") << Model::Vyr << withCrc(hex("01 10 00 20 00 02 02 00 01"))
-                                             << withCrc(hex("01 90 03"));
+        QTest::newRow("byte count mismatch")
+            << Model::Vyr << withCrc(hex("01 10 00 20 00 02 02 00 01")) << withCrc(hex("01 90 03"));
         QTest::newRow("VYR write") << Model::Vyr << writeFrame(1, 2048, hex("00 00 00 07"))
                                    << withCrc(hex("01 10 08 00 00 02"));
-        QTest::newRow("PLIX write while closed") << Model::Plix << writeFrame(1, 32, hex("00 01"))
-                                                 << withCrc(hex("01 90 04"));
-        QTest::newRow("PLIX bad write-enable value") << Model::Plix << writeFrame(1, 4010, hex("12 34"))
-                                                     << withCrc(hex("01 90 03"));
+        QTest::newRow("PLIX write while closed")
+            << Model::Plix << writeFrame(1, 32, hex("00 01")) << withCrc(hex("01 90 04"));
+        QTest::newRow("PLIX bad write-enable value")
+            << Model::Plix << writeFrame(1, 4010, hex("12 34")) << withCrc(hex("01 90 03"));
         QTest::newRow("other id") << Model::Vyr << readFrame(2, 32, 2) << Bytes{};
         QTest::newRow("broadcast") << Model::Vyr << readFrame(0, 32, 2) << Bytes{};
         Bytes damaged = readFrame(1, 32, 2);
@@ -235,7 +236,7 @@ private slots:
         const std::optional<QString> made = sim::ensureVirtualPortDirectory();
         QCOMPARE(made, std::optional<QString>(dir.path() + QStringLiteral("/tarnixw/ports")));
         QCOMPARE(QFileInfo(*made).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
-                 QFile::Permissions{});
+            QFile::Permissions{});
         qunsetenv("XDG_RUNTIME_DIR");
         QCOMPARE(sim::virtualPortDirectory(), QStringLiteral("/tmp/tarnixw-%1/ports").arg(::getuid()));
         if (!saved.isNull())

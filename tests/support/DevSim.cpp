@@ -20,8 +20,7 @@ bool ptyAvailable()
 
 DevSim::DevSim(QString program)
     : m_program(std::move(program))
-{
-}
+{ }
 
 DevSim::~DevSim()
 {
@@ -37,9 +36,10 @@ bool DevSim::start(const QStringList& args)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(m_program, args + QStringList{QStringLiteral("--name"), QStringLiteral("sim"),
-                                                  QStringLiteral("--log"), file(QStringLiteral("frames.log")),
-                                                  QStringLiteral("--dump"), dumpPath()});
+    m_process.start(m_program,
+        args
+            + QStringList{QStringLiteral("--name"), QStringLiteral("sim"), QStringLiteral("--log"),
+                file(QStringLiteral("frames.log")), QStringLiteral("--dump"), dumpPath()});
     if (!m_process.waitForStarted(5000))
         return false;
     for (int i = 0; i < 500 && !QFileInfo::exists(portPath()); ++i)
@@ -54,6 +54,9 @@ bool DevSim::stop()
         && m_process.exitCode() == 0;
 }
 
-QString DevSim::portPath() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/sim"); }
+QString DevSim::portPath() const
+{
+    return m_runtime.path() + QStringLiteral("/tarnixw/ports/sim");
+}
 
 } // namespace tarnixw::test

@@ -2,9 +2,15 @@
 
 namespace tarnixw::test {
 
-ScriptedDialogs::ScriptedDialogs() { m_previous = link::setDialogs(this); }
+ScriptedDialogs::ScriptedDialogs()
+{
+    m_previous = link::setDialogs(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { link::setDialogs(m_previous); }
+ScriptedDialogs::~ScriptedDialogs()
+{
+    link::setDialogs(m_previous);
+}
 
 void ScriptedDialogs::message(const QString& text, const QString& detail)
 {

@@ -18,15 +18,24 @@ TempPorts::TempPorts()
     m_previous = link::PortList::setSystem(m_list.get());
 }
 
-TempPorts::~TempPorts() { link::PortList::setSystem(m_previous); }
+TempPorts::~TempPorts()
+{
+    link::PortList::setSystem(m_previous);
+}
 
-QString TempPorts::virtualDir() const { return m_dir.path() + QStringLiteral("/ports"); }
+QString TempPorts::virtualDir() const
+{
+    return m_dir.path() + QStringLiteral("/ports");
+}
 
 void TempPorts::publish(const QString& name, const QString& target)
 {
     QFile::link(target, virtualDir() + QLatin1Char('/') + name);
 }
 
-void TempPorts::remove(const QString& name) { QFile::remove(virtualDir() + QLatin1Char('/') + name); }
+void TempPorts::remove(const QString& name)
+{
+    QFile::remove(virtualDir() + QLatin1Char('/') + name);
+}
 
 } // namespace tarnixw::test

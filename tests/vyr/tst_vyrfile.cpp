@@ -121,7 +121,8 @@ private slots:
             << 100 << "This file is 100 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
         QTest::newRow("one byte too many")
             << 1205 << "This file is 1205 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
-        QTest::newRow("empty") << 0 << "This file is 0 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
+        QTest::newRow("empty") << 0
+                               << "This file is 0 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
     }
 
     void wrongSizeRefused()
@@ -186,8 +187,10 @@ private slots:
         QTest::addColumn<bool>("di");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("analog") << false << "abc" << "CH3 Alarm High: 'abc' is not a valid number.";
-        QTest::newRow("DI") << true << "x" << "DI Module 1 CH5 Silence: 'x' is not a valid number.";
+        QTest::newRow("analog") << false << "abc"
+                                << "CH3 Alarm High: 'abc' is not a valid number.";
+        QTest::newRow("DI") << true << "x"
+                            << "DI Module 1 CH5 Silence: 'x' is not a valid number.";
         QTest::newRow("too big") << false << "1e12"
                                  << "CH3 Alarm High: '1e12' is out of the range the device can store.";
     }
@@ -245,9 +248,12 @@ private slots:
         QTest::addColumn<int>("alarm");
         QTest::addColumn<QString>("silenceText");
         // The file's bytes are read unsigned, unlike the device's.
-        QTest::newRow("hysteresis 200") << 200 << 1 << 30 << "20.0" << "1" << -1 << "30";
-        QTest::newRow("digits 200") << 5 << 200 << 0 << "0.5" << "200" << -1 << "0";
-        QTest::newRow("DI silence -3") << 5 << 1 << -3 << "0.5" << "1" << 0 << "-1";
+        QTest::newRow("hysteresis 200") << 200 << 1 << 30 << "20.0"
+                                        << "1" << -1 << "30";
+        QTest::newRow("digits 200") << 5 << 200 << 0 << "0.5"
+                                    << "200" << -1 << "0";
+        QTest::newRow("DI silence -3") << 5 << 1 << -3 << "0.5"
+                                       << "1" << 0 << "-1";
     }
 
     void loadFormats()

@@ -54,7 +54,10 @@ void click(QAbstractButton* b)
         QTest::mouseClick(b, Qt::LeftButton);
 }
 
-bool isRed(const QWidget* w) { return link::ui::textColor(w) == link::ui::kRed; }
+bool isRed(const QWidget* w)
+{
+    return link::ui::textColor(w) == link::ui::kRed;
+}
 
 // The window-text colour of a button on its page.
 bool isWindowText(const QPushButton* b)
@@ -82,10 +85,9 @@ class FakePort final : public link::SerialPort {
 public:
     explicit FakePort(PortLog& log)
         : m_log(log)
-    {
-    }
+    { }
     bool isOpen() const override { return m_open; }
-    void purge() override {}
+    void purge() override { }
     void purgeReceive() override { ++m_log.purgedReceive; }
     long write(std::span<const std::uint8_t> bytes) override { return long(bytes.size()); }
     std::size_t bytesAvailable() override { return 0; }
@@ -271,7 +273,8 @@ private slots:
         s.form.PageControl1()->setCurrentIndex(1);
         int visible = 0;
         for (QObject* o : s.form.page(1)->children())
-            if (auto* w = qobject_cast<QWidget*>(o); w && w->isVisible() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)))
+            if (auto* w = qobject_cast<QWidget*>(o);
+                w && w->isVisible() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)))
                 ++visible;
         QCOMPARE(visible, 51);
         QVERIFY(s.form.AllBtn(2)->isVisible());
@@ -600,7 +603,7 @@ private slots:
         Showing s;
         QVERIFY(s.open());
         QPointer<QWidget> some[] = {s.form.AllBtn(0), s.form.analogEdit(Column::Hysteresis, 15),
-                                    s.form.DISilenceT(2, 15), s.form.DOModuleBtn(15, 63, 2)};
+            s.form.DISilenceT(2, 15), s.form.DOModuleBtn(15, 63, 2)};
         s.form.close();
         QCOMPARE(opener.log.opened, 0); // the port was never opened, so it is not touched
         QCOMPARE(opener.log.closed, 0);

@@ -58,37 +58,127 @@ private slots:
         const QString digits = QStringLiteral("Please input an integer number between 0 and 3.");
         const QString below = QStringLiteral("Value must less than 'To'.");
         const QString above = QStringLiteral("Value must larger than 'From'.");
-        QTest::newRow("from equals to") << "VYRSFrom4" << "0" << "VYRSTo4=0" << "" << "0";
-        QTest::newRow("from at the bound") << "VYRSFrom0" << "10000" << "VYRSTo0=10000" << "" << "10000";
-        QTest::newRow("from beyond") << "VYRSFrom0" << "10001" << "" << kSensorRange << "10001";
-        QTest::newRow("from not an integer") << "VYRSFrom0" << "12.5" << "" << kInteger << "12.5";
-        QTest::newRow("from above its to") << "VYRSFrom3" << "6000" << "" << below << "6000";
-        QTest::newRow("to of another channel is not looked at") << "VYRSFrom3" << "4000" << "VYRSTo13=0" << "" << "4000";
-        QTest::newRow("to below its from") << "VYRSTo3" << "500" << "" << above << "500";
-        QTest::newRow("to below range") << "VYRSTo15" << "-10001" << "" << kSensorRange << "-10001";
-        QTest::newRow("to equals from") << "VYRSTo15" << "1000" << "" << "" << "1000";
-        QTest::newRow("pv at lower bound") << "VYRDFrom2" << "-999" << "" << "" << "-999.000";
-        QTest::newRow("pv below") << "VYRDFrom2" << "-999.5" << "" << pv << "-999.5";
-        QTest::newRow("pv rounded") << "VYRDTo9" << "12.3456" << "" << "" << "12.346";
-        QTest::newRow("pv from above its to") << "VYRDFrom9" << "500" << "" << "" << "500.000";
-        QTest::newRow("pv text") << "VYRDTo9" << "1,5" << "" << kNumber << "1,5";
-        QTest::newRow("alarm any size") << "VYRLLimit7" << "123456.7" << "" << "" << "123456.700";
-        QTest::newRow("low above high") << "VYRLLimit7" << "70" << "" << "" << "70.000";
-        QTest::newRow("alarm nan") << "VYRHLimit7" << "nan" << "" << kNumber << "nan";
-        QTest::newRow("alarm inf") << "VYRHLimit0" << "-inf" << "" << kNumber << "-inf";
-        QTest::newRow("digits upper bound") << "VYRDigits1" << "3" << "" << "" << "3";
-        QTest::newRow("digits above") << "VYRDigits1" << "4" << "" << digits << "4";
-        QTest::newRow("digits negative") << "VYRDigits1" << "-1" << "" << digits << "-1";
-        QTest::newRow("digits 2.0") << "VYRDigits1" << "2.0" << "" << kInteger << "2.0";
-        QTest::newRow("silence lower bound") << "VYRSilenceT8" << "-32767" << "" << "" << "-32767";
-        QTest::newRow("silence beyond") << "VYRSilenceT8" << "32768" << "" << silence << "32768";
-        QTest::newRow("hysteresis 5") << "VYRHysteresis5" << "5" << "" << "" << "5.0";
-        QTest::newRow("hysteresis rounded") << "VYRHysteresis5" << "1.26" << "" << "" << "1.3";
-        QTest::newRow("hysteresis above") << "VYRHysteresis5" << "5.01" << "" << hyst << "5.01";
-        QTest::newRow("hysteresis negative") << "VYRHysteresis5" << "-0.1" << "" << hyst << "-0.1";
-        QTest::newRow("DI silence alarm off") << "DISilenceT211" << "-1" << "" << "" << "-1";
-        QTest::newRow("DI silence beyond") << "DISilenceT015" << "-40000" << "" << silence << "-40000";
-        QTest::newRow("DI silence text") << "DISilenceT10" << "3x" << "" << kInteger << "3x";
+        QTest::newRow("from equals to") << "VYRSFrom4"
+                                        << "0"
+                                        << "VYRSTo4=0"
+                                        << ""
+                                        << "0";
+        QTest::newRow("from at the bound") << "VYRSFrom0"
+                                           << "10000"
+                                           << "VYRSTo0=10000"
+                                           << ""
+                                           << "10000";
+        QTest::newRow("from beyond") << "VYRSFrom0"
+                                     << "10001"
+                                     << "" << kSensorRange << "10001";
+        QTest::newRow("from not an integer") << "VYRSFrom0"
+                                             << "12.5"
+                                             << "" << kInteger << "12.5";
+        QTest::newRow("from above its to") << "VYRSFrom3"
+                                           << "6000"
+                                           << "" << below << "6000";
+        QTest::newRow("to of another channel is not looked at") << "VYRSFrom3"
+                                                                << "4000"
+                                                                << "VYRSTo13=0"
+                                                                << ""
+                                                                << "4000";
+        QTest::newRow("to below its from") << "VYRSTo3"
+                                           << "500"
+                                           << "" << above << "500";
+        QTest::newRow("to below range") << "VYRSTo15"
+                                        << "-10001"
+                                        << "" << kSensorRange << "-10001";
+        QTest::newRow("to equals from") << "VYRSTo15"
+                                        << "1000"
+                                        << ""
+                                        << ""
+                                        << "1000";
+        QTest::newRow("pv at lower bound") << "VYRDFrom2"
+                                           << "-999"
+                                           << ""
+                                           << ""
+                                           << "-999.000";
+        QTest::newRow("pv below") << "VYRDFrom2"
+                                  << "-999.5"
+                                  << "" << pv << "-999.5";
+        QTest::newRow("pv rounded") << "VYRDTo9"
+                                    << "12.3456"
+                                    << ""
+                                    << ""
+                                    << "12.346";
+        QTest::newRow("pv from above its to") << "VYRDFrom9"
+                                              << "500"
+                                              << ""
+                                              << ""
+                                              << "500.000";
+        QTest::newRow("pv text") << "VYRDTo9"
+                                 << "1,5"
+                                 << "" << kNumber << "1,5";
+        QTest::newRow("alarm any size") << "VYRLLimit7"
+                                        << "123456.7"
+                                        << ""
+                                        << ""
+                                        << "123456.700";
+        QTest::newRow("low above high") << "VYRLLimit7"
+                                        << "70"
+                                        << ""
+                                        << ""
+                                        << "70.000";
+        QTest::newRow("alarm nan") << "VYRHLimit7"
+                                   << "nan"
+                                   << "" << kNumber << "nan";
+        QTest::newRow("alarm inf") << "VYRHLimit0"
+                                   << "-inf"
+                                   << "" << kNumber << "-inf";
+        QTest::newRow("digits upper bound") << "VYRDigits1"
+                                            << "3"
+                                            << ""
+                                            << ""
+                                            << "3";
+        QTest::newRow("digits above") << "VYRDigits1"
+                                      << "4"
+                                      << "" << digits << "4";
+        QTest::newRow("digits negative") << "VYRDigits1"
+                                         << "-1"
+                                         << "" << digits << "-1";
+        QTest::newRow("digits 2.0") << "VYRDigits1"
+                                    << "2.0"
+                                    << "" << kInteger << "2.0";
+        QTest::newRow("silence lower bound") << "VYRSilenceT8"
+                                             << "-32767"
+                                             << ""
+                                             << ""
+                                             << "-32767";
+        QTest::newRow("silence beyond") << "VYRSilenceT8"
+                                        << "32768"
+                                        << "" << silence << "32768";
+        QTest::newRow("hysteresis 5") << "VYRHysteresis5"
+                                      << "5"
+                                      << ""
+                                      << ""
+                                      << "5.0";
+        QTest::newRow("hysteresis rounded") << "VYRHysteresis5"
+                                            << "1.26"
+                                            << ""
+                                            << ""
+                                            << "1.3";
+        QTest::newRow("hysteresis above") << "VYRHysteresis5"
+                                          << "5.01"
+                                          << "" << hyst << "5.01";
+        QTest::newRow("hysteresis negative") << "VYRHysteresis5"
+                                             << "-0.1"
+                                             << "" << hyst << "-0.1";
+        QTest::newRow("DI silence alarm off") << "DISilenceT211"
+                                              << "-1"
+                                              << ""
+                                              << ""
+                                              << "-1";
+        QTest::newRow("DI silence beyond") << "DISilenceT015"
+                                           << "-40000"
+                                           << "" << silence << "-40000";
+        QTest::newRow("DI silence text") << "DISilenceT10"
+                                         << "3x"
+                                         << "" << kInteger << "3x";
     }
     void fieldChecks()
     {

@@ -33,8 +33,14 @@ bool writeAll(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-qint32 long32(const QByteArray& b, int at) { return qFromLittleEndian<qint32>(b.constData() + at); }
-qint16 short16(const QByteArray& b, int at) { return qFromLittleEndian<qint16>(b.constData() + at); }
+qint32 long32(const QByteArray& b, int at)
+{
+    return qFromLittleEndian<qint32>(b.constData() + at);
+}
+qint16 short16(const QByteArray& b, int at)
+{
+    return qFromLittleEndian<qint16>(b.constData() + at);
+}
 
 } // namespace
 
@@ -100,13 +106,13 @@ private slots:
 
         const QByteArray file = readAll(path);
         QCOMPARE(file.size(), 1204);
-        QCOMPARE(long32(file, 72), 25000);           // Gain of channel 0
-        QCOMPARE(long32(file, 136), -25000);         // Offset of channel 0
-        QCOMPARE(long32(file, 72 + 16), 12500);      // channel 4: 1000..9000 mV onto 0..100
+        QCOMPARE(long32(file, 72), 25000); // Gain of channel 0
+        QCOMPARE(long32(file, 136), -25000); // Offset of channel 0
+        QCOMPARE(long32(file, 72 + 16), 12500); // channel 4: 1000..9000 mV onto 0..100
         QCOMPARE(long32(file, 136 + 16), -12500);
         for (int k = 0; k < kAnalogChannels; ++k) {
             QCOMPARE(long32(file, 200 + 4 * k), 1000); // GainBase
-            QCOMPARE(long32(file, 8 + 4 * k), 0);      // ChanZero
+            QCOMPARE(long32(file, 8 + 4 * k), 0); // ChanZero
         }
         QCOMPARE(long32(file, 868 + 16), 3000); // the screen's STo
     }
@@ -173,11 +179,11 @@ private slots:
         Rig rig;
         QVERIFY(rig.built);
         QByteArray bytes(1204, '\0');
-        bytes[1188 + 3] = char(200);           // hysteresis 20.0 (the device would say -5.6)
-        bytes[788 + 2] = char(250);            // digits, unsigned
+        bytes[1188 + 3] = char(200); // hysteresis 20.0 (the device would say -5.6)
+        bytes[788 + 2] = char(250); // digits, unsigned
         qToLittleEndian<qint16>(-3, bytes.data() + 1060 + 8 * 4 + 2); // DI 0 ch 4 silence
-        qToLittleEndian<quint16>(1u << 4, bytes.data() + 392);        // DI 0 ch 4 Close
-        qToLittleEndian<qint32>(-1234567, bytes.data() + 996 + 4);    // DTo of channel 1
+        qToLittleEndian<quint16>(1u << 4, bytes.data() + 392); // DI 0 ch 4 Close
+        qToLittleEndian<qint32>(-1234567, bytes.data() + 996 + 4); // DTo of channel 1
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("made.vyx"));
         QVERIFY(writeAll(path, bytes));
@@ -202,9 +208,12 @@ private slots:
     {
         QTest::addColumn<int>("size"); // -1: no such file
         QTest::addColumn<QString>("message");
-        QTest::newRow("a PLIXARO file") << 100 << "This file is 100 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
-        QTest::newRow("one byte more") << 1205 << "This file is 1205 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
-        QTest::newRow("empty") << 0 << "This file is 0 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
+        QTest::newRow("a PLIXARO file")
+            << 100 << "This file is 100 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
+        QTest::newRow("one byte more")
+            << 1205 << "This file is 1205 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
+        QTest::newRow("empty") << 0
+                               << "This file is 0 bytes long; a VYRANTA configuration file has exactly 1204 bytes.";
         QTest::newRow("no such file") << -1 << "Can not open file !!";
     }
     void openRefuses()

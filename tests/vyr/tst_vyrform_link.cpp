@@ -22,37 +22,61 @@ const QString kWriteDone = QStringLiteral("Write Done.");
 const QString kNoResponse = QStringLiteral("Device No Response !!");
 const QString kResponseError = QStringLiteral("Response Error !!");
 
-std::uint16_t startAddress(const Bytes& frame) { return std::uint16_t((frame[2] << 8) | frame[3]); }
-Bytes head(const Bytes& frame, int n) { return Bytes(frame.begin(), frame.begin() + n); }
+std::uint16_t startAddress(const Bytes& frame)
+{
+    return std::uint16_t((frame[2] << 8) | frame[3]);
+}
+Bytes head(const Bytes& frame, int n)
+{
+    return Bytes(frame.begin(), frame.begin() + n);
+}
 
 // Device addresses of the fields the tests touch.
-int sFromAt(int k) { return 2048 + 4 * k; }
-int dToAt(int k) { return 2240 + 4 * k; }
-int hLimitAt(int k) { return 294 + 4 * k; }
-int analogSilenceAt(int k) { return 2304 + 2 * k; }
-int diSilenceAt(int m, int n) { return 2336 + 32 * m + 2 * n; }
-int doWordAt(int c, int m) { return 434 + 6 * c + 2 * m; }
+int sFromAt(int k)
+{
+    return 2048 + 4 * k;
+}
+int dToAt(int k)
+{
+    return 2240 + 4 * k;
+}
+int hLimitAt(int k)
+{
+    return 294 + 4 * k;
+}
+int analogSilenceAt(int k)
+{
+    return 2304 + 2 * k;
+}
+int diSilenceAt(int m, int n)
+{
+    return 2336 + 32 * m + 2 * n;
+}
+int doWordAt(int c, int m)
+{
+    return 434 + 6 * c + 2 * m;
+}
 
 // A device that differs from the screen's defaults on every page.
 void fillKnownDevice(sim::Device& device)
 {
     std::span<std::uint8_t> mem = device.memory();
-    link::PutShort(mem, 32, 0x8005);                        // channels 0, 2 and 15 in use
+    link::PutShort(mem, 32, 0x8005); // channels 0, 2 and 15 in use
     link::PutLong(mem, sFromAt(3), std::uint32_t(-2500));
-    link::PutLong(mem, dToAt(1), 1234567);                  // shown to 5 significant digits
+    link::PutLong(mem, dToAt(1), 1234567); // shown to 5 significant digits
     link::PutLong(mem, hLimitAt(4), std::uint32_t(-5000));
     link::PutShort(mem, analogSilenceAt(5), std::uint16_t(-7));
-    mem[818 + 6] = 3;                                       // digits of channel 6
-    mem[2432 + 7] = 200;                                    // hysteresis of channel 7, signed: -5.6
-    link::PutShort(mem, 422 + 2, 1u << 2);                  // DI 1 ch 2: Close
-    link::PutShort(mem, 428 + 2, 1u << 3);                  // DI 1 ch 3: Open
-    link::PutShort(mem, 422 + 4, 1u << 4);                  // DI 2 ch 4: both bits
+    mem[818 + 6] = 3; // digits of channel 6
+    mem[2432 + 7] = 200; // hysteresis of channel 7, signed: -5.6
+    link::PutShort(mem, 422 + 2, 1u << 2); // DI 1 ch 2: Close
+    link::PutShort(mem, 428 + 2, 1u << 3); // DI 1 ch 3: Open
+    link::PutShort(mem, 422 + 4, 1u << 4); // DI 2 ch 4: both bits
     link::PutShort(mem, 428 + 4, 1u << 4);
     link::PutShort(mem, diSilenceAt(1, 3), std::uint16_t(-5)); // alarm off
     link::PutShort(mem, diSilenceAt(1, 2), 77);
-    link::PutShort(mem, diSilenceAt(0, 0), 12);             // a channel not in use
-    link::PutShort(mem, doWordAt(63, 2), 0x8000);           // output 15, input 63, DO module 2
-    link::PutShort(mem, doWordAt(17, 1), 1u << 3);          // output 3, input 17, DO module 1
+    link::PutShort(mem, diSilenceAt(0, 0), 12); // a channel not in use
+    link::PutShort(mem, doWordAt(63, 2), 0x8000); // output 15, input 63, DO module 2
+    link::PutShort(mem, doWordAt(17, 1), 1u << 3); // output 3, input 17, DO module 1
 }
 
 } // namespace
@@ -95,7 +119,7 @@ private slots:
         QCOMPARE(rig.edit(Column::SilenceT, 5)->text(), QStringLiteral("-7"));
         QCOMPARE(rig.edit(Column::Digits, 6)->text(), QStringLiteral("3"));
         QCOMPARE(rig.edit(Column::Hysteresis, 7)->text(), QStringLiteral("-5.6"));
-        QCOMPARE(rig.edit(Column::STo, 0)->text(), QStringLiteral("5000"));   // the factory value
+        QCOMPARE(rig.edit(Column::STo, 0)->text(), QStringLiteral("5000")); // the factory value
         QCOMPARE(rig.edit(Column::DTo, 0)->text(), QStringLiteral("100.000"));
 
         // Digital page: in use from the relay bits, the modes kept as the device holds them.
@@ -195,10 +219,10 @@ private slots:
         std::span<std::uint8_t> mem = rig.device.memory();
         fillKnownDevice(rig.device);
         link::PutLong(mem, dToAt(1), 1234600); // within the display's 5 digits
-        link::PutShort(mem, 34, 0x1234);       // FixedZero
-        link::PutShort(mem, 36, 0x0100);       // FixedFF
-        link::PutLong(mem, 38 + 4 * 9, 7);     // ChanZero
-        link::PutLong(mem, 230 + 4 * 2, 5);    // GainBase
+        link::PutShort(mem, 34, 0x1234); // FixedZero
+        link::PutShort(mem, 36, 0x0100); // FixedFF
+        link::PutLong(mem, 38 + 4 * 9, 7); // ChanZero
+        link::PutLong(mem, 230 + 4 * 2, 5); // GainBase
         for (int i = 0; i < 16; ++i)
             mem[834 + i] = std::uint8_t(0xA0 + i); // never interpreted, sent back as read
         for (int c = 0; c < kDoInputs; ++c)
@@ -227,15 +251,15 @@ private slots:
         link::PutLong(want, 102 + 4 * 3, 13333);
         link::PutLong(want, 166 + 4 * 3, 33333);
         link::PutShort(want, diSilenceAt(1, 3), std::uint16_t(-1)); // -5 goes back as -1
-        link::PutShort(want, 428 + 4, 0);                           // both bits: Close stays
+        link::PutShort(want, 428 + 4, 0); // both bits: Close stays
         for (int at = 32; at < 2448; ++at) {
             if (at == 850)
                 at = 2048;
             QVERIFY2(rig.device.memory()[at] == expected[at],
-                     qPrintable(QStringLiteral("device byte %1: %2, expected %3")
-                                    .arg(at)
-                                    .arg(rig.device.memory()[at])
-                                    .arg(expected[at])));
+                qPrintable(QStringLiteral("device byte %1: %2, expected %3")
+                               .arg(at)
+                               .arg(rig.device.memory()[at])
+                               .arg(expected[at])));
         }
     }
 
@@ -253,7 +277,7 @@ private slots:
         rig.dialogs.onShow = [&](const test::Shown&) { framesAtDone = int(rig.written().size()); };
         int highestBar = 0;
         connect(rig.form->ProgressBar1(), &QProgressBar::valueChanged, this,
-                [&](int v) { highestBar = std::max(highestBar, v); });
+            [&](int v) { highestBar = std::max(highestBar, v); });
 
         rig.form->WriteClick();
 
@@ -271,8 +295,8 @@ private slots:
         for (const Bytes& f : w)
             QVERIFY(link::hasValidCrc(f));
         std::span<const std::uint8_t> mem = rig.device.memory();
-        QCOMPARE(link::GetShort(mem, 32), std::int16_t(-1));                      // all 16 in use
-        QCOMPARE(link::GetLong(mem, 2176 + 4 * 2), -524272);                      // DFrom x 1000
+        QCOMPARE(link::GetShort(mem, 32), std::int16_t(-1)); // all 16 in use
+        QCOMPARE(link::GetLong(mem, 2176 + 4 * 2), -524272); // DFrom x 1000
         QCOMPARE(link::GetShort(mem, doWordAt(0, 0)), std::int16_t(0x8000));
         QCOMPARE(link::GetLong(mem, 102), 25000);
         // The record keeps what was written, for a later Save File.
@@ -341,14 +365,30 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("not a number") << "VYRDTo5" << "12a" << "CH5 Physical Value To";
-        QTest::newRow("nan") << "VYRHysteresis0" << "nan" << "CH0 Hysteresis%";
-        QTest::newRow("inf") << "VYRLLimit7" << "inf" << "CH7 Alarm Low";
-        QTest::newRow("empty signal range") << "VYRSTo2" << "1000" << "CH2";
-        QTest::newRow("beyond 32 bits") << "VYRHLimit3" << "3e6" << "CH3 Alarm High";
-        QTest::newRow("beyond a byte") << "VYRDigits4" << "300" << "CH4 Digits";
-        QTest::newRow("hidden DI silence") << "DISilenceT112" << "40000" << "DI Module 1 CH12 Silence";
-        QTest::newRow("slave id") << "ModbusID" << "x1" << "'x1' is not a valid integer value";
+        QTest::newRow("not a number") << "VYRDTo5"
+                                      << "12a"
+                                      << "CH5 Physical Value To";
+        QTest::newRow("nan") << "VYRHysteresis0"
+                             << "nan"
+                             << "CH0 Hysteresis%";
+        QTest::newRow("inf") << "VYRLLimit7"
+                             << "inf"
+                             << "CH7 Alarm Low";
+        QTest::newRow("empty signal range") << "VYRSTo2"
+                                            << "1000"
+                                            << "CH2";
+        QTest::newRow("beyond 32 bits") << "VYRHLimit3"
+                                        << "3e6"
+                                        << "CH3 Alarm High";
+        QTest::newRow("beyond a byte") << "VYRDigits4"
+                                       << "300"
+                                       << "CH4 Digits";
+        QTest::newRow("hidden DI silence") << "DISilenceT112"
+                                           << "40000"
+                                           << "DI Module 1 CH12 Silence";
+        QTest::newRow("slave id") << "ModbusID"
+                                  << "x1"
+                                  << "'x1' is not a valid integer value";
     }
     void writeRefusesBeforeSending()
     {
@@ -383,7 +423,8 @@ private slots:
         rig.form->ReadClick();
         rig.form->WriteClick();
 
-        QCOMPARE(rig.dialogs.texts(), (QStringList{QStringLiteral("OPEN COM ERROR!!"), QStringLiteral("OPEN COM ERROR!!")}));
+        QCOMPARE(
+            rig.dialogs.texts(), (QStringList{QStringLiteral("OPEN COM ERROR!!"), QStringLiteral("OPEN COM ERROR!!")}));
         QCOMPARE(rig.opener.opens, 0);
         QVERIFY(rig.written().empty());
         QCOMPARE(rig.form->ProgressBar1()->value(), 40); // untouched

@@ -8,12 +8,15 @@ using namespace tarnixw::vyr;
 
 namespace {
 
-std::uint16_t be16(const std::vector<std::uint8_t>& b, int at) { return std::uint16_t((b[at] << 8) | b[at + 1]); }
+std::uint16_t be16(const std::vector<std::uint8_t>& b, int at)
+{
+    return std::uint16_t((b[at] << 8) | b[at + 1]);
+}
 
 std::int32_t be32(const std::vector<std::uint8_t>& b, int at)
 {
-    return std::int32_t((std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) | (std::uint32_t(b[at + 2]) << 8)
-                        | b[at + 3]);
+    return std::int32_t(
+        (std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) | (std::uint32_t(b[at + 2]) << 8) | b[at + 3]);
 }
 
 VYRStagedValues stage(const Screen& s)
@@ -149,8 +152,8 @@ private slots:
         s.DIOpenTicked[2][4] = true;
         VYRParamSet record;
         const auto image = packArea1(s, record);
-        QCOMPARE(be16(image, 390 + 2), std::uint16_t(1u << 3));  // close, module 1
-        QCOMPARE(be16(image, 396 + 2), std::uint16_t(0x8000));   // open, module 1
+        QCOMPARE(be16(image, 390 + 2), std::uint16_t(1u << 3)); // close, module 1
+        QCOMPARE(be16(image, 396 + 2), std::uint16_t(0x8000)); // open, module 1
         QCOMPARE(be16(image, 390 + 4), std::uint16_t(0));
         QCOMPARE(be16(image, 396 + 4), std::uint16_t(0));
         QCOMPARE(record.DIOpenMask[1], std::uint16_t(0x8000));
@@ -216,14 +219,32 @@ private slots:
         QTest::addColumn<QString>("dTo");
         QTest::addColumn<int>("gain");
         QTest::addColumn<int>("offset");
-        QTest::newRow("1000..5000 mV onto 0..100") << "1000" << "5000" << "0.000" << "100.000" << 25000 << -25000;
-        QTest::newRow("falling line") << "5000" << "1000" << "0.000" << "100.000" << -25000 << 125000;
-        QTest::newRow("0..10000 onto 0..1000") << "0" << "10000" << "0" << "1000" << 100000 << 0;
-        QTest::newRow("full ranges") << "-10000" << "10000" << "-999" << "9999" << 549900 << 4500000;
-        QTest::newRow("4..20 mA shunt") << "4000" << "20000" << "0" << "250" << 15625 << -62500;
+        QTest::newRow("1000..5000 mV onto 0..100") << "1000"
+                                                   << "5000"
+                                                   << "0.000"
+                                                   << "100.000" << 25000 << -25000;
+        QTest::newRow("falling line") << "5000"
+                                      << "1000"
+                                      << "0.000"
+                                      << "100.000" << -25000 << 125000;
+        QTest::newRow("0..10000 onto 0..1000") << "0"
+                                               << "10000"
+                                               << "0"
+                                               << "1000" << 100000 << 0;
+        QTest::newRow("full ranges") << "-10000"
+                                     << "10000"
+                                     << "-999"
+                                     << "9999" << 549900 << 4500000;
+        QTest::newRow("4..20 mA shunt") << "4000"
+                                        << "20000"
+                                        << "0"
+                                        << "250" << 15625 << -62500;
         // Gain 33333.332 (single) truncates to 33333; the offset 100000 - 33333.332 x 5 = -66666.66
         // truncates toward zero to -66666.
-        QTest::newRow("gain with a fraction") << "2000" << "5000" << "0" << "100" << 33333 << -66666;
+        QTest::newRow("gain with a fraction") << "2000"
+                                              << "5000"
+                                              << "0"
+                                              << "100" << 33333 << -66666;
     }
 
     void gainAndOffset()
@@ -290,7 +311,8 @@ private slots:
         QTest::addColumn<qint64>("expected");
         QTest::newRow("HLimit -524.272") << int(Column::HLimit) << "-524.272" << 262 + 12 << 4 << qint64(-524272);
         QTest::newRow("LLimit 123456.7") << int(Column::LLimit) << "123456.7" << 326 + 12 << 4 << qint64(123456704);
-        QTest::newRow("alarm at the signed limit") << int(Column::HLimit) << "2147483" << 262 + 12 << 4 << qint64(2147483008);
+        QTest::newRow("alarm at the signed limit")
+            << int(Column::HLimit) << "2147483" << 262 + 12 << 4 << qint64(2147483008);
         QTest::newRow("digits 2.9") << int(Column::Digits) << "2.9" << 786 + 3 << 1 << qint64(2);
         QTest::newRow("digits 255") << int(Column::Digits) << "255" << 786 + 3 << 1 << qint64(-1);
     }
@@ -315,35 +337,56 @@ private slots:
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("alarm not a number") << "CH3 HLimit" << "abc" << "CH3 Alarm High: 'abc' is not a valid number.";
-        QTest::newRow("empty SFrom") << "CH0 SFrom" << "" << "CH0 Signal Range From: '' is not a valid number.";
-        QTest::newRow("nan hysteresis") << "CH15 Hysteresis" << "nan"
+        QTest::newRow("alarm not a number") << "CH3 HLimit"
+                                            << "abc"
+                                            << "CH3 Alarm High: 'abc' is not a valid number.";
+        QTest::newRow("empty SFrom") << "CH0 SFrom"
+                                     << ""
+                                     << "CH0 Signal Range From: '' is not a valid number.";
+        QTest::newRow("nan hysteresis") << "CH15 Hysteresis"
+                                        << "nan"
                                         << "CH15 Hysteresis%: 'nan' is not a valid number.";
-        QTest::newRow("DI silence") << "DI 1 5" << "x" << "DI Module 1 CH5 Silence: 'x' is not a valid number.";
-        QTest::newRow("alarm beyond 32 bits") << "CH3 HLimit" << "5000000"
+        QTest::newRow("DI silence") << "DI 1 5"
+                                    << "x"
+                                    << "DI Module 1 CH5 Silence: 'x' is not a valid number.";
+        QTest::newRow("alarm beyond 32 bits") << "CH3 HLimit"
+                                              << "5000000"
                                               << "CH3 Alarm High: '5000000' is out of the range the device can store.";
         // read back as signed by the device, 3e9 thousandths would be a negative alarm
-        QTest::newRow("alarm beyond signed 32 bits") << "CH3 HLimit" << "3000000"
-                                                     << "CH3 Alarm High: '3000000' is out of the range the device can store.";
-        QTest::newRow("huge DTo") << "CH3 DTo" << "1e30"
+        QTest::newRow("alarm beyond signed 32 bits")
+            << "CH3 HLimit"
+            << "3000000"
+            << "CH3 Alarm High: '3000000' is out of the range the device can store.";
+        QTest::newRow("huge DTo") << "CH3 DTo"
+                                  << "1e30"
                                   << "CH3 Physical Value To: '1e30' is out of the range the device can store.";
         QTest::newRow("analog silence beyond 16 bits")
-            << "CH3 SilenceT" << "70000" << "CH3 Silence: '70000' is out of the range the device can store.";
+            << "CH3 SilenceT"
+            << "70000"
+            << "CH3 Silence: '70000' is out of the range the device can store.";
         QTest::newRow("DI silence below 16 bits")
-            << "DI 2 0" << "-32769" << "DI Module 2 CH0 Silence: '-32769' is out of the range the device can store.";
-        QTest::newRow("digits beyond 8 bits") << "CH3 Digits" << "256"
+            << "DI 2 0"
+            << "-32769"
+            << "DI Module 2 CH0 Silence: '-32769' is out of the range the device can store.";
+        QTest::newRow("digits beyond 8 bits") << "CH3 Digits"
+                                              << "256"
                                               << "CH3 Digits: '256' is out of the range the device can store.";
         QTest::newRow("hysteresis x10 beyond 8 bits")
-            << "CH3 Hysteresis" << "25.6" << "CH3 Hysteresis%: '25.6' is out of the range the device can store.";
+            << "CH3 Hysteresis"
+            << "25.6"
+            << "CH3 Hysteresis%: '25.6' is out of the range the device can store.";
         QTest::newRow("equal signal range")
-            << "CH3 STo" << "1000"
+            << "CH3 STo"
+            << "1000"
             << "CH3: Signal Range From and To are both 1000 mV, so the channel's scaling cannot be computed.";
         QTest::newRow("gain beyond 32 bits")
-            << "CH3 STo" << "1001"
+            << "CH3 STo"
+            << "1001"
             << "CH3: the scaling gain computed from Signal Range and Physical Value is out of the range the device "
                "can store.";
         QTest::newRow("offset beyond 32 bits")
-            << "CH3 steep" << ""
+            << "CH3 steep"
+            << ""
             << "CH3: the scaling offset computed from Signal Range and Physical Value is out of the range the device "
                "can store.";
     }
