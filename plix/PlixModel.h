@@ -27,8 +27,6 @@ inline constexpr int kDeviceImageSize = kBlockASize + kBlockBSize;
 
 inline constexpr int kFileSize = kParamSetSize;
 inline const QString kModelName = QStringLiteral("PLIXARO");
-inline const QString kFileFilter = QStringLiteral("*.plx|*.plx|*.vyx|*.vyx|All Files|*.*");
-inline const QString kFileSuffix = QStringLiteral("plx");
 
 // ---- State that outlives the form -------------------------------------------------------
 

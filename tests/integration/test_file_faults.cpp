@@ -4,6 +4,7 @@
 #include "plix/PlixForm.h"
 #include "plix/PlixModel.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestData.h"
 #include "vyr/VyrForm.h"
 #include "vyr/VyrModel.h"
 
@@ -59,17 +60,11 @@ private:
     bool m_ok = false;
 };
 
-QByteArray content(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
+using test::fileContent;
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+    QVERIFY(test::writeFileContent(path, bytes));
 }
 
 QStringList editTexts(const QWidget* form)
@@ -162,7 +157,7 @@ private slots:
         form->save();
         form->save();
         QCOMPARE(dialogs.messages(), (QStringList{"Can not open file !!", "Can not open file !!"}));
-        QCOMPARE(content(existing), QByteArray("what the technician saved last week"));
+        QCOMPARE(fileContent(existing), QByteArray("what the technician saved last week"));
         QVERIFY(!QFile::exists(disk.path("new.cfg")));
         QCOMPARE(QDir(disk.path("")).entryList(QDir::Files), QStringList{"settings.cfg"}); // no temporary left
     }
@@ -189,7 +184,7 @@ private slots:
         QVERIFY2(message != "Save File Done.", qPrintable(message));
         QVERIFY2(message.contains("previous file was left unchanged") || message == "Can not open file !!",
             qPrintable(message));
-        QCOMPARE(content(existing), old); // the old file survives the failed save
+        QCOMPARE(fileContent(existing), old); // the old file survives the failed save
         QStringList files = QDir(disk.path("")).entryList(QDir::Files);
         files.sort();
         QCOMPARE(files, (QStringList{"filler", "settings.cfg"}));
@@ -200,7 +195,7 @@ private slots:
         dialogs.fileAnswers = {existing};
         form->save();
         QCOMPARE(dialogs.messages(), QStringList{"Save File Done."});
-        QCOMPARE(content(existing).size(), form->fileSize());
+        QCOMPARE(fileContent(existing).size(), form->fileSize());
     }
 
     void openWhatIsNoConfigurationFile_data()

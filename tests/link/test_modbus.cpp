@@ -5,6 +5,8 @@
 #include "sim/InProcessPort.h"
 #include "tests/support/ScriptedDialogs.h"
 
+#include "tests/support/TestData.h"
+
 #include <QtTest>
 
 using namespace tarnixw;
@@ -19,19 +21,9 @@ namespace {
 
 Bytes hex(const char* text)
 {
-    Bytes out;
-    for (const QByteArray& part : QByteArray(text).split(' '))
-        if (!part.isEmpty())
-            out.push_back(std::uint8_t(part.toUInt(nullptr, 16)));
-    return out;
+    return test::hexBytes(text);
 }
-
-Bytes withCrc(Bytes frame)
-{
-    frame.resize(frame.size() + 2);
-    link::appendCrc(frame, int(frame.size()) - 2);
-    return frame;
-}
+using test::withCrc;
 
 constexpr std::int64_t kStepNs = 15'000'000;
 

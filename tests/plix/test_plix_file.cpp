@@ -1,4 +1,5 @@
 #include "plix/PlixModel.h"
+#include "tests/support/TestData.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,10 +24,8 @@ void writeRaw(const QString& path, const QByteArray& bytes)
 
 QByteArray readRaw(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    const QByteArray bytes = tarnixw::test::fileContent(path);
+    return bytes == "<unreadable>" ? QByteArray() : bytes;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "link/QtDialogs.h"
 #include "link/SafeFile.h"
 #include "plix/PlixForm.h"
+#include "tests/support/LeaveCheckProbe.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
@@ -304,20 +305,7 @@ private slots:
         QLineEdit* box = s.box(name);
         box->setFocus();
         QVERIFY(box->hasFocus());
-        box->setText(text);
-
-        QTest::keyClick(&s.form, Qt::Key_Tab);
-
-        const QStringList expected = message.isEmpty() ? QStringList{} : QStringList{message};
-        QCOMPARE(s.dialogs.texts(), expected);
-        QCOMPARE(box->text(), after);
-        QCOMPARE(s.form.focusWidget() == box, !message.isEmpty());
-        if (!message.isEmpty()) {
-            // Leaving it again checks it again.
-            QTest::keyClick(&s.form, Qt::Key_Backtab);
-            QCOMPARE(s.dialogs.texts(), (QStringList{message, message}));
-            QCOMPARE(s.form.focusWidget(), box);
-        }
+        test::typeAndLeave(&s.form, box, text, message, after, s.dialogs);
     }
 
     // A click that takes the focus from a refused box does not happen, with the scripted

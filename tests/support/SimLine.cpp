@@ -2,8 +2,6 @@
 
 #include "link/ComPort.h"
 
-#include <QByteArray>
-
 namespace tarnixw::test {
 
 SimLine::SimLine(sim::Model model, std::uint8_t deviceId)
@@ -20,15 +18,6 @@ SimLine::~SimLine()
 {
     link::setOperationClock(m_previousClock);
     link::ComPort::setOpener(m_previousOpener);
-}
-
-std::vector<std::uint8_t> hexBytes(const char* text)
-{
-    std::vector<std::uint8_t> out;
-    for (const QByteArray& b : QByteArray(text).simplified().split(' '))
-        if (!b.isEmpty())
-            out.push_back(std::uint8_t(b.toUInt(nullptr, 16)));
-    return out;
 }
 
 } // namespace tarnixw::test

@@ -2,6 +2,7 @@
 
 #include "ScriptedDialogs.h"
 #include "TempPorts.h"
+#include "TestData.h"
 
 #include "link/Clock.h"
 #include "link/DeviceForm.h"
@@ -38,8 +39,5 @@ private:
     link::PortOpener* m_previousOpener = nullptr;
     link::Clock* m_previousClock = nullptr;
 };
-
-// "01 03 00 20" -> {0x01, 0x03, 0x00, 0x20}
-std::vector<std::uint8_t> hexBytes(const char* text);
 
 } // namespace tarnixw::test

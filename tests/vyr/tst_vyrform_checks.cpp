@@ -4,6 +4,7 @@
 #include "vyr/VyrForm.h"
 
 #include "link/ComPort.h"
+#include "tests/support/LeaveCheckProbe.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempPorts.h"
 
@@ -201,20 +202,7 @@ private slots:
         QVERIFY(box);
         box->setFocus();
         QVERIFY(QTest::qWaitFor([&] { return box->hasFocus(); }));
-        box->setText(text);
-
-        QTest::keyClick(&s.form, Qt::Key_Tab);
-
-        const QStringList expected = message.isEmpty() ? QStringList{} : QStringList{message};
-        QCOMPARE(s.dialogs.texts(), expected);
-        QCOMPARE(box->text(), after);
-        QCOMPARE(s.form.focusWidget() == box, !message.isEmpty());
-        if (!message.isEmpty()) {
-            // Every further try to leave repeats the message.
-            QTest::keyClick(&s.form, Qt::Key_Backtab);
-            QCOMPARE(s.dialogs.texts(), (QStringList{message, message}));
-            QCOMPARE(s.form.focusWidget(), box);
-        }
+        test::typeAndLeave(&s.form, box, text, message, after, s.dialogs);
     }
 
     // A refused box holds back the click that took the focus: a channel button does not
