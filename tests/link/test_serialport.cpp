@@ -62,6 +62,15 @@ private:
     QString m_slave;
 };
 
+// A pseudo-terminal published as COM1, with the dialogs recorded and the model's port object.
+struct Cable {
+    Cable() { ports.publish("cable", pty.slave()); }
+    Pty pty;
+    test::TempPorts ports;
+    test::ScriptedDialogs dialogs;
+    link::ComPort port;
+};
+
 } // namespace
 
 class TestSerialPort : public QObject {
@@ -82,13 +91,10 @@ private slots:
     {
         QFETCH(int, baudIndex);
         QFETCH(int, speed);
-        Pty pty;
-        if (!pty.ok())
+        Cable c;
+        if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
-        test::TempPorts ports;
-        ports.publish("cable", pty.slave());
-        test::ScriptedDialogs dialogs;
-        link::ComPort port;
+        auto& [pty, ports, dialogs, port] = c;
         QVERIFY(port.OpenComPort(1, baudIndex));
         QVERIFY(dialogs.shown.isEmpty());
         const termios t = pty.settings();
@@ -105,13 +111,10 @@ private slots:
 
     void binaryBytesCrossUnchanged()
     {
-        Pty pty;
-        if (!pty.ok())
+        Cable c;
+        if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
-        test::TempPorts ports;
-        ports.publish("cable", pty.slave());
-        test::ScriptedDialogs dialogs;
-        link::ComPort port;
+        auto& [pty, ports, dialogs, port] = c;
         QVERIFY(port.OpenComPort(1, 1));
         const QByteArray frame = QByteArray::fromHex("010300200020"
                                                      "45d8"
@@ -202,13 +205,10 @@ private slots:
 
     void aVanishedDeviceNeverHangsOrCrashes()
     {
-        Pty pty;
-        if (!pty.ok())
+        Cable c;
+        if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
-        test::TempPorts ports;
-        ports.publish("cable", pty.slave());
-        test::ScriptedDialogs dialogs;
-        link::ComPort port;
+        auto& [pty, ports, dialogs, port] = c;
         QVERIFY(port.OpenComPort(1, 1));
         pty.closeMaster(); // the cable is pulled
         link::SerialPort* h = port.ComHandle();
