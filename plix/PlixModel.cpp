@@ -1,6 +1,7 @@
 #include "PlixModel.h"
 
 #include "link/Fixed.h"
+#include "link/Modbus.h"
 #include "link/NumberText.h"
 #include "link/SafeFile.h"
 
@@ -130,37 +131,12 @@ std::uint8_t low8(float v)
     return static_cast<std::uint8_t>(low32(v));
 }
 
-// Big-endian writers into a request buffer; each returns the next position.
-int putLong(std::span<std::uint8_t> out, int pos, std::uint32_t v)
-{
-    out[pos] = std::uint8_t(v >> 24);
-    out[pos + 1] = std::uint8_t(v >> 16);
-    out[pos + 2] = std::uint8_t(v >> 8);
-    out[pos + 3] = std::uint8_t(v);
-    return pos + 4;
-}
-int putShort(std::span<std::uint8_t> out, int pos, std::uint16_t v)
-{
-    out[pos] = std::uint8_t(v >> 8);
-    out[pos + 1] = std::uint8_t(v);
-    return pos + 2;
-}
-int putByte(std::span<std::uint8_t> out, int pos, std::uint8_t v)
-{
-    out[pos] = v;
-    return pos + 1;
-}
-
-// Big-endian readers over the gathered device image.
-std::int32_t getLong(std::span<const std::uint8_t> in, int pos)
-{
-    return std::int32_t((std::uint32_t(in[pos]) << 24) | (std::uint32_t(in[pos + 1]) << 16)
-        | (std::uint32_t(in[pos + 2]) << 8) | std::uint32_t(in[pos + 3]));
-}
-std::int16_t getShort(std::span<const std::uint8_t> in, int pos)
-{
-    return std::int16_t((std::uint16_t(in[pos]) << 8) | std::uint16_t(in[pos + 1]));
-}
+// The device's byte order: the link's big-endian Put and Get operations.
+using link::GetLong;
+using link::GetShort;
+using link::PutByte;
+using link::PutLong;
+using link::PutShort;
 
 bool fits(std::span<std::uint8_t> out, int pos, int size)
 {
@@ -301,23 +277,23 @@ int PackBlockA(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, 
         p.setDecimalDigits(ch, low8(s[staged::kDecimalDigits + ch]));
     }
 
-    pos = putShort(out, pos, p.enableMask());
-    pos = putShort(out, pos, p.u16(offset::kConstZero16));
-    pos = putShort(out, pos, p.u16(offset::kConstThree16));
-    pos = putLong(out, pos, std::uint32_t(p.i32(offset::kConstZeroA)));
-    pos = putLong(out, pos, std::uint32_t(p.i32(offset::kConstZeroB)));
+    pos = PutShort(out, pos, p.enableMask());
+    pos = PutShort(out, pos, p.u16(offset::kConstZero16));
+    pos = PutShort(out, pos, p.u16(offset::kConstThree16));
+    pos = PutLong(out, pos, std::uint32_t(p.i32(offset::kConstZeroA)));
+    pos = PutLong(out, pos, std::uint32_t(p.i32(offset::kConstZeroB)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.slope(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.slope(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.offsetValue(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.offsetValue(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.i32(offset::kConstThousand + 4 * ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.i32(offset::kConstThousand + 4 * ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.highAlarm(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.highAlarm(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.lowAlarm(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.lowAlarm(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putByte(out, pos, p.decimalDigits(ch));
+        pos = PutByte(out, pos, p.decimalDigits(ch));
     return pos;
 }
 
@@ -337,17 +313,17 @@ int PackBlockB(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, 
     }
 
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.sensorFrom(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.sensorFrom(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.sensorTo(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.sensorTo(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.pvFrom(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.pvFrom(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putLong(out, pos, std::uint32_t(p.pvTo(ch)));
+        pos = PutLong(out, pos, std::uint32_t(p.pvTo(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putShort(out, pos, std::uint16_t(p.silenceTime(ch)));
+        pos = PutShort(out, pos, std::uint16_t(p.silenceTime(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
-        pos = putByte(out, pos, p.hysteresis(ch));
+        pos = PutByte(out, pos, p.hysteresis(ch));
     return pos;
 }
 
@@ -366,16 +342,16 @@ std::optional<DecodedSet> decodeDeviceImage(std::span<const std::uint8_t> image)
     if (image.size() < static_cast<std::size_t>(kDeviceImageSize))
         return std::nullopt;
     DecodedSet d;
-    d.flags = flagsFromMask(std::uint16_t(getShort(image, imageA(0x0020))));
+    d.flags = flagsFromMask(std::uint16_t(GetShort(image, imageA(0x0020))));
     for (int ch = 0; ch < kChannelCount; ++ch) {
         Texts& t = d.texts;
-        t[fieldOf(ch, Kind::SensorFrom)] = integerText(getLong(image, imageB(0x0800) + 4 * ch));
-        t[fieldOf(ch, Kind::SensorTo)] = integerText(getLong(image, imageB(0x0808) + 4 * ch));
-        t[fieldOf(ch, Kind::PvFrom)] = thousandthsText(getLong(image, imageB(0x0810) + 4 * ch));
-        t[fieldOf(ch, Kind::PvTo)] = thousandthsText(getLong(image, imageB(0x0818) + 4 * ch));
-        t[fieldOf(ch, Kind::HighAlarm)] = thousandthsText(getLong(image, imageA(0x0046) + 4 * ch));
-        t[fieldOf(ch, Kind::LowAlarm)] = thousandthsText(getLong(image, imageA(0x004E) + 4 * ch));
-        t[fieldOf(ch, Kind::SilenceTime)] = integerText(getShort(image, imageB(0x0820) + 2 * ch));
+        t[fieldOf(ch, Kind::SensorFrom)] = integerText(GetLong(image, imageB(0x0800) + 4 * ch));
+        t[fieldOf(ch, Kind::SensorTo)] = integerText(GetLong(image, imageB(0x0808) + 4 * ch));
+        t[fieldOf(ch, Kind::PvFrom)] = thousandthsText(GetLong(image, imageB(0x0810) + 4 * ch));
+        t[fieldOf(ch, Kind::PvTo)] = thousandthsText(GetLong(image, imageB(0x0818) + 4 * ch));
+        t[fieldOf(ch, Kind::HighAlarm)] = thousandthsText(GetLong(image, imageA(0x0046) + 4 * ch));
+        t[fieldOf(ch, Kind::LowAlarm)] = thousandthsText(GetLong(image, imageA(0x004E) + 4 * ch));
+        t[fieldOf(ch, Kind::SilenceTime)] = integerText(GetShort(image, imageB(0x0820) + 2 * ch));
         // The device's digits and hysteresis bytes read back signed.
         t[fieldOf(ch, Kind::DecimalDigits)] = integerText(std::int8_t(image[imageA(0x0056) + ch]));
         t[fieldOf(ch, Kind::Hysteresis)] = tenthsText(std::int8_t(image[imageB(0x0824) + ch]));

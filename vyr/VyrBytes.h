@@ -3,43 +3,10 @@
 #include <cstdint>
 #include <span>
 
-// Byte order helpers private to the VYR model. The device stores every multi-byte value
-// big-endian; the configuration file is the record's little-endian memory image. Callers
-// check the bounds once per block, these helpers do not.
+// Little-endian helpers private to the VYR model: the configuration file is the record's
+// memory image, least significant byte first (the device's big-endian values go through the
+// link's Put and Get operations). Callers check the bounds once per block, these do not.
 namespace tarnixw::vyr::bytes {
-
-inline int putBE16(std::span<std::uint8_t> buf, int pos, std::uint16_t v)
-{
-    buf[pos] = std::uint8_t(v >> 8);
-    buf[pos + 1] = std::uint8_t(v);
-    return pos + 2;
-}
-
-inline int putBE32(std::span<std::uint8_t> buf, int pos, std::uint32_t v)
-{
-    buf[pos] = std::uint8_t(v >> 24);
-    buf[pos + 1] = std::uint8_t(v >> 16);
-    buf[pos + 2] = std::uint8_t(v >> 8);
-    buf[pos + 3] = std::uint8_t(v);
-    return pos + 4;
-}
-
-inline int putByte(std::span<std::uint8_t> buf, int pos, std::uint8_t v)
-{
-    buf[pos] = v;
-    return pos + 1;
-}
-
-inline std::uint16_t getBE16(std::span<const std::uint8_t> buf, int pos)
-{
-    return std::uint16_t((unsigned(buf[pos]) << 8) | buf[pos + 1]);
-}
-
-inline std::uint32_t getBE32(std::span<const std::uint8_t> buf, int pos)
-{
-    return (std::uint32_t(buf[pos]) << 24) | (std::uint32_t(buf[pos + 1]) << 16) | (std::uint32_t(buf[pos + 2]) << 8)
-        | std::uint32_t(buf[pos + 3]);
-}
 
 inline void putLE16(std::span<std::uint8_t> buf, int pos, std::uint16_t v)
 {

@@ -1,6 +1,6 @@
 #include "VyrDecode.h"
 
-#include "VyrBytes.h"
+#include "link/Modbus.h"
 #include "link/NumberText.h"
 
 namespace tarnixw::vyr {
@@ -47,8 +47,8 @@ std::optional<Screen> decodeDeviceImage(std::span<const std::uint8_t> image)
     if (image.size() < std::size_t(o::Size))
         return std::nullopt;
     Screen s = Screen::defaults();
-    const auto getLong = [&](int at) { return std::int32_t(bytes::getBE32(image, at)); };
-    const auto getShort = [&](int at) { return bytes::getBE16(image, at); };
+    const auto getLong = [&](int at) { return link::GetLong(image, at); };
+    const auto getShort = [&](int at) { return std::uint16_t(link::GetShort(image, at)); };
 
     const std::uint16_t mask = getShort(o::ChanInUseMask);
     for (int k = 0; k < kAnalogChannels; ++k) {

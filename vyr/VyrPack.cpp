@@ -1,7 +1,7 @@
 #include "VyrPack.h"
 
-#include "VyrBytes.h"
 #include "link/Fixed.h"
+#include "link/Modbus.h"
 
 namespace tarnixw::vyr {
 
@@ -43,7 +43,7 @@ private:
 template <std::size_t N> int putLongs(std::span<std::uint8_t> image, int pos, const std::array<std::int32_t, N>& a)
 {
     for (std::int32_t v : a)
-        pos = bytes::putBE32(image, pos, std::uint32_t(v));
+        pos = link::PutLong(image, pos, std::uint32_t(v));
     return pos;
 }
 
@@ -98,9 +98,9 @@ std::optional<int> PackParamArea1(
         return std::nullopt;
     record = *next;
     const VYRParamSet& r = record;
-    pos = bytes::putBE16(image, pos, r.ChanInUseMask);
-    pos = bytes::putBE16(image, pos, r.FixedZero);
-    pos = bytes::putBE16(image, pos, r.FixedFF);
+    pos = link::PutShort(image, pos, r.ChanInUseMask);
+    pos = link::PutShort(image, pos, r.FixedZero);
+    pos = link::PutShort(image, pos, r.FixedFF);
     pos = putLongs(image, pos, r.ChanZero);
     pos = putLongs(image, pos, r.Gain);
     pos = putLongs(image, pos, r.Offset);
@@ -108,13 +108,13 @@ std::optional<int> PackParamArea1(
     pos = putLongs(image, pos, r.HLimit);
     pos = putLongs(image, pos, r.LLimit);
     for (std::uint16_t w : r.DICloseMask)
-        pos = bytes::putBE16(image, pos, w);
+        pos = link::PutShort(image, pos, w);
     for (std::uint16_t w : r.DIOpenMask)
-        pos = bytes::putBE16(image, pos, w);
+        pos = link::PutShort(image, pos, w);
     for (std::uint16_t w : r.DOMapMask)
-        pos = bytes::putBE16(image, pos, w);
+        pos = link::PutShort(image, pos, w);
     for (std::uint8_t b : r.Digits)
-        pos = bytes::putByte(image, pos, b);
+        pos = link::PutByte(image, pos, b);
     return pos;
 }
 
@@ -135,9 +135,9 @@ std::optional<int> PackParamArea2(
     // The record keeps the silences channel-major; the device wants them row by row.
     for (int j = 0; j < 4; ++j)
         for (int k = 0; k < kAnalogChannels; ++k)
-            pos = bytes::putBE16(image, pos, std::uint16_t(r.SilenceT[4 * k + j]));
+            pos = link::PutShort(image, pos, std::uint16_t(r.SilenceT[4 * k + j]));
     for (std::uint8_t b : r.Hysteresis)
-        pos = bytes::putByte(image, pos, b);
+        pos = link::PutByte(image, pos, b);
     return pos;
 }
 
