@@ -36,18 +36,4 @@ private:
     std::unique_ptr<SerialPort> m_handle;
 };
 
-// Closes a model's port when an operation ends, however it ends.
-class PortSession {
-public:
-    explicit PortSession(ComPort& port)
-        : m_port(port)
-    { }
-    ~PortSession() { m_port.CloseComPort(); }
-    PortSession(const PortSession&) = delete;
-    PortSession& operator=(const PortSession&) = delete;
-
-private:
-    ComPort& m_port;
-};
-
 } // namespace tarnixw::link

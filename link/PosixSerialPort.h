@@ -20,8 +20,6 @@ public:
     std::size_t read(std::span<std::uint8_t> out) override;
     void close() override;
 
-    bool vanished() const { return m_vanished; }
-
 private:
     int m_fd = -1;
     bool m_vanished = false;
