@@ -19,7 +19,7 @@ using link::ui::Control;
 using link::ui::Kind;
 
 TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
-    : QDialog(parent)
+    : QWidget(parent, Qt::Window)
     , m_closeLogo(std::move(closeLogo))
 {
     setObjectName(QStringLiteral("Main"));
@@ -55,9 +55,19 @@ TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
     });
 }
 
+void TMain::exec()
+{
+    QEventLoop loop;
+    m_loop = &loop;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    loop.exec(QEventLoop::DialogExec);
+    m_loop = nullptr;
+}
+
 void TMain::showEvent(QShowEvent* e)
 {
-    QDialog::showEvent(e);
+    QWidget::showEvent(e);
     // Every showing (the first, and the return from a device form) is an activation.
     QTimer::singleShot(0, this, &TMain::CheckCOMClick);
 }
@@ -106,12 +116,8 @@ void TMain::closeEvent(QCloseEvent* e)
 {
     FormClose();
     e->accept();
-    done(QDialog::Rejected);
-}
-
-void TMain::reject()
-{
-    close();
+    if (m_loop)
+        m_loop->exit(); // the modal showing returns
 }
 
 } // namespace tarnixw::app

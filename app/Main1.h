@@ -3,7 +3,9 @@
 #include "link/DeviceForm.h"
 
 #include <QDialog>
+#include <QEventLoop>
 #include <QPointer>
+#include <QWidget>
 #include <functional>
 
 class QPushButton;
@@ -12,7 +14,11 @@ namespace tarnixw::app {
 
 // The main window: one picture button per device model. It keeps the selected port
 // (ComIndex) for the whole run and runs the start-up port check.
-class TMain : public QDialog {
+//
+// It is shown modally, but it is not a QDialog: it hides itself while a device form is up, and
+// hiding a dialog would end its modal showing. Its showing ends only when it is closed; it has
+// no cancel button, so Escape does nothing.
+class TMain : public QWidget {
     Q_OBJECT
 public:
     // closeLogo closes the splash form, which ends the program.
@@ -26,13 +32,15 @@ public:
     void VYRButtonClick();
     void PLIXButtonClick();
 
+    // Shows the window modally and returns when it has been closed.
+    void exec();
+
     // The device form shown at the moment, if any (tests).
     QDialog* deviceForm() const { return m_deviceForm; }
 
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
-    void reject() override;
 
 private:
     void runDeviceForm(QDialog* form);
@@ -42,6 +50,7 @@ private:
     std::function<void()> m_closeLogo;
     QPointer<QDialog> m_deviceForm;
     bool m_checking = false;
+    QEventLoop* m_loop = nullptr;
 };
 
 } // namespace tarnixw::app

@@ -29,8 +29,12 @@ std::optional<QString> runFileDialog(const FileDialogSpec& spec, QFileDialog::Ac
     QFileDialog dialog(ownerWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // Saving over an existing file replaces it without a question (the write itself is safe);
+    // a typed name of a file that does not exist is handed to the form, which says it cannot
+    // open it, instead of the dialog keeping it with a box of its own.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(QFileDialog::AnyFile);
     const QStringList filters = qtNameFilters(spec.filter);
     dialog.setNameFilters(filters);
     if (spec.selectedFilter >= 0 && spec.selectedFilter < filters.size())

@@ -26,6 +26,8 @@ public:
     bool stop();
 
     QString portPath() const;
+    // The XDG_RUNTIME_DIR it runs in: a program given the same one lists its port.
+    QString runtimeDir() const { return m_runtime.path(); }
     QString dumpPath() const { return file(QStringLiteral("memory.bin")); }
     QString file(const QString& name) const { return m_runtime.filePath(name); }
 
