@@ -136,11 +136,19 @@ SensorCheckRules vyrSensorRules()
     return r;
 }
 
-QString partnerNotNumberMessage(const QString& partnerLabel, bool readsAsNumber)
+namespace {
+
+// The partner box is converted without a check first, as the comparison reads it: a text that
+// is no number ends the handler with the toolkit's conversion error.
+FieldCheckResult partnerNotConverted(const QString& partnerText, bool readsAsNumber)
 {
-    return QStringLiteral("'%1' does not hold %2.")
-        .arg(partnerLabel, readsAsNumber ? QStringLiteral("a number") : QStringLiteral("an integer number"));
+    FieldCheckResult r
+        = fail(readsAsNumber ? notANumberMessage(partnerText) : notAnIntegerMessage(partnerText));
+    r.toolkitError = true;
+    return r;
 }
+
+} // namespace
 
 FieldCheckResult checkSensorFrom(const QString& text, const QString& partnerToText, const SensorCheckRules& rules)
 {
@@ -151,7 +159,7 @@ FieldCheckResult checkSensorFrom(const QString& text, const QString& partnerToTe
         return fail(rules.fromRangeMessage);
     const auto to = readPartner(partnerToText, rules.fromReadsPartnerAsNumber);
     if (!to)
-        return fail(partnerNotNumberMessage(rules.toLabel, rules.fromReadsPartnerAsNumber));
+        return partnerNotConverted(partnerToText, rules.fromReadsPartnerAsNumber);
     if (*value > *to)
         return fail(rules.fromAboveToMessage);
     return pass();
@@ -166,7 +174,7 @@ FieldCheckResult checkSensorTo(const QString& text, const QString& partnerFromTe
         return fail(rules.toRangeMessage);
     const auto from = readPartner(partnerFromText, rules.toReadsPartnerAsNumber);
     if (!from)
-        return fail(partnerNotNumberMessage(rules.fromLabel, rules.toReadsPartnerAsNumber));
+        return partnerNotConverted(partnerFromText, rules.toReadsPartnerAsNumber);
     if (*from > *value)
         return fail(rules.toBelowFromMessage);
     return pass();

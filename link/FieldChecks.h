@@ -22,6 +22,9 @@ struct FieldCheckResult {
     bool ok = true;
     QString message; // set when !ok
     std::optional<QString> rewritten; // set when ok and the kind rewrites its text
+    // The check ended with the toolkit's conversion error (`message`, shown in the error box)
+    // rather than one of its own messages: the handler just ends, the box is not held.
+    bool toolkitError = false;
 };
 
 // Whether the kind's text must be an integer (otherwise any number).
@@ -49,13 +52,9 @@ struct SensorCheckRules {
 SensorCheckRules plixSensorRules();
 SensorCheckRules vyrSensorRules();
 
-// The message when the partner box of a sensor comparison does not hold what the comparison
-// reads, for instance "'To(mV):' does not hold an integer number." The leaving box then
-// fails too: its value cannot be compared.
-QString partnerNotNumberMessage(const QString& partnerLabel, bool readsAsNumber);
-
 // Leaving a sensor-from box: integer, range, then not above the partner to box.
-// Equal from and to pass.
+// Equal from and to pass. A partner box that does not hold what the comparison reads ends the
+// check with the toolkit's conversion error ("'abc' is not a valid integer value").
 FieldCheckResult checkSensorFrom(const QString& text, const QString& partnerToText, const SensorCheckRules& rules);
 // Leaving a sensor-to box: integer, range, then not below the partner from box.
 FieldCheckResult checkSensorTo(const QString& text, const QString& partnerFromText, const SensorCheckRules& rules);

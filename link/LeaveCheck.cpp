@@ -13,6 +13,10 @@ namespace tarnixw::link {
 
 bool showFieldCheck(QLineEdit* box, const FieldCheckResult& result)
 {
+    if (result.toolkitError) {
+        dialogs().error(result.message); // the handler ends here; the box is not held
+        return true;
+    }
     if (!result.ok) {
         // The typed text stays; the focus goes back so the user can correct it.
         dialogs().message(result.message);

@@ -15,7 +15,8 @@ namespace tarnixw::link {
 
 // Shows the outcome of a field check on its box: a refused text stays as typed, its message
 // is shown and the focus goes back into the box; an accepted text is rewritten in the
-// field's format when the check gives one. Returns whether the text passed.
+// field's format when the check gives one. A check that ended with the toolkit's conversion
+// error shows it in the error box and holds nothing. Returns whether the box may be left.
 bool showFieldCheck(QLineEdit* box, const FieldCheckResult& result);
 
 // The checks made when the user leaves an edit box of a device form. A box is left when the

@@ -111,6 +111,11 @@ QString notAnIntegerMessage(const QString& text)
     return QStringLiteral("'%1' is not a valid integer value").arg(text);
 }
 
+QString notANumberMessage(const QString& text)
+{
+    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
+
 namespace {
 
 // A number as decimal digits: value = 0.d1d2d3... x 10^exponent (no digits: zero). Rounding

@@ -148,10 +148,10 @@ private slots:
                                                        << "Value must larger than 'From(mV):'.";
         QTest::newRow("plix from, partner not integer") << true << true << "1000"
                                                         << "5000.5"
-                                                        << "'To(mV):' does not hold an integer number.";
+                                                        << "'5000.5' is not a valid integer value";
         QTest::newRow("plix to, partner text") << true << false << "1000"
                                                << "abc"
-                                               << "'From(mV):' does not hold a number.";
+                                               << "'abc' is not a valid floating point value";
         QTest::newRow("plix range before partner") << true << true << "20000"
                                                    << "abc" << kSensorRange;
 
@@ -173,7 +173,7 @@ private slots:
                                        << "10000" << kNoInt;
         QTest::newRow("vyr to, partner not integer") << false << false << "10"
                                                      << "2.5"
-                                                     << "'From' does not hold an integer number.";
+                                                     << "'2.5' is not a valid integer value";
     }
     void sensorPair()
     {
@@ -187,6 +187,7 @@ private slots:
             = leavingFrom ? checkSensorFrom(text, partner, rules) : checkSensorTo(text, partner, rules);
         QCOMPARE(r.ok, message.isEmpty());
         QCOMPARE(r.message, message);
+        QCOMPARE(r.toolkitError, message.contains(QLatin1String("is not a valid")));
         QVERIFY(!r.rewritten); // sensor texts are never rewritten
     }
 

@@ -189,6 +189,16 @@ private slots:
         QTest::newRow("from above range") << "CH1SensorFrom"
                                           << "10001"
                                           << "" << sensorFrom << "10001";
+        QTest::newRow("from, partner not an integer") << "CH0SensorFrom"
+                                                      << "1000"
+                                                      << "CH0SensorTo=abc"
+                                                      << "'abc' is not a valid integer value"
+                                                      << "1000";
+        QTest::newRow("to, partner not a number") << "CH1SensorTo"
+                                                  << "5000"
+                                                  << "CH1SensorFrom=abc"
+                                                  << "'abc' is not a valid floating point value"
+                                                  << "5000";
         QTest::newRow("to above range") << "CH0SensorTo"
                                         << "10001"
                                         << "" << sensorTo << "10001";

@@ -64,6 +64,11 @@ private slots:
                                         << "VYRSTo4=0"
                                         << ""
                                         << "0";
+        QTest::newRow("to, partner not an integer") << "VYRSTo2"
+                                                    << "5000"
+                                                    << "VYRSFrom2=1e3"
+                                                    << "'1e3' is not a valid integer value"
+                                                    << "5000";
         QTest::newRow("from at the bound") << "VYRSFrom0"
                                            << "10000"
                                            << "VYRSTo0=10000"
