@@ -25,16 +25,17 @@ QString readLine(const QString& path)
     return QString::fromLatin1(f.readLine()).trimmed();
 }
 
-// A tty backed by real hardware has a driver; the legacy 8250 driver also lists placeholder
-// UARTs that have no port behind them (type 0).
+// A tty backed by real hardware has a driver. The serial core also lists placeholder UARTs
+// with no port behind them: their type is 0. Which driver the tty's device shows differs
+// between kernels (serial8250 on 5.x, the serial core's "port" on 6.x), so the type decides
+// wherever the tty has one.
 bool isHardwareSerial(const QString& ttyDir)
 {
-    const QFileInfo driver(ttyDir + QStringLiteral("/device/driver"));
-    if (!driver.exists())
+    if (!QFileInfo::exists(ttyDir + QStringLiteral("/device/driver")))
         return false;
-    const QString driverName = QFileInfo(driver.symLinkTarget()).fileName();
-    if (driverName == QLatin1String("serial8250")) {
-        const QString type = readLine(ttyDir + QStringLiteral("/type"));
+    const QString typePath = ttyDir + QStringLiteral("/type");
+    if (QFileInfo::exists(typePath)) {
+        const QString type = readLine(typePath);
         if (type.isEmpty() || type == QLatin1String("0"))
             return false;
     }

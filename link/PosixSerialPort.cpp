@@ -25,6 +25,13 @@ unsigned baudConstant(int baud)
     }
 }
 
+bool lineSettingsTaken(const termios& wanted, const termios& got)
+{
+    constexpr tcflag_t frame = CSIZE | PARENB | CSTOPB;
+    return cfgetospeed(&got) == cfgetospeed(&wanted) && cfgetispeed(&got) == cfgetispeed(&wanted)
+        && (got.c_cflag & frame) == (wanted.c_cflag & frame);
+}
+
 PosixSerialPort::PosixSerialPort(int fd)
     : m_fd(fd)
 { }
@@ -171,9 +178,13 @@ OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
     tio.c_cc[VTIME] = 0;
     cfsetispeed(&tio, baudConstant(baud));
     cfsetospeed(&tio, baudConstant(baud));
-    if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+    // tcsetattr succeeds when the driver took any of the settings; read them back.
+    termios applied{};
+    const bool set = tcsetattr(fd, TCSANOW, &tio) == 0;
+    const int setError = errno;
+    if (!set || tcgetattr(fd, &applied) != 0 || !lineSettingsTaken(tio, applied)) {
         r.error = OpenError::SetupFailed;
-        r.detail = std::strerror(errno);
+        r.detail = set ? "the port does not take these line settings" : std::strerror(setError);
         ioctl(fd, TIOCNXCL);
         ::close(fd);
         return r;

@@ -2,6 +2,8 @@
 
 #include "SerialPort.h"
 
+struct termios;
+
 namespace tarnixw::link {
 
 // A serial device opened through termios: raw binary 8N1, no flow control, exclusive.
@@ -33,5 +35,9 @@ public:
 // The termios speed constant for a baud rate of the table (9600, 19200, 38400, 115200);
 // any other rate gives 19200's.
 unsigned baudConstant(int baud);
+
+// Whether the settings read back from the driver after applying `wanted` carry its speed and
+// frame format (data bits, parity, stop bits): a driver may take the call and keep others.
+bool lineSettingsTaken(const ::termios& wanted, const ::termios& got);
 
 } // namespace tarnixw::link

@@ -82,6 +82,9 @@ private slots:
         sys.addTty("ttyUSB0", "ftdi_sio", QString());
         sys.addTty("ttyS0", "serial8250", "0"); // placeholder UART: no port behind it
         sys.addTty("ttyS1", "serial8250", "4"); // a real 16550A
+        // Linux 6.x puts each ttyS under a port device driven by "port": the type still tells
+        sys.addTty("ttyS2", "port", "0");
+        sys.addTty("ttyS3", "port", "4");
         sys.addConsole("tty1");
         PortList list(sys.sources());
         const auto entries = list.refresh();
@@ -90,7 +93,7 @@ private slots:
         for (const PortEntry& e : *entries)
             names << e.deviceName;
         names.sort();
-        QCOMPARE(names, (QStringList{"\\Device\\ttyS1", "\\Device\\ttyUSB0"}));
+        QCOMPARE(names, (QStringList{"\\Device\\ttyS1", "\\Device\\ttyS3", "\\Device\\ttyUSB0"}));
         for (const PortEntry& e : *entries)
             QVERIFY(e.devicePath.endsWith("/dev/" + e.deviceName.mid(8)));
     }

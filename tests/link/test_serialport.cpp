@@ -109,6 +109,38 @@ private slots:
         QVERIFY(!port.isOpen());
     }
 
+    // A driver may take the call and keep another speed or frame: "COM SETUP ERROR!!!".
+    void settingsReadBack_data()
+    {
+        QTest::addColumn<int>("speed");
+        QTest::addColumn<int>("setCflag");
+        QTest::addColumn<int>("clearCflag");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("as asked") << int(B19200) << 0 << 0 << true;
+        QTest::newRow("other speed") << int(B9600) << 0 << 0 << false;
+        QTest::newRow("7 data bits") << int(B19200) << int(CS7) << int(CS8 & ~CS7) << false;
+        QTest::newRow("parity") << int(B19200) << int(PARENB) << 0 << false;
+        QTest::newRow("two stop bits") << int(B19200) << int(CSTOPB) << 0 << false;
+        QTest::newRow("flow control differs") << int(B19200) << int(CRTSCTS) << 0 << true;
+    }
+    void settingsReadBack()
+    {
+        QFETCH(int, speed);
+        QFETCH(int, setCflag);
+        QFETCH(int, clearCflag);
+        QFETCH(bool, taken);
+        termios wanted{};
+        cfmakeraw(&wanted);
+        wanted.c_cflag = (wanted.c_cflag & ~(CSIZE | PARENB | CSTOPB)) | CS8;
+        cfsetispeed(&wanted, B19200);
+        cfsetospeed(&wanted, B19200);
+        termios got = wanted;
+        got.c_cflag = (got.c_cflag & ~tcflag_t(clearCflag)) | tcflag_t(setCflag);
+        cfsetispeed(&got, speed_t(speed));
+        cfsetospeed(&got, speed_t(speed));
+        QCOMPARE(link::lineSettingsTaken(wanted, got), taken);
+    }
+
     void binaryBytesCrossUnchanged()
     {
         Cable c;
