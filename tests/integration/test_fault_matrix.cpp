@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <type_traits>
@@ -207,6 +208,9 @@ const QString kSetupError = QStringLiteral("COM SETUP ERROR!!!");
 
 using Model = sim::Model;
 
+// The slave ID the ID search rows look for: its probes take the bar through most of the rule.
+constexpr int kSearchId = 247;
+
 } // namespace
 
 Q_DECLARE_METATYPE(Op)
@@ -284,6 +288,83 @@ private slots:
                 row(Op::Write, Fault::Unplugged, {kNoResponse});
             }
         }
+    }
+
+    // The whole sequence of bar values each operation shows, against its rule (b: block of the
+    // phase, k: wait step; integer division; above 100 shows full; the bar ends at 0).
+    void progressRules_data()
+    {
+        QTest::addColumn<Model>("model");
+        QTest::addColumn<Op>("op");
+        QTest::addColumn<QList<int>>("rule");
+        auto blocks = [](int count, const std::function<int(int b, int k)>& f) {
+            QList<int> out;
+            for (int b = 0; b < count; ++b)
+                for (int k = 0; k < 16; ++k)
+                    out << f(b, k);
+            return out;
+        };
+        auto steps = [](int count, int plus) {
+            QList<int> out;
+            for (int k = 0; k < count; ++k)
+                out << k + plus;
+            return out;
+        };
+        auto search = [](const std::function<int(int c)>& f) {
+            QList<int> out; // after each candidate, with the candidate as it now is
+            for (int c = 2; c <= kSearchId; ++c)
+                out << f(c);
+            return out << f(kSearchId); // found: the candidate stays
+        };
+        QList<int> decode; // the VYRANTA decode: after each of the 3072 DO cells
+        for (int cells = 1; cells <= 3072; ++cells)
+            decode << 75 + cells / 123;
+
+        QTest::newRow("PLIX ID Search") << Model::Plix << Op::IdSearch << search([](int c) { return c * 100 / 255; });
+        QTest::newRow("PLIX Read") << Model::Plix << Op::Read
+                                   << blocks(4, [](int b, int k) { return b * 16 + k; })
+                + blocks(3, [](int b, int k) { return b * 16 + k + 64; });
+        QTest::newRow("PLIX Write") << Model::Plix << Op::Write << steps(56, 3) + steps(38, 62);
+        QTest::newRow("VYR ID Search") << Model::Vyr << Op::IdSearch << search([](int c) { return (c / 5) * 2; });
+        QTest::newRow("VYR Read") << Model::Vyr << Op::Read
+                                  << blocks(13, [](int b, int k) { return (b * 64 + k) * 100 / 1700; })
+                + blocks(7, [](int b, int k) { return (b * 64 + k + 818) * 100 / 1700; }) + decode;
+        QTest::newRow("VYR Write") << Model::Vyr << Op::Write
+                                   << blocks(13, [](int b, int k) { return (b * 64 + k) / 12; })
+                + blocks(7, [](int b, int k) { return (b * 64 + k + 818) / 12; });
+    }
+    void progressRules()
+    {
+        QFETCH(Model, model);
+        QFETCH(Op, op);
+        QFETCH(QList<int>, rule);
+        test::SimLine line(model, op == Op::IdSearch ? kSearchId : 1);
+        plix::resetModel();
+        vyr::resetModel();
+        std::unique_ptr<Subject> subject;
+        if (model == Model::Plix)
+            subject = std::make_unique<FormSubject<plix::TFormPLIX>>(line.session);
+        else
+            subject = std::make_unique<FormSubject<vyr::TFormVYR>>(line.session);
+        QVERIFY(subject->ready);
+        auto* bar = subject->form()->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+        QVERIFY(bar);
+        QList<int> shown;
+        connect(bar, &QProgressBar::valueChanged, this, [&](int v) { shown << v; });
+        QList<int> expected; // what the bar changes to: the rule shown 0..100, then back to 0
+        int at = bar->value();
+        for (int v : rule + QList<int>{0}) {
+            v = std::clamp(v, 0, 100);
+            if (v != at)
+                expected << v;
+            at = v;
+        }
+
+        subject->run(op);
+
+        QCOMPARE(line.dialogs.texts().size(), 1);
+        QVERIFY(!line.dialogs.texts().constFirst().contains(QLatin1String("!")));
+        QCOMPARE(shown, expected);
     }
 
     void matrix()
