@@ -142,8 +142,7 @@ namespace {
 // is no number ends the handler with the toolkit's conversion error.
 FieldCheckResult partnerNotConverted(const QString& partnerText, bool readsAsNumber)
 {
-    FieldCheckResult r
-        = fail(readsAsNumber ? notANumberMessage(partnerText) : notAnIntegerMessage(partnerText));
+    FieldCheckResult r = fail(readsAsNumber ? notANumberMessage(partnerText) : notAnIntegerMessage(partnerText));
     r.toolkitError = true;
     return r;
 }

@@ -149,7 +149,8 @@ private slots:
         if (!test::ptyAvailable())
             QSKIP("no pseudo-terminal on this machine");
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start({QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--id"), QStringLiteral("1")}));
+        QVERIFY(sim.start(
+            {QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--id"), QStringLiteral("1")}));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sim.runtimeDir()));
         QTemporaryDir files;
         const QString saved = files.filePath(QStringLiteral("site-a.vyx"));
@@ -163,7 +164,8 @@ private slots:
                 [] { return shownWindow("Main") && !shownWindow("Logo") && app::TLogo::tickCount() == 3; }},
             {"Check COM: unplug", [] { return answerBox(QStringLiteral("Please unplug the USB COM port cable")); }},
             {"Check COM: plug", [] { return answerBox(QStringLiteral("Please plug the Ostrell USB COM port cable")); }},
-            {"Check COM: the port is set", [&] { return answerBox(QStringLiteral("COM Port is set to COM"), &portSet); }},
+            {"Check COM: the port is set",
+                [&] { return answerBox(QStringLiteral("COM Port is set to COM"), &portSet); }},
             {"open the PLIXARO form",
                 [] {
                     QWidget* main = shownWindow("Main");
@@ -237,7 +239,8 @@ private slots:
                     return true;
                 }},
             {"type the same name", [&] { return typeIntoFileDialog(saved); }},
-            {"replaced without a question: Save File Done.", [] { return answerBox(QStringLiteral("Save File Done.")); }},
+            {"replaced without a question: Save File Done.",
+                [] { return answerBox(QStringLiteral("Save File Done.")); }},
             {"Open File",
                 [] {
                     QWidget* form = shownWindow("FormVYR");

@@ -321,17 +321,17 @@ private slots:
             decode << 75 + cells / 123;
 
         QTest::newRow("PLIX ID Search") << Model::Plix << Op::IdSearch << search([](int c) { return c * 100 / 255; });
-        QTest::newRow("PLIX Read") << Model::Plix << Op::Read
-                                   << blocks(4, [](int b, int k) { return b * 16 + k; })
-                + blocks(3, [](int b, int k) { return b * 16 + k + 64; });
+        QTest::newRow("PLIX Read") << Model::Plix << Op::Read << blocks(4, [](int b, int k) {
+            return b * 16 + k;
+        }) + blocks(3, [](int b, int k) { return b * 16 + k + 64; });
         QTest::newRow("PLIX Write") << Model::Plix << Op::Write << steps(56, 3) + steps(38, 62);
         QTest::newRow("VYR ID Search") << Model::Vyr << Op::IdSearch << search([](int c) { return (c / 5) * 2; });
         QTest::newRow("VYR Read") << Model::Vyr << Op::Read
                                   << blocks(13, [](int b, int k) { return (b * 64 + k) * 100 / 1700; })
                 + blocks(7, [](int b, int k) { return (b * 64 + k + 818) * 100 / 1700; }) + decode;
-        QTest::newRow("VYR Write") << Model::Vyr << Op::Write
-                                   << blocks(13, [](int b, int k) { return (b * 64 + k) / 12; })
-                + blocks(7, [](int b, int k) { return (b * 64 + k + 818) / 12; });
+        QTest::newRow("VYR Write") << Model::Vyr << Op::Write << blocks(13, [](int b, int k) {
+            return (b * 64 + k) / 12;
+        }) + blocks(7, [](int b, int k) { return (b * 64 + k + 818) / 12; });
     }
     void progressRules()
     {
