@@ -1,6 +1,6 @@
 #include "Main1.h"
 
-#include "link/FormKit.h"
+#include "kit/FormKit.h"
 #include "link/PortDiscovery.h"
 #include "plix/PlixForm.h"
 #include "resources/Artwork.h"
@@ -15,8 +15,8 @@
 
 namespace tarnixw::app {
 
-using link::ui::Control;
-using link::ui::Kind;
+using kit::Control;
+using kit::Kind;
 
 TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -25,7 +25,7 @@ TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("TarnixW2011"));
     setWindowIcon(artwork::programIcon());
-    setFont(link::ui::formFont());
+    setFont(kit::formFont());
     setFixedSize(553, 308);
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
@@ -39,7 +39,7 @@ TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
         {Kind::Button, "VYRButton", "GroupBox2", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::vyrDevice()),
             true},
     };
-    const link::ui::Controls controls = link::ui::buildControls(this, table);
+    const kit::Controls controls = kit::buildControls(this, table);
     auto* vyr = qobject_cast<QPushButton*>(controls.at(QStringLiteral("VYRButton")));
     auto* plix = qobject_cast<QPushButton*>(controls.at(QStringLiteral("PLIXButton")));
     vyr->setIconSize(QSize(200, 141));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/DeviceForm.h"
+#include "kit/DeviceForm.h"
 
 #include <QDialog>
 #include <QEventLoop>
@@ -24,7 +24,7 @@ public:
     // closeLogo closes the splash form, which ends the program.
     explicit TMain(std::function<void()> closeLogo, QWidget* parent = nullptr);
 
-    link::Session& session() { return m_session; }
+    kit::Session& session() { return m_session; }
     int ComIndex() const { return m_session.ComIndex; }
     int ComCheckCount() const { return m_session.ComCheckCount; }
 
@@ -46,7 +46,7 @@ private:
     void runDeviceForm(QDialog* form);
     void FormClose();
 
-    link::Session m_session;
+    kit::Session m_session;
     std::function<void()> m_closeLogo;
     QPointer<QDialog> m_deviceForm;
     bool m_checking = false;

@@ -4,8 +4,8 @@
 #include "Logo1.h"
 #include "Main1.h"
 
-#include "link/FormKit.h"
-#include "link/QtDialogs.h"
+#include "kit/FormKit.h"
+#include "kit/QtDialogs.h"
 #include "resources/Artwork.h"
 
 #include <QPointer>
@@ -14,11 +14,11 @@ namespace tarnixw::app {
 
 int runProgram(Application& application)
 {
-    link::QtDialogs dialogs;
+    kit::QtDialogs dialogs;
     link::Dialogs* const previous = link::setDialogs(&dialogs);
     int rc = 1;
     try {
-        application.setFont(link::ui::formFont());
+        application.setFont(kit::formFont());
         application.setWindowIcon(artwork::programIcon());
         application.setQuitOnLastWindowClosed(false); // the splash decides when the program ends
 

@@ -76,7 +76,7 @@ int main(int argc, char** argv)
 
     CountingDialogs dialogs;
     link::setDialogs(&dialogs);
-    link::Session session;
+    kit::Session session;
     plix::TFormPLIX form(session, [] {});
     form.show();
 

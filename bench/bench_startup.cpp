@@ -4,8 +4,8 @@
 //   bench_startup [runs]      (uses $DISPLAY if set, else the offscreen platform)
 #include "app/Application.h"
 #include "app/Logo1.h"
-#include "link/FormKit.h"
-#include "link/QtDialogs.h"
+#include "kit/FormKit.h"
+#include "kit/QtDialogs.h"
 #include "resources/Artwork.h"
 
 #include <QEvent>
@@ -56,9 +56,9 @@ private:
 int child(int argc, char** argv)
 {
     app::Application application(argc, argv);
-    link::QtDialogs dialogs;
+    kit::QtDialogs dialogs;
     link::setDialogs(&dialogs);
-    application.setFont(link::ui::formFont());
+    application.setFont(kit::formFont());
     application.setWindowIcon(artwork::programIcon());
     app::TLogo logo({});
     FirstPaint probe;

@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 11;
     test::ScriptedDialogs dialogs;
-    link::Session session;
+    kit::Session session;
     resetModel();
 
     {

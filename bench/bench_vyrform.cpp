@@ -112,7 +112,7 @@ int main(int argc, char** argv)
             holdMs = args[++i].toInt();
     }
 
-    link::Session session;
+    kit::Session session;
     PaintWatch watch;
     watch.target = QStringLiteral("VYRHysteresis15");
     app.installEventFilter(&watch);

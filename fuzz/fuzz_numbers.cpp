@@ -6,9 +6,9 @@
 // bytes also serve as a raw device value.
 #include "FuzzSupport.h"
 
-#include "link/FieldChecks.h"
-#include "link/NumberText.h"
 #include "plix/PlixModel.h"
+#include "values/FieldChecks.h"
+#include "values/NumberText.h"
 #include "vyr/VyrDecode.h"
 #include "vyr/VyrPack.h"
 #include "vyr/VyrStaging.h"
@@ -22,13 +22,14 @@ using namespace tarnixw;
 
 namespace {
 
-constexpr std::array<link::FieldKind, 6> kKinds{link::FieldKind::Sensor, link::FieldKind::PV,
-    link::FieldKind::AlarmRange, link::FieldKind::Silence, link::FieldKind::DecimalDigits, link::FieldKind::Hysteresis};
+constexpr std::array<values::FieldKind, 6> kKinds{values::FieldKind::Sensor, values::FieldKind::PV,
+    values::FieldKind::AlarmRange, values::FieldKind::Silence, values::FieldKind::DecimalDigits,
+    values::FieldKind::Hysteresis};
 
 // A shown text must read back as the value it shows, to within its last decimal.
 void checkFormatted(const QString& shown, long double value, int decimals)
 {
-    const auto back = link::parseNumber(shown);
+    const auto back = values::parseNumber(shown);
     TARNIXW_FUZZ_CHECK(back.has_value(), shown);
     const long double tolerance = 0.5L * std::pow(10.0L, -decimals) * 1.0001L + std::fabs(value) * 1e-15L;
     TARNIXW_FUZZ_CHECK(std::fabs(*back - value) <= tolerance,
@@ -37,39 +38,39 @@ void checkFormatted(const QString& shown, long double value, int decimals)
 
 void numbers(const QString& text)
 {
-    const auto integer = link::parseInteger(text);
-    const auto number = link::parseNumber(text);
+    const auto integer = values::parseInteger(text);
+    const auto number = values::parseNumber(text);
     // Every integer is a number too, of the same value.
     if (integer)
         TARNIXW_FUZZ_CHECK(number && *number == static_cast<long double>(*integer), text);
     if (number) {
         TARNIXW_FUZZ_CHECK(std::isfinite(*number), text);
-        checkFormatted(link::formatDecimals(*number, 3), *number, 3);
-        checkFormatted(link::formatDecimals(*number, 1), *number, 1);
-        const QString s5 = link::formatSignificant(double(*number), 5, 3);
-        const QString s2 = link::formatSignificant(double(*number), 2, 1);
-        TARNIXW_FUZZ_CHECK(link::parseNumber(s5).has_value(), s5);
-        TARNIXW_FUZZ_CHECK(link::parseNumber(s2).has_value(), s2);
+        checkFormatted(values::formatDecimals(*number, 3), *number, 3);
+        checkFormatted(values::formatDecimals(*number, 1), *number, 1);
+        const QString s5 = values::formatSignificant(double(*number), 5, 3);
+        const QString s2 = values::formatSignificant(double(*number), 2, 1);
+        TARNIXW_FUZZ_CHECK(values::parseNumber(s5).has_value(), s5);
+        TARNIXW_FUZZ_CHECK(values::parseNumber(s2).has_value(), s2);
     }
 }
 
 void fieldChecks(const QString& text, const QString& partner)
 {
-    for (const link::FieldKind kind : kKinds) {
-        const link::FieldCheckResult r = link::checkField(kind, text);
+    for (const values::FieldKind kind : kKinds) {
+        const values::FieldCheckResult r = values::checkField(kind, text);
         TARNIXW_FUZZ_CHECK(r.ok == r.message.isEmpty(), r.message);
         if (!r.ok || !r.rewritten)
             continue;
         // The rewritten text passes the same check again and stays as it is.
-        const link::FieldCheckResult again = link::checkField(kind, *r.rewritten);
+        const values::FieldCheckResult again = values::checkField(kind, *r.rewritten);
         TARNIXW_FUZZ_CHECK(again.ok && again.rewritten == r.rewritten, *r.rewritten);
     }
-    for (const link::SensorCheckRules& rules : {link::plixSensorRules(), link::vyrSensorRules()}) {
-        const link::FieldCheckResult from = link::checkSensorFrom(text, partner, rules);
-        const link::FieldCheckResult to = link::checkSensorTo(partner, text, rules);
+    for (const values::SensorCheckRules& rules : {values::plixSensorRules(), values::vyrSensorRules()}) {
+        const values::FieldCheckResult from = values::checkSensorFrom(text, partner, rules);
+        const values::FieldCheckResult to = values::checkSensorTo(partner, text, rules);
         TARNIXW_FUZZ_CHECK(from.ok == from.message.isEmpty() && to.ok == to.message.isEmpty(), QString());
         // A from box that passes against its to box means the to box passes against it.
-        if (from.ok && link::checkField(link::FieldKind::Sensor, partner).ok)
+        if (from.ok && values::checkField(values::FieldKind::Sensor, partner).ok)
             TARNIXW_FUZZ_CHECK(to.ok, text + QStringLiteral(" / ") + partner + QStringLiteral(": ") + to.message);
     }
 }
@@ -84,7 +85,7 @@ void plixStaging(const QList<QByteArray>& lines, std::uint8_t control)
     }
     const plix::ChannelFlags flags{(control & 1) != 0, (control & 2) != 0};
     for (int i = 0; i < plix::kFieldCount; ++i) {
-        const link::FieldCheckResult r = plix::checkBox(plix::fieldAt(i), texts);
+        const values::FieldCheckResult r = plix::checkBox(plix::fieldAt(i), texts);
         TARNIXW_FUZZ_CHECK(r.ok == r.message.isEmpty(), QString());
     }
     const plix::StagingResult staged = plix::stageValues(texts, flags);
@@ -153,10 +154,10 @@ void deviceValues(fuzz::Reader raw)
     for (const QString& s :
         {vyr::formatThousandths(i32), vyr::formatHysteresis(std::int8_t(v)), vyr::formatHysteresis(std::uint8_t(v)),
             vyr::formatHysteresis(std::int16_t(v)), QString::number(std::int16_t(v))})
-        TARNIXW_FUZZ_CHECK(link::parseNumber(s).has_value(), s); // Read shows it, so Write must read it
+        TARNIXW_FUZZ_CHECK(values::parseNumber(s).has_value(), s); // Read shows it, so Write must read it
     const QString t = vyr::formatThousandths(i32);
     // Five significant digits of the value in thousandths.
-    const long double shown = *link::parseNumber(t);
+    const long double shown = *values::parseNumber(t);
     const long double exact = static_cast<long double>(i32) * 0.001L;
     TARNIXW_FUZZ_CHECK(std::fabs(shown - exact) <= std::fabs(exact) * 1e-4L + 0.0005L, t);
 }

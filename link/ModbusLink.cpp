@@ -1,7 +1,7 @@
 #include "ModbusLink.h"
 
 #include "Dialogs.h"
-#include "NumberText.h"
+#include "values/NumberText.h"
 
 #include <algorithm>
 #include <cassert>
@@ -232,9 +232,9 @@ StepResult ModbusLink::WriteRegisters(
 
 std::optional<std::uint8_t> slaveIdFromText(const QString& text)
 {
-    const std::optional<std::int32_t> v = parseInteger(text);
+    const std::optional<std::int32_t> v = values::parseInteger(text);
     if (!v) {
-        dialogs().error(notAnIntegerMessage(text));
+        dialogs().error(values::notAnIntegerMessage(text));
         return std::nullopt;
     }
     if (*v < 1 || *v > 255) {

@@ -8,20 +8,20 @@ struct KindInfo {
     const char* namePart; // component name after "CH0"
     const char* labelPart; // message label after "CH0 "
     const char* defaultText;
-    link::FieldKind check;
+    values::FieldKind check;
 };
 
 // Indexed by Kind.
 constexpr KindInfo kKinds[kKindCount] = {
-    {"SensorFrom", "Sensor From", "1000", link::FieldKind::Sensor},
-    {"SensorTo", "Sensor To", "5000", link::FieldKind::Sensor},
-    {"PvFrom", "P.V. From", "0.000", link::FieldKind::PV},
-    {"PvTo", "P.V. To", "100.000", link::FieldKind::PV},
-    {"LowAlarm", "Low Alarm", "40.000", link::FieldKind::AlarmRange},
-    {"HighAlarm", "High Alarm", "60.000", link::FieldKind::AlarmRange},
-    {"SilenceTime", "Silence Time", "30", link::FieldKind::Silence},
-    {"DecimalDigits", "Decimal Digits", "1", link::FieldKind::DecimalDigits},
-    {"Hystersis", "Hysteresis", "0.5", link::FieldKind::Hysteresis},
+    {"SensorFrom", "Sensor From", "1000", values::FieldKind::Sensor},
+    {"SensorTo", "Sensor To", "5000", values::FieldKind::Sensor},
+    {"PvFrom", "P.V. From", "0.000", values::FieldKind::PV},
+    {"PvTo", "P.V. To", "100.000", values::FieldKind::PV},
+    {"LowAlarm", "Low Alarm", "40.000", values::FieldKind::AlarmRange},
+    {"HighAlarm", "High Alarm", "60.000", values::FieldKind::AlarmRange},
+    {"SilenceTime", "Silence Time", "30", values::FieldKind::Silence},
+    {"DecimalDigits", "Decimal Digits", "1", values::FieldKind::DecimalDigits},
+    {"Hystersis", "Hysteresis", "0.5", values::FieldKind::Hysteresis},
 };
 
 const KindInfo& info(Field f)
@@ -54,7 +54,7 @@ QString humanLabel(Field f)
     return QStringLiteral("CH%1 ").arg(channelOf(f)) + QLatin1String(info(f).labelPart);
 }
 
-link::FieldKind checkKind(Field f)
+values::FieldKind checkKind(Field f)
 {
     return info(f).check;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/FieldChecks.h"
+#include "values/FieldChecks.h"
 
 #include <QString>
 #include <array>
@@ -77,7 +77,7 @@ QString defaultText(Field f);
 // The name the messages give the box ("CH0 Sensor From", "CH1 Hysteresis").
 QString humanLabel(Field f);
 // The check the box makes when it is left.
-link::FieldKind checkKind(Field f);
+values::FieldKind checkKind(Field f);
 // For a sensor box, the other limit of the same channel (from <-> to); nothing otherwise.
 std::optional<Field> sensorPartner(Field f);
 

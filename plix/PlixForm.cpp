@@ -1,12 +1,12 @@
 #include "PlixForm.h"
 
-#include "link/BusyGuard.h"
+#include "kit/BusyGuard.h"
+#include "kit/FormFiles.h"
+#include "kit/Operation.h"
 #include "link/DeviceConstants.h"
 #include "link/Dialogs.h"
-#include "link/FormFiles.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
-#include "link/Operation.h"
 #include "resources/Artwork.h"
 
 #include <QComboBox>
@@ -18,9 +18,9 @@
 
 namespace tarnixw::plix {
 
-using link::ui::Control;
-using UiKind = link::ui::Kind;
-using link::ui::kGreen;
+using kit::Control;
+using UiKind = kit::Kind;
+using kit::kGreen;
 
 namespace {
 
@@ -72,9 +72,9 @@ std::vector<Control> channelPanel(int ch)
 
 } // namespace
 
-TFormPLIX::TFormPLIX(link::Session& session, std::function<void()> showMain, QWidget* parent)
+TFormPLIX::TFormPLIX(kit::Session& session, std::function<void()> showMain, QWidget* parent)
     : DeviceForm(session, port(), std::move(showMain), parent)
-    , m_leave(new link::LeaveWatcher(this))
+    , m_leave(new kit::LeaveWatcher(this))
 {
     setObjectName(QStringLiteral("FormPLIX"));
     setWindowTitle(QStringLiteral("TarnixWPLIX"));
@@ -130,7 +130,7 @@ void TFormPLIX::buildFrame()
         {UiKind::Button, "CheckCOM", nullptr, {576, 36, 173, 51}, "Check COM", 12, true, {}, artwork::checkCom()},
     };
     table.insert(table.end(), rest.begin(), rest.end());
-    m_controls = link::ui::buildControls(this, table);
+    m_controls = kit::buildControls(this, table);
 
     // The table is in the designed tab order: the window's children GroupBox1, CH0LowAlarm,
     // GroupBox5, CH1LowAlarm, GroupBox13, ProgressBar1, IDSearch, CH0, CH1, Read, Write,
@@ -174,7 +174,7 @@ void TFormPLIX::showChannelState(int channel, bool enabled)
     // The caption names the state the channel is in, not what the next click does.
     button->setText(
         QStringLiteral("CH%1 %2").arg(channel).arg(enabled ? QStringLiteral("Enable") : QStringLiteral("Disable")));
-    link::ui::setTextColor(button, enabled ? QColor() : link::ui::kRed);
+    kit::setTextColor(button, enabled ? QColor() : kit::kRed);
 }
 
 void TFormPLIX::CH0Click()
@@ -217,7 +217,7 @@ void TFormPLIX::setTexts(const Texts& t)
 
 void TFormPLIX::ReadClick()
 {
-    link::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers());
     std::optional<DecodedSet> decoded;
     if (link::ModbusLink* bus = op.link()) {
         // Block A in three 16-byte reads and one of 8, block B in two of 16 and one of 6;
@@ -239,7 +239,7 @@ void TFormPLIX::ReadClick()
 
 void TFormPLIX::WriteClick()
 {
-    link::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers());
     link::ModbusLink* const opened = op.link();
     if (!opened)
         return;
@@ -286,7 +286,7 @@ void TFormPLIX::WriteClick()
 void TFormPLIX::OpenFileClick()
 {
     const std::optional<QString> path
-        = link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Plix, false));
+        = link::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Plix, false));
     if (!path)
         return;
     // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
@@ -295,11 +295,11 @@ void TFormPLIX::OpenFileClick()
         link::dialogs().message(r.error);
         return;
     }
-    link::sweepProgress(ProgressBar1());
+    kit::sweepProgress(ProgressBar1());
     setTexts(r.decoded->texts);
     ApplyChannelStates();
     link::dialogs().message(QStringLiteral("Load File Done."));
-    link::BusyGuard::setBar(ProgressBar1(), 0);
+    kit::BusyGuard::setBar(ProgressBar1(), 0);
 }
 
 void TFormPLIX::SaveFlieClick()
@@ -309,7 +309,7 @@ void TFormPLIX::SaveFlieClick()
         link::dialogs().error(*error);
         return;
     }
-    link::saveConfiguration(link::ConfigFileModel::Plix, ProgressBar1(),
+    kit::saveConfiguration(kit::ConfigFileModel::Plix, ProgressBar1(),
         [this](const QString& path) { return saveConfigurationFile(path, model().paramSet); });
 }
 
@@ -317,7 +317,7 @@ void TFormPLIX::SaveFlieClick()
 
 bool TFormPLIX::applyCheck(QLineEdit* box, Field f)
 {
-    return link::showFieldCheck(box, checkBox(f, texts()));
+    return kit::showFieldCheck(box, checkBox(f, texts()));
 }
 
 namespace {
@@ -371,17 +371,17 @@ bool TFormPLIX::checkLeftBox(QLineEdit* box)
     if (!f)
         return true;
     switch (checkKind(*f)) {
-    case link::FieldKind::Sensor:
+    case values::FieldKind::Sensor:
         return BoundaryCheck_Sensor(box);
-    case link::FieldKind::PV:
+    case values::FieldKind::PV:
         return BoundaryCheck_PV(box);
-    case link::FieldKind::AlarmRange:
+    case values::FieldKind::AlarmRange:
         return BoundaryCheck_AlarmRange(box);
-    case link::FieldKind::Silence:
+    case values::FieldKind::Silence:
         return BoundaryCheck_Silence(box);
-    case link::FieldKind::DecimalDigits:
+    case values::FieldKind::DecimalDigits:
         return BoundaryCheck_DecimalDigits(box);
-    case link::FieldKind::Hysteresis:
+    case values::FieldKind::Hysteresis:
         return BoundaryCheck_Hystersis(box);
     }
     return true;

@@ -2,9 +2,9 @@
 
 #include "PlixModel.h"
 
-#include "link/DeviceForm.h"
-#include "link/FormKit.h"
-#include "link/LeaveCheck.h"
+#include "kit/DeviceForm.h"
+#include "kit/FormKit.h"
+#include "kit/LeaveCheck.h"
 #include "link/Modbus.h"
 
 #include <array>
@@ -17,10 +17,10 @@ namespace tarnixw::plix {
 // The PLIXARO configuration window: both channels side by side, the COM parameters, the
 // progress bar and the six action buttons. It only moves text between its boxes and the
 // model; the conversions, packing and file image live in PlixModel.
-class TFormPLIX : public link::DeviceForm {
+class TFormPLIX : public kit::DeviceForm {
     Q_OBJECT
 public:
-    TFormPLIX(link::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);
+    TFormPLIX(kit::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);
     ~TFormPLIX() override;
 
     // A designed control by its name ("CH0SensorFrom", "Read", "GroupBox7", ...).
@@ -64,10 +64,10 @@ private:
     bool checkLeftBox(QLineEdit* box);
     bool applyCheck(QLineEdit* box, Field f);
 
-    link::ui::Controls m_controls;
+    kit::Controls m_controls;
     std::array<QLineEdit*, kFieldCount> m_edits{};
     // Runs the check of a box when it is left; a refused box keeps the focus.
-    link::LeaveWatcher* m_leave = nullptr;
+    kit::LeaveWatcher* m_leave = nullptr;
 };
 
 } // namespace tarnixw::plix

@@ -1,9 +1,9 @@
 #include "PlixModel.h"
 
-#include "link/Fixed.h"
 #include "link/Modbus.h"
-#include "link/NumberText.h"
-#include "link/SafeFile.h"
+#include "values/Fixed.h"
+#include "values/NumberText.h"
+#include "values/SafeFile.h"
 
 #include <cfloat>
 #include <cmath>
@@ -68,13 +68,13 @@ int stagedIndex(Field f)
     return 0;
 }
 
-using link::toSingle;
+using values::toSingle;
 
 // The single-precision value whose truncation fits `bits`.
 std::optional<float> fittingSingle(long double v, int bits)
 {
     const auto f = toSingle(v);
-    if (!f || !link::toUserField(*f, bits))
+    if (!f || !values::toUserField(*f, bits))
         return std::nullopt;
     return f;
 }
@@ -88,7 +88,7 @@ struct BoxValue {
 BoxValue convertBox(Field f, const QString& text)
 {
     BoxValue r;
-    const auto number = link::parseNumber(text);
+    const auto number = values::parseNumber(text);
     if (!number) {
         r.error = QStringLiteral("%1: '%2' is not a valid number.").arg(humanLabel(f), text);
         return r;
@@ -120,7 +120,7 @@ std::optional<QString> convertAll(const Texts& texts, PLIXStagedValues& out)
 // stageValues(), which has already refused anything that does not fit.
 std::uint32_t low32(float v)
 {
-    return static_cast<std::uint32_t>(link::truncateToInt64(v).value_or(0));
+    return static_cast<std::uint32_t>(values::truncateToInt64(v).value_or(0));
 }
 std::uint16_t low16(float v)
 {
@@ -154,14 +154,14 @@ QString integerText(long long v)
 QString thousandthsText(std::int32_t v)
 {
     const float unit = static_cast<float>(static_cast<double>(v) * 0.001);
-    return link::formatSignificant(unit, 5, 3);
+    return values::formatSignificant(unit, 5, 3);
 }
 
 // Hysteresis: tenths of a percent, held in single precision, two significant digits.
 QString tenthsText(int v)
 {
     const float percent = static_cast<float>(static_cast<double>(v) * 0.1);
-    return link::formatSignificant(percent, 2, 1);
+    return values::formatSignificant(percent, 2, 1);
 }
 
 // Block positions of a field in the gathered device image.
@@ -198,16 +198,16 @@ ChannelFlags flagsFromMask(std::uint16_t mask)
     return {(mask & 0x0001) != 0, (mask & 0x0002) != 0};
 }
 
-link::FieldCheckResult checkBox(Field f, const Texts& texts)
+values::FieldCheckResult checkBox(Field f, const Texts& texts)
 {
     const QString& text = texts[f];
     switch (kindOf(f)) {
     case Kind::SensorFrom:
-        return link::checkSensorFrom(text, texts[*sensorPartner(f)], link::plixSensorRules());
+        return values::checkSensorFrom(text, texts[*sensorPartner(f)], values::plixSensorRules());
     case Kind::SensorTo:
-        return link::checkSensorTo(text, texts[*sensorPartner(f)], link::plixSensorRules());
+        return values::checkSensorTo(text, texts[*sensorPartner(f)], values::plixSensorRules());
     default:
-        return link::checkField(checkKind(f), text);
+        return values::checkField(checkKind(f), text);
     }
 }
 
@@ -367,7 +367,7 @@ DecodedSet decodeParamSet(const PLIXParamSet& p)
         Texts& t = d.texts;
         // Sensor limits pass through single precision on the way back, as they did on the way in.
         const auto viaSingle
-            = [](std::int32_t v) { return integerText(link::truncateToInt64(static_cast<float>(v)).value_or(0)); };
+            = [](std::int32_t v) { return integerText(values::truncateToInt64(static_cast<float>(v)).value_or(0)); };
         t[fieldOf(ch, Kind::SensorFrom)] = viaSingle(p.sensorFrom(ch));
         t[fieldOf(ch, Kind::SensorTo)] = viaSingle(p.sensorTo(ch));
         t[fieldOf(ch, Kind::PvFrom)] = thousandthsText(p.pvFrom(ch));
@@ -405,13 +405,13 @@ std::optional<QString> captureForSave(const Texts& texts, ChannelFlags flags, PL
 
 std::optional<QString> saveConfigurationFile(const QString& path, const PLIXParamSet& paramSet)
 {
-    return link::saveFileSafely(path, paramSet.toBytes());
+    return values::saveFileSafely(path, paramSet.toBytes());
 }
 
 LoadResult loadConfigurationFile(const QString& path, Model& m)
 {
     LoadResult r;
-    const link::FileBytes file = link::readFileExactly(path, kFileSize, kModelName);
+    const values::FileBytes file = values::readFileExactly(path, kFileSize, kModelName);
     if (!file.bytes) {
         r.error = file.error;
         return r;

@@ -2,7 +2,7 @@
 
 #include "PlixFields.h"
 #include "PlixParamSet.h"
-#include "link/FieldChecks.h"
+#include "values/FieldChecks.h"
 
 #include <QString>
 #include <array>
@@ -67,7 +67,7 @@ ChannelFlags flagsFromMask(std::uint16_t mask);
 
 // The check made when box `f` is left, with the texts of all boxes as they stand (a sensor
 // box compares itself with its partner).
-link::FieldCheckResult checkBox(Field f, const Texts& texts);
+values::FieldCheckResult checkBox(Field f, const Texts& texts);
 
 // ---- Staging for Write -----------------------------------------------------------------
 

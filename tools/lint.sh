@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Lints the project's own code: clang-format (the committed .clang-format) and clang-tidy (the
-# committed .clang-tidy) over app/, link/, vyr/, plix/, sim/, tools/, bench/, fuzz/ and tests/.
+# committed .clang-tidy) over app/, values/, link/, kit/, vyr/, plix/, cli/, sim/, tools/, bench/,
+# fuzz/ and tests/.
 #   tools/lint.sh [build dir with compile_commands.json]   (default: build)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
 rc=0
 
-mapfile -t sources < <(git ls-files '*.cpp' '*.h' | grep -E '^(app|link|vyr|plix|sim|tools|bench|fuzz|tests)/')
+mapfile -t sources < <(git ls-files '*.cpp' '*.h' | grep -E '^(app|values|link|kit|vyr|plix|cli|sim|tools|bench|fuzz|tests)/')
 echo "== clang-format: ${#sources[@]} files"
 if ! clang-format --dry-run --Werror "${sources[@]}" 2>/tmp/tarnixw-format.log; then
   head -40 /tmp/tarnixw-format.log
@@ -19,7 +20,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
   echo "clang-tidy: no $build/compile_commands.json (configure the build first)"
   exit 1
 fi
-mapfile -t units < <(printf '%s\n' "${sources[@]}" | grep -E '\.cpp$' | grep -E '^(app|link|vyr|plix|sim)/')
+mapfile -t units < <(printf '%s\n' "${sources[@]}" | grep -E '\.cpp$' | grep -E '^(app|values|link|kit|vyr|plix|cli|sim)/')
 echo "== clang-tidy: ${#units[@]} translation units"
 printf '%s\n' "${units[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null >/tmp/tarnixw-tidy.log
 tidy_rc=$?

@@ -6,10 +6,10 @@
 #include "app/Application.h"
 #include "app/Logo1.h"
 #include "app/Main1.h"
+#include "kit/FormKit.h"
 #include "link/Clock.h"
 #include "link/ComPort.h"
 #include "link/Dialogs.h"
-#include "link/FormKit.h"
 #include "link/Modbus.h"
 #include "link/PortList.h"
 #include "plix/PlixForm.h"
@@ -125,7 +125,7 @@ int main(int argc, char** argv)
     app::Application application(argc, argv);
     PrintedDialogs dialogs;
     link::setDialogs(&dialogs);
-    application.setFont(link::ui::formFont());
+    application.setFont(kit::formFont());
     application.setWindowIcon(artwork::programIcon());
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
     QDir().mkpath(g_out);
@@ -150,7 +150,7 @@ int main(int argc, char** argv)
         main.session().ComCheckCount = 1; // the port check has run
         shoot(&main, QStringLiteral("02-main"));
     }
-    link::Session session;
+    kit::Session session;
     {
         plix::TFormPLIX form(session, {});
         shoot(&form, QStringLiteral("03-plix-defaults"));

@@ -1,19 +1,19 @@
 #include "VyrDecode.h"
 
 #include "link/Modbus.h"
-#include "link/NumberText.h"
+#include "values/NumberText.h"
 
 namespace tarnixw::vyr {
 
 QString formatThousandths(std::int32_t raw)
 {
     const float v = static_cast<float>(static_cast<long double>(raw) * 0.001L);
-    return link::formatSignificant(v, 5, 3);
+    return values::formatSignificant(v, 5, 3);
 }
 
 QString formatHysteresis(int raw)
 {
-    return link::formatSignificant(raw * 0.1, 2, 1);
+    return values::formatSignificant(raw * 0.1, 2, 1);
 }
 
 void applyRelayBits(Screen& screen, int module, std::uint16_t closeWord, std::uint16_t openWord)

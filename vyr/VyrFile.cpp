@@ -3,7 +3,7 @@
 #include "VyrDecode.h"
 #include "VyrPack.h"
 #include "VyrStaging.h"
-#include "link/NumberText.h"
+#include "values/NumberText.h"
 
 namespace tarnixw::vyr {
 
@@ -15,7 +15,7 @@ QString formatFileThousandths(std::int32_t raw)
 {
     const float single = static_cast<float>(raw);
     const float v = static_cast<float>(static_cast<long double>(single) * 0.001L);
-    return link::formatSignificant(v, 5, 3);
+    return values::formatSignificant(v, 5, 3);
 }
 
 } // namespace

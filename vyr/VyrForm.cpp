@@ -2,7 +2,7 @@
 
 #include "VyrStyle.h"
 
-#include "link/BusyGuard.h"
+#include "kit/BusyGuard.h"
 #include "link/ComPort.h"
 #include "link/IdSearch.h"
 #include "resources/Artwork.h"
@@ -17,9 +17,9 @@
 
 namespace tarnixw::vyr {
 
-using link::ui::Control;
-using link::ui::Kind;
-using link::ui::kNavy;
+using kit::Control;
+using kit::Kind;
+using kit::kNavy;
 
 namespace {
 
@@ -53,9 +53,9 @@ std::int16_t complement(std::int16_t flag)
 
 } // namespace
 
-TFormVYR::TFormVYR(link::Session& session, std::function<void()> showMain, QWidget* parent)
+TFormVYR::TFormVYR(kit::Session& session, std::function<void()> showMain, QWidget* parent)
     : DeviceForm(session, port(), std::move(showMain), parent)
-    , m_leave(new link::LeaveWatcher(this))
+    , m_leave(new kit::LeaveWatcher(this))
 {
     setObjectName(QStringLiteral("FormVYR"));
     setWindowTitle(QStringLiteral("TarnixWVYR"));
@@ -140,16 +140,16 @@ void TFormVYR::buildFrame()
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     m_pages->setGeometry(24, 52, 750, 450);
-    m_pages->setFont(link::ui::formFont(8, true));
+    m_pages->setFont(kit::formFont(8, true));
     m_pages->setUsesScrollButtons(false);
     const char* pageNames[] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
     const char* pageCaptions[] = {
         "Analog Inputs Setup", "Digital Inputs Setup", "DO Module 0 Setup", "DO Module 1 Setup", "DO Module 2 Setup"};
-    link::ui::Controls known;
+    kit::Controls known;
     for (int i = 0; i < 5; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QLatin1String(pageNames[i]));
-        page->setFont(link::ui::formFont());
+        page->setFont(kit::formFont());
         m_pages->addTab(page, QLatin1String(pageCaptions[i]));
         known[page->objectName()] = page;
         m_sheets[i] = page;
@@ -187,7 +187,7 @@ void TFormVYR::buildFrame()
         {Kind::Progress, "ProgressBar1", nullptr, {24, 504, 749, 21}, {}},
         {Kind::Button, "CheckCOM", nullptr, {600, 8, 173, 37}, "Check COM", 12, true, {}, artwork::checkCom()},
     };
-    m_controls = link::ui::buildControls(this, table, known);
+    m_controls = kit::buildControls(this, table, known);
     buildDigitalFrame();
     for (int m = 0; m < kDoModules; ++m)
         buildDoFrame(m);
@@ -267,7 +267,7 @@ void TFormVYR::buildAnalogPage()
 {
     ScreenState& st = model().screen;
     QWidget* page = m_sheets[0];
-    const QFont bold = link::ui::formFont(8, true);
+    const QFont bold = kit::formFont(8, true);
 
     auto* all = new QPushButton(QStringLiteral("ALL"), page);
     all->setObjectName(allBtnName(0));
@@ -279,7 +279,7 @@ void TFormVYR::buildAnalogPage()
     enroll(all, Family::AllBtn, 0);
     st.VYRAllInUse = kOn;
 
-    const QPalette green = textPalette(page, link::ui::kGreen);
+    const QPalette green = textPalette(page, kit::kGreen);
 
     for (int n = 0; n < kAnalogChannels; ++n) {
         const int top = kAnalogRowTop + kAnalogRowStep * n;
@@ -313,7 +313,7 @@ void TFormVYR::UpdateVYRChannel(int channel)
         return;
     const bool inUse = model().screen.VYRChanInUse[channel] != 0;
     // An invalid colour is the window-text colour.
-    link::ui::setTextColor(m_chanInUseBtn[channel], inUse ? QColor() : link::ui::kRed);
+    kit::setTextColor(m_chanInUseBtn[channel], inUse ? QColor() : kit::kRed);
     for (int col = 0; col < kColumns; ++col)
         m_analog[col][channel]->setVisible(inUse);
 }
@@ -395,7 +395,7 @@ void TFormVYR::applyScreen(const Screen& screen, const std::function<int(int cel
                 ++cells;
                 if (!bar)
                     continue;
-                link::BusyGuard::setBar(bar, barAfterCells(cells));
+                kit::BusyGuard::setBar(bar, barAfterCells(cells));
                 if (bar->value() != shown) {
                     shown = bar->value();
                     bar->repaint();

@@ -2,9 +2,9 @@
 
 #include "VyrModel.h"
 
-#include "link/DeviceForm.h"
-#include "link/FormKit.h"
-#include "link/LeaveCheck.h"
+#include "kit/DeviceForm.h"
+#include "kit/FormKit.h"
+#include "kit/LeaveCheck.h"
 #include "link/Modbus.h"
 
 #include <QHash>
@@ -26,10 +26,10 @@ namespace tarnixw::vyr {
 // The designed frame exists from construction. The generated controls (3476 buttons, edit
 // boxes and check boxes) are made on the form's first activation and destroyed when it closes;
 // they work on the screen state arrays of model().screen, which outlive the form.
-class TFormVYR : public link::DeviceForm {
+class TFormVYR : public kit::DeviceForm {
     Q_OBJECT
 public:
-    TFormVYR(link::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);
+    TFormVYR(kit::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);
     ~TFormVYR() override;
 
     // The VYRANTA link buffers and port, held for the whole run.
@@ -155,8 +155,8 @@ private:
     void showDIRow(int m, int n, bool close, bool open);
     void showDIAlarm(int m, int n);
 
-    link::ui::Controls m_controls;
-    link::LeaveWatcher* m_leave = nullptr;
+    kit::Controls m_controls;
+    kit::LeaveWatcher* m_leave = nullptr;
     QTabWidget* m_pages = nullptr;
     std::array<QWidget*, 5> m_sheets{};
 

@@ -2,7 +2,7 @@
 // user leaves it.
 #include "VyrForm.h"
 
-#include "link/FieldChecks.h"
+#include "values/FieldChecks.h"
 
 #include <QLineEdit>
 
@@ -35,39 +35,39 @@ bool TFormVYR::BoundaryCheck_Sensor(QLineEdit* box)
     // other way round; equal values pass. A box of neither family gets the range test only.
     const Generated* g = find(box, Family::AnalogEdit);
     const Column column = g ? Column(g->b) : Column::Digits;
-    const link::SensorCheckRules rules = link::vyrSensorRules();
+    const values::SensorCheckRules rules = values::vyrSensorRules();
     if (g && column == Column::SFrom)
-        return link::showFieldCheck(
-            box, link::checkSensorFrom(box->text(), m_analog[int(Column::STo)][g->a]->text(), rules));
+        return kit::showFieldCheck(
+            box, values::checkSensorFrom(box->text(), m_analog[int(Column::STo)][g->a]->text(), rules));
     if (g && column == Column::STo)
-        return link::showFieldCheck(
-            box, link::checkSensorTo(box->text(), m_analog[int(Column::SFrom)][g->a]->text(), rules));
-    return link::showFieldCheck(box, link::checkField(link::FieldKind::Sensor, box->text()));
+        return kit::showFieldCheck(
+            box, values::checkSensorTo(box->text(), m_analog[int(Column::SFrom)][g->a]->text(), rules));
+    return kit::showFieldCheck(box, values::checkField(values::FieldKind::Sensor, box->text()));
 }
 
 bool TFormVYR::BoundaryCheck_PV(QLineEdit* box)
 {
-    return !box || link::showFieldCheck(box, link::checkField(link::FieldKind::PV, box->text()));
+    return !box || kit::showFieldCheck(box, values::checkField(values::FieldKind::PV, box->text()));
 }
 
 bool TFormVYR::BoundaryCheck_AlarmRange(QLineEdit* box)
 {
-    return !box || link::showFieldCheck(box, link::checkField(link::FieldKind::AlarmRange, box->text()));
+    return !box || kit::showFieldCheck(box, values::checkField(values::FieldKind::AlarmRange, box->text()));
 }
 
 bool TFormVYR::BoundaryCheck_Silence(QLineEdit* box)
 {
-    return !box || link::showFieldCheck(box, link::checkField(link::FieldKind::Silence, box->text()));
+    return !box || kit::showFieldCheck(box, values::checkField(values::FieldKind::Silence, box->text()));
 }
 
 bool TFormVYR::BoundaryCheck_DecimalDigits(QLineEdit* box)
 {
-    return !box || link::showFieldCheck(box, link::checkField(link::FieldKind::DecimalDigits, box->text()));
+    return !box || kit::showFieldCheck(box, values::checkField(values::FieldKind::DecimalDigits, box->text()));
 }
 
 bool TFormVYR::BoundaryCheck_Hystersis(QLineEdit* box)
 {
-    return !box || link::showFieldCheck(box, link::checkField(link::FieldKind::Hysteresis, box->text()));
+    return !box || kit::showFieldCheck(box, values::checkField(values::FieldKind::Hysteresis, box->text()));
 }
 
 } // namespace tarnixw::vyr

@@ -77,8 +77,8 @@ QLabel* addLabel(QWidget* parent, const QString& text, int x, int y)
 void TFormVYR::buildDigitalFrame()
 {
     QWidget* page = m_sheets[1];
-    const QFont bold = link::ui::formFont(8, true);
-    const QPalette navy = textPalette(page, link::ui::kNavy);
+    const QFont bold = kit::formFont(8, true);
+    const QPalette navy = textPalette(page, kit::kNavy);
     for (int m = 0; m < kDiModules; ++m) {
         auto* group = new QGroupBox(QStringLiteral("Digital Input %1").arg(m), page);
         group->setObjectName(QStringLiteral("GroupBox%1").arg(m + 1));
@@ -100,7 +100,7 @@ void TFormVYR::buildDigitalFrame()
         };
         for (const Heading& h : kHeadings) {
             auto* label = new QLabel(QLatin1String(h.text), group);
-            label->setFont(h.navy ? bold : link::ui::formFont());
+            label->setFont(h.navy ? bold : kit::formFont());
             if (h.navy)
                 label->setPalette(navy);
             label->move(h.x, h.y);
@@ -138,9 +138,9 @@ void TFormVYR::buildDigitalPage()
 {
     ScreenState& st = model().screen;
     QWidget* page = m_sheets[1];
-    const QFont bold = link::ui::formFont(8, true);
-    const QPalette green = textPalette(page, link::ui::kGreen);
-    const QPalette red = textPalette(page, link::ui::kRed);
+    const QFont bold = kit::formFont(8, true);
+    const QPalette green = textPalette(page, kit::kGreen);
+    const QPalette red = textPalette(page, kit::kRed);
 
     const auto button = [&](const QString& caption, const QString& name, int x, int y) {
         auto* b = new QPushButton(caption, page);
@@ -242,7 +242,7 @@ void TFormVYR::buildDoPages()
 void TFormVYR::showDIRow(int m, int n, bool close, bool open)
 {
     const bool inUse = model().screen.DIChanInUse[m][n] != 0;
-    link::ui::setTextColor(m_diChanInUseBtn[m][n], inUse ? QColor() : link::ui::kRed);
+    kit::setTextColor(m_diChanInUseBtn[m][n], inUse ? QColor() : kit::kRed);
     m_diCloseBtn[m][n]->setChecked(close);
     m_diOpenBtn[m][n]->setChecked(open);
     m_diCloseBtn[m][n]->setVisible(inUse);
@@ -255,7 +255,7 @@ void TFormVYR::showDIAlarm(int m, int n)
 {
     const bool on = model().screen.DIAlarm[m][n] != 0;
     QPushButton* alarm = m_diAlarmBtn[m][n];
-    link::ui::setTextColor(alarm, on ? QColor() : link::ui::kRed);
+    kit::setTextColor(alarm, on ? QColor() : kit::kRed);
     alarm->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
     m_diSilenceT[m][n]->setEnabled(on);
 }

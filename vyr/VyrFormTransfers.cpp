@@ -1,11 +1,11 @@
 // Read and Write of the VYRANTA window, and its configuration file (Open File, Save File).
 #include "VyrForm.h"
 
+#include "kit/FormFiles.h"
+#include "kit/Operation.h"
 #include "link/Dialogs.h"
-#include "link/FormFiles.h"
 #include "link/ModbusLink.h"
-#include "link/Operation.h"
-#include "link/SafeFile.h"
+#include "values/SafeFile.h"
 
 #include <QProgressBar>
 
@@ -38,7 +38,7 @@ int openBarAfter(int cells)
 
 void TFormVYR::ReadClick()
 {
-    link::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers());
     if (link::ModbusLink* bus = op.link()) {
         bus->ReadBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
             [](int b, int k) { return (b * kBlockSize + k) * 100 / 1700; });
@@ -59,7 +59,7 @@ void TFormVYR::ReadClick()
 
 void TFormVYR::WriteClick()
 {
-    link::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers());
     link::ModbusLink* const opened = op.link();
     if (!opened || !m_built)
         return;
@@ -105,8 +105,8 @@ void TFormVYR::SaveFileClick()
         return;
     }
     model().screen.adoptScreen(screen);
-    link::saveConfiguration(link::ConfigFileModel::Vyr, ProgressBar1(),
-        [](const QString& path) { return link::saveFileSafely(path, fileBytes(model().paramSet)); });
+    kit::saveConfiguration(kit::ConfigFileModel::Vyr, ProgressBar1(),
+        [](const QString& path) { return values::saveFileSafely(path, fileBytes(model().paramSet)); });
 }
 
 void TFormVYR::OpenFileClick()
@@ -114,11 +114,11 @@ void TFormVYR::OpenFileClick()
     if (!m_built)
         return;
     const std::optional<QString> path
-        = link::dialogs().openFileName(link::configFileDialog(link::ConfigFileModel::Vyr, false));
+        = link::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Vyr, false));
     if (!path)
         return;
     // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
-    const link::FileBytes file = link::readFileExactly(*path, fileoffset::Size, QStringLiteral("VYRANTA"));
+    const values::FileBytes file = values::readFileExactly(*path, fileoffset::Size, QStringLiteral("VYRANTA"));
     if (!file.bytes) {
         link::dialogs().message(file.error);
         return;
@@ -129,7 +129,7 @@ void TFormVYR::OpenFileClick()
     }
     applyScreen(screenFromRecord(model().paramSet), openBarAfter);
     link::dialogs().message(QStringLiteral("Load File Done."));
-    link::BusyGuard::setBar(ProgressBar1(), 0);
+    kit::BusyGuard::setBar(ProgressBar1(), 0);
 }
 
 } // namespace tarnixw::vyr

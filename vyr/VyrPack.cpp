@@ -1,7 +1,7 @@
 #include "VyrPack.h"
 
-#include "link/Fixed.h"
 #include "link/Modbus.h"
+#include "values/Fixed.h"
 
 namespace tarnixw::vyr {
 
@@ -19,7 +19,7 @@ public:
 
     template <typename T> void set(T& field, int index)
     {
-        const auto v = link::toField(m_staged[index], int(8 * sizeof(T)));
+        const auto v = values::toField(m_staged[index], int(8 * sizeof(T)));
         if (!v) {
             m_ok = false;
             return;

@@ -1,7 +1,7 @@
 #include "VyrStaging.h"
 
-#include "link/Fixed.h"
-#include "link/NumberText.h"
+#include "values/Fixed.h"
+#include "values/NumberText.h"
 
 #include <cfloat>
 #include <cmath>
@@ -10,7 +10,7 @@ namespace tarnixw::vyr {
 
 namespace {
 
-using link::toSingle;
+using values::toSingle;
 
 enum class Fault { None, NotNumber, OutOfRange };
 
@@ -23,11 +23,11 @@ struct Converted {
 // the field's width once truncated toward zero.
 Converted convertText(const QString& text, long double scale, int bits)
 {
-    const auto parsed = link::parseNumber(text);
+    const auto parsed = values::parseNumber(text);
     if (!parsed)
         return {0, Fault::NotNumber};
     const auto single = toSingle(*parsed * scale);
-    if (!single || !link::toUserField(*single, bits))
+    if (!single || !values::toUserField(*single, bits))
         return {0, Fault::OutOfRange};
     return {*single, Fault::None};
 }
@@ -113,8 +113,8 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
             return r;
         }
         const auto line = scalingLine(sFrom, sTo, st[S::kDFrom + k], st[S::kDTo + k]);
-        const bool gainFits = line && link::toUserField(line->gain, 32);
-        const bool offsetFits = line && link::toUserField(line->offset, 32);
+        const bool gainFits = line && values::toUserField(line->gain, 32);
+        const bool offsetFits = line && values::toUserField(line->offset, 32);
         if (!gainFits || !offsetFits) {
             r.error = QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
                                      "of the range the device can store.")

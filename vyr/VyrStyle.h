@@ -14,7 +14,7 @@ namespace tarnixw::vyr {
 // it never own it.
 QStyle* compactStyle();
 
-// The parent's palette with its text roles in one colour, as link::ui::setTextColor makes it;
+// The parent's palette with its text roles in one colour, as kit::setTextColor makes it;
 // made once for a whole family of controls.
 QPalette textPalette(const QWidget* parent, const QColor& colour);
 

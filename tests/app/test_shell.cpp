@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/Logo1.h"
 #include "app/Main1.h"
-#include "link/FormKit.h"
+#include "kit/FormKit.h"
 #include "plix/PlixForm.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempPorts.h"
@@ -223,7 +223,7 @@ private slots:
         for (int i = 0; i < 12; ++i)
             ports.publish(QString("p%1").arg(i, 2, 10, QChar('0')), ports.root());
         test::ScriptedDialogs dialogs;
-        link::Session session;
+        kit::Session session;
         plix::TFormPLIX form(session, {});
         form.CheckCOMClick();
         QCOMPARE(dialogs.shown.size(), 3);
@@ -238,7 +238,7 @@ private slots:
 
     void portSelectionAsTheUserLeftIt()
     {
-        link::Session session;
+        kit::Session session;
         vyr::TFormVYR form(session, {});
         form.selectPortIndex(22); // COM23 has no item among the fifteen: items are added
         QCOMPARE(form.rdCOM()->currentText(), QString("23"));

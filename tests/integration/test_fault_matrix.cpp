@@ -160,7 +160,7 @@ struct Subject {
 };
 
 template <typename Form> struct FormSubject final : Subject {
-    explicit FormSubject(link::Session& session)
+    explicit FormSubject(kit::Session& session)
         : m_form(std::make_unique<Form>(session, [] {}))
     {
         m_form->show();

@@ -87,7 +87,7 @@ struct Form {
 };
 
 struct Plix final : Form {
-    link::Session session;
+    kit::Session session;
     std::unique_ptr<plix::TFormPLIX> form;
     Plix()
     {
@@ -103,7 +103,7 @@ struct Plix final : Form {
 };
 
 struct Vyr final : Form {
-    link::Session session;
+    kit::Session session;
     std::unique_ptr<vyr::TFormVYR> form;
     Vyr()
     {

@@ -28,7 +28,7 @@ private slots:
         ports.publish(QStringLiteral("sim"), sim.portPath());
         test::ScriptedDialogs dialogs;
         plix::resetModel();
-        link::Session session;
+        kit::Session session;
 
         {
             plix::TFormPLIX form(session, [] {});

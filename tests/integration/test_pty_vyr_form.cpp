@@ -31,7 +31,7 @@ private slots:
         test::TempPorts ports;
         ports.publish(QStringLiteral("sim"), sim.portPath());
         test::ScriptedDialogs dialogs;
-        link::Session session;
+        kit::Session session;
         resetModel();
 
         {

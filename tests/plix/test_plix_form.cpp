@@ -1,12 +1,12 @@
 // The PLIXARO form on the offscreen platform: its designed screen, the channel buttons, the
 // checks made when a box is left, and Open / Save File.
 
+#include "kit/QtDialogs.h"
 #include "link/ComPort.h"
-#include "link/QtDialogs.h"
-#include "link/SafeFile.h"
 #include "plix/PlixForm.h"
 #include "tests/support/LeaveCheckProbe.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "values/SafeFile.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,7 +46,7 @@ struct Shown {
     QPushButton* button(const char* name) const { return form.get<QPushButton>(name); }
 
     test::ScriptedDialogs dialogs;
-    link::Session session;
+    kit::Session session;
     plix::TFormPLIX form{session, [] {}};
     bool ok = false;
 };
@@ -63,14 +63,14 @@ private slots:
     // to the window itself, all others to their titled box.
     void defaultTexts()
     {
-        link::Session session;
+        kit::Session session;
         plix::TFormPLIX form(session, [] {});
         for (int i = 0; i < plix::kFieldCount; ++i) {
             const plix::Field f = plix::fieldAt(i);
             auto* box = qobject_cast<QLineEdit*>(form.control(plix::controlName(f)));
             QVERIFY(box);
             QCOMPARE(box->text(), plix::defaultText(f));
-            QCOMPARE(link::ui::textColor(box), link::ui::kGreen);
+            QCOMPARE(kit::textColor(box), kit::kGreen);
             QCOMPARE(box->parentWidget() == &form, plix::kindOf(f) == plix::Kind::LowAlarm);
         }
         QCOMPARE(form.texts(), plix::Texts::defaults());
@@ -78,7 +78,7 @@ private slots:
 
     void designedFrame()
     {
-        link::Session session;
+        kit::Session session;
         plix::TFormPLIX form(session, [] {});
         QCOMPARE(form.objectName(), QStringLiteral("FormPLIX"));
         QCOMPARE(form.windowTitle(), QStringLiteral("TarnixWPLIX"));
@@ -139,21 +139,21 @@ private slots:
         QVERIFY(button->isVisible());
         QVERIFY(s.form.control(other)->isVisible()); // the other channel is left alone
         QCOMPARE(button->text(), QStringLiteral("CH%1 Disable").arg(channel));
-        QCOMPARE(link::ui::textColor(button), link::ui::kRed);
+        QCOMPARE(kit::textColor(button), kit::kRed);
 
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(flag());
         for (const QString& name : hidden)
             QVERIFY2(s.form.control(name)->isVisible(), qPrintable(name));
         QCOMPARE(button->text(), QStringLiteral("CH%1 Enable").arg(channel));
-        QCOMPARE(link::ui::textColor(button), s.form.palette().color(QPalette::Active, QPalette::ButtonText));
+        QCOMPARE(kit::textColor(button), s.form.palette().color(QPalette::Active, QPalette::ButtonText));
         QCOMPARE(s.box(QStringLiteral("CH%1PvTo").arg(channel))->text(), QStringLiteral("77.000"));
     }
 
     // The flags outlive the form: a new form shows both channels until they are applied.
     void flagsOutliveTheForm()
     {
-        link::Session session;
+        kit::Session session;
         {
             plix::TFormPLIX first(session, [] {});
             first.CH1Click();
@@ -331,7 +331,7 @@ private slots:
         QFETCH(bool, realBoxes);
         Shown s;
         QVERIFY(s.ok);
-        link::QtDialogs real;
+        kit::QtDialogs real;
         link::Dialogs* before = realBoxes ? link::setDialogs(&real) : nullptr;
         int boxesClosed = 0;
         QTimer closer;
@@ -471,8 +471,8 @@ private slots:
 
         s.form.OpenFileClick();
 
-        const QString expected = size >= 0 ? link::wrongFileSizeMessage(size, QStringLiteral("PLIXARO"), 100)
-                                           : link::cannotOpenFileMessage();
+        const QString expected = size >= 0 ? values::wrongFileSizeMessage(size, QStringLiteral("PLIXARO"), 100)
+                                           : values::cannotOpenFileMessage();
         QCOMPARE(s.dialogs.texts(), QStringList{expected});
         QVERIFY(plix::model().paramSet == imageBefore);
         QVERIFY(!plix::model().CH0Enabled);

@@ -292,7 +292,7 @@ private slots:
         rig.dialogs.onShow = [&](const test::Shown&) {
             captionAtBox = button->text();
             sizeAtBox = button->font().pointSize();
-            colourAtBox = link::ui::textColor(button);
+            colourAtBox = kit::textColor(button);
             barSeen = rig.form->ProgressBar1()->value();
         };
         const std::int64_t start = rig.clock.nowNs();
@@ -303,7 +303,7 @@ private slots:
         QCOMPARE(rig.form->ModbusID()->text(), QString::number(deviceId));
         QCOMPARE(captionAtBox, QStringLiteral("Searching... ID: %1").arg(deviceId));
         QCOMPARE(sizeAtBox, 8);
-        QCOMPARE(colourAtBox, link::ui::kRed);
+        QCOMPARE(colourAtBox, kit::kRed);
         QCOMPARE(barSeen, barAtBox);
         QCOMPARE(int(rig.written().size()), deviceId);
         QCOMPARE(rig.clock.nowNs() - start, deviceId * 16 * 15'000'000LL);
@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(button->text(), QStringLiteral("ID Search"));
         QCOMPARE(button->font().pointSize(), 12);
         QVERIFY(button->font().bold());
-        QCOMPARE(link::ui::textColor(button), rig.form->palette().color(QPalette::Active, QPalette::ButtonText));
+        QCOMPARE(kit::textColor(button), rig.form->palette().color(QPalette::Active, QPalette::ButtonText));
         QCOMPARE(rig.form->ProgressBar1()->value(), 0);
         QCOMPARE(rig.opener.closes, 1);
 

@@ -4,8 +4,8 @@
 #include "TempPorts.h"
 #include "TestData.h"
 
+#include "kit/DeviceForm.h"
 #include "link/Clock.h"
-#include "link/DeviceForm.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
 #include "sim/SimPortOpener.h"
@@ -33,7 +33,7 @@ struct SimLine {
     sim::Device device;
     sim::InProcessPort port;
     sim::SimPortOpener opener;
-    link::Session session;
+    kit::Session session;
 
 private:
     link::PortOpener* m_previousOpener = nullptr;

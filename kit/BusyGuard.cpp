@@ -1,0 +1,95 @@
+#include "BusyGuard.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QProgressBar>
+#include <QWidget>
+#include <algorithm>
+
+namespace tarnixw::kit {
+
+namespace {
+int g_active = 0;
+
+bool isUserInput(QEvent::Type t)
+{
+    switch (t) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+BusyGuard::BusyGuard(QWidget* window, QProgressBar* bar)
+    : m_window(window)
+    , m_bar(bar)
+{
+    ++g_active;
+    if (qApp)
+        qApp->installEventFilter(this);
+}
+
+BusyGuard::~BusyGuard()
+{
+    // Input that queued up during the operation is swallowed here, with the filter still on.
+    if (qApp) {
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(this);
+    }
+    --g_active;
+}
+
+bool BusyGuard::active()
+{
+    return g_active > 0;
+}
+
+void BusyGuard::setBar(QProgressBar* bar, int value)
+{
+    if (bar)
+        bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+}
+
+void BusyGuard::step(std::optional<int> barValue)
+{
+    if (barValue && m_bar)
+        setBar(m_bar, *barValue);
+    if (qApp)
+        QCoreApplication::processEvents();
+}
+
+std::function<void(std::optional<int>)> BusyGuard::hook()
+{
+    return [this](std::optional<int> v) { step(v); };
+}
+
+bool BusyGuard::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const bool ours = widget && m_window && widget->window() == m_window;
+    if (ours && isUserInput(event->type())) {
+        if (event->type() == QEvent::Close)
+            event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace tarnixw::kit

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <optional>
+
+class QProgressBar;
+class QWidget;
+
+namespace tarnixw::kit {
+
+// Held for the length of one device operation. The operation runs synchronously on the user
+// interface thread; at every wait step the window is repainted, while mouse and key input and
+// close requests that arrive meanwhile at that window are discarded (never replayed once it
+// ends). Message boxes that the operation shows are windows of their own and stay usable.
+class BusyGuard final : public QObject {
+public:
+    BusyGuard(QWidget* window, QProgressBar* bar);
+    ~BusyGuard() override;
+
+    // Sets the bar (when the step moves it) and keeps the window painted.
+    void step(std::optional<int> barValue);
+    // A callable for the link's wait steps.
+    std::function<void(std::optional<int>)> hook();
+
+    // Sets the bar, showing anything above 100 as full.
+    static void setBar(QProgressBar* bar, int value);
+    static bool active();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QProgressBar> m_bar;
+};
+
+} // namespace tarnixw::kit

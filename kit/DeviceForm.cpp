@@ -1,0 +1,176 @@
+#include "DeviceForm.h"
+
+#include "BusyGuard.h"
+#include "FormKit.h"
+#include "Operation.h"
+#include "link/IdSearch.h"
+#include "link/ModbusLink.h"
+#include "link/PortDiscovery.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+
+namespace tarnixw::kit {
+
+DeviceForm::DeviceForm(Session& session, link::ComPort& port, std::function<void()> showMain, QWidget* parent)
+    : QDialog(parent)
+    , m_session(session)
+    , m_port(port)
+    , m_showMain(std::move(showMain))
+{
+    setFont(formFont());
+    setModal(true);
+}
+
+void DeviceForm::attachComControls(QComboBox* rdCOM, QLineEdit* modbusId, QComboBox* baudRate, QProgressBar* bar)
+{
+    m_rdCOM = rdCOM;
+    m_modbusId = modbusId;
+    m_baudRate = baudRate;
+    m_progress = bar;
+}
+
+int DeviceForm::portNumber() const
+{
+    return m_rdCOM ? selectedItem(m_rdCOM) + 1 : 0;
+}
+
+int DeviceForm::baudIndex() const
+{
+    return m_baudRate ? selectedItem(m_baudRate) : -1;
+}
+
+void DeviceForm::selectPortIndex(int index)
+{
+    if (!m_rdCOM || index < 0)
+        return;
+    while (m_rdCOM->count() <= index)
+        m_rdCOM->addItem(QString::number(m_rdCOM->count() + 1));
+    m_rdCOM->setCurrentIndex(index);
+}
+
+void DeviceForm::CheckCOMClick()
+{
+    if (const std::optional<int> n = link::CheckCOM()) {
+        selectPortIndex(*n - 1);
+        m_session.ComIndex = *n - 1;
+    }
+}
+
+void DeviceForm::attachIdSearch(QPushButton* button, link::ModelBuffers& buffers, std::function<int(int)> progressRule)
+{
+    m_idSearchButton = button;
+    m_idSearchBuffers = &buffers;
+    m_idSearchProgress = std::move(progressRule);
+}
+
+namespace {
+
+// The IDSearch button while it runs: red, 8 points, naming the candidate; at rest: the
+// window-text colour, 12 points bold, "ID Search".
+void showSearchingLook(QPushButton* button, int candidate)
+{
+    QFont f = button->font();
+    f.setPointSize(8);
+    button->setFont(f);
+    setTextColor(button, kRed);
+    button->setText(QStringLiteral("Searching... ID: %1").arg(candidate));
+}
+
+void showRestingLook(QPushButton* button)
+{
+    button->setFont(formFont(12, true));
+    setTextColor(button, QColor());
+    button->setText(QStringLiteral("ID Search"));
+}
+
+} // namespace
+
+void DeviceForm::IDSearchClick()
+{
+    if (!m_idSearchBuffers || !m_idSearchButton)
+        return;
+    Operation op(*this, *m_idSearchBuffers, Operation::SlaveId::None);
+    if (!op.opened())
+        return; // the button and the bar are untouched
+    link::IdSearchUi ui;
+    ui.showSearching = [this](int candidate) {
+        if (m_idSearchButton)
+            showSearchingLook(m_idSearchButton, candidate);
+    };
+    ui.setProgress = [this](int value) { BusyGuard::setBar(m_progress, value); };
+    ui.setFoundId = [this](int id) {
+        if (m_modbusId)
+            m_modbusId->setText(QString::number(id));
+    };
+    link::IdSearch(*op.link(), ui, m_idSearchProgress);
+    op.closePort();
+    if (m_idSearchButton)
+        showRestingLook(m_idSearchButton);
+}
+
+void DeviceForm::FormCreate()
+{
+    selectPortIndex(m_session.ComIndex);
+}
+
+void DeviceForm::FormClose()
+{
+    m_port.closeForFormClose();
+    if (m_showMain)
+        m_showMain();
+}
+
+void DeviceForm::runFormCreate()
+{
+    // Qt activates the window again whenever one of its message boxes or file dialogs closes;
+    // the port selection is made once per showing only.
+    if (m_created || !isVisible())
+        return;
+    m_created = true;
+    FormCreate();
+}
+
+void DeviceForm::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    // A window is not always activated by showing it (no window manager): the first turn of
+    // the event loop after the showing counts as the activation then.
+    QTimer::singleShot(0, this, [this] { runFormCreate(); });
+}
+
+void DeviceForm::hideEvent(QHideEvent* e)
+{
+    QDialog::hideEvent(e);
+    if (!e->spontaneous())
+        m_created = false;
+}
+
+bool DeviceForm::event(QEvent* e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        runFormCreate();
+    return QDialog::event(e);
+}
+
+void DeviceForm::closeEvent(QCloseEvent* e)
+{
+    if (BusyGuard::active()) {
+        e->ignore(); // an operation is running; it releases the port itself
+        return;
+    }
+    FormClose();
+    e->accept();
+    done(QDialog::Rejected); // ends the modal showing
+}
+
+void DeviceForm::reject()
+{
+    // Escape closes the form like its close button, so the port is released and Main returns.
+    close();
+}
+
+} // namespace tarnixw::kit

@@ -1,0 +1,38 @@
+#include "FormFiles.h"
+
+#include "BusyGuard.h"
+
+namespace tarnixw::kit {
+
+link::FileDialogSpec configFileDialog(ConfigFileModel model, bool saving)
+{
+    link::FileDialogSpec spec;
+    spec.filter = QStringLiteral("*.plx|*.plx|*.vyx|*.vyx|All Files|*.*");
+    spec.selectedFilter = model == ConfigFileModel::Plix ? 0 : 1;
+    if (saving)
+        spec.defaultSuffix = model == ConfigFileModel::Plix ? QStringLiteral("plx") : QStringLiteral("vyx");
+    return spec;
+}
+
+void sweepProgress(QProgressBar* bar)
+{
+    for (int i = 0; i < 100; ++i)
+        BusyGuard::setBar(bar, i);
+}
+
+void saveConfiguration(
+    ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& write)
+{
+    const std::optional<QString> path = link::dialogs().saveFileName(configFileDialog(model, true));
+    if (!path)
+        return;
+    if (const std::optional<QString> error = write(*path)) {
+        link::dialogs().message(*error); // no "Save File Done.": the file was not written whole
+        return;
+    }
+    sweepProgress(bar);
+    link::dialogs().message(QStringLiteral("Save File Done."));
+    BusyGuard::setBar(bar, 0);
+}
+
+} // namespace tarnixw::kit

@@ -1,0 +1,85 @@
+#include "SafeFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <unistd.h>
+
+namespace tarnixw::values {
+
+QString cannotOpenFileMessage()
+{
+    return QStringLiteral("Can not open file !!");
+}
+
+QString wrongFileSizeMessage(qint64 actualSize, const QString& modelName, qint64 expectedSize)
+{
+    return QStringLiteral("This file is %1 bytes long; a %2 configuration file has exactly %3 bytes.")
+        .arg(actualSize)
+        .arg(modelName)
+        .arg(expectedSize);
+}
+
+std::optional<QString> saveFileSafely(const QString& path, const QByteArray& bytes)
+{
+    // Only a regular file is replaced: renaming over a device or a pipe would destroy it.
+    const QFileInfo target(path);
+    if (path.isEmpty() || (target.exists() && !target.isFile()))
+        return cannotOpenFileMessage();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return cannotOpenFileMessage();
+    const qint64 written = file.write(bytes);
+    if (written != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("The file could not be written completely (%1); the previous file was left unchanged.")
+            .arg(reason);
+    }
+    // The rename must not become visible before the data is on disk, or a power cut could
+    // leave an empty file where the old one was.
+    if (!file.flush() || ::fsync(file.handle()) != 0) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("The file could not be written to disk (%1); the previous file was left unchanged.")
+            .arg(reason);
+    }
+    if (!file.commit())
+        return QStringLiteral("The file could not be saved (%1); the previous file was left unchanged.")
+            .arg(file.errorString());
+    return std::nullopt;
+}
+
+FileBytes readFileExactly(const QString& path, qint64 expectedSize, const QString& modelName)
+{
+    FileBytes result;
+    const QFileInfo info(path);
+    if (path.isEmpty() || info.isDir()) {
+        result.error = cannotOpenFileMessage();
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = cannotOpenFileMessage();
+        return result;
+    }
+    // Read one byte more than wanted, so that a file growing or a device reporting no size
+    // is still measured by what it really gives.
+    const QByteArray data = file.read(expectedSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        result.error = cannotOpenFileMessage();
+        return result;
+    }
+    qint64 actual = data.size();
+    if (actual > expectedSize)
+        actual = qMax(file.size(), actual);
+    if (actual != expectedSize) {
+        result.error = wrongFileSizeMessage(actual, modelName, expectedSize);
+        return result;
+    }
+    result.bytes = data;
+    return result;
+}
+
+} // namespace tarnixw::values
