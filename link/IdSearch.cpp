@@ -14,15 +14,6 @@ int plixIdSearchProgress(int candidate)
     return candidate * 100 / 255;
 }
 
-namespace {
-
-bool isProbeAnswer(std::span<const std::uint8_t> frame, int candidate)
-{
-    return frame.size() == 7 && frame[0] == candidate && frame[1] == kReadInput && frame[2] == 2 && hasValidCrc(frame);
-}
-
-} // namespace
-
 std::optional<std::uint8_t> IdSearch(
     ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule)
 {
@@ -35,10 +26,9 @@ std::optional<std::uint8_t> IdSearch(
         link.waitSteps(sentAt, kBlockWaitSteps, {});
         if (ui.showSearching)
             ui.showSearching(candidate);
-        const std::size_t received = link.receive();
-        const bool accepted = received > 0 && received <= buffers.ResponseBuffer.size()
-            && isProbeAnswer(std::span<const std::uint8_t>(buffers.ResponseBuffer.data(), received), candidate);
-        if (accepted) {
+        // Only the intact 7-byte answer of this candidate counts (id, 4, byte count 2, one
+        // register, CRC).
+        if (link.receiveAnswer(std::uint8_t(candidate)).accepted()) {
             found = std::uint8_t(candidate);
             if (ui.setFoundId)
                 ui.setFoundId(candidate);

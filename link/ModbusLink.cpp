@@ -38,7 +38,7 @@ std::int64_t ModbusLink::send(int frameLength)
     // A port that vanished writes nothing; the wait then ends in silence like a dead device.
     m_port.write(frame);
     if (m_observer)
-        m_observer(Traffic{sentAt, Traffic::Direction::Sent, {frame.begin(), frame.end()}});
+        m_observer(Traffic{sentAt, Traffic::Direction::Sent, {frame.begin(), frame.end()}, {}});
     return sentAt;
 }
 
@@ -73,32 +73,20 @@ std::size_t ModbusLink::receive()
             break;
         total += got;
     }
-    if (total > 0 && m_observer)
-        m_observer(Traffic{m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)}});
     return total;
 }
 
-ExchangeResult ModbusLink::judge(std::size_t received, std::uint8_t function) const
+Verdict ModbusLink::receiveAnswer(std::uint8_t slave)
 {
-    if (received == 0 || received > m_buffers.ResponseBuffer.size())
-        return ExchangeResult::Silent;
-    const std::span<const std::uint8_t> frame(m_buffers.ResponseBuffer.data(), received);
-    if (!hasValidCrc(frame))
-        return ExchangeResult::Silent; // noise or a cut-off frame: nothing can be said about it
-    if (frame[0] != SlaveId || frame[1] != function)
-        return ExchangeResult::Rejected; // another device, or an exception answer
-    const std::vector<std::uint8_t>& req = m_buffers.RequestBuffer;
-    const int quantity = (int(req[4]) << 8) | req[5];
-    const std::size_t expected = function == kWriteMultiple ? 8 : std::size_t(5 + 2 * quantity);
-    if (received != expected)
-        return ExchangeResult::Silent;
-    if (function == kWriteMultiple) {
-        if (!std::equal(frame.begin() + 2, frame.begin() + 6, req.begin() + 2))
-            return ExchangeResult::Rejected;
-    } else if (frame[2] != 2 * quantity) {
-        return ExchangeResult::Rejected;
+    const std::size_t received = receive();
+    const std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
+    const Verdict verdict = judgeAnswer(m_buffers.RequestBuffer, buf, received, slave);
+    if (m_observer) {
+        const std::size_t stored = std::min(received, buf.size());
+        m_observer(Traffic{m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)},
+            verdict});
     }
-    return ExchangeResult::Accepted;
+    return verdict;
 }
 
 ExchangeResult ModbusLink::ComExchange(
@@ -108,11 +96,13 @@ ExchangeResult ModbusLink::ComExchange(
     m_port.purge();
     const std::int64_t sentAt = send(frameLength);
     this->waitSteps(sentAt, waitSteps, progressRule);
-    const std::size_t received = receive();
-    const ExchangeResult result = judge(received, function);
-    if (result != ExchangeResult::Accepted && received > 0)
+    // Only an intact frame of exactly the expected shape is an answer (see the class comment).
+    const Verdict verdict = receiveAnswer(SlaveId);
+    assert(m_buffers.RequestBuffer[1] == function);
+    if (!verdict.accepted() && verdict.received > 0)
         m_port.purge();
-    return result;
+    return verdict.accepted() ? ExchangeResult::Accepted
+                              : (verdict.rejected() ? ExchangeResult::Rejected : ExchangeResult::Silent);
 }
 
 namespace {

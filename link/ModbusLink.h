@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "Modbus.h"
 #include "SerialPort.h"
+#include "Traffic.h"
 
 #include <QString>
 #include <cstdint>
@@ -11,14 +12,6 @@
 #include <vector>
 
 namespace tarnixw::link {
-
-// One frame on the line, as seen by the link.
-struct Traffic {
-    enum class Direction { Sent, Received };
-    std::int64_t timeNs = 0;
-    Direction direction = Direction::Sent;
-    std::vector<std::uint8_t> bytes;
-};
 
 enum class ExchangeResult {
     Accepted, // a complete, well-formed answer to the request
@@ -100,12 +93,14 @@ public:
     // Reads everything that arrived into the ResponseBuffer. Returns the number of bytes
     // received, which may exceed the buffer (the excess is discarded).
     std::size_t receive();
+    // Takes what arrived for the request in the RequestBuffer, sent to `slave`, judges it and
+    // tells the traffic observer (silence included).
+    Verdict receiveAnswer(std::uint8_t slave);
 
     ModelBuffers& buffers() { return m_buffers; }
     SerialPort& port() { return m_port; }
 
 private:
-    ExchangeResult judge(std::size_t received, std::uint8_t function) const;
     bool runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function, const BlockProgressRule& rule,
         const std::function<int(int b, int size)>& buildFrame, const std::function<void(int b, int size)>& onAccepted);
     void settleAfterRetry(int steps);

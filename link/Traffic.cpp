@@ -1,0 +1,294 @@
+#include "Traffic.h"
+
+#include "Modbus.h"
+
+#include <algorithm>
+
+namespace tarnixw::link {
+
+namespace {
+
+int quantityOf(std::span<const std::uint8_t> request)
+{
+    return request.size() >= 6 ? (int(request[4]) << 8) | request[5] : 0;
+}
+
+int addressOf(std::span<const std::uint8_t> request)
+{
+    return request.size() >= 4 ? (int(request[2]) << 8) | request[3] : 0;
+}
+
+// The length of the answer the request asks for.
+int expectedLength(std::span<const std::uint8_t> request)
+{
+    if (request.size() < 2)
+        return 0;
+    return request[1] == kWriteMultiple ? 8 : 5 + 2 * quantityOf(request);
+}
+
+} // namespace
+
+Verdict judgeAnswer(std::span<const std::uint8_t> request, std::span<const std::uint8_t> answer, std::size_t received,
+    std::uint8_t slave)
+{
+    Verdict v;
+    v.received = int(std::min<std::size_t>(received, 1'000'000));
+    v.expected = expectedLength(request);
+    const std::uint8_t function = request.size() >= 2 ? request[1] : 0;
+    if (received == 0)
+        return v; // silence
+    if (received > answer.size()) {
+        v.kind = Verdict::Kind::Overrun;
+        return v;
+    }
+    const std::span<const std::uint8_t> frame = answer.first(received);
+    if (!hasValidCrc(frame)) {
+        // Nothing can be said of a damaged frame but what it looks like: a frame from our slave
+        // with our function that is shorter than the answer was cut off.
+        const bool ours = frame.size() >= 2 && frame[0] == slave && frame[1] == function;
+        v.kind = ours && v.received < v.expected ? Verdict::Kind::Incomplete : Verdict::Kind::Damaged;
+        return v;
+    }
+    if (frame[0] != slave) {
+        v.kind = Verdict::Kind::OtherSlave;
+        v.value = frame[0];
+        return v;
+    }
+    if (frame[1] == (function | kExceptionBit) && frame.size() == 5) {
+        v.kind = Verdict::Kind::Exception;
+        v.value = frame[2];
+        return v;
+    }
+    if (frame[1] != function) {
+        v.kind = Verdict::Kind::OtherFunction;
+        v.value = frame[1];
+        return v;
+    }
+    if (v.received != v.expected) {
+        v.kind = v.received < v.expected ? Verdict::Kind::Incomplete : Verdict::Kind::WrongLength;
+        return v;
+    }
+    const bool fits = function == kWriteMultiple
+        ? std::equal(frame.begin() + 2, frame.begin() + 6, request.begin() + 2)
+        : frame[2] == 2 * quantityOf(request);
+    v.kind = fits ? Verdict::Kind::Answer : Verdict::Kind::Mismatch;
+    return v;
+}
+
+QString exceptionName(int code)
+{
+    switch (code) {
+    case 1:
+        return QStringLiteral("Illegal Function");
+    case 2:
+        return QStringLiteral("Illegal Data Address");
+    case 3:
+        return QStringLiteral("Illegal Data Value");
+    case 4:
+        return QStringLiteral("Server Device Failure");
+    case 5:
+        return QStringLiteral("Acknowledge");
+    case 6:
+        return QStringLiteral("Server Device Busy");
+    case 8:
+        return QStringLiteral("Memory Parity Error");
+    case 10:
+        return QStringLiteral("Gateway Path Unavailable");
+    case 11:
+        return QStringLiteral("Gateway Target Device Failed to Respond");
+    default:
+        return QStringLiteral("unknown exception");
+    }
+}
+
+QString describeVerdict(const Verdict& v)
+{
+    switch (v.kind) {
+    case Verdict::Kind::Answer:
+        return QStringLiteral("answer");
+    case Verdict::Kind::Silence:
+        return QStringLiteral("silence (nothing within the window)");
+    case Verdict::Kind::Damaged:
+        return QStringLiteral("damaged frame (bad CRC)");
+    case Verdict::Kind::Incomplete:
+        return QStringLiteral("incomplete frame (%1 of %2 bytes)").arg(v.received).arg(v.expected);
+    case Verdict::Kind::WrongLength:
+        return QStringLiteral("frame of the wrong length (%1 bytes, %2 expected)").arg(v.received).arg(v.expected);
+    case Verdict::Kind::Overrun:
+        return QStringLiteral("damaged frame (%1 bytes, more than the buffer holds)").arg(v.received);
+    case Verdict::Kind::OtherSlave:
+        return QStringLiteral("answer from slave %1").arg(v.value);
+    case Verdict::Kind::Exception:
+        return QStringLiteral("exception %1 (%2)").arg(v.value).arg(exceptionName(v.value));
+    case Verdict::Kind::OtherFunction:
+        return QStringLiteral("answer with function %1").arg(v.value);
+    case Verdict::Kind::Mismatch:
+        return QStringLiteral("answer that does not fit the request");
+    }
+    return {};
+}
+
+QString describeRequest(std::span<const std::uint8_t> frame)
+{
+    if (frame.size() < 8)
+        return QStringLiteral("frame");
+    const int quantity = quantityOf(frame);
+    const QString registers = quantity == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(quantity);
+    switch (frame[1]) {
+    case kReadHolding:
+        return QStringLiteral("read %1 from byte %2").arg(registers).arg(addressOf(frame));
+    case kWriteMultiple:
+        return QStringLiteral("write %1 at %2").arg(registers).arg(addressOf(frame));
+    case kReadInput:
+        return QStringLiteral("ID probe");
+    default:
+        return QStringLiteral("function %1").arg(frame[1]);
+    }
+}
+
+QString hexBytes(std::span<const std::uint8_t> bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    QString out;
+    out.reserve(int(bytes.size()) * 3);
+    for (std::uint8_t b : bytes) {
+        if (!out.isEmpty())
+            out += QLatin1Char(' ');
+        out += QLatin1Char(digits[b >> 4]);
+        out += QLatin1Char(digits[b & 15]);
+    }
+    return out;
+}
+
+QString formatTrafficLine(const Traffic& t, std::int64_t operationStartNs)
+{
+    const double ms = double(t.timeNs - operationStartNs) / 1e6;
+    const bool sent = t.direction == Traffic::Direction::Sent;
+    const QString bytes = t.bytes.empty() ? QStringLiteral("(nothing)") : hexBytes(t.bytes);
+    return QStringLiteral("%1 ms  %2  %3  %4")
+        .arg(ms, 9, 'f', 1)
+        .arg(sent ? QStringLiteral("->") : QStringLiteral("<-"), bytes,
+            sent ? describeRequest(t.bytes) : describeVerdict(t.verdict));
+}
+
+QString formatOperationLine(const TrafficOperation& op)
+{
+    QString line = QStringLiteral("==== %1  %2").arg(op.name, op.port);
+    if (!op.device.isEmpty())
+        line += QStringLiteral(" (%1)").arg(op.device);
+    line += QStringLiteral("  %1 baud").arg(op.baud);
+    if (op.slave > 0)
+        line += QStringLiteral("  slave %1").arg(op.slave);
+    if (!op.messages.isEmpty())
+        line += QStringLiteral("  ->  ") + op.messages.join(QStringLiteral(" | "));
+    else if (!op.ended)
+        line += QStringLiteral("  ...");
+    return line;
+}
+
+TrafficLog::TrafficLog(int capacity)
+    : m_capacity(std::max(1, capacity))
+{ }
+
+void TrafficLog::beginOperation(TrafficOperation op)
+{
+    m_operations.push_back(std::move(op));
+    Entry e;
+    e.operation = m_firstOperation + int(m_operations.size()) - 1;
+    append(std::move(e));
+    m_currentRow = size() - 1;
+}
+
+TrafficOperation* TrafficLog::current()
+{
+    return m_operations.empty() ? nullptr : &m_operations.back();
+}
+
+void TrafficLog::updateCurrent()
+{
+    if (m_currentRow >= 0 && m_listener.changed)
+        m_listener.changed(m_currentRow);
+}
+
+void TrafficLog::addFrame(const Traffic& t)
+{
+    if (m_operations.empty())
+        beginOperation({});
+    Entry e;
+    e.operation = m_firstOperation + int(m_operations.size()) - 1;
+    e.isFrame = true;
+    e.frame = t;
+    ++m_frames;
+    append(std::move(e));
+    trim();
+}
+
+void TrafficLog::append(Entry e)
+{
+    m_entries.push_back(std::move(e));
+    if (m_listener.appended)
+        m_listener.appended(size() - 1, 1);
+}
+
+void TrafficLog::trim()
+{
+    int removed = 0;
+    while (m_frames > m_capacity && !m_entries.empty()) {
+        if (m_entries.front().isFrame) {
+            --m_frames;
+            ++m_dropped;
+        }
+        m_entries.pop_front();
+        ++removed;
+    }
+    if (removed == 0)
+        return;
+    m_currentRow = m_currentRow >= removed ? m_currentRow - removed : -1;
+    // Operations none of whose rows is left go too (never the one being recorded).
+    const int firstKept = m_entries.empty() ? m_firstOperation + int(m_operations.size()) - 1
+                                            : m_entries.front().operation;
+    while (m_firstOperation < firstKept && m_operations.size() > 1) {
+        m_operations.pop_front();
+        ++m_firstOperation;
+    }
+    if (m_listener.removedFront)
+        m_listener.removedFront(removed);
+}
+
+void TrafficLog::clear()
+{
+    m_entries.clear();
+    // The operation being recorded goes on; its frames from now on are kept.
+    if (m_operations.size() > 1) {
+        m_firstOperation += int(m_operations.size()) - 1;
+        m_operations.erase(m_operations.begin(), m_operations.end() - 1);
+    }
+    m_currentRow = -1;
+    m_frames = 0;
+    m_dropped = 0;
+    if (m_listener.reset)
+        m_listener.reset();
+}
+
+const TrafficOperation& TrafficLog::operationOf(const Entry& e) const
+{
+    return m_operations[std::size_t(e.operation - m_firstOperation)];
+}
+
+QString TrafficLog::lineAt(int row) const
+{
+    const Entry& e = at(row);
+    const TrafficOperation& op = operationOf(e);
+    return e.isFrame ? formatTrafficLine(e.frame, op.startNs) : formatOperationLine(op);
+}
+
+QStringList TrafficLog::lines() const
+{
+    QStringList out;
+    out.reserve(size());
+    for (int row = 0; row < size(); ++row)
+        out << lineAt(row);
+    return out;
+}
+
+} // namespace tarnixw::link

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace tarnixw::link {
+
+// What the link made of what came back for a request.
+struct Verdict {
+    enum class Kind {
+        Answer, // a complete, intact frame of exactly the expected shape
+        Silence, // nothing came within the window
+        Damaged, // the CRC does not match: line noise, a wrong baud rate
+        Incomplete, // a frame from the slave with the expected function, shorter than expected
+        WrongLength, // intact, from the slave, but not the length the request asks for
+        Overrun, // more bytes than the response buffer holds
+        OtherSlave, // an intact frame from another slave id
+        Exception, // an intact exception answer
+        OtherFunction, // an intact frame with another function code
+        Mismatch, // intact, but its byte count or echo does not fit the request
+    };
+    Kind kind = Kind::Silence;
+    int value = 0; // the other slave id, the exception code or the other function code
+    int received = 0; // bytes that came
+    int expected = 0; // bytes the answer should have
+
+    // An answer counts; a frame that is intact but not the answer stops the operation
+    // ("Response Error !!"); everything else is as good as silence and may be retried.
+    bool accepted() const { return kind == Kind::Answer; }
+    bool rejected() const
+    {
+        return kind == Kind::OtherSlave || kind == Kind::Exception || kind == Kind::OtherFunction
+            || kind == Kind::Mismatch;
+    }
+    bool operator==(const Verdict&) const = default;
+};
+
+// Judges what came back (`received` bytes, of which `answer` holds what fit the response
+// buffer) for the request frame `request` sent to `slave`. Function 3 and 4 answers are the
+// slave, the function, a byte count of 2 x quantity, the data and the CRC; a function 16
+// answer is the 8-byte echo of the request's address and quantity.
+Verdict judgeAnswer(std::span<const std::uint8_t> request, std::span<const std::uint8_t> answer, std::size_t received,
+    std::uint8_t slave);
+
+// The standard name of a Modbus exception code ("Illegal Data Address").
+QString exceptionName(int code);
+
+// The verdict in words: "answer", "silence (nothing within the window)", "damaged frame (bad
+// CRC)", "incomplete frame (7 of 69 bytes)", "answer from slave 5", "exception 2 (Illegal
+// Data Address)", ...
+QString describeVerdict(const Verdict& v);
+
+// What a request frame asks, in words: "read 32 registers from byte 64", "write 1 register at
+// 4010", "ID probe".
+QString describeRequest(std::span<const std::uint8_t> frame);
+
+// Bytes as the program and the simulator log them: upper-case hex pairs separated by spaces.
+QString hexBytes(std::span<const std::uint8_t> bytes);
+
+// One frame on the line, as seen by the link: a request it sent, or what came back (possibly
+// nothing) with its verdict.
+struct Traffic {
+    enum class Direction { Sent, Received };
+    std::int64_t timeNs = 0;
+    Direction direction = Direction::Sent;
+    std::vector<std::uint8_t> bytes;
+    Verdict verdict; // Received only
+};
+
+// The line of one frame: time since the operation started (0.1 ms), direction, the bytes in
+// hex, then what the request asks or what the link made of the answer.
+//     "    12.5 ms  ->  01 03 00 20 00 20 45 D8  read 32 registers from byte 32"
+//     "   240.1 ms  <-  (nothing)  silence (nothing within the window)"
+QString formatTrafficLine(const Traffic& t, std::int64_t operationStartNs);
+
+// One device operation as the traffic view separates them: which operation, on which port,
+// at which rate, with which slave, and the messages the user was shown.
+struct TrafficOperation {
+    QString name; // "Read", "Write", "ID Search"
+    QString port; // "COM3"
+    QString device; // the device opened ("/dev/ttyUSB0"), empty when the port did not open
+    int baud = 0;
+    int slave = 0; // 0: none (the ID search probes every id)
+    std::int64_t startNs = 0;
+    QStringList messages;
+    bool ended = false;
+};
+
+// "==== Read  COM3 (/dev/ttyUSB0)  19200 baud  slave 1  ->  Read Done."
+QString formatOperationLine(const TrafficOperation& op);
+
+// The traffic of a device form: its operations and their frames, in order, keeping at most
+// `capacity` frames (the oldest rows are dropped first, operation lines among them).
+// Listeners hear of every change, so a view can follow as it happens.
+class TrafficLog {
+public:
+    static constexpr int kDefaultCapacity = 20000;
+
+    struct Entry {
+        int operation = -1; // serial number of its operation
+        bool isFrame = false; // else the operation's line
+        Traffic frame;
+    };
+
+    explicit TrafficLog(int capacity = kDefaultCapacity);
+
+    // Starts an operation; frames added from now on belong to it until the next starts.
+    void beginOperation(TrafficOperation op);
+    // The operation being recorded (the last one begun), to complete as it goes.
+    TrafficOperation* current();
+    // Tells the listeners that the current operation's line changed.
+    void updateCurrent();
+    void addFrame(const Traffic& t);
+    void clear();
+
+    int size() const { return int(m_entries.size()); }
+    const Entry& at(int row) const { return m_entries[std::size_t(row)]; }
+    const TrafficOperation& operationOf(const Entry& e) const;
+    // The text of a row: an operation line or a frame line.
+    QString lineAt(int row) const;
+    // Every row as text, one a line.
+    QStringList lines() const;
+    int frameCount() const { return m_frames; }
+    // Frames dropped to keep within the capacity since the log was last cleared.
+    long long dropped() const { return m_dropped; }
+    int capacity() const { return m_capacity; }
+
+    // What a listener hears: rows appended at the end, rows removed from the front, a row
+    // changed in place, or everything reset.
+    struct Listener {
+        std::function<void(int first, int count)> appended;
+        std::function<void(int count)> removedFront;
+        std::function<void(int row)> changed;
+        std::function<void()> reset;
+    };
+    void setListener(Listener l) { m_listener = std::move(l); }
+
+private:
+    void append(Entry e);
+    void trim();
+
+    int m_capacity;
+    std::deque<Entry> m_entries;
+    std::deque<TrafficOperation> m_operations; // operation i is m_operations[i - m_firstOperation]
+    int m_firstOperation = 0;
+    int m_currentRow = -1; // the row of the current operation's line, -1 when it was dropped
+    int m_frames = 0;
+    long long m_dropped = 0;
+    Listener m_listener;
+};
+
+} // namespace tarnixw::link
