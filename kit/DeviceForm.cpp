@@ -3,14 +3,21 @@
 #include "BusyGuard.h"
 #include "FormKit.h"
 #include "Operation.h"
+#include "TrafficWindow.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
 #include "link/PortDiscovery.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QTimer>
 
 namespace tarnixw::kit {
@@ -23,6 +30,58 @@ DeviceForm::DeviceForm(Session& session, link::ComPort& port, std::function<void
 {
     setFont(formFont());
     setModal(true);
+    auto* traffic = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this);
+    connect(traffic, &QShortcut::activated, this, &DeviceForm::showLineTraffic);
+}
+
+DeviceForm::~DeviceForm()
+{
+    delete m_trafficWindow.data(); // it follows m_traffic, which goes before the children do
+}
+
+void DeviceForm::showLineTraffic()
+{
+    if (!m_trafficWindow) {
+        m_trafficWindow = new TrafficWindow(m_traffic, this);
+        m_trafficWindow->setOperationRunning(BusyGuard::active());
+    }
+    m_trafficWindow->show();
+    m_trafficWindow->raise();
+    m_trafficWindow->activateWindow();
+}
+
+TrafficWindow* DeviceForm::lineTrafficWindow() const
+{
+    return m_trafficWindow;
+}
+
+void DeviceForm::operationStarted()
+{
+    if (m_trafficWindow)
+        m_trafficWindow->setOperationRunning(true);
+}
+
+void DeviceForm::operationEnded()
+{
+    if (m_trafficWindow)
+        m_trafficWindow->setOperationRunning(false);
+}
+
+void DeviceForm::contextMenuEvent(QContextMenuEvent* e)
+{
+    // The form's background, its labels and boxes: not a control with a menu or a use of its own.
+    const QWidget* under = childAt(e->pos());
+    if (qobject_cast<const QAbstractButton*>(under) || qobject_cast<const QLineEdit*>(under)
+        || qobject_cast<const QComboBox*>(under) || qobject_cast<const QAbstractSlider*>(under)
+        || qobject_cast<const QAbstractSpinBox*>(under) || qobject_cast<const QProgressBar*>(under)) {
+        e->ignore();
+        return;
+    }
+    QMenu menu(this);
+    QAction* traffic = menu.addAction(QStringLiteral("Line traffic\u2026"), this, &DeviceForm::showLineTraffic);
+    traffic->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    traffic->setShortcutVisibleInContextMenu(true);
+    menu.exec(e->globalPos());
 }
 
 void DeviceForm::attachComControls(QComboBox* rdCOM, QLineEdit* modbusId, QComboBox* baudRate, QProgressBar* bar)
@@ -93,7 +152,7 @@ void DeviceForm::IDSearchClick()
 {
     if (!m_idSearchBuffers || !m_idSearchButton)
         return;
-    Operation op(*this, *m_idSearchBuffers, Operation::SlaveId::None);
+    Operation op(*this, *m_idSearchBuffers, QStringLiteral("ID Search"), Operation::SlaveId::None);
     if (!op.opened())
         return; // the button and the bar are untouched
     link::IdSearchUi ui;

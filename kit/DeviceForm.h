@@ -2,6 +2,7 @@
 
 #include "link/ComPort.h"
 #include "link/Modbus.h"
+#include "link/Traffic.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -13,6 +14,8 @@
 
 namespace tarnixw::kit {
 
+class TrafficWindow;
+
 // What the main window keeps for the whole run and the device forms share.
 struct Session {
     int ComIndex = 0; // selected port, 0-based (port number - 1)
@@ -20,12 +23,13 @@ struct Session {
 };
 
 // What both device forms have in common: the COM parameter controls, the progress bar, the
-// per-showing selection of the port, Check COM, and the close that releases the port and
-// brings the main window back.
+// per-showing selection of the port, Check COM, the line traffic of its operations, and the
+// close that releases the port and brings the main window back.
 class DeviceForm : public QDialog {
     Q_OBJECT
 public:
     DeviceForm(Session& session, link::ComPort& port, std::function<void()> showMain, QWidget* parent = nullptr);
+    ~DeviceForm() override;
 
     QComboBox* rdCOM() const { return m_rdCOM; }
     QLineEdit* ModbusID() const { return m_modbusId; }
@@ -48,6 +52,15 @@ public:
     void IDSearchClick();
     bool formCreatedThisShowing() const { return m_created; }
 
+    // Every frame of this form's operations, kept while the form is open.
+    link::TrafficLog& trafficLog() { return m_traffic; }
+    // Opens (or raises) the "Line traffic" window: Ctrl+L, or the menu of the form's background.
+    void showLineTraffic();
+    TrafficWindow* lineTrafficWindow() const;
+    // An operation starts or ends (its traffic window may not be cleared or saved meanwhile).
+    void operationStarted();
+    void operationEnded();
+
 protected:
     void attachComControls(QComboBox* rdCOM, QLineEdit* modbusId, QComboBox* baudRate, QProgressBar* bar);
     // What the ID search needs of a form: its button, its model's link buffers (which outlive
@@ -64,6 +77,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
     void reject() override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
     Session& m_session;
     link::ComPort& m_port;
@@ -80,6 +94,8 @@ private:
     link::ModelBuffers* m_idSearchBuffers = nullptr;
     std::function<int(int)> m_idSearchProgress;
     bool m_created = false;
+    link::TrafficLog m_traffic;
+    QPointer<TrafficWindow> m_trafficWindow;
 };
 
 } // namespace tarnixw::kit

@@ -5,21 +5,41 @@
 
 namespace tarnixw::kit {
 
-Operation::Operation(DeviceForm& form, link::ModelBuffers& buffers, SlaveId slaveId)
+Operation::Operation(DeviceForm& form, link::ModelBuffers& buffers, const QString& name, SlaveId slaveId)
     : m_form(form)
     , m_guard(&form, form.ProgressBar1())
 {
+    link::TrafficLog& log = form.trafficLog();
+    link::TrafficOperation record;
+    record.name = name;
+    record.port = QStringLiteral("COM%1").arg(form.portNumber());
+    record.baud = link::ComPort::baudRate(form.baudIndex());
+    record.startNs = link::operationClock().nowNs();
+    log.beginOperation(std::move(record));
+    m_tap.onText = [&log](const QString& text) {
+        if (link::TrafficOperation* op = log.current()) {
+            op->messages << text;
+            log.updateCurrent();
+        }
+    };
+    form.operationStarted();
+
     link::ComPort& port = form.comPort();
     m_opened = port.OpenComPort(form.portNumber(), form.baudIndex());
     if (!m_opened)
         return;
+    log.current()->device = port.devicePath();
+    log.updateCurrent();
     std::optional<std::uint8_t> id;
     if (slaveId == SlaveId::FromForm) {
         id = link::slaveIdFromText(form.ModbusID() ? form.ModbusID()->text() : QString());
         if (!id)
             return; // nothing is sent; the port is closed at the end
+        log.current()->slave = *id;
+        log.updateCurrent();
     }
-    m_link.emplace(buffers, *port.ComHandle(), link::operationClock(), m_guard.hook());
+    m_link.emplace(buffers, *port.ComHandle(), link::operationClock(), m_guard.hook(),
+        [&log](const link::Traffic& t) { log.addFrame(t); });
     if (id)
         m_link->SlaveId = *id;
     m_link->beginOperation();
@@ -41,6 +61,12 @@ Operation::~Operation()
     closePort();
     if (m_opened)
         BusyGuard::setBar(m_form.ProgressBar1(), 0);
+    link::TrafficLog& log = m_form.trafficLog();
+    if (link::TrafficOperation* op = log.current()) {
+        op->ended = true;
+        log.updateCurrent();
+    }
+    m_form.operationEnded();
 }
 
 } // namespace tarnixw::kit

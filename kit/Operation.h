@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BusyGuard.h"
+#include "link/Dialogs.h"
 #include "link/ModbusLink.h"
 
 #include <optional>
@@ -13,9 +14,10 @@ class DeviceForm;
 // the bar back at 0. It opens the model's port with the COM settings the form shows, takes the
 // slave id from ModbusID (unless the operation probes ids itself), and sets up the Modbus link
 // on the operation clock, whose wait steps move the form's progress bar and keep the window
-// painted while the user's input to it is held off.
+// painted while the user's input to it is held off. The form's line traffic records it: its
+// port, rate and slave, every frame, and the messages the user was shown.
 //
-//     Operation op(*this, buffers());
+//     Operation op(*this, buffers(), QStringLiteral("Read"));
 //     if (ModbusLink* bus = op.link()) { ...exchanges... }
 //     op.closePort();
 //     ...completion work, only when nothing stopped...
@@ -26,7 +28,8 @@ class Operation {
 public:
     enum class SlaveId { FromForm, None };
 
-    Operation(DeviceForm& form, link::ModelBuffers& buffers, SlaveId slaveId = SlaveId::FromForm);
+    // name: how the line traffic names it ("Read", "Write", "ID Search").
+    Operation(DeviceForm& form, link::ModelBuffers& buffers, const QString& name, SlaveId slaveId = SlaveId::FromForm);
     ~Operation();
     Operation(const Operation&) = delete;
     Operation& operator=(const Operation&) = delete;
@@ -45,6 +48,7 @@ public:
 
 private:
     DeviceForm& m_form;
+    link::DialogsTap m_tap; // installed first: the port's own boxes count too
     BusyGuard m_guard;
     bool m_opened = false;
     bool m_ran = false;

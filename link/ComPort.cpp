@@ -80,6 +80,7 @@ bool ComPort::OpenComPort(int portNumber, int baudIndex)
         return false;
     }
     m_handle = std::move(r.port);
+    m_devicePath = entry->devicePath;
     return true;
 }
 
@@ -89,6 +90,7 @@ void ComPort::CloseComPort()
         m_handle->close();
         m_handle.reset();
     }
+    m_devicePath.clear();
 }
 
 void ComPort::closeForFormClose()

@@ -2,6 +2,8 @@
 
 #include "SerialPort.h"
 
+#include <QString>
+
 #include <memory>
 
 namespace tarnixw::link {
@@ -24,6 +26,8 @@ public:
 
     SerialPort* ComHandle() const { return m_handle.get(); }
     bool isOpen() const { return m_handle != nullptr; }
+    // The device the open port is ("/dev/ttyUSB0"); empty while closed.
+    const QString& devicePath() const { return m_devicePath; }
 
     // 0 -> 9600, 1 -> 19200, 2 -> 38400, 3 -> 115200, anything else (no item selected) -> 19200.
     static int baudRate(int baudIndex);
@@ -34,6 +38,7 @@ public:
 
 private:
     std::unique_ptr<SerialPort> m_handle;
+    QString m_devicePath;
 };
 
 } // namespace tarnixw::link

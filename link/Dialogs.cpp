@@ -22,6 +22,53 @@ Dialogs* setDialogs(Dialogs* d)
     return before;
 }
 
+DialogsTap::DialogsTap()
+    : m_inner(setDialogs(this))
+{ }
+
+DialogsTap::~DialogsTap()
+{
+    setDialogs(m_inner);
+}
+
+void DialogsTap::seen(const QString& text)
+{
+    m_texts << text;
+    if (onText)
+        onText(text);
+}
+
+void DialogsTap::message(const QString& text, const QString& detail)
+{
+    seen(text); // first: while the box is up, the operation's line already names it
+    if (m_inner)
+        m_inner->message(text, detail);
+}
+
+void DialogsTap::systemMessage(const QString& caption, const QString& text, const QString& detail)
+{
+    seen(text); // first: while the box is up, the operation's line already names it
+    if (m_inner)
+        m_inner->systemMessage(caption, text, detail);
+}
+
+void DialogsTap::error(const QString& text)
+{
+    seen(text); // first: while the box is up, the operation's line already names it
+    if (m_inner)
+        m_inner->error(text);
+}
+
+std::optional<QString> DialogsTap::openFileName(const FileDialogSpec& spec)
+{
+    return m_inner ? m_inner->openFileName(spec) : std::nullopt;
+}
+
+std::optional<QString> DialogsTap::saveFileName(const FileDialogSpec& spec)
+{
+    return m_inner ? m_inner->saveFileName(spec) : std::nullopt;
+}
+
 QList<FilterEntry> parseFilter(const QString& filter)
 {
     QList<FilterEntry> out;

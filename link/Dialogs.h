@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace tarnixw::link {
@@ -40,6 +41,31 @@ public:
 Dialogs& dialogs();
 // Installs d (not owned) and returns the one installed before.
 Dialogs* setDialogs(Dialogs* d);
+
+// Keeps the texts of the boxes shown while it is installed (for its lifetime) and passes every
+// box and dialog on to the dialogs installed before it: what a device operation told the user.
+class DialogsTap final : public Dialogs {
+public:
+    DialogsTap();
+    ~DialogsTap() override;
+    DialogsTap(const DialogsTap&) = delete;
+    DialogsTap& operator=(const DialogsTap&) = delete;
+
+    void message(const QString& text, const QString& detail = {}) override;
+    void systemMessage(const QString& caption, const QString& text, const QString& detail = {}) override;
+    void error(const QString& text) override;
+    std::optional<QString> openFileName(const FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(const FileDialogSpec& spec) override;
+
+    const QStringList& texts() const { return m_texts; }
+    // Called after each box with its text.
+    std::function<void(const QString&)> onText;
+
+private:
+    void seen(const QString& text);
+    Dialogs* m_inner = nullptr;
+    QStringList m_texts;
+};
 
 // Splits "Name|pattern|Name|pattern" into its display names and patterns.
 struct FilterEntry {

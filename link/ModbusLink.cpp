@@ -83,15 +83,16 @@ Verdict ModbusLink::receiveAnswer(std::uint8_t slave)
     const Verdict verdict = judgeAnswer(m_buffers.RequestBuffer, buf, received, slave);
     if (m_observer) {
         const std::size_t stored = std::min(received, buf.size());
-        m_observer(Traffic{m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)},
-            verdict});
+        m_observer(
+            Traffic{m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)}, verdict});
     }
     return verdict;
 }
 
 ExchangeResult ModbusLink::ComExchange(
-    int frameLength, std::uint8_t function, int waitSteps, const StepProgressRule& progressRule)
+    int frameLength, [[maybe_unused]] std::uint8_t function, int waitSteps, const StepProgressRule& progressRule)
 {
+    // The expected function code is the request's own (byte 1), which the answer is judged by.
     // Whatever is still on the line (a late answer to an earlier request) is not this answer.
     m_port.purge();
     const std::int64_t sentAt = send(frameLength);

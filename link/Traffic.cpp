@@ -68,9 +68,8 @@ Verdict judgeAnswer(std::span<const std::uint8_t> request, std::span<const std::
         v.kind = v.received < v.expected ? Verdict::Kind::Incomplete : Verdict::Kind::WrongLength;
         return v;
     }
-    const bool fits = function == kWriteMultiple
-        ? std::equal(frame.begin() + 2, frame.begin() + 6, request.begin() + 2)
-        : frame[2] == 2 * quantityOf(request);
+    const bool fits = function == kWriteMultiple ? std::equal(frame.begin() + 2, frame.begin() + 6, request.begin() + 2)
+                                                 : frame[2] == 2 * quantityOf(request);
     v.kind = fits ? Verdict::Kind::Answer : Verdict::Kind::Mismatch;
     return v;
 }
@@ -133,7 +132,8 @@ QString describeRequest(std::span<const std::uint8_t> frame)
     if (frame.size() < 8)
         return QStringLiteral("frame");
     const int quantity = quantityOf(frame);
-    const QString registers = quantity == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(quantity);
+    const QString registers
+        = quantity == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(quantity);
     switch (frame[1]) {
     case kReadHolding:
         return QStringLiteral("read %1 from byte %2").arg(registers).arg(addressOf(frame));
@@ -206,8 +206,8 @@ TrafficOperation* TrafficLog::current()
 
 void TrafficLog::updateCurrent()
 {
-    if (m_currentRow >= 0 && m_listener.changed)
-        m_listener.changed(m_currentRow);
+    if (m_currentRow >= 0 && m_view)
+        m_view->changed(m_currentRow);
 }
 
 void TrafficLog::addFrame(const Traffic& t)
@@ -225,38 +225,47 @@ void TrafficLog::addFrame(const Traffic& t)
 
 void TrafficLog::append(Entry e)
 {
+    if (m_view)
+        m_view->aboutToAppend(size());
     m_entries.push_back(std::move(e));
-    if (m_listener.appended)
-        m_listener.appended(size() - 1, 1);
+    if (m_view)
+        m_view->appended();
 }
 
 void TrafficLog::trim()
 {
+    // The rows to drop from the front: up to and including the oldest frames over capacity.
     int removed = 0;
-    while (m_frames > m_capacity && !m_entries.empty()) {
+    for (int over = m_frames - m_capacity; over > 0 && removed < size(); ++removed)
+        if (m_entries[std::size_t(removed)].isFrame)
+            --over;
+    if (removed == 0)
+        return;
+    if (m_view)
+        m_view->aboutToDropFront(removed);
+    for (int i = 0; i < removed; ++i) {
         if (m_entries.front().isFrame) {
             --m_frames;
             ++m_dropped;
         }
         m_entries.pop_front();
-        ++removed;
     }
-    if (removed == 0)
-        return;
     m_currentRow = m_currentRow >= removed ? m_currentRow - removed : -1;
     // Operations none of whose rows is left go too (never the one being recorded).
-    const int firstKept = m_entries.empty() ? m_firstOperation + int(m_operations.size()) - 1
-                                            : m_entries.front().operation;
+    const int firstKept
+        = m_entries.empty() ? m_firstOperation + int(m_operations.size()) - 1 : m_entries.front().operation;
     while (m_firstOperation < firstKept && m_operations.size() > 1) {
         m_operations.pop_front();
         ++m_firstOperation;
     }
-    if (m_listener.removedFront)
-        m_listener.removedFront(removed);
+    if (m_view)
+        m_view->droppedFront();
 }
 
 void TrafficLog::clear()
 {
+    if (m_view)
+        m_view->aboutToClear();
     m_entries.clear();
     // The operation being recorded goes on; its frames from now on are kept.
     if (m_operations.size() > 1) {
@@ -266,8 +275,8 @@ void TrafficLog::clear()
     m_currentRow = -1;
     m_frames = 0;
     m_dropped = 0;
-    if (m_listener.reset)
-        m_listener.reset();
+    if (m_view)
+        m_view->cleared();
 }
 
 const TrafficOperation& TrafficLog::operationOf(const Entry& e) const

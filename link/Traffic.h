@@ -96,7 +96,7 @@ QString formatOperationLine(const TrafficOperation& op);
 
 // The traffic of a device form: its operations and their frames, in order, keeping at most
 // `capacity` frames (the oldest rows are dropped first, operation lines among them).
-// Listeners hear of every change, so a view can follow as it happens.
+// A view hears of every change, so it can follow as it happens.
 class TrafficLog {
 public:
     static constexpr int kDefaultCapacity = 20000;
@@ -130,15 +130,21 @@ public:
     long long dropped() const { return m_dropped; }
     int capacity() const { return m_capacity; }
 
-    // What a listener hears: rows appended at the end, rows removed from the front, a row
-    // changed in place, or everything reset.
-    struct Listener {
-        std::function<void(int first, int count)> appended;
-        std::function<void(int count)> removedFront;
-        std::function<void(int row)> changed;
-        std::function<void()> reset;
+    // Who follows the log (a list view's model): told before and after rows are appended at
+    // the end, dropped from the front or all cleared, and when a row changes in place.
+    class View {
+    public:
+        virtual ~View() = default;
+        virtual void aboutToAppend(int row) = 0;
+        virtual void appended() = 0;
+        virtual void aboutToDropFront(int count) = 0;
+        virtual void droppedFront() = 0;
+        virtual void changed(int row) = 0;
+        virtual void aboutToClear() = 0;
+        virtual void cleared() = 0;
     };
-    void setListener(Listener l) { m_listener = std::move(l); }
+    // Not owned; nullptr for none.
+    void setView(View* view) { m_view = view; }
 
 private:
     void append(Entry e);
@@ -151,7 +157,7 @@ private:
     int m_currentRow = -1; // the row of the current operation's line, -1 when it was dropped
     int m_frames = 0;
     long long m_dropped = 0;
-    Listener m_listener;
+    View* m_view = nullptr;
 };
 
 } // namespace tarnixw::link

@@ -217,7 +217,7 @@ void TFormPLIX::setTexts(const Texts& t)
 
 void TFormPLIX::ReadClick()
 {
-    kit::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers(), QStringLiteral("Read"));
     std::optional<DecodedSet> decoded;
     if (link::ModbusLink* bus = op.link()) {
         // Block A in three 16-byte reads and one of 8, block B in two of 16 and one of 6;
@@ -239,7 +239,7 @@ void TFormPLIX::ReadClick()
 
 void TFormPLIX::WriteClick()
 {
-    kit::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers(), QStringLiteral("Write"));
     link::ModbusLink* const opened = op.link();
     if (!opened)
         return;

@@ -5,6 +5,7 @@
 #include "VirtualPorts.h"
 
 #include "link/Modbus.h"
+#include "link/Traffic.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -61,13 +62,12 @@ public:
             m_out = &m_err;
         }
     }
+    // The bytes as the program's line traffic shows them, so both sides' logs can be laid
+    // side by side.
     void line(const char* direction, const std::vector<std::uint8_t>& bytes)
     {
-        QString hex;
-        for (std::uint8_t b : bytes)
-            hex += QStringLiteral("%1 ").arg(b, 2, 16, QLatin1Char('0')).toUpper();
         const QString text = QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ')
-            + QLatin1String(direction) + QLatin1Char(' ') + hex.trimmed() + QLatin1Char('\n');
+            + QLatin1String(direction) + QLatin1Char(' ') + tarnixw::link::hexBytes(bytes) + QLatin1Char('\n');
         m_out->write(text.toUtf8());
         m_out->waitForBytesWritten(0);
         if (m_out == &m_file)

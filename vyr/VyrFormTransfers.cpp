@@ -38,7 +38,7 @@ int openBarAfter(int cells)
 
 void TFormVYR::ReadClick()
 {
-    kit::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers(), QStringLiteral("Read"));
     if (link::ModbusLink* bus = op.link()) {
         bus->ReadBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
             [](int b, int k) { return (b * kBlockSize + k) * 100 / 1700; });
@@ -59,7 +59,7 @@ void TFormVYR::ReadClick()
 
 void TFormVYR::WriteClick()
 {
-    kit::Operation op(*this, buffers());
+    kit::Operation op(*this, buffers(), QStringLiteral("Write"));
     link::ModbusLink* const opened = op.link();
     if (!opened || !m_built)
         return;

@@ -33,7 +33,9 @@ struct Rig {
         : device(model, id)
         , port(device, clock, baud)
         , buffers(model == sim::Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix())
-        , link(buffers, port, clock, [this](std::optional<int> v) { bar.push_back(v); })
+        , link(
+              buffers, port, clock, [this](std::optional<int> v) { bar.push_back(v); },
+              [this](const link::Traffic& t) { traffic.push_back(t); })
     {
         link.SlaveId = id;
     }
@@ -54,6 +56,7 @@ struct Rig {
     sim::InProcessPort port;
     link::ModelBuffers buffers;
     std::vector<std::optional<int>> bar;
+    std::vector<link::Traffic> traffic; // what the traffic observer heard
     link::ModbusLink link;
     test::ScriptedDialogs dialogs;
 };
@@ -214,40 +217,52 @@ private slots:
         QTest::addColumn<int>("function");
         QTest::addColumn<Bytes>("answer");
         QTest::addColumn<ExchangeResult>("result");
+        QTest::addColumn<QString>("words"); // what the line traffic says of it
         const Bytes good = withCrc(hex("01 03 04 00 01 00 02"));
         Bytes damaged = good;
         damaged.back() ^= 0x01;
         Bytes longer = good;
         longer.push_back(0x00);
-        QTest::newRow("good") << 3 << good << ExchangeResult::Accepted;
-        QTest::newRow("nothing") << 3 << Bytes{} << ExchangeResult::Silent;
-        QTest::newRow("cut short") << 3 << Bytes(good.begin(), good.begin() + 5) << ExchangeResult::Silent;
-        QTest::newRow("trailing byte") << 3 << longer << ExchangeResult::Silent;
-        QTest::newRow("bad CRC") << 3 << damaged << ExchangeResult::Silent;
-        QTest::newRow("short but intact") << 3 << withCrc(hex("01 03 02 00 01")) << ExchangeResult::Silent;
+        QTest::newRow("good") << 3 << good << ExchangeResult::Accepted << "answer";
+        QTest::newRow("nothing") << 3 << Bytes{} << ExchangeResult::Silent << "silence (nothing within the window)";
+        QTest::newRow("cut short") << 3 << Bytes(good.begin(), good.begin() + 5) << ExchangeResult::Silent
+                                   << "incomplete frame (5 of 9 bytes)";
+        QTest::newRow("trailing byte")
+            << 3 << longer << ExchangeResult::Silent
+            << "frame of the wrong length (10 bytes, 9 expected)"; // a zero after a CRC keeps it valid
+        QTest::newRow("bad CRC") << 3 << damaged << ExchangeResult::Silent << "damaged frame (bad CRC)";
+        QTest::newRow("short but intact")
+            << 3 << withCrc(hex("01 03 02 00 01")) << ExchangeResult::Silent << "incomplete frame (7 of 9 bytes)";
         QTest::newRow("two answers at once") << 3 << [&] {
             Bytes b = good;
             b.insert(b.end(), good.begin(), good.end());
             return b;
-        }() << ExchangeResult::Silent;
-        QTest::newRow("wrong byte count") << 3 << withCrc(hex("01 03 02 00 01 00 02")) << ExchangeResult::Rejected;
-        QTest::newRow("other slave") << 3 << withCrc(hex("02 03 04 00 01 00 02")) << ExchangeResult::Rejected;
-        QTest::newRow("slave 0") << 3 << withCrc(hex("00 03 04 00 01 00 02")) << ExchangeResult::Rejected;
-        QTest::newRow("exception") << 3 << withCrc(hex("01 83 02")) << ExchangeResult::Rejected;
+        }() << ExchangeResult::Silent << "damaged frame (bad CRC)";
+        QTest::newRow("wrong byte count") << 3 << withCrc(hex("01 03 02 00 01 00 02")) << ExchangeResult::Rejected
+                                          << "answer that does not fit the request";
+        QTest::newRow("other slave") << 3 << withCrc(hex("02 03 04 00 01 00 02")) << ExchangeResult::Rejected
+                                     << "answer from slave 2";
+        QTest::newRow("slave 0") << 3 << withCrc(hex("00 03 04 00 01 00 02")) << ExchangeResult::Rejected
+                                 << "answer from slave 0";
+        QTest::newRow("exception") << 3 << withCrc(hex("01 83 02")) << ExchangeResult::Rejected
+                                   << "exception 2 (Illegal Data Address)";
         Bytes noisyException = withCrc(hex("01 83 02"));
         noisyException[3] ^= 0x40;
-        QTest::newRow("exception with bad CRC") << 3 << noisyException << ExchangeResult::Silent;
-        QTest::newRow("write echo") << 16 << withCrc(hex("01 10 00 20 00 02")) << ExchangeResult::Accepted;
-        QTest::newRow("echo of another address") << 16 << withCrc(hex("01 10 00 22 00 02")) << ExchangeResult::Rejected;
-        QTest::newRow("echo of another quantity")
-            << 16 << withCrc(hex("01 10 00 20 00 01")) << ExchangeResult::Rejected;
-        QTest::newRow("read answer to a write") << 16 << good << ExchangeResult::Rejected;
+        QTest::newRow("exception with bad CRC")
+            << 3 << noisyException << ExchangeResult::Silent << "damaged frame (bad CRC)";
+        QTest::newRow("write echo") << 16 << withCrc(hex("01 10 00 20 00 02")) << ExchangeResult::Accepted << "answer";
+        QTest::newRow("echo of another address") << 16 << withCrc(hex("01 10 00 22 00 02")) << ExchangeResult::Rejected
+                                                 << "answer that does not fit the request";
+        QTest::newRow("echo of another quantity") << 16 << withCrc(hex("01 10 00 20 00 01")) << ExchangeResult::Rejected
+                                                  << "answer that does not fit the request";
+        QTest::newRow("read answer to a write") << 16 << good << ExchangeResult::Rejected << "answer with function 3";
     }
     void judgement()
     {
         QFETCH(int, function);
         QFETCH(Bytes, answer);
         QFETCH(ExchangeResult, result);
+        QFETCH(QString, words);
         Rig r;
         r.device.faults().silentNext = 1;
         r.port.inject(answer, r.clock.nowNs() + 100 * 1'000'000);
@@ -262,6 +277,73 @@ private slots:
             length = link::completeWriteFrame(r.buffers.RequestBuffer, 1, 32, 4);
         }
         QCOMPARE(r.link.ComExchange(length, std::uint8_t(function), 16), result);
+        QCOMPARE(r.traffic.size(), std::size_t(2)); // the request, then what came back
+        QCOMPARE(link::describeVerdict(r.traffic.back().verdict), words);
+        QCOMPARE(r.traffic.back().bytes, answer);
+    }
+
+    // What the line traffic says of the first answer under each fault of the line and the
+    // device, for a read and for the ID probe of the device's id.
+    void faultVerdicts_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("read");
+        QTest::addColumn<QString>("probe");
+        const QString silence = QStringLiteral("silence (nothing within the window)");
+        QTest::newRow("none") << "none"
+                              << "answer"
+                              << "answer";
+        QTest::newRow("silent") << "silent" << silence << silence;
+        QTest::newRow("another slave id") << "wrong id 5"
+                                          << "answer from slave 5"
+                                          << "answer from slave 5";
+        QTest::newRow("exception") << "exception 2"
+                                   << "exception 2 (Illegal Data Address)"
+                                   << "exception 2 (Illegal Data Address)";
+        QTest::newRow("truncated") << "truncate"
+                                   << "incomplete frame (34 of 69 bytes)"
+                                   << "incomplete frame (3 of 7 bytes)";
+        QTest::newRow("bad CRC") << "bad crc"
+                                 << "damaged frame (bad CRC)"
+                                 << "damaged frame (bad CRC)";
+        QTest::newRow("late") << "late" << silence << silence;
+        QTest::newRow("unplugged") << "unplug" << silence << silence;
+    }
+    void faultVerdicts()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, read);
+        QFETCH(QString, probe);
+        for (const bool probing : {false, true}) {
+            Rig r;
+            sim::Faults& f = r.device.faults();
+            if (fault == "silent")
+                f.silentNext = 1;
+            else if (fault == "wrong id 5")
+                f.wrongId = 5;
+            else if (fault == "exception 2")
+                f.exceptionCode = 2;
+            else if (fault == "truncate")
+                f.truncate = true;
+            else if (fault == "bad crc")
+                f.badCrc = true;
+            else if (fault == "late")
+                f.lateMs = 300;
+            else if (fault == "unplug")
+                f.unplugAfter = 0;
+            if (probing) {
+                const int length = link::buildProbeFrame(r.buffers.RequestBuffer, 1);
+                r.link.waitSteps(r.link.send(length), link::kBlockWaitSteps, {});
+                r.link.receiveAnswer(1);
+            } else {
+                r.link.ComExchange(link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 32), 3, 16);
+            }
+            QCOMPARE(r.traffic.size(), std::size_t(2));
+            QCOMPARE(r.traffic[0].direction, link::Traffic::Direction::Sent);
+            QCOMPARE(link::describeRequest(r.traffic[0].bytes),
+                probing ? QStringLiteral("ID probe") : QStringLiteral("read 32 registers from byte 32"));
+            QCOMPARE(link::describeVerdict(r.traffic[1].verdict), probing ? probe : read);
+        }
     }
 
     // A damaged answer never reaches the image: the read retries and gives up as for silence.

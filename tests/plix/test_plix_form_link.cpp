@@ -1,6 +1,7 @@
 // The PLIXARO form against the in-process simulated device, in virtual time: Read, Write and
 // the ID search as the user starts them from the buttons.
 
+#include "kit/TrafficWindow.h"
 #include "link/Clock.h"
 #include "link/ComPort.h"
 #include "link/DeviceConstants.h"
@@ -8,7 +9,11 @@
 #include "plix/PlixForm.h"
 #include "tests/support/SimLine.h"
 
+#include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -351,6 +356,67 @@ private slots:
         QCOMPARE(rig.opener.opens, 0);
         QVERIFY(rig.written().empty());
         QCOMPARE(rig.form->get<QPushButton>("IDSearch")->text(), QStringLiteral("ID Search"));
+    }
+
+    // The line traffic of the form: Ctrl+L or the background's menu opens it, it follows a
+    // Read frame by frame with the operation's line, saves as text, clears, and keeps at most
+    // 20,000 frames.
+    void lineTraffic()
+    {
+        Rig rig;
+        rig.device.faults().silentNext = 1;
+        rig.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+        QTest::keyClick(rig.form.get(), Qt::Key_L, Qt::ControlModifier);
+        kit::TrafficWindow* window = rig.form->lineTrafficWindow();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral("Line traffic"));
+        window->close();
+        QTimer::singleShot(0, this, [] {
+            QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("Line traffic\u2026"));
+            QCOMPARE(menu->actions().value(0)->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+            menu->actions().value(0)->trigger();
+            menu->close();
+        });
+        QContextMenuEvent background(QContextMenuEvent::Mouse, QPoint(20, 300), rig.form->mapToGlobal(QPoint(20, 300)));
+        QApplication::sendEvent(rig.form.get(), &background);
+        QCOMPARE(rig.form->lineTrafficWindow(), window);
+        QVERIFY(window->isVisible());
+
+        rig.form->ReadClick();
+
+        const QAbstractItemModel* rows = window->list()->model();
+        QCOMPARE(rows->rowCount(), 1 + 2 * 8); // the operation, 8 requests (one repeated), 8 answers
+        auto row = [&](int r) { return rows->index(r, 0).data().toString(); };
+        QCOMPARE(row(0), QStringLiteral("==== Read  COM1 (/dev/null)  19200 baud  slave 1  ->  Read Done."));
+        QCOMPARE(row(1), QStringLiteral("      0.0 ms  ->  01 03 00 20 00 08 45 C6  read 8 registers from byte 32"));
+        QCOMPARE(row(2), QStringLiteral("    240.0 ms  <-  (nothing)  silence (nothing within the window)"));
+        QCOMPARE(row(3), QStringLiteral("    240.0 ms  ->  01 03 00 20 00 08 45 C6  read 8 registers from byte 32"));
+        QVERIFY(row(4).endsWith(QLatin1String("  answer")));
+        QVERIFY(row(15).endsWith(QLatin1String("  read 3 registers from byte 2080")));
+        QVERIFY(row(16).contains(QLatin1String("  <-  01 03 06 ")));
+
+        // Save: one line a row, as shown.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("traffic.txt"));
+        rig.dialogs.fileAnswers.push_back(path);
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Save")), Qt::LeftButton);
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(saved.readAll()).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 17 + 1); // and a final line break
+        QCOMPARE(lines[1], row(1));
+        QCOMPARE(lines[16], row(16));
+
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Clear")), Qt::LeftButton);
+        QCOMPARE(rows->rowCount(), 0);
+        for (int i = 0; i < link::TrafficLog::kDefaultCapacity + 10; ++i)
+            rig.form->trafficLog().addFrame(link::Traffic{});
+        QCOMPARE(rows->rowCount(), link::TrafficLog::kDefaultCapacity);
+        QTRY_COMPARE(window->note()->text(),
+            QStringLiteral("The list keeps the last 20000 frames: 10 older ones were dropped."));
     }
 };
 
