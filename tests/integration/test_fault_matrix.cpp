@@ -187,6 +187,16 @@ template <typename Form> struct FormSubject final : Subject {
     std::unique_ptr<Form> m_form;
 };
 
+// A fresh form of the model, its model state as at the program's start.
+std::unique_ptr<Subject> freshSubject(sim::Model model, kit::Session& session)
+{
+    plix::resetModel();
+    vyr::resetModel();
+    if (model == sim::Model::Plix)
+        return std::make_unique<FormSubject<plix::TFormPLIX>>(session);
+    return std::make_unique<FormSubject<vyr::TFormVYR>>(session);
+}
+
 // A device whose settings differ from the screen's defaults, so that a completed Read shows.
 void makeDistinct(sim::Device& d)
 {
@@ -339,13 +349,7 @@ private slots:
         QFETCH(Op, op);
         QFETCH(QList<int>, rule);
         test::SimLine line(model, op == Op::IdSearch ? kSearchId : 1);
-        plix::resetModel();
-        vyr::resetModel();
-        std::unique_ptr<Subject> subject;
-        if (model == Model::Plix)
-            subject = std::make_unique<FormSubject<plix::TFormPLIX>>(line.session);
-        else
-            subject = std::make_unique<FormSubject<vyr::TFormVYR>>(line.session);
+        const std::unique_ptr<Subject> subject = freshSubject(model, line.session);
         QVERIFY(subject->ready);
         auto* bar = subject->form()->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
         QVERIFY(bar);
@@ -376,13 +380,7 @@ private slots:
 
         test::SimLine line(model, 1);
         makeDistinct(line.device);
-        plix::resetModel();
-        vyr::resetModel();
-        std::unique_ptr<Subject> subject;
-        if (model == Model::Plix)
-            subject = std::make_unique<FormSubject<plix::TFormPLIX>>(line.session);
-        else
-            subject = std::make_unique<FormSubject<vyr::TFormVYR>>(line.session);
+        const std::unique_ptr<Subject> subject = freshSubject(model, line.session);
         QVERIFY(subject->ready);
         const QStringList before = snapshot(subject->form());
         const std::vector<std::uint8_t> memoryBefore(line.device.memory().begin(), line.device.memory().end());
