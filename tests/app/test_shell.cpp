@@ -250,6 +250,8 @@ private slots:
         QCOMPARE(form.baudIndex(), 1); // "19200" by design
         form.BaudRate()->setEditText("57600");
         QCOMPARE(form.baudIndex(), -1); // opens at 19200
+        form.BaudRate()->setEditText("38400"); // typed, but exactly an item: that item
+        QCOMPARE(form.baudIndex(), 2);
     }
 
     void closingMainClosesTheSplash()
