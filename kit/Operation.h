@@ -8,7 +8,6 @@
 namespace tarnixw::kit {
 
 class DeviceForm;
-struct link::ModelBuffers;
 
 // One device operation of a form (Read, Write, ID Search), from the press of its button to
 // the bar back at 0. It opens the model's port with the COM settings the form shows, takes the
