@@ -29,15 +29,19 @@ std::optional<std::uint8_t> IdSearch(
     int candidate = 1;
     std::optional<std::uint8_t> found;
     ModelBuffers& buffers = link.buffers();
+    const auto answered = [&](std::size_t received) {
+        return received > 0 && received <= buffers.ResponseBuffer.size()
+            && isProbeAnswer(std::span<const std::uint8_t>(buffers.ResponseBuffer.data(), received), candidate);
+    };
     while (candidate <= 255 && !found) {
         const int length = buildProbeFrame(buffers.RequestBuffer, std::uint8_t(candidate));
         const std::int64_t sentAt = link.send(length);
-        link.waitSteps(sentAt, kBlockWaitSteps, {});
+        const std::size_t received = link.awaitAnswer(sentAt, kBlockWaitSteps, {}, answered);
+        if (link.cancelled())
+            return std::nullopt;
         if (ui.showSearching)
             ui.showSearching(candidate);
-        const std::size_t received = link.receive();
-        const bool accepted = received > 0 && received <= buffers.ResponseBuffer.size()
-            && isProbeAnswer(std::span<const std::uint8_t>(buffers.ResponseBuffer.data(), received), candidate);
+        const bool accepted = answered(received);
         if (accepted) {
             found = std::uint8_t(candidate);
             if (ui.setFoundId)

@@ -28,6 +28,20 @@ void ModbusLink::beginOperation()
 {
     StopFlag = false;
     SilenceCount = 0;
+    m_stopReason = StopReason::None;
+}
+
+void ModbusLink::stop(StopReason reason)
+{
+    StopFlag = true;
+    if (m_stopReason == StopReason::None)
+        m_stopReason = reason;
+}
+
+void ModbusLink::cancel()
+{
+    StopFlag = true;
+    m_stopReason = StopReason::Cancelled;
 }
 
 std::int64_t ModbusLink::send(int frameLength)
@@ -48,6 +62,8 @@ void ModbusLink::waitSteps(std::int64_t sentAtNs, int steps, const StepProgressR
     for (int k = 0; k < steps; ++k) {
         if (m_stepHook)
             m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
+        if (cancelled())
+            return;
         // Deadlines count from the send, so time spent in the hook does not add up.
         m_clock.sleepUntilNs(sentAtNs + (k + 1) * stepNs);
     }
@@ -55,9 +71,23 @@ void ModbusLink::waitSteps(std::int64_t sentAtNs, int steps, const StepProgressR
 
 std::size_t ModbusLink::receive()
 {
+    return received(takeArrived(0));
+}
+
+std::size_t ModbusLink::received(std::size_t total)
+{
+    const std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
+    if (total > 0 && m_observer)
+        m_observer(Traffic{m_clock.nowNs(), Traffic::Direction::Received,
+            {buf.begin(), buf.begin() + long(std::min(total, buf.size()))}});
+    return total;
+}
+
+std::size_t ModbusLink::takeArrived(std::size_t kept)
+{
     std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
-    std::size_t total = 0;
-    std::size_t stored = 0;
+    std::size_t total = kept;
+    std::size_t stored = std::min(kept, buf.size());
     std::vector<std::uint8_t> overflow;
     for (std::size_t avail = m_port.bytesAvailable(); avail > 0; avail = m_port.bytesAvailable()) {
         std::size_t got = 0;
@@ -73,9 +103,38 @@ std::size_t ModbusLink::receive()
             break;
         total += got;
     }
-    if (total > 0 && m_observer)
-        m_observer(Traffic{m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)}});
     return total;
+}
+
+std::size_t ModbusLink::awaitAnswer(std::int64_t sentAtNs, int steps, const StepProgressRule& rule,
+    const std::function<bool(std::size_t received)>& answered)
+{
+    if (!m_fastAnswers || !answered) {
+        waitSteps(sentAtNs, steps, rule);
+        return cancelled() ? 0 : receive();
+    }
+    // The bytes are taken as they come, a quarter millisecond apart, and the wait ends at the
+    // first complete answer. The step hook still runs at every 15 ms step that begins.
+    constexpr std::int64_t stepNs = std::int64_t(kWaitStepMs) * 1'000'000;
+    constexpr std::int64_t pollNs = 250'000;
+    std::size_t kept = 0;
+    for (int k = 0; k < steps; ++k) {
+        if (m_stepHook)
+            m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
+        if (cancelled())
+            return 0;
+        const std::int64_t deadline = sentAtNs + (k + 1) * stepNs;
+        for (;;) {
+            kept = takeArrived(kept);
+            if (kept > 0 && kept <= m_buffers.ResponseBuffer.size() && answered(kept))
+                return received(kept);
+            const std::int64_t now = m_clock.nowNs();
+            if (now >= deadline)
+                break;
+            m_clock.sleepUntilNs(std::min(deadline, now + pollNs));
+        }
+    }
+    return received(takeArrived(kept));
 }
 
 ExchangeResult ModbusLink::judge(std::size_t received, std::uint8_t function) const
@@ -107,8 +166,11 @@ ExchangeResult ModbusLink::ComExchange(
     // Whatever is still on the line (a late answer to an earlier request) is not this answer.
     m_port.purge();
     const std::int64_t sentAt = send(frameLength);
-    this->waitSteps(sentAt, waitSteps, progressRule);
-    const std::size_t received = receive();
+    // Only reads may end their wait early: writes keep their fixed waits.
+    const std::size_t received = awaitAnswer(sentAt, waitSteps, progressRule,
+        function == kReadHolding ? std::function<bool(std::size_t)>(
+            [&](std::size_t n) { return judge(n, function) == ExchangeResult::Accepted; })
+                                 : std::function<bool(std::size_t)>());
     const ExchangeResult result = judge(received, function);
     if (result != ExchangeResult::Accepted && received > 0)
         m_port.purge();
@@ -137,6 +199,8 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
         bool retried = false;
         for (;;) {
             const ExchangeResult r = ComExchange(length, function, kBlockWaitSteps, forBlock(rule, b));
+            if (cancelled())
+                break;
             if (r == ExchangeResult::Accepted) {
                 onAccepted(b, size);
                 if (retried)
@@ -145,12 +209,12 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
             }
             if (r == ExchangeResult::Rejected) {
                 dialogs().message(kResponseError);
-                StopFlag = true;
+                stop(StopReason::ResponseError);
                 break;
             }
             if (++SilenceCount >= 3) {
                 dialogs().message(kNoResponse);
-                StopFlag = true;
+                stop(StopReason::NoResponse);
                 break;
             }
             retried = true;
@@ -202,12 +266,14 @@ bool ModbusLink::WriteBlocks(
 StepResult ModbusLink::WriteRegisters(
     int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule, WriteStepRules rules)
 {
-    if (StopFlag && !rules.runWhenStopped)
+    if (cancelled() || (StopFlag && !rules.runWhenStopped))
         return StepResult::Skipped;
     SilenceCount = 0;
     const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
     for (bool retried = false;; retried = true) {
         const ExchangeResult r = ComExchange(length, kWriteMultiple, waitSteps, rule);
+        if (cancelled())
+            return StepResult::Failed;
         if (r == ExchangeResult::Accepted) {
             if (retried)
                 settleAfterRetry(waitSteps); // a late echo of the first try must not meet the next step
@@ -215,16 +281,16 @@ StepResult ModbusLink::WriteRegisters(
         }
         if (r == ExchangeResult::Rejected) {
             dialogs().message(kResponseError);
-            StopFlag = true;
+            stop(StopReason::ResponseError);
             return StepResult::Failed;
         }
         if (rules.sendOnce) {
-            StopFlag = true;
+            stop(StopReason::NoResponse);
             return StepResult::Failed;
         }
         if (++SilenceCount >= 3) {
             dialogs().message(kNoResponse);
-            StopFlag = true;
+            stop(StopReason::NoResponse);
             return StepResult::Failed;
         }
     }
