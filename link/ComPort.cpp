@@ -17,6 +17,9 @@ QString openDetail(OpenError error, const QString& port, const std::string& reas
 {
     switch (error) {
     case OpenError::NoSuchPort:
+        // A device path was named directly; Check COM finds COM numbers.
+        if (!port.startsWith(QLatin1String("COM")))
+            return QStringLiteral("%1 is not connected.").arg(port);
         return QStringLiteral("%1 is not connected. Use Check COM to find the cable's port.").arg(port);
     case OpenError::Busy:
         return QStringLiteral("%1 is in use by another program. Close that program and try again.").arg(port);
