@@ -40,16 +40,16 @@ struct Context {
 
 // ---- Options shared by the subcommands ------------------------------------------------------
 
-const QCommandLineOption kPort({"p", "port"}, "The serial port: COM3 as the windows number it, or a device path.", "P");
+const QCommandLineOption kPort({"p", "port"}, "The serial port: COM3 as the forms number it, or a device path.", "P");
 const QCommandLineOption kBaud({"b", "baud"}, "Line rate: 9600, 19200 (default), 38400 or 115200.", "B", "19200");
 const QCommandLineOption kId({"i", "id"}, "The device's Modbus slave ID, 1..255.", "N");
 const QCommandLineOption kModel({"m", "model"}, "vyr (VYRANTA) or plix (PLIXARO).", "M");
 const QCommandLineOption kOutput({"o", "output"}, "The file to write: .vyx or .plx (binary) or .json.", "FILE");
 const QCommandLineOption kFast(
-    "fast", "End each read as soon as its complete answer is in, instead of after the windows' fixed wait.");
+    "fast", "End each read or probe as soon as its complete answer is in, instead of after the forms' fixed wait.");
 const QCommandLineOption kVerify(
     "verify", "Read the device back afterwards and list every value that differs from what was written.");
-const QCommandLineOption kForce("force", "Write also values that the windows' field checks would refuse.");
+const QCommandLineOption kForce("force", "Write also values that the forms' field checks would refuse.");
 
 std::optional<Model> modelOption(const Context& c)
 {
@@ -105,7 +105,7 @@ Exit save(const Context& c, const QString& path, const Config& config)
     return Exit::Done;
 }
 
-// A configuration file, with a warning for each value the windows would refuse.
+// A configuration file, with a warning for each value the forms would refuse.
 std::optional<Config> load(const Context& c, const QString& path, Exit& failure)
 {
     const Loaded loaded = loadConfig(path);
@@ -114,7 +114,7 @@ std::optional<Config> load(const Context& c, const QString& path, Exit& failure)
         failure = loaded.exit;
         return std::nullopt;
     }
-    for (const QString& w : outsideWindowChecks(*loaded.config))
+    for (const QString& w : outsideFormChecks(*loaded.config))
         c.console.warning(QStringLiteral("%1: %2").arg(path, w));
     return loaded.config;
 }
@@ -218,7 +218,7 @@ Exit readCommand(Context& c)
         return read.exit;
     }
     c.console.note(QStringLiteral("Read Done."));
-    for (const QString& w : outsideWindowChecks(*read.config))
+    for (const QString& w : outsideFormChecks(*read.config))
         c.console.warning(w);
     return save(c, path, *read.config);
 }
@@ -294,11 +294,11 @@ Exit writeCommand(Context& c)
         c.console.note(loaded.error);
         return loaded.exit;
     }
-    const QStringList outside = outsideWindowChecks(*loaded.config);
+    const QStringList outside = outsideFormChecks(*loaded.config);
     if (!outside.isEmpty() && !c.args.isSet(kForce)) {
         for (const QString& w : outside)
             c.console.note(QStringLiteral("%1: %2").arg(files[0], w));
-        c.console.note(QStringLiteral("Nothing was written: %1 %2 outside the windows' checks (--force writes them).")
+        c.console.note(QStringLiteral("Nothing was written: %1 %2 outside the forms' checks (--force writes them).")
                            .arg(outside.size())
                            .arg(outside.size() == 1 ? QStringLiteral("value is") : QStringLiteral("values are")));
         return Exit::Invalid;
@@ -393,41 +393,41 @@ struct Command {
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
-        {"ports", "", "list the serial ports, numbered as the windows number them",
-            "Lists the serial ports as COM numbers, in the order and with the numbers the windows give them, with\n"
+        {"ports", "", "list the serial ports, numbered as the forms number them",
+            "Lists the serial ports as COM numbers, in the order and with the numbers the forms give them, with\n"
             "each port's device path and what it is: a USB adapter (vendor and product ID, maker, product and serial\n"
             "number where the adapter tells them), a UART, or a virtual port and the device its link points to.",
             {}, {}, portsCommand},
         {"search", "--port P [--baud B] [--fast]", "find the slave ID of the device on a port (probes 1..255)",
-            "Probes slave IDs 1 to 255 as the windows' ID Search does and prints the first ID that answers.\n"
+            "Probes slave IDs 1 to 255 as the forms' ID Search does and prints the first ID that answers.\n"
             "Without an answer it ends with \"Can not Find Device ID !!\" (exit 3) after about a minute.",
             {&kPort, &kBaud, &kFast}, {}, searchCommand},
         {"read", "--model vyr|plix --port P --id N [--baud B] [--fast] -o FILE", "read a device's configuration",
-            "Reads the device's whole configuration with the windows' Read and saves it as FILE: the binary image\n"
-            "that the window's Save File writes after that Read (.vyx, .plx), or the same as JSON (.json).\n"
+            "Reads the device's whole configuration with the forms' Read and saves it as FILE: the binary image\n"
+            "that the form's Save File writes after that Read (.vyx, .plx), or the same as JSON (.json).\n"
             "Nothing is saved unless every block arrived.",
             {&kModel, &kPort, &kId, &kBaud, &kFast, &kOutput}, {}, readCommand},
         {"write", "--port P --id N [--baud B] [--verify] [--force] FILE", "write a configuration file to a device",
-            "Writes FILE (.vyx, .plx or .json; the model comes from the file) to the device with the windows' Write:\n"
+            "Writes FILE (.vyx, .plx or .json; the model comes from the file) to the device with the forms' Write:\n"
             "the same requests and timing, every value exactly as the file holds it, the scaling of each channel\n"
-            "computed as the window computes it. The file is read and checked whole first: nothing is sent when it is\n"
-            "not valid, when a channel's sensor range is empty, or when a value lies outside the windows' field\n"
+            "computed as the form computes it. The file is read and checked whole first: nothing is sent when it is\n"
+            "not valid, when a channel's sensor range is empty, or when a value lies outside the forms' field\n"
             "checks (unless --force is given).",
             {&kPort, &kId, &kBaud, &kVerify, &kForce}, {{"FILE", "The configuration to write."}}, writeCommand},
         {"show", "FILE", "show a configuration as tables",
-            "Shows the configuration in FILE as aligned tables, in the units and number formats of the windows.\n"
-            "Values the windows' field checks would refuse are named as warnings on standard error.",
+            "Shows the configuration in FILE as aligned tables, in the units and number formats of the forms.\n"
+            "Values the forms' field checks would refuse are named as warnings on standard error.",
             {}, {{"FILE", "A .vyx, .plx or .json configuration."}}, showCommand},
         {"convert", "IN OUT", "convert a configuration between binary and JSON",
             "Converts IN to OUT, binary (.vyx, .plx) or JSON (.json) as their names say. Binary to JSON and back\n"
-            "gives the same bytes, including bytes no window shows.",
+            "gives the same bytes, including bytes no form shows.",
             {}, {{"IN", "The configuration to read."}, {"OUT", "The file to write."}}, convertCommand},
         {"diff", "A B", "list the values that differ between two configurations",
             "Lists every value that differs from A to B, by name and in units, one line each; A and B may be binary\n"
             "or JSON. Exit status 0 when they hold the same values, 1 when not.",
             {}, {{"A", "A configuration file."}, {"B", "Another one."}}, diffCommand},
         {"template", "--model vyr|plix -o FILE", "write the designed defaults as a starting point",
-            "Writes the configuration a window shows when it opens (its designed defaults) to FILE.",
+            "Writes the configuration a form shows when it opens (its designed defaults) to FILE.",
             {&kModel, &kOutput}, {}, templateCommand},
     };
     return table;
@@ -453,7 +453,7 @@ QString commandHelp(const Command& cmd)
         out += QStringLiteral("\nArguments:\n");
         for (const auto& [name, text] : cmd.arguments)
             out += QStringLiteral("  %1  %2\n")
-                       .arg(QString::fromLatin1(name).leftJustified(16), QString::fromLatin1(text));
+                       .arg(QString::fromLatin1(name).leftJustified(18), QString::fromLatin1(text));
     }
     out += QStringLiteral("\nOptions:\n");
     std::vector<const QCommandLineOption*> options = cmd.options;
@@ -466,7 +466,7 @@ QString commandHelp(const Command& cmd)
         QString left = names.join(QStringLiteral(", "));
         if (!o->valueName().isEmpty())
             left += QLatin1Char(' ') + o->valueName();
-        out += QStringLiteral("  %1  %2\n").arg(left.leftJustified(16), o->description());
+        out += QStringLiteral("  %1  %2\n").arg(left.leftJustified(18), o->description());
     }
     if (cmd.options.size() > 1 && std::find(cmd.options.begin(), cmd.options.end(), &kPort) != cmd.options.end())
         out += QStringLiteral("\nMessages and the progress bar (on a terminal) go to standard error. Ctrl+C stops the\n"
@@ -481,7 +481,7 @@ QString programHelp()
     QString out = QStringLiteral(
         "Usage: %1 COMMAND [OPTIONS] [FILES]\n\n"
         "Configures VYRANTA and PLIXARO devices over a serial port as a Modbus RTU master, with the same\n"
-        "requests, timing and checks as the Tarnixw windows, and shows, converts and compares their\n"
+        "requests, timing and checks as the Tarnixw forms, and shows, converts and compares their\n"
         "configuration files: the binary .vyx and .plx files and a readable JSON format.\n\n"
         "Commands:\n")
                       .arg(kProgram);
@@ -491,10 +491,10 @@ QString programHelp()
     out += QStringLiteral(
         "\n'%1 COMMAND --help' shows a command's options.\n\n"
         "Ports:\n"
-        "  A port is named as the windows name it, COM3 (see '%1 ports'), or by its device path:\n"
+        "  A port is named as the forms name it, COM3 (see '%1 ports'), or by its device path:\n"
         "  /dev/ttyUSB0, or the link of a virtual port such as a simulated device.\n\n"
         "Files:\n"
-        "  .vyx (VYRANTA) and .plx (PLIXARO) are the windows' binary configuration files; .json files hold\n"
+        "  .vyx (VYRANTA) and .plx (PLIXARO) are the forms' binary configuration files; .json files hold\n"
         "  the same values in the JSON format, model named in the file.\n\n"
         "Options:\n"
         "  -h, --help     Shows this help.\n"

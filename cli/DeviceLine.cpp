@@ -56,7 +56,7 @@ DeviceLine::~DeviceLine()
 
 Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
 {
-    // The port table of the windows: 0 -> 9600, 1 -> 19200, 2 -> 38400, 3 -> 115200.
+    // The forms' baud table: 0 -> 9600, 1 -> 19200, 2 -> 38400, 3 -> 115200.
     int baudIndex = 0;
     while (baudIndex < 3 && link::ComPort::baudRate(baudIndex) != settings.baud)
         ++baudIndex;
@@ -119,7 +119,7 @@ Exit readDeviceImage(Console& console, Model model, const LineSettings& settings
 
 Exit writeConfig(Console& console, const Config& ready, const LineSettings& settings)
 {
-    // Fresh buffers: the 16 bytes after VYR area 1 go out as zeros, as from a window that has
+    // Fresh buffers: the 16 bytes after VYR area 1 go out as zeros, as from a form that has
     // not read since the program started.
     link::ModelBuffers buffers = ready.model == Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
     DeviceLine line(console, QStringLiteral("Writing"));

@@ -60,10 +60,10 @@ private:
 Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image);
 
 // Sends a configuration made ready for a Write (recordForWrite, paramSetForWrite) as the
-// window's Write sends it, saying "Write Done." when the window would.
+// form's Write sends it, saying "Write Done." when the form would.
 Exit writeConfig(Console& console, const Config& ready, const LineSettings& settings);
 
-// Probes slave IDs 1..255 as the windows do; the ID that answered.
+// Probes slave IDs 1..255 as the forms do; the ID that answered.
 Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t& found);
 
 } // namespace tarnixw::cli

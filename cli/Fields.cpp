@@ -15,7 +15,7 @@ constexpr std::int64_t kI32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kI16Min = std::numeric_limits<std::int16_t>::min();
 constexpr std::int64_t kI16Max = std::numeric_limits<std::int16_t>::max();
 
-// The windows' checks, in the file's integers.
+// The forms' checks, in the file's integers.
 constexpr std::pair<std::int64_t, std::int64_t> kSensorCheck{-10000, 10000};
 constexpr std::pair<std::int64_t, std::int64_t> kPvCheck{-999000, 9999000};
 constexpr std::pair<std::int64_t, std::int64_t> kSilenceCheck{-32767, 32767};
@@ -345,7 +345,7 @@ QString valueText(const Field& field, std::int64_t value)
     return field.unit.isEmpty() ? number : number + QLatin1Char(' ') + field.unit;
 }
 
-QStringList outsideWindowChecks(const Config& config)
+QStringList outsideFormChecks(const Config& config)
 {
     QStringList out;
     for (const Field& f : fieldsOf(config.model)) {
@@ -353,12 +353,12 @@ QStringList outsideWindowChecks(const Config& config)
             continue;
         const std::int64_t v = f.get(config);
         if (v < f.check->first || v > f.check->second)
-            out << QStringLiteral("%1: %2 is outside %3..%4, what the window accepts")
+            out << QStringLiteral("%1: %2 is outside %3..%4, what the form accepts")
                        .arg(f.label, valueText(f, v), jsonText(f, f.check->first), valueText(f, f.check->second));
     }
     const auto rangeCheck = [&](const QString& name, std::int32_t from, std::int32_t to) {
         if (from > to)
-            out << QStringLiteral("%1 sensor from: %2 mV is above sensor to, %3 mV, which the window refuses")
+            out << QStringLiteral("%1 sensor from: %2 mV is above sensor to, %3 mV, which the form refuses")
                        .arg(name)
                        .arg(from)
                        .arg(to);
@@ -370,7 +370,7 @@ QStringList outsideWindowChecks(const Config& config)
         for (int m = 0; m < vyr::kDiModules; ++m)
             for (int n = 0; n < vyr::kDiChannels; ++n)
                 if ((r.DICloseMask[m] >> n) & (r.DIOpenMask[m] >> n) & 1)
-                    out << QStringLiteral("DI module %1, channel %2: relay Close and Open are both on; the window "
+                    out << QStringLiteral("DI module %1, channel %2: relay Close and Open are both on; the form "
                                           "shows Close alone and never writes both")
                                .arg(m)
                                .arg(n);
@@ -379,7 +379,7 @@ QStringList outsideWindowChecks(const Config& config)
         for (int ch = 0; ch < plix::kChannelCount; ++ch)
             rangeCheck(QStringLiteral("CH%1").arg(ch), p.sensorFrom(ch), p.sensorTo(ch));
         if (p.enableMask() & ~3u)
-            out << QStringLiteral("enable mask bits 2..15: %1, which the window never writes").arg(p.enableMask() >> 2);
+            out << QStringLiteral("enable mask bits 2..15: %1, which the form never writes").arg(p.enableMask() >> 2);
     }
     return out;
 }

@@ -13,7 +13,7 @@
 namespace tarnixw::cli {
 
 // Every value of a configuration file as one table per model: where the JSON format holds it,
-// how a person names it and reads it, what its device field can hold and what the window's
+// how a person names it and reads it, what its device field can hold and what the form's
 // field check accepts. The JSON format, show, diff and the write checks all walk it.
 
 // How a value is written and read.
@@ -42,7 +42,7 @@ struct Field {
     // What the device field holds, in the integers of the file (an 8-bit field either reading).
     std::int64_t min = 0;
     std::int64_t max = 0;
-    // What the window's check of the box accepts, in the same integers; none: anything.
+    // What the form's check of the box accepts, in the same integers; none: anything.
     std::optional<std::pair<std::int64_t, std::int64_t>> check;
     bool onDevice = true; // false for the padding words, which only the file holds
     QString off = QStringLiteral("no"); // a flag's two states
@@ -61,10 +61,10 @@ QString valueText(const Field& field, std::int64_t value);
 // The value as a JSON number or literal: "100.000", "0.5", "true".
 QString jsonText(const Field& field, std::int64_t value);
 
-// The values the windows' checks would refuse or never produce, one line each ("AI 3 decimal
-// digits: 7 is outside 0..3, what the window accepts"): values outside a box's check, a
+// The values the forms' checks would refuse or never produce, one line each ("AI 3 decimal
+// digits: 7 is outside 0..3, what the form accepts"): values outside a box's check, a
 // signal range whose From is above its To, a DI channel with both relay modes, PLIXARO mask
 // bits other than the two channels'.
-QStringList outsideWindowChecks(const Config& config);
+QStringList outsideFormChecks(const Config& config);
 
 } // namespace tarnixw::cli

@@ -39,7 +39,7 @@ QString showVyr(const vyr::VYRParamSet& record)
             QString::number(record.ChanZero[k]), QString::number(record.GainBase[k])});
     out += scaling.text();
 
-    // A DI channel out of use shows no relay mode, silence or alarm, as on the window.
+    // A DI channel out of use shows no relay mode, silence or alarm, as on the form.
     out += QStringLiteral("\nDigital inputs\n");
     QStringList caption{""};
     QStringList header{"channel"};

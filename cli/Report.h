@@ -7,7 +7,7 @@
 
 namespace tarnixw::cli {
 
-// The configuration as aligned tables, in the units and number formats the windows show after
+// The configuration as aligned tables, in the units and number formats the forms show after
 // Open File: per analog channel, per DI module and channel, the DO mapping as a grid per
 // module, and the scaling of the last Write (VYRANTA); per channel (PLIXARO).
 QString showConfig(const Config& config);
