@@ -427,8 +427,8 @@ const std::vector<Command>& commands()
             "or JSON. Exit status 0 when they hold the same values, 1 when not.",
             {}, {{"A", "A configuration file."}, {"B", "Another one."}}, diffCommand},
         {"template", "--model vyr|plix -o FILE", "write the designed defaults as a starting point",
-            "Writes the configuration a form shows when it opens (its designed defaults) to FILE.",
-            {&kModel, &kOutput}, {}, templateCommand},
+            "Writes the configuration a form shows when it opens (its designed defaults) to FILE.", {&kModel, &kOutput},
+            {}, templateCommand},
     };
     return table;
 }

@@ -10,11 +10,6 @@ namespace tarnixw::cli {
 
 namespace {
 
-constexpr std::int64_t kI32Min = std::numeric_limits<std::int32_t>::min();
-constexpr std::int64_t kI32Max = std::numeric_limits<std::int32_t>::max();
-constexpr std::int64_t kI16Min = std::numeric_limits<std::int16_t>::min();
-constexpr std::int64_t kI16Max = std::numeric_limits<std::int16_t>::max();
-
 // The forms' checks, in the file's integers.
 constexpr std::pair<std::int64_t, std::int64_t> kSensorCheck{-10000, 10000};
 constexpr std::pair<std::int64_t, std::int64_t> kPvCheck{-999000, 9999000};

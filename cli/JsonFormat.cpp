@@ -24,23 +24,24 @@ constexpr int kMostErrors = 40;
 struct Node {
     enum class Kind { Object, Array, Value, List };
     Kind kind = Kind::Object;
-    std::vector<std::pair<QString, Node>> members;
+    std::vector<QString> keys; // an object's keys; its members are the items
     std::vector<Node> items;
     const Field* field = nullptr;
     std::vector<const Field*> listFields;
 
     Node& member(const QString& key)
     {
-        for (auto& [k, n] : members)
-            if (k == key)
-                return n;
-        return members.emplace_back(key, Node{}).second;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key)
+                return items[i];
+        keys.push_back(key);
+        return items.emplace_back();
     }
     const Node* find(const QString& key) const
     {
-        for (const auto& [k, n] : members)
-            if (k == key)
-                return &n;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key)
+                return &items[i];
         return nullptr;
     }
 };
@@ -117,22 +118,21 @@ void write(const Node& n, const Config& c, int indent, QString& out)
         return;
     case Node::Kind::Object:
         // An object of plain values goes on one line: a DI channel, a DO output, the scaling.
-        if (std::all_of(n.members.begin(), n.members.end(), [](const auto& m) {
-                return m.second.kind == Node::Kind::Value || m.second.kind == Node::Kind::List;
-            })) {
+        if (std::all_of(n.items.begin(), n.items.end(),
+                [](const Node& m) { return m.kind == Node::Kind::Value || m.kind == Node::Kind::List; })) {
             out += QLatin1Char('{');
-            for (std::size_t i = 0; i < n.members.size(); ++i) {
-                out += (i ? QStringLiteral(", ") : QString()) + quoted(n.members[i].first) + QStringLiteral(": ");
-                write(n.members[i].second, c, indent, out);
+            for (std::size_t i = 0; i < n.items.size(); ++i) {
+                out += (i ? QStringLiteral(", ") : QString()) + quoted(n.keys[i]) + QStringLiteral(": ");
+                write(n.items[i], c, indent, out);
             }
             out += QLatin1Char('}');
             return;
         }
         out += QStringLiteral("{\n");
-        for (std::size_t i = 0; i < n.members.size(); ++i) {
-            out += inner + quoted(n.members[i].first) + QStringLiteral(": ");
-            write(n.members[i].second, c, indent + 2, out);
-            out += i + 1 < n.members.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
+        for (std::size_t i = 0; i < n.items.size(); ++i) {
+            out += inner + quoted(n.keys[i]) + QStringLiteral(": ");
+            write(n.items[i], c, indent + 2, out);
+            out += i + 1 < n.items.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
         }
         out += QString(indent, QLatin1Char(' ')) + QLatin1Char('}');
         return;
@@ -214,12 +214,13 @@ public:
         for (auto it = object.begin(); it != object.end(); ++it)
             if (!n.find(it.key()) && !alsoKnown.contains(it.key()))
                 fail(path, QStringLiteral("unknown key %1").arg(quoted(it.key())));
-        for (const auto& [key, child] : n.members) {
+        for (std::size_t i = 0; i < n.keys.size(); ++i) {
+            const QString& key = n.keys[i];
             const QString childPath = path.isEmpty() ? key : path + QLatin1Char('.') + key;
             if (!object.contains(key))
                 fail(path, QStringLiteral("missing key %1").arg(quoted(key)));
             else
-                read(object.value(key), child, childPath);
+                read(object.value(key), n.items[i], childPath);
         }
     }
 
