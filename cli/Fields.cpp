@@ -193,13 +193,16 @@ std::vector<Field> vyrFields()
         for (int r = 0; r < vyr::kDoOutputs; ++r) {
             const std::vector<PathStep> out = join(module, {key("outputs"), at(r)});
             b.identity(join(out, {key("output")}), r);
+            // 3072 cells: the path and the label's start are made once per output.
+            const std::vector<PathStep> inputs = join(out, {key("inputs")});
+            const QString label = QStringLiteral("DO module %1, output %2, input ").arg(m).arg(r);
+            const QString off = QStringLiteral("off");
+            const QString on = QStringLiteral("on");
             for (int c = 0; c < vyr::kDoInputs; ++c) {
-                Field& f = b.bit(join(out, {key("inputs")}),
-                    QStringLiteral("DO module %1, output %2, input %3").arg(m).arg(r).arg(c),
-                    vyrRef(&V::DOMapMask, 3 * c + m), r);
+                Field& f = b.bit(inputs, label + QString::number(c), vyrRef(&V::DOMapMask, 3 * c + m), r);
                 f.listItem = c;
-                f.off = QStringLiteral("off");
-                f.on = QStringLiteral("on");
+                f.off = off;
+                f.on = on;
             }
         }
     }
@@ -296,9 +299,13 @@ QString decimalText(std::int64_t v, int decimals)
 
 const std::vector<Field>& fieldsOf(Model model)
 {
-    static const std::vector<Field> vyr = vyrFields();
+    // Each table is built when first needed: a PLIXARO run never pays for the VYRANTA one.
+    if (model == Model::Vyr) {
+        static const std::vector<Field> vyr = vyrFields();
+        return vyr;
+    }
     static const std::vector<Field> plix = plixFields();
-    return model == Model::Vyr ? vyr : plix;
+    return plix;
 }
 
 QString pathText(const std::vector<PathStep>& path)

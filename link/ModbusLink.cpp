@@ -113,10 +113,10 @@ std::size_t ModbusLink::awaitAnswer(std::int64_t sentAtNs, int steps, const Step
         waitSteps(sentAtNs, steps, rule);
         return cancelled() ? 0 : receive();
     }
-    // The bytes are taken as they come, a quarter millisecond apart, and the wait ends at the
+    // The bytes are taken as they come, a tenth of a millisecond apart, and the wait ends at the
     // first complete answer. The step hook still runs at every 15 ms step that begins.
     constexpr std::int64_t stepNs = std::int64_t(kWaitStepMs) * 1'000'000;
-    constexpr std::int64_t pollNs = 250'000;
+    constexpr std::int64_t pollNs = 100'000;
     std::size_t kept = 0;
     for (int k = 0; k < steps; ++k) {
         if (m_stepHook)

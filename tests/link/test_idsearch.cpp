@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(run.found, std::optional<std::uint8_t>(3));
         const std::int64_t answer = link::lineTimeNs(8 + 7, 9600);
         QVERIFY(run.elapsedNs >= 2 * kProbeWaitNs + answer);
-        QVERIFY(run.elapsedNs <= 2 * kProbeWaitNs + answer + 250'000);
+        QVERIFY(run.elapsedNs <= 2 * kProbeWaitNs + answer + 100'000);
     }
 
     void findsFirstId()
