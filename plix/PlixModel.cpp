@@ -444,7 +444,7 @@ std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t
         pos += 4;
     }
     p.setU8(offset::kDecimalDigits, image[std::size_t(pos)]);
-    p.setU8(offset::kDecimalDigits + 1, image[std::size_t(pos + 1)]);
+    p.setU8(offset::kDecimalDigits + 1, image[std::size_t(pos) + 1]);
     // Block B: eight 32-bit values, two 16-bit words, two bytes.
     pos = imageB(kBlockBAddress);
     for (const int off : {offset::kSensorFrom, offset::kSensorFrom + 4, offset::kSensorTo, offset::kSensorTo + 4,
@@ -455,7 +455,7 @@ std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t
     for (int ch = 0; ch < kChannelCount; ++ch, pos += 2)
         p.setSilenceTime(ch, std::uint16_t(GetShort(image, pos)));
     p.setHysteresis(0, image[std::size_t(pos)]);
-    p.setHysteresis(1, image[std::size_t(pos + 1)]);
+    p.setHysteresis(1, image[std::size_t(pos) + 1]);
     return p;
 }
 
