@@ -81,6 +81,7 @@ private slots:
         const test::CliRun written = runCli({"write", "--port", sim.portPath(), "--id", "9", "--verify", file});
         QCOMPARE(written.exitCode, 0);
         QVERIFY2(written.err.contains("Write Done.\n") && written.err.contains("Verified"), qPrintable(written.err));
+        QVERIFY(!written.err.contains('\r')); // no bar when standard error is no terminal
 
         const test::CliRun ports = runCli({"ports"}, sim.runtimeDir());
         QString com;
