@@ -9,6 +9,7 @@
 
 #include "link/PortList.h"
 #include "plix/PlixModel.h"
+#include "values/SafeFile.h"
 #include "vyr/VyrPack.h"
 
 #include <QCommandLineParser>
@@ -93,6 +94,13 @@ Exit outputFor(const Context& c, Model model, QString& path)
     const std::optional<FileKind> kind = fileKindOf(path);
     if (!kind || !fitsModel(*kind, model))
         return c.usage(QStringLiteral("%1: %2").arg(path, kindsOfModel(model)));
+    // A file that could never be saved is refused before the device is read.
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.isDir() || !folder.isDir() || !folder.isWritable()) {
+        c.console.note(QStringLiteral("%1: %2").arg(path, values::cannotOpenFileMessage()));
+        return Exit::FileError;
+    }
     return Exit::Done;
 }
 

@@ -301,6 +301,10 @@ private slots:
             << "a PLIXARO configuration is saved as .plx or .json";
         QTest::newRow("missing file") << QStringList{"show", "none.vyx"} << 6 << ""
                                       << "Can not open file !!";
+        QTest::newRow("output that cannot be saved: refused before the port")
+            << QStringList{"read", "--model", "vyr", "--port", "/nonexistent/port", "--id", "1", "-o", "no/x.vyx"} << 6
+            << ""
+            << "no/x.vyx: Can not open file !!";
         QTest::newRow("file of the other size") << QStringList{"show", "plix.vyx"} << 6 << ""
                                                 << "a VYRANTA configuration file has exactly 1204 bytes";
         QTest::newRow("invalid JSON, nothing written") << QStringList{"convert", "bad.json", "out.vyx"} << 7 << ""
