@@ -10,12 +10,7 @@ namespace tarnixw::cli {
 
 namespace {
 
-// The forms' checks, in the file's integers.
-constexpr std::pair<std::int64_t, std::int64_t> kSensorCheck{-10000, 10000};
-constexpr std::pair<std::int64_t, std::int64_t> kPvCheck{-999000, 9999000};
-constexpr std::pair<std::int64_t, std::int64_t> kSilenceCheck{-32767, 32767};
-constexpr std::pair<std::int64_t, std::int64_t> kDigitsCheck{0, 3};
-constexpr std::pair<std::int64_t, std::int64_t> kHysteresisCheck{0, 50};
+using values::FieldKind;
 
 PathStep key(const char* name)
 {
@@ -143,24 +138,25 @@ std::vector<Field> vyrFields()
         const auto mv = [&](const char* name, const char* label, std::array<std::int32_t, 16> V::*member) {
             Field& f = b.member(join(ch, {key(name)}), ai + label, Format::Integer, vyrRef(member, k));
             f.unit = QStringLiteral("mV");
-            f.check = kSensorCheck;
+            f.check = FieldKind::Sensor;
         };
         mv("sensor_from_mV", "sensor from", &V::SFrom);
         mv("sensor_to_mV", "sensor to", &V::STo);
         b.member(join(ch, {key("pv_from")}), ai + "P.V. from", Format::Thousandths, vyrRef(&V::DFrom, k)).check
-            = kPvCheck;
-        b.member(join(ch, {key("pv_to")}), ai + "P.V. to", Format::Thousandths, vyrRef(&V::DTo, k)).check = kPvCheck;
+            = FieldKind::PV;
+        b.member(join(ch, {key("pv_to")}), ai + "P.V. to", Format::Thousandths, vyrRef(&V::DTo, k)).check
+            = FieldKind::PV;
         b.member(join(ch, {key("alarm_low")}), ai + "alarm low", Format::Thousandths, vyrRef(&V::LLimit, k));
         b.member(join(ch, {key("alarm_high")}), ai + "alarm high", Format::Thousandths, vyrRef(&V::HLimit, k));
         b.member(join(ch, {key("decimal_digits")}), ai + "decimal digits", Format::Integer, vyrRef(&V::Digits, k)).check
-            = kDigitsCheck;
+            = FieldKind::DecimalDigits;
         b.member(join(ch, {key("silence_time")}), ai + "silence time", Format::Integer, vyrRef(&V::SilenceT, 4 * k))
             .check
-            = kSilenceCheck;
+            = FieldKind::Silence;
         Field& h = b.member(
             join(ch, {key("hysteresis_percent")}), ai + "hysteresis", Format::Tenths, vyrRef(&V::Hysteresis, k));
         h.unit = QStringLiteral("%");
-        h.check = kHysteresisCheck;
+        h.check = FieldKind::Hysteresis;
         const std::vector<PathStep> cal = join(ch, {key("calibration")});
         b.member(join(cal, {key("chan_zero")}), ai + "chan zero", Format::Integer, vyrRef(&V::ChanZero, k));
         b.member(join(cal, {key("gain")}), ai + "gain", Format::Integer, vyrRef(&V::Gain, k));
@@ -184,7 +180,7 @@ std::vector<Field> vyrFields()
             b.member(join(ch, {key("silence_time")}), di + "silence time", Format::Integer,
                  vyrRef(&V::SilenceT, 4 * n + m + 1))
                 .check
-                = kSilenceCheck;
+                = FieldKind::Silence;
         }
     }
     for (int m = 0; m < vyr::kDoModules; ++m) {
@@ -240,19 +236,19 @@ std::vector<Field> plixFields()
                  std::tuple{"sensor_to_mV", "sensor to", o::kSensorTo}}) {
             Field& f = add(jsonKey, label, Format::Integer, at, 4);
             f.unit = QStringLiteral("mV");
-            f.check = kSensorCheck;
+            f.check = FieldKind::Sensor;
         }
-        add("pv_from", "P.V. from", Format::Thousandths, o::kPvFrom, 4).check = kPvCheck;
-        add("pv_to", "P.V. to", Format::Thousandths, o::kPvTo, 4).check = kPvCheck;
+        add("pv_from", "P.V. from", Format::Thousandths, o::kPvFrom, 4).check = FieldKind::PV;
+        add("pv_to", "P.V. to", Format::Thousandths, o::kPvTo, 4).check = FieldKind::PV;
         add("alarm_low", "alarm low", Format::Thousandths, o::kLowAlarm, 4);
         add("alarm_high", "alarm high", Format::Thousandths, o::kHighAlarm, 4);
         Field& silence = add("silence_time_min", "silence time", Format::Integer, o::kSilenceTime, 2);
         silence.unit = QStringLiteral("min");
-        silence.check = kSilenceCheck;
-        add("decimal_digits", "decimal digits", Format::Integer, o::kDecimalDigits, 1).check = kDigitsCheck;
+        silence.check = FieldKind::Silence;
+        add("decimal_digits", "decimal digits", Format::Integer, o::kDecimalDigits, 1).check = FieldKind::DecimalDigits;
         Field& h = add("hysteresis_percent", "hysteresis", Format::Tenths, o::kHysteresis, 1);
         h.unit = QStringLiteral("%");
-        h.check = kHysteresisCheck;
+        h.check = FieldKind::Hysteresis;
         const std::vector<PathStep> cal = join(path, {key("calibration")});
         b.image(join(cal, {key("slope")}), name + "slope", Format::Integer, o::kSlope + 4 * ch, 4, true);
         b.image(join(cal, {key("offset")}), name + "offset", Format::Integer, o::kOffset + 4 * ch, 4, true);
@@ -350,25 +346,38 @@ QString valueText(const Field& field, std::int64_t value)
 QStringList outsideFormChecks(const Config& config)
 {
     QStringList out;
-    for (const Field& f : fieldsOf(config.model)) {
+    const auto refused = [&](const Field& f, std::int64_t v, const QString& message) {
+        out << QStringLiteral("%1: %2, which the form refuses: \"%3\"").arg(f.label, valueText(f, v), message);
+    };
+    const std::vector<Field>& fields = fieldsOf(config.model);
+    const values::SensorCheckRules rules
+        = config.model == Model::Vyr ? values::vyrSensorRules() : values::plixSensorRules();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const Field& f = fields[i];
         if (!f.check)
             continue;
         const std::int64_t v = f.get(config);
-        if (v < f.check->first || v > f.check->second)
-            out << QStringLiteral("%1: %2 is outside %3..%4, what the form accepts")
-                       .arg(f.label, valueText(f, v), jsonText(f, f.check->first), valueText(f, f.check->second));
+        if (*f.check != FieldKind::Sensor) {
+            if (const values::FieldCheckResult r = values::checkField(*f.check, jsonText(f, v)); !r.ok)
+                refused(f, v, r.message);
+            continue;
+        }
+        // A signal range: its From, then its To, each compared with the other as the form
+        // compares them. A From above its To is named once, at the From.
+        if (i + 1 >= fields.size() || fields[i + 1].check != FieldKind::Sensor)
+            continue;
+        const Field& to = fields[++i];
+        const std::int64_t toValue = to.get(config);
+        const QString fromText = jsonText(f, v);
+        const QString toText = jsonText(to, toValue);
+        if (const values::FieldCheckResult r = values::checkSensorFrom(fromText, toText, rules); !r.ok)
+            refused(f, v, r.message);
+        if (const values::FieldCheckResult r = values::checkSensorTo(toText, fromText, rules);
+            !r.ok && r.message != rules.toBelowFromMessage)
+            refused(to, toValue, r.message);
     }
-    const auto rangeCheck = [&](const QString& name, std::int32_t from, std::int32_t to) {
-        if (from > to)
-            out << QStringLiteral("%1 sensor from: %2 mV is above sensor to, %3 mV, which the form refuses")
-                       .arg(name)
-                       .arg(from)
-                       .arg(to);
-    };
     if (config.model == Model::Vyr) {
         const vyr::VYRParamSet& r = config.vyr;
-        for (int k = 0; k < vyr::kAnalogChannels; ++k)
-            rangeCheck(QStringLiteral("AI %1").arg(k), r.SFrom[k], r.STo[k]);
         for (int m = 0; m < vyr::kDiModules; ++m)
             for (int n = 0; n < vyr::kDiChannels; ++n)
                 if ((r.DICloseMask[m] >> n) & (r.DIOpenMask[m] >> n) & 1)
@@ -376,12 +385,9 @@ QStringList outsideFormChecks(const Config& config)
                                           "shows Close alone and never writes both")
                                .arg(m)
                                .arg(n);
-    } else {
-        const plix::PLIXParamSet& p = config.plix;
-        for (int ch = 0; ch < plix::kChannelCount; ++ch)
-            rangeCheck(QStringLiteral("CH%1").arg(ch), p.sensorFrom(ch), p.sensorTo(ch));
-        if (p.enableMask() & ~3u)
-            out << QStringLiteral("enable mask bits 2..15: %1, which the form never writes").arg(p.enableMask() >> 2);
+    } else if (config.plix.enableMask() & ~3u) {
+        out << QStringLiteral("enable mask bits 2..15: %1, which the form never writes")
+                   .arg(config.plix.enableMask() >> 2);
     }
     return out;
 }

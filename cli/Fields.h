@@ -2,6 +2,8 @@
 
 #include "Config.h"
 
+#include "values/FieldChecks.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -42,8 +44,9 @@ struct Field {
     // What the device field holds, in the integers of the file (an 8-bit field either reading).
     std::int64_t min = 0;
     std::int64_t max = 0;
-    // What the form's check of the box accepts, in the same integers; none: anything.
-    std::optional<std::pair<std::int64_t, std::int64_t>> check;
+    // The check the form makes when its box is left, run on the value's exact text; none: the
+    // form has no box for it. A sensor From is followed by its To in the table.
+    std::optional<values::FieldKind> check;
     bool onDevice = true; // false for the padding words, which only the file holds
     QString off = QStringLiteral("no"); // a flag's two states
     QString on = QStringLiteral("yes");
@@ -61,10 +64,10 @@ QString valueText(const Field& field, std::int64_t value);
 // The value as a JSON number or literal: "100.000", "0.5", "true".
 QString jsonText(const Field& field, std::int64_t value);
 
-// The values the forms' checks would refuse or never produce, one line each ("AI 3 decimal
-// digits: 7 is outside 0..3, what the form accepts"): values outside a box's check, a
-// signal range whose From is above its To, a DI channel with both relay modes, PLIXARO mask
-// bits other than the two channels'.
+// The values the forms' checks would refuse or never produce, one line each with the form's
+// own message ("AI 3 decimal digits: 7, which the form refuses: "Please input an integer
+// number between 0 and 3.""): each box's check run on the value's exact text, a DI channel
+// with both relay modes, PLIXARO mask bits other than the two channels'.
 QStringList outsideFormChecks(const Config& config);
 
 } // namespace tarnixw::cli

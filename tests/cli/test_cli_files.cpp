@@ -175,30 +175,33 @@ private slots:
                                   << "\"pv_to\": 1e2"
                                   << ""
                                   << "";
-        QTest::newRow("digits beyond the check") << v << "\"decimal_digits\": 1,"
-                                                 << "\"decimal_digits\": 7,"
-                                                 << ""
-                                                 << "AI 0 decimal digits: 7 is outside 0..3, what the form accepts";
+        QTest::newRow("digits beyond the check")
+            << v << "\"decimal_digits\": 1,"
+            << "\"decimal_digits\": 7,"
+            << ""
+            << "AI 0 decimal digits: 7, which the form refuses: \"Please input an integer number between 0 and 3.\"";
         QTest::newRow("digits read as a signed byte") << v << "\"decimal_digits\": 1,"
                                                       << "\"decimal_digits\": -1,"
                                                       << ""
-                                                      << "AI 0 decimal digits: 255 is outside 0..3";
+                                                      << "AI 0 decimal digits: 255, which the form refuses";
         QTest::newRow("hysteresis at the byte's top") << v << "\"hysteresis_percent\": 0.5"
                                                       << "\"hysteresis_percent\": 25.5"
                                                       << ""
-                                                      << "AI 0 hysteresis: 25.5 % is outside 0.0..5.0 %";
+                                                      << "AI 0 hysteresis: 25.5 %, which the form refuses";
         QTest::newRow("sensor beyond the check") << v << "\"sensor_from_mV\": 1000"
                                                  << "\"sensor_from_mV\": -10001"
                                                  << ""
-                                                 << "AI 0 sensor from: -10001 mV is outside -10000..10000 mV";
-        QTest::newRow("sensor from above to") << v << "\"sensor_from_mV\": 1000"
-                                              << "\"sensor_from_mV\": 6000"
-                                              << ""
-                                              << "AI 0 sensor from: 6000 mV is above sensor to, 5000 mV";
+                                                 << "AI 0 sensor from: -10001 mV, which the form refuses: \"Please "
+                                                    "input an integer number between -10000 and 10000.\"";
+        QTest::newRow("sensor from above to")
+            << v << "\"sensor_from_mV\": 1000"
+            << "\"sensor_from_mV\": 6000"
+            << ""
+            << "AI 0 sensor from: 6000 mV, which the form refuses: \"Value must less than 'To'.\"";
         QTest::newRow("P.V. beyond the check") << v << "\"pv_to\": 100.000"
                                                << "\"pv_to\": 9999.001"
                                                << ""
-                                               << "AI 0 P.V. to: 9999.001 is outside -999.000..9999.000";
+                                               << "AI 0 P.V. to: 9999.001, which the form refuses";
         QTest::newRow("both relay modes") << v << "{\"channel\": 4, \"close\": false, \"open\": false"
                                           << "{\"channel\": 4, \"close\": true, \"open\": true"
                                           << ""
@@ -206,7 +209,7 @@ private slots:
         QTest::newRow("DI silence -32768") << v << "\"open\": false, \"silence_time\": 30}"
                                            << "\"open\": false, \"silence_time\": -32768}"
                                            << ""
-                                           << "DI module 0, channel 0 silence time: -32768 is outside -32767..32767";
+                                           << "DI module 0, channel 0 silence time: -32768, which the form refuses";
         QTest::newRow("PLIX flag as text") << p << "\"enabled\": true"
                                            << "\"enabled\": \"yes\""
                                            << "channels[0].enabled: expected true or false, found a text \"yes\""
@@ -216,6 +219,12 @@ private slots:
             << "\"hysteresis_percent\": 25.6"
             << "channels[0].hysteresis_percent: 25.6 does not fit the device field (-12.8..25.5)"
             << "";
+        QTest::newRow("PLIX sensor to beyond the check")
+            << p << "\"sensor_to_mV\": 5000"
+            << "\"sensor_to_mV\": 10001"
+            << ""
+            << "CH0 sensor to: 10001 mV, which the form refuses: \"Please input an integer number between -10000 and "
+               "10000\"";
         QTest::newRow("PLIX other mask bits") << p << "\"unused_mask_bits\": 0"
                                               << "\"unused_mask_bits\": 1"
                                               << ""
@@ -311,7 +320,7 @@ private slots:
                                                        << "bad.json: not a valid configuration";
         QTest::newRow("outside the checks: refused before the port")
             << QStringList{"write", "--port", "/nonexistent/port", "--id", "1", "digits.json"} << 7 << ""
-            << "AI 3 decimal digits: 7 is outside 0..3";
+            << "AI 3 decimal digits: 7, which the form refuses";
         QTest::newRow("forced: the port is missing")
             << QStringList{"write", "--port", "/nonexistent/port", "--id", "1", "--force", "digits.json"} << 5 << ""
             << "OPEN COM ERROR!!";
