@@ -77,9 +77,10 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId)
     if (withId) {
         if (!c.args.isSet(kId))
             return c.usage(QStringLiteral("--id is missing"));
-        const std::optional<std::uint8_t> id = parseSlaveId(c.args.value(kId));
+        // The forms' rule for ModbusID, with its message.
+        const std::optional<std::uint8_t> id = link::slaveIdFromText(c.args.value(kId));
         if (!id)
-            return c.usage(QStringLiteral("--id %1 is not a slave ID 1..255").arg(c.args.value(kId)));
+            return c.usage(QStringLiteral("--id %1 is no slave ID").arg(c.args.value(kId)));
         s.slaveId = *id;
     }
     return Exit::Done;

@@ -2,20 +2,22 @@
 
 #include "link/Clock.h"
 #include "link/IdSearch.h"
+#include "link/PortDiscovery.h"
 #include "plix/PlixModel.h"
 #include "plix/PlixTransfer.h"
 #include "vyr/VyrPack.h"
 #include "vyr/VyrTransfer.h"
 
-#include <QRegularExpression>
-
 namespace tarnixw::cli {
 
 bool parsePort(const QString& text, LineSettings& settings)
 {
-    static const QRegularExpression com(QStringLiteral("^[Cc][Oo][Mm]([1-9][0-9]{0,5})$"));
-    if (const QRegularExpressionMatch m = com.match(text); m.hasMatch()) {
-        settings.portNumber = m.captured(1).toInt();
+    // "COM" and the port's number, as the forms name it (the number read as Check COM reads it).
+    if (text.size() > 3 && text.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) == 0) {
+        const std::optional<int> n = link::trailingPortNumber(text);
+        if (!n || QString::number(*n) != text.mid(3))
+            return false;
+        settings.portNumber = *n;
         settings.devicePath.clear();
         return true;
     }
@@ -28,20 +30,13 @@ bool parsePort(const QString& text, LineSettings& settings)
 
 std::optional<int> parseBaud(const QString& text)
 {
+    // The rates of the forms' BaudRate list.
     bool ok = false;
     const int baud = text.toInt(&ok);
-    if (!ok || (baud != 9600 && baud != 19200 && baud != 38400 && baud != 115200))
-        return std::nullopt;
-    return baud;
-}
-
-std::optional<std::uint8_t> parseSlaveId(const QString& text)
-{
-    bool ok = false;
-    const int id = text.toInt(&ok);
-    if (!ok || id < 1 || id > 255)
-        return std::nullopt;
-    return std::uint8_t(id);
+    for (int index = 0; ok && index < 4; ++index)
+        if (link::ComPort::baudRate(index) == baud)
+            return baud;
+    return std::nullopt;
 }
 
 DeviceLine::DeviceLine(Console& console, QString barLabel)

@@ -28,8 +28,6 @@ struct LineSettings {
 bool parsePort(const QString& text, LineSettings& settings);
 // 9600, 19200, 38400 or 115200.
 std::optional<int> parseBaud(const QString& text);
-// 1..255.
-std::optional<std::uint8_t> parseSlaveId(const QString& text);
 
 // One device operation on the port: opened exclusively at its start, closed at its end (also
 // when Ctrl+C stops it at its next wait step), with the bar on a terminal.
