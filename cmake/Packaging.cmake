@@ -1,6 +1,6 @@
 # The Debian package: `cpack -G DEB` in a build tree (tools/package.sh builds one).
-# It installs what `cmake --install` does: the program, the device simulator, the desktop
-# entry and the icons. The Qt 6 runtime dependencies are found by dpkg-shlibdeps.
+# It installs what `cmake --install` does: the program, tarnixw-cli and its manual page, the
+# device simulator, the desktop entry and the icons. The Qt 6 runtime dependencies are found by dpkg-shlibdeps.
 set(CPACK_PACKAGE_NAME "tarnixw")
 set(CPACK_PACKAGE_VENDOR "Tarnixw developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -20,6 +20,10 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 Modbus RTU master: it finds the cable's port and the device's slave ID, reads
 and writes the whole parameter set, checks each edited field, and saves and
 loads binary configuration files.
+
+tarnixw-cli does the same from the command line, without a display: it reads
+and writes devices, and shows, converts (binary and JSON) and compares
+configuration files, for scripts and version control.
 
 The package also holds tarnixw-devsim, a device simulator that publishes a
 pseudo-terminal as a virtual serial port, so the program can be tried without

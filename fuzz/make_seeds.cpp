@@ -1,7 +1,9 @@
 // Writes the seed corpora of the fuzz targets into the directory given (fuzz/corpus): the
 // answers the simulated devices give to the link's requests, healthy and with each fault;
-// the configuration files of a freshly built screen; typed texts. Run by hand when a format
+// the configuration files of a freshly built screen; typed texts; JSON configurations. Run by hand when a format
 // changes: fuzz_make_seeds fuzz/corpus
+#include "cli/Config.h"
+#include "cli/JsonFormat.h"
 #include "link/Dialogs.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
@@ -196,5 +198,27 @@ int main(int argc, char** argv)
     writeSeed(numbers, QStringLiteral("equal-sensors"), literal("\0005000\n\0015000\n\011-3\n\012-3"));
     writeSeed(numbers, QStringLiteral("di-silence"), literal("\200\005-1\n\201\01732767\n\202\00040000"));
     writeSeed(numbers, QStringLiteral("large"), literal("1e30\n-3.4e38\n99999.5\n123456789012\n1e-30"));
+
+    // JSON configurations: both templates, files far from them, and a few that are refused.
+    const QString json = root + QStringLiteral("/fuzz_cli_json");
+    cli::Config vyrConfig = cli::templateConfig(cli::Model::Vyr);
+    writeSeed(json, QStringLiteral("vyr-template.json"), cli::configToJson(vyrConfig));
+    writeSeed(json, QStringLiteral("plix-template.json"), cli::configToJson(cli::templateConfig(cli::Model::Plix)));
+    vyrConfig.vyr.DIOpenMask[1] = 0x8421;
+    vyrConfig.vyr.DICloseMask[1] = 0x0001;
+    vyrConfig.vyr.diSilence(2, 15) = -32768;
+    vyrConfig.vyr.doMapMask(63, 2) = 0xFFFF;
+    vyrConfig.vyr.HLimit[5] = -2147483647 - 1;
+    vyrConfig.vyr.Hysteresis[3] = 255;
+    vyrConfig.vyr.Gain[0] = 25000;
+    writeSeed(json, QStringLiteral("vyr-edges.json"), cli::configToJson(vyrConfig));
+    cli::Config plixConfig = cli::configFromFileBytes(cli::Model::Plix,
+        std::span<const std::uint8_t>(
+            reinterpret_cast<const std::uint8_t*>(paramSet.bytes.data()), paramSet.bytes.size()))
+                                 .config.value();
+    writeSeed(json, QStringLiteral("plix-edges.json"), cli::configToJson(plixConfig));
+    writeSeed(json, QStringLiteral("refused.json"),
+        literal("{\"format\": 1, \"model\": \"PLIXARO\", \"channels\": [{\"channel\": 0, \"pv_to\": 1.0005}], "
+                "\"extra\": [1, \"x\", null, {}]}"));
     return 0;
 }

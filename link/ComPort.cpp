@@ -13,11 +13,13 @@ PortOpener* g_opener = nullptr;
 const QString kOpenCaption = QStringLiteral("Comm Error");
 const QString kOpenText = QStringLiteral("OPEN COM ERROR!!");
 
-QString openDetail(OpenError error, int portNumber, const std::string& reason)
+QString openDetail(OpenError error, const QString& port, const std::string& reason)
 {
-    const QString port = QStringLiteral("COM%1").arg(portNumber);
     switch (error) {
     case OpenError::NoSuchPort:
+        // A device path was named directly; Check COM finds COM numbers.
+        if (!port.startsWith(QLatin1String("COM")))
+            return QStringLiteral("%1 is not connected.").arg(port);
         return QStringLiteral("%1 is not connected. Use Check COM to find the cable's port.").arg(port);
     case OpenError::Busy:
         return QStringLiteral("%1 is in use by another program. Close that program and try again.").arg(port);
@@ -66,21 +68,33 @@ bool ComPort::OpenComPort(int portNumber, int baudIndex)
     // moment ago is found.
     const std::optional<PortEntry> entry = portNumber > 0 ? PortList::system().find(portNumber) : std::nullopt;
     if (!entry) {
-        dialogs().systemMessage(kOpenCaption, kOpenText, openDetail(OpenError::NoSuchPort, portNumber, {}));
+        dialogs().systemMessage(
+            kOpenCaption, kOpenText, openDetail(OpenError::NoSuchPort, QStringLiteral("COM%1").arg(portNumber), {}));
         return false;
     }
-    OpenResult r = opener().open(entry->devicePath.toStdString(), baudRate(baudIndex));
+    return openDevice(entry->devicePath, QStringLiteral("COM%1").arg(portNumber), baudRate(baudIndex));
+}
+
+bool ComPort::OpenComPath(const QString& devicePath, int baud)
+{
+    CloseComPort();
+    return openDevice(devicePath, devicePath, baud);
+}
+
+bool ComPort::openDevice(const QString& devicePath, const QString& label, int baud)
+{
+    OpenResult r = opener().open(devicePath.toStdString(), baud);
     if (r.error == OpenError::SetupFailed) {
         dialogs().systemMessage(QStringLiteral("Set Error"), QStringLiteral("COM SETUP ERROR!!!"),
             r.detail.empty() ? QString() : QString::fromStdString(r.detail));
         return false;
     }
     if (!r.port) {
-        dialogs().systemMessage(kOpenCaption, kOpenText, openDetail(r.error, portNumber, r.detail));
+        dialogs().systemMessage(kOpenCaption, kOpenText, openDetail(r.error, label, r.detail));
         return false;
     }
     m_handle = std::move(r.port);
-    m_devicePath = entry->devicePath;
+    m_devicePath = devicePath;
     return true;
 }
 

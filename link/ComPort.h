@@ -3,7 +3,6 @@
 #include "SerialPort.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace tarnixw::link {
@@ -19,6 +18,9 @@ public:
     // Opens "COM" + portNumber at the baud rate of baudIndex. On failure the user has been
     // shown "OPEN COM ERROR!!" or "COM SETUP ERROR!!!" and nothing is held.
     bool OpenComPort(int portNumber, int baudIndex);
+    // Opens a serial device by its path (a node in /dev, a virtual port's link) at a baud rate
+    // of the table, with the same messages, which name the path.
+    bool OpenComPath(const QString& devicePath, int baud);
     // Closes the port without purging.
     void CloseComPort();
     // A form closing with the port still open: discard pending input, then close.
@@ -37,6 +39,8 @@ public:
     static PortOpener* setOpener(PortOpener* opener);
 
 private:
+    bool openDevice(const QString& devicePath, const QString& label, int baud);
+
     std::unique_ptr<SerialPort> m_handle;
     QString m_devicePath;
 };

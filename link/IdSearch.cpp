@@ -23,12 +23,14 @@ std::optional<std::uint8_t> IdSearch(
     while (candidate <= 255 && !found) {
         const int length = buildProbeFrame(buffers.RequestBuffer, std::uint8_t(candidate));
         const std::int64_t sentAt = link.send(length);
-        link.waitSteps(sentAt, kBlockWaitSteps, {});
+        // Only the intact 7-byte answer of this candidate counts (id, 4, byte count 2, one
+        // register, CRC); with fast answers the wait ends as soon as it is in.
+        const Verdict answer = link.awaitAnswer(sentAt, kBlockWaitSteps, {}, std::uint8_t(candidate), true);
+        if (link.cancelled())
+            return std::nullopt;
         if (ui.showSearching)
             ui.showSearching(candidate);
-        // Only the intact 7-byte answer of this candidate counts (id, 4, byte count 2, one
-        // register, CRC).
-        if (link.receiveAnswer(std::uint8_t(candidate)).accepted()) {
+        if (answer.accepted()) {
             found = std::uint8_t(candidate);
             if (ui.setFoundId)
                 ui.setFoundId(candidate);

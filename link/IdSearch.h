@@ -28,7 +28,8 @@ int plixIdSearchProgress(int candidate); // candidate x 100 / 255
 // or late answer) is passed over. Nothing is purged before a probe, so a late answer is read
 // during the next candidate's turn and passed over there. Shows "ID  =  n" when found, "Can
 // not Find Device ID !!" when not. Opening and closing the port and restoring the button and
-// bar are the form's. Returns the id found.
+// bar are the form's. Returns the id found; nothing, without a message, when the link was
+// cancelled during a wait. With fast answers a probe ends as soon as its answer is in.
 std::optional<std::uint8_t> IdSearch(
     ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule);
 

@@ -28,6 +28,20 @@ void ModbusLink::beginOperation()
 {
     StopFlag = false;
     SilenceCount = 0;
+    m_stopReason = StopReason::None;
+}
+
+void ModbusLink::stop(StopReason reason)
+{
+    StopFlag = true;
+    if (m_stopReason == StopReason::None)
+        m_stopReason = reason;
+}
+
+void ModbusLink::cancel()
+{
+    StopFlag = true;
+    m_stopReason = StopReason::Cancelled;
 }
 
 std::int64_t ModbusLink::send(int frameLength)
@@ -48,16 +62,18 @@ void ModbusLink::waitSteps(std::int64_t sentAtNs, int steps, const StepProgressR
     for (int k = 0; k < steps; ++k) {
         if (m_stepHook)
             m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
+        if (cancelled())
+            return;
         // Deadlines count from the send, so time spent in the hook does not add up.
         m_clock.sleepUntilNs(sentAtNs + (k + 1) * stepNs);
     }
 }
 
-std::size_t ModbusLink::receive()
+std::size_t ModbusLink::takeArrived(std::size_t kept)
 {
     std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
-    std::size_t total = 0;
-    std::size_t stored = 0;
+    std::size_t total = kept;
+    std::size_t stored = std::min(kept, buf.size());
     std::vector<std::uint8_t> overflow;
     for (std::size_t avail = m_port.bytesAvailable(); avail > 0; avail = m_port.bytesAvailable()) {
         std::size_t got = 0;
@@ -76,11 +92,42 @@ std::size_t ModbusLink::receive()
     return total;
 }
 
-Verdict ModbusLink::receiveAnswer(std::uint8_t slave)
+Verdict ModbusLink::awaitAnswer(
+    std::int64_t sentAtNs, int steps, const StepProgressRule& rule, std::uint8_t slave, bool mayEndEarly)
 {
-    const std::size_t received = receive();
     const std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
-    const Verdict verdict = judgeAnswer(m_buffers.RequestBuffer, buf, received, slave);
+    const auto judge = [&](std::size_t received) { return judgeAnswer(m_buffers.RequestBuffer, buf, received, slave); };
+    std::size_t received = 0;
+    if (!m_fastAnswers || !mayEndEarly) {
+        waitSteps(sentAtNs, steps, rule);
+        if (cancelled())
+            return {};
+        received = takeArrived(0);
+    } else {
+        // The bytes are taken as they come, a tenth of a millisecond apart, and the wait ends at
+        // the first complete answer. The step hook still runs at every 15 ms step that begins.
+        constexpr std::int64_t stepNs = std::int64_t(kWaitStepMs) * 1'000'000;
+        constexpr std::int64_t pollNs = 100'000;
+        bool answered = false;
+        for (int k = 0; k < steps && !answered; ++k) {
+            if (m_stepHook)
+                m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
+            if (cancelled())
+                return {};
+            const std::int64_t deadline = sentAtNs + (k + 1) * stepNs;
+            for (;;) {
+                received = takeArrived(received);
+                answered = received > 0 && judge(received).accepted();
+                const std::int64_t now = m_clock.nowNs();
+                if (answered || now >= deadline)
+                    break;
+                m_clock.sleepUntilNs(std::min(deadline, now + pollNs));
+            }
+        }
+        if (!answered)
+            received = takeArrived(received);
+    }
+    const Verdict verdict = judge(received);
     if (m_observer) {
         const std::size_t stored = std::min(received, buf.size());
         m_observer(
@@ -92,14 +139,14 @@ Verdict ModbusLink::receiveAnswer(std::uint8_t slave)
 ExchangeResult ModbusLink::ComExchange(
     int frameLength, [[maybe_unused]] std::uint8_t function, int waitSteps, const StepProgressRule& progressRule)
 {
-    // The expected function code is the request's own (byte 1), which the answer is judged by.
     // Whatever is still on the line (a late answer to an earlier request) is not this answer.
     m_port.purge();
     const std::int64_t sentAt = send(frameLength);
-    this->waitSteps(sentAt, waitSteps, progressRule);
+    assert(m_buffers.RequestBuffer[1] == function); // the answer is judged by the request's function
     // Only an intact frame of exactly the expected shape is an answer (see the class comment).
-    const Verdict verdict = receiveAnswer(SlaveId);
-    assert(m_buffers.RequestBuffer[1] == function);
+    // Only reads may end their wait early: writes keep their fixed waits.
+    const Verdict verdict
+        = awaitAnswer(sentAt, waitSteps, progressRule, SlaveId, m_buffers.RequestBuffer[1] == kReadHolding);
     if (!verdict.accepted() && verdict.received > 0)
         m_port.purge();
     return verdict.accepted() ? ExchangeResult::Accepted
@@ -128,6 +175,8 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
         bool retried = false;
         for (;;) {
             const ExchangeResult r = ComExchange(length, function, kBlockWaitSteps, forBlock(rule, b));
+            if (cancelled())
+                break;
             if (r == ExchangeResult::Accepted) {
                 onAccepted(b, size);
                 if (retried)
@@ -136,12 +185,12 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
             }
             if (r == ExchangeResult::Rejected) {
                 dialogs().message(kResponseError);
-                StopFlag = true;
+                stop(StopReason::ResponseError);
                 break;
             }
             if (++SilenceCount >= 3) {
                 dialogs().message(kNoResponse);
-                StopFlag = true;
+                stop(StopReason::NoResponse);
                 break;
             }
             retried = true;
@@ -193,12 +242,14 @@ bool ModbusLink::WriteBlocks(
 StepResult ModbusLink::WriteRegisters(
     int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule, WriteStepRules rules)
 {
-    if (StopFlag && !rules.runWhenStopped)
+    if (cancelled() || (StopFlag && !rules.runWhenStopped))
         return StepResult::Skipped;
     SilenceCount = 0;
     const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
     for (bool retried = false;; retried = true) {
         const ExchangeResult r = ComExchange(length, kWriteMultiple, waitSteps, rule);
+        if (cancelled())
+            return StepResult::Failed;
         if (r == ExchangeResult::Accepted) {
             if (retried)
                 settleAfterRetry(waitSteps); // a late echo of the first try must not meet the next step
@@ -206,16 +257,16 @@ StepResult ModbusLink::WriteRegisters(
         }
         if (r == ExchangeResult::Rejected) {
             dialogs().message(kResponseError);
-            StopFlag = true;
+            stop(StopReason::ResponseError);
             return StepResult::Failed;
         }
         if (rules.sendOnce) {
-            StopFlag = true;
+            stop(StopReason::NoResponse);
             return StepResult::Failed;
         }
         if (++SilenceCount >= 3) {
             dialogs().message(kNoResponse);
-            StopFlag = true;
+            stop(StopReason::NoResponse);
             return StepResult::Failed;
         }
     }

@@ -22,6 +22,14 @@ enum class ExchangeResult {
 // What a WriteRegisters step came to.
 enum class StepResult { Accepted, Failed, Skipped };
 
+// Why an operation stopped (the first reason counts).
+enum class StopReason {
+    None,
+    NoResponse, // a third silence: "Device No Response !!"
+    ResponseError, // an answer that is not the expected one: "Response Error !!"
+    Cancelled, // cancel(): ended at the next wait step, without a message
+};
+
 // Progress bar value at wait step k of block b (blocks) or at wait step k (single writes).
 // An empty rule leaves the bar unchanged.
 using BlockProgressRule = std::function<int(int b, int k)>;
@@ -68,6 +76,17 @@ public:
     // StopFlag and SilenceCount back to their start values.
     void beginOperation();
 
+    StopReason stopReason() const { return m_stopReason; }
+    // Ends the operation at the next wait step (for a step hook that sees a request to stop):
+    // the wait in progress ends, nothing more is sent and no message is shown.
+    void cancel();
+    bool cancelled() const { return m_stopReason == StopReason::Cancelled; }
+
+    // Fast answers: a read or a probe ends as soon as a complete, intact answer of the expected
+    // shape is in, instead of after its whole wait. A silent wait still lasts its full length,
+    // and writes keep their fixed waits.
+    void setFastAnswers(bool fast) { m_fastAnswers = fast; }
+
     // Sends the frame of frameLength bytes in the RequestBuffer and judges the answer.
     ExchangeResult ComExchange(
         int frameLength, std::uint8_t function, int waitSteps, const StepProgressRule& progressRule = {});
@@ -90,12 +109,12 @@ public:
     // Waits steps x 15 ms after sentAtNs against absolute deadlines, calling the step hook
     // before each pause with the rule's value (or nothing).
     void waitSteps(std::int64_t sentAtNs, int steps, const StepProgressRule& rule);
-    // Reads everything that arrived into the ResponseBuffer. Returns the number of bytes
-    // received, which may exceed the buffer (the excess is discarded).
-    std::size_t receive();
-    // Takes what arrived for the request in the RequestBuffer, sent to `slave`, judges it and
-    // tells the traffic observer (silence included).
-    Verdict receiveAnswer(std::uint8_t slave);
+    // Waits steps x 15 ms for the answer to the request in the RequestBuffer, sent to `slave`
+    // at sentAtNs, takes what arrived, judges it and tells the traffic observer (silence
+    // included). With fast answers, a wait that `mayEndEarly` ends as soon as a complete,
+    // intact answer of the expected shape is in. A cancelled wait reports nothing.
+    Verdict awaitAnswer(
+        std::int64_t sentAtNs, int steps, const StepProgressRule& rule, std::uint8_t slave, bool mayEndEarly);
 
     ModelBuffers& buffers() { return m_buffers; }
     SerialPort& port() { return m_port; }
@@ -104,12 +123,18 @@ private:
     bool runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function, const BlockProgressRule& rule,
         const std::function<int(int b, int size)>& buildFrame, const std::function<void(int b, int size)>& onAccepted);
     void settleAfterRetry(int steps);
+    void stop(StopReason reason);
+    // Appends what arrived to the `kept` bytes of the ResponseBuffer; returns the new count,
+    // which may exceed the buffer (the excess is discarded).
+    std::size_t takeArrived(std::size_t kept);
 
     ModelBuffers& m_buffers;
     SerialPort& m_port;
     Clock& m_clock;
     StepHook m_stepHook;
     TrafficObserver m_observer;
+    StopReason m_stopReason = StopReason::None;
+    bool m_fastAnswers = false;
 };
 
 // The progress bar shows 0..100; the rules of the exchanges compute beyond that.

@@ -42,6 +42,27 @@ bool isHardwareSerial(const QString& ttyDir)
     return true;
 }
 
+// A USB serial adapter's tty sits below its USB device, whose directory names the vendor and
+// product: the interface (ttyACM) or the interface and the usb-serial port (ttyUSB) lie
+// between them.
+void describeUsb(const QString& ttyDir, PortEntry& e)
+{
+    QString dir = QFileInfo(ttyDir + QStringLiteral("/device")).canonicalFilePath();
+    for (int up = 0; up < 4 && !dir.isEmpty(); ++up) {
+        if (QFileInfo::exists(dir + QStringLiteral("/idVendor"))) {
+            e.kind = PortKind::Usb;
+            e.usbId = readLine(dir + QStringLiteral("/idVendor")) + QLatin1Char(':')
+                + readLine(dir + QStringLiteral("/idProduct"));
+            e.usbVendor = readLine(dir + QStringLiteral("/manufacturer"));
+            e.usbProduct = readLine(dir + QStringLiteral("/product"));
+            e.usbSerial = readLine(dir + QStringLiteral("/serial"));
+            return;
+        }
+        const qsizetype slash = dir.lastIndexOf(QLatin1Char('/'));
+        dir = slash > 0 ? dir.left(slash) : QString();
+    }
+}
+
 PortList* g_override = nullptr;
 
 } // namespace
@@ -75,7 +96,12 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
             struct stat st { };
             if (::stat(QFile::encodeName(node).constData(), &st) != 0)
                 continue;
-            out.push_back({QStringLiteral("\\Device\\") + name, {}, node, ns(st.st_ctim), 0});
+            PortEntry e;
+            e.deviceName = QStringLiteral("\\Device\\") + name;
+            e.devicePath = node;
+            e.appearedNs = ns(st.st_ctim);
+            describeUsb(tty.filePath(name), e);
+            out.push_back(e);
         }
     }
 
@@ -90,7 +116,13 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
         struct stat st { };
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
             continue;
-        out.push_back({QStringLiteral("\\Device\\") + name, {}, fi.symLinkTarget(), ns(st.st_mtim), 0});
+        PortEntry e;
+        e.deviceName = QStringLiteral("\\Device\\") + name;
+        e.devicePath = fi.symLinkTarget();
+        e.appearedNs = ns(st.st_mtim);
+        e.kind = PortKind::Virtual;
+        e.linkPath = path;
+        out.push_back(e);
     }
 
     std::sort(out.begin(), out.end(), [](const PortEntry& a, const PortEntry& b) {

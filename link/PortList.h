@@ -8,6 +8,9 @@
 
 namespace tarnixw::link {
 
+// What is behind a port.
+enum class PortKind { Uart, Usb, Virtual };
+
 // One serial port as the rest of the program sees it: a kernel-style device name
 // ("\Device\ttyUSB0"), the port name the user picks ("COM3") and the device to open.
 struct PortEntry {
@@ -16,6 +19,16 @@ struct PortEntry {
     QString devicePath;
     std::int64_t appearedNs = 0; // when the port appeared (device node ctime, link mtime)
     int number = 0; // the N of "COMN"
+
+    // What the port is, for a list a person reads: a USB adapter with what its USB device
+    // tells of itself (each empty where sysfs has nothing), another hardware UART, or a
+    // virtual port, whose link in the virtual-port directory points at devicePath.
+    PortKind kind = PortKind::Uart;
+    QString usbId; // "0403:6001"
+    QString usbVendor;
+    QString usbProduct;
+    QString usbSerial;
+    QString linkPath;
 };
 
 // Where the ports come from. Real hardware ports are found under sysfs; virtual ports are

@@ -189,6 +189,9 @@ OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
         ::close(fd);
         return r;
     }
+    // Bytes that reached the port before this open (a late answer to a program that has ended
+    // since) are no answer to anything this operation sends: it starts with empty queues.
+    tcflush(fd, TCIOFLUSH);
     r.port = std::make_unique<PosixSerialPort>(fd);
     return r;
 }

@@ -3,7 +3,6 @@
 #include "kit/BusyGuard.h"
 #include "kit/FormFiles.h"
 #include "kit/Operation.h"
-#include "link/DeviceConstants.h"
 #include "link/Dialogs.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
@@ -220,11 +219,7 @@ void TFormPLIX::ReadClick()
     kit::Operation op(*this, buffers(), QStringLiteral("Read"));
     std::optional<DecodedSet> decoded;
     if (link::ModbusLink* bus = op.link()) {
-        // Block A in three 16-byte reads and one of 8, block B in two of 16 and one of 6;
-        // the device addresses bytes, so the start steps by 16 for 8 registers.
-        bus->ReadBlocks(kBlockAAddress, 4, 16, 8, 0, [](int b, int k) { return b * 16 + k; });
-        bus->ReadBlocks(kBlockBAddress, 3, 16, 6, kBlockASize, [](int b, int k) { return b * 16 + k + 64; });
-        if (!bus->StopFlag)
+        if (readBlocks(*bus))
             decoded = decodeDeviceImage(buffers().DeviceImage);
     }
     op.closePort();
@@ -248,37 +243,12 @@ void TFormPLIX::WriteClick()
         link::dialogs().error(r.error); // nothing is sent
         return;
     }
+    // Each block goes into the model's parameter image as it is packed, just before it is sent.
     const PLIXStagedValues& staged = *r.values;
-    link::ModbusLink& bus = *opened;
-    std::vector<std::uint8_t>& request = buffers().RequestBuffer;
-    constexpr int kPayload = 7;
-    constexpr int kEnableWaitSteps = 56;
-
-    // 1: open the device's configuration for writing.
-    request[kPayload] = link::device::kPlixWriteEnableHigh;
-    request[kPayload + 1] = link::device::kPlixWriteEnableLow;
-    const link::StepResult enabled = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
-
-    // 2 and 3: the two blocks, skipped once a step has failed.
-    if (!bus.StopFlag) {
-        PackBlockA(staged, request, kPayload);
-        bus.WriteRegisters(kBlockAAddress, kBlockASize, 56, [](int k) { return k + 3; });
-    }
-    if (!bus.StopFlag) {
-        PackBlockB(staged, request, kPayload);
-        if (bus.WriteRegisters(kBlockBAddress, kBlockBSize, 38, [](int k) { return k + 62; })
-            == link::StepResult::Accepted)
-            link::dialogs().message(QStringLiteral("Write Done."));
-    }
-
-    // 4: close the write-enable whatever happened. After a failed open it is sent once:
-    // the device is not answering, and a silence then says nothing new.
-    request[kPayload] = std::uint8_t(link::device::kPlixWriteDisableValue >> 8);
-    request[kPayload + 1] = std::uint8_t(link::device::kPlixWriteDisableValue);
-    link::WriteStepRules closing;
-    closing.runWhenStopped = true;
-    closing.sendOnce = enabled == link::StepResult::Failed;
-    bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps, {}, closing);
+    writeBlocks(
+        *opened, [&](std::span<std::uint8_t> request, int pos) { PackBlockA(staged, request, pos); },
+        [&](std::span<std::uint8_t> request, int pos) { PackBlockB(staged, request, pos); },
+        [] { link::dialogs().message(QStringLiteral("Write Done.")); });
 }
 
 // ---- Files ------------------------------------------------------------------------------

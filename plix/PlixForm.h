@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlixModel.h"
+#include "PlixTransfer.h"
 
 #include "kit/DeviceForm.h"
 #include "kit/FormKit.h"

@@ -223,40 +223,73 @@ StagingResult stageValues(const Texts& texts, ChannelFlags flags)
         return r;
     }
     for (int ch = 0; ch < kChannelCount; ++ch) {
-        const float sensorFrom = s[staged::kSensorFrom + ch];
-        const float sensorTo = s[staged::kSensorTo + ch];
-        const float pvFrom = s[staged::kPvFrom + ch];
-        const float pvTo = s[staged::kPvTo + ch];
-        if (sensorFrom == sensorTo) {
-            r.error = QStringLiteral("CH%1: Sensor From and Sensor To are both %2 mV; they must differ.")
-                          .arg(ch)
-                          .arg(QString::number(static_cast<double>(sensorFrom), 'g', 10));
+        const ChannelScaling line = channelScaling(
+            ch, s[staged::kSensorFrom + ch], s[staged::kSensorTo + ch], s[staged::kPvFrom + ch], s[staged::kPvTo + ch]);
+        if (!line.error.isEmpty()) {
+            r.error = line.error;
             return r;
         }
-        // The device computes P.V. x 1000 = slope x mV / 1000 + offset: the slope is in
-        // P.V. thousandths per volt, the offset in P.V. thousandths.
-        const long double slopeExact = (static_cast<long double>(pvTo) - static_cast<long double>(pvFrom)) * 1000.0L
-            / (static_cast<long double>(sensorTo) - static_cast<long double>(sensorFrom));
-        const auto slope = fittingSingle(slopeExact, 32);
-        if (!slope) {
-            r.error = QStringLiteral("CH%1: the sensor and P.V. ranges give a slope the device cannot store; "
-                                     "widen the sensor range or narrow the P.V. range.")
-                          .arg(ch);
-            return r;
-        }
-        const long double offsetExact = static_cast<long double>(pvTo)
-            - static_cast<long double>(sensorTo) * static_cast<long double>(*slope) * 0.001L;
-        const auto offset = fittingSingle(offsetExact, 32);
-        if (!offset) {
-            r.error
-                = QStringLiteral("CH%1: the sensor and P.V. ranges give an offset the device cannot store.").arg(ch);
-            return r;
-        }
-        s[staged::kSlope + ch] = *slope;
-        s[staged::kOffset + ch] = *offset;
+        s[staged::kSlope + ch] = line.slope;
+        s[staged::kOffset + ch] = line.offset;
     }
     r.values = s;
     return r;
+}
+
+ChannelScaling channelScaling(int ch, float sensorFrom, float sensorTo, float pvFrom, float pvTo)
+{
+    ChannelScaling r;
+    if (sensorFrom == sensorTo) {
+        r.error = QStringLiteral("CH%1: Sensor From and Sensor To are both %2 mV; they must differ.")
+                      .arg(ch)
+                      .arg(QString::number(static_cast<double>(sensorFrom), 'g', 10));
+        return r;
+    }
+    // The device computes P.V. x 1000 = slope x mV / 1000 + offset: the slope is in
+    // P.V. thousandths per volt, the offset in P.V. thousandths.
+    const long double slopeExact = (static_cast<long double>(pvTo) - static_cast<long double>(pvFrom)) * 1000.0L
+        / (static_cast<long double>(sensorTo) - static_cast<long double>(sensorFrom));
+    const auto slope = fittingSingle(slopeExact, 32);
+    if (!slope) {
+        r.error = QStringLiteral("CH%1: the sensor and P.V. ranges give a slope the device cannot store; "
+                                 "widen the sensor range or narrow the P.V. range.")
+                      .arg(ch);
+        return r;
+    }
+    const long double offsetExact = static_cast<long double>(pvTo)
+        - static_cast<long double>(sensorTo) * static_cast<long double>(*slope) * 0.001L;
+    const auto offset = fittingSingle(offsetExact, 32);
+    if (!offset) {
+        r.error = QStringLiteral("CH%1: the sensor and P.V. ranges give an offset the device cannot store.").arg(ch);
+        return r;
+    }
+    r.slope = *slope;
+    r.offset = *offset;
+    return r;
+}
+
+WriteImage paramSetForWrite(const PLIXParamSet& values)
+{
+    WriteImage w;
+    PLIXParamSet p = values;
+    p.setU16(offset::kConstZero16, 0);
+    p.setU16(offset::kConstThree16, 3);
+    p.setI32(offset::kConstZeroA, 0);
+    p.setI32(offset::kConstZeroB, 0);
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        // The ranges as Write stages them: held in single precision.
+        const ChannelScaling line = channelScaling(ch, static_cast<float>(p.sensorFrom(ch)),
+            static_cast<float>(p.sensorTo(ch)), static_cast<float>(p.pvFrom(ch)), static_cast<float>(p.pvTo(ch)));
+        if (!line.error.isEmpty()) {
+            w.error = line.error;
+            return w;
+        }
+        p.setSlope(ch, std::int32_t(low32(line.slope)));
+        p.setOffsetValue(ch, std::int32_t(low32(line.offset)));
+        p.setI32(offset::kConstThousand + 4 * ch, 1000);
+    }
+    w.paramSet = p;
+    return w;
 }
 
 int PackBlockA(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, PLIXParamSet& p)
@@ -276,7 +309,13 @@ int PackBlockA(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, 
         p.setLowAlarm(ch, std::int32_t(low32(s[staged::kLowAlarm + ch])));
         p.setDecimalDigits(ch, low8(s[staged::kDecimalDigits + ch]));
     }
+    return layBlockA(p, out, pos);
+}
 
+int layBlockA(const PLIXParamSet& p, std::span<std::uint8_t> out, int pos)
+{
+    if (!fits(out, pos, kBlockASize))
+        return -1;
     pos = PutShort(out, pos, p.enableMask());
     pos = PutShort(out, pos, p.u16(offset::kConstZero16));
     pos = PutShort(out, pos, p.u16(offset::kConstThree16));
@@ -311,7 +350,13 @@ int PackBlockB(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, 
         p.setSilenceTime(ch, low16(s[staged::kSilenceTime + ch]));
         p.setHysteresis(ch, low8(s[staged::kHysteresis + ch]));
     }
+    return layBlockB(p, out, pos);
+}
 
+int layBlockB(const PLIXParamSet& p, std::span<std::uint8_t> out, int pos)
+{
+    if (!fits(out, pos, kBlockBSize))
+        return -1;
     for (int ch = 0; ch < kChannelCount; ++ch)
         pos = PutLong(out, pos, std::uint32_t(p.sensorFrom(ch)));
     for (int ch = 0; ch < kChannelCount; ++ch)
@@ -379,6 +424,39 @@ DecodedSet decodeParamSet(const PLIXParamSet& p)
         t[fieldOf(ch, Kind::Hysteresis)] = tenthsText(p.hysteresis(ch));
     }
     return d;
+}
+
+std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t> image)
+{
+    if (image.size() < static_cast<std::size_t>(kDeviceImageSize))
+        return std::nullopt;
+    PLIXParamSet p;
+    // Block A in address order: three 16-bit words, twelve 32-bit values, two bytes.
+    int pos = imageA(kBlockAAddress);
+    for (const int off : {offset::kEnableMask, offset::kConstZero16, offset::kConstThree16}) {
+        p.setU16(off, std::uint16_t(GetShort(image, pos)));
+        pos += 2;
+    }
+    for (const int off : {offset::kConstZeroA, offset::kConstZeroB, offset::kSlope, offset::kSlope + 4, offset::kOffset,
+             offset::kOffset + 4, offset::kConstThousand, offset::kConstThousand + 4, offset::kHighAlarm,
+             offset::kHighAlarm + 4, offset::kLowAlarm, offset::kLowAlarm + 4}) {
+        p.setI32(off, GetLong(image, pos));
+        pos += 4;
+    }
+    p.setU8(offset::kDecimalDigits, image[std::size_t(pos)]);
+    p.setU8(offset::kDecimalDigits + 1, image[std::size_t(pos) + 1]);
+    // Block B: eight 32-bit values, two 16-bit words, two bytes.
+    pos = imageB(kBlockBAddress);
+    for (const int off : {offset::kSensorFrom, offset::kSensorFrom + 4, offset::kSensorTo, offset::kSensorTo + 4,
+             offset::kPvFrom, offset::kPvFrom + 4, offset::kPvTo, offset::kPvTo + 4}) {
+        p.setI32(off, GetLong(image, pos));
+        pos += 4;
+    }
+    for (int ch = 0; ch < kChannelCount; ++ch, pos += 2)
+        p.setSilenceTime(ch, std::uint16_t(GetShort(image, pos)));
+    p.setHysteresis(0, image[std::size_t(pos)]);
+    p.setHysteresis(1, image[std::size_t(pos) + 1]);
+    return p;
 }
 
 std::optional<QString> captureForSave(const Texts& texts, ChannelFlags flags, PLIXParamSet& p)

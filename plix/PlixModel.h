@@ -110,6 +110,26 @@ struct StagingResult {
 // or offset does not fit 32 bits. Staged values that come from here always pack exactly.
 StagingResult stageValues(const Texts& texts, ChannelFlags flags);
 
+// A channel's slope and offset as Write computes them from its single-precision ranges (sensor
+// in mV, P.V. x 1000), each checked to fit 32 bits; otherwise the message naming the channel.
+struct ChannelScaling {
+    float slope = 0;
+    float offset = 0;
+    QString error; // empty when both were computed
+};
+ChannelScaling channelScaling(int ch, float sensorFrom, float sensorTo, float pvFrom, float pvTo);
+
+// A parameter image that holds its values as they are to be sent (a configuration file), made
+// ready for a Write: block A's constants as Write sets them (0 and 3 after the mask, 0, 0,
+// and 1000 for each channel) and each channel's slope and offset computed from its ranges as
+// Write computes them. Every other field is sent exactly as held. Exactly one of `paramSet` and
+// `error` (naming the channel whose scaling cannot be computed) is set.
+struct WriteImage {
+    std::optional<PLIXParamSet> paramSet;
+    QString error;
+};
+WriteImage paramSetForWrite(const PLIXParamSet& values);
+
 // ---- Packing ---------------------------------------------------------------------------
 
 // Stores block A's fields into `paramSet`, then lays block A's 56 big-endian bytes into `out`
@@ -120,6 +140,11 @@ int PackBlockB(const PLIXStagedValues& staged, std::span<std::uint8_t> out, int 
 // Into the process-wide parameter set.
 int PackBlockA(const PLIXStagedValues& staged, std::span<std::uint8_t> out, int pos);
 int PackBlockB(const PLIXStagedValues& staged, std::span<std::uint8_t> out, int pos);
+// The byte layouts alone: block A's 56 or block B's 38 big-endian bytes of `paramSet` into
+// `out` from `pos`, as it holds them; returns the position after them (or -1, writing
+// nothing, when `out` is too short).
+int layBlockA(const PLIXParamSet& paramSet, std::span<std::uint8_t> out, int pos);
+int layBlockB(const PLIXParamSet& paramSet, std::span<std::uint8_t> out, int pos);
 
 // ---- Decoding --------------------------------------------------------------------------
 
@@ -134,6 +159,11 @@ std::optional<DecodedSet> decodeDeviceImage(std::span<const std::uint8_t> image)
 
 // The texts and flags held in a parameter image (the file formats).
 DecodedSet decodeParamSet(const PLIXParamSet& paramSet);
+
+// The device's values in a gathered device image (block A at 0, block B at 56) as a parameter
+// image, every field exactly as stored: the inverse of the two layouts. The reserved gaps are
+// 0. Nothing when the image is shorter than kDeviceImageSize.
+std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t> image);
 
 // ---- Configuration file ----------------------------------------------------------------
 

@@ -201,6 +201,8 @@ std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> frame)
         if (m_model == Model::Plix && !m_writeEnabled)
             return exception(fn, 4);
         std::copy(data.begin(), data.end(), m_memory.begin() + address);
+        if (m_faults.alterByte && *m_faults.alterByte >= address && *m_faults.alterByte < address + 2 * quantity)
+            m_memory[std::size_t(*m_faults.alterByte)] ^= 0x01;
     }
     std::vector<std::uint8_t> out(8);
     std::copy_n(frame.begin(), 6, out.begin());

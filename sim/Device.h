@@ -23,6 +23,7 @@ struct Faults {
     bool badCrc = false; // damage the CRC of each answer
     int lateMs = 0; // answer this much later than the line allows
     int unplugAfter = -1; // vanish from the line after N requests (-1: never)
+    std::optional<int> alterByte; // a write covering this address stores it with its lowest bit flipped
 };
 
 // A VYRANTA or PLIXARO as a Modbus RTU slave: a byte-addressed memory read with function 3 and

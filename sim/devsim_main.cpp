@@ -120,8 +120,10 @@ bool parseOptions(const QCoreApplication& app, Options& o)
         QStringLiteral("late"), QStringLiteral("answer MS milliseconds late"), QStringLiteral("MS"));
     const QCommandLineOption unplugAfter(
         QStringLiteral("unplug-after"), QStringLiteral("vanish after N requests"), QStringLiteral("N"));
+    const QCommandLineOption alterByte(QStringLiteral("alter-byte"),
+        QStringLiteral("store the byte at ADDRESS changed whenever a write covers it"), QStringLiteral("ADDRESS"));
     p.addOptions({model, id, name, memory, dump, log, baud, silentNext, silentEvery, wrongId, exception, truncate,
-        badCrc, late, unplugAfter});
+        badCrc, late, unplugAfter, alterByte});
     p.process(app);
 
     const auto number = [&](const QCommandLineOption& opt, int lo, int hi, int& out) {
@@ -152,13 +154,15 @@ bool parseOptions(const QCoreApplication& app, Options& o)
     o.memory = p.value(memory);
     o.dump = p.value(dump);
     o.log = p.value(log);
-    int wrong = -1, code = -1;
+    int wrong = -1, code = -1, altered = -1;
     if (!number(id, 1, 255, o.id) || !number(baud, 50, 4000000, o.baud)
         || !number(silentNext, 0, 1 << 30, o.faults.silentNext)
         || !number(silentEvery, 0, 1 << 30, o.faults.silentEvery) || !number(wrongId, 0, 255, wrong)
         || !number(exception, 1, 255, code) || !number(late, 0, 60000, o.faults.lateMs)
-        || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter))
+        || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter) || !number(alterByte, 0, 4095, altered))
         return false;
+    if (altered >= 0)
+        o.faults.alterByte = altered;
     if (wrong >= 0)
         o.faults.wrongId = std::uint8_t(wrong);
     if (code >= 0)
@@ -281,8 +285,9 @@ int main(int argc, char** argv)
             continue;
         }
         if (!(p.revents & POLLIN)) {
-            // No program has the port open: nothing to read until one opens it.
-            ::usleep(5000);
+            // No program has the port open: nothing to read until one opens it. A program that
+            // opens it and sends at once is heard within a millisecond, as by a device.
+            ::usleep(1000);
             continue;
         }
         std::uint8_t buf[512];

@@ -12,7 +12,7 @@ seconds="${1:-30}"
 build="${FUZZ_BUILD_DIR:-build-fuzz}"
 cores="$(nproc)"
 jobs="${FUZZ_JOBS:-$((cores < 2 ? cores : 2))}"
-targets=(fuzz_link_answer fuzz_vyr_file fuzz_plix_file fuzz_numbers)
+targets=(fuzz_link_answer fuzz_vyr_file fuzz_plix_file fuzz_numbers fuzz_cli_json)
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DTARNIXW_GUI=OFF -DTARNIXW_FUZZ=ON >/dev/null || exit 1

@@ -10,6 +10,7 @@ packages=(
   mbpoll socat
   clang libclang-rt-14-dev   # tools/fuzz.sh: clang++ and libFuzzer (-fsanitize=fuzzer)
   dpkg-dev                   # tools/package.sh: dpkg-shlibdeps finds the package's dependencies
+  help2man                   # the manual page of tarnixw-cli, made from its --help
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -13,16 +13,6 @@ namespace tarnixw::vyr {
 
 namespace {
 
-// The two parameter areas on the device, each read and written in 64-byte blocks (32
-// registers). The device addresses bytes, so consecutive blocks step by 64.
-constexpr int kArea1Address = 32;
-constexpr int kArea1Blocks = 13;
-constexpr int kArea1LastBlock = 50;
-constexpr int kArea2Address = 2048;
-constexpr int kArea2Blocks = 7;
-constexpr int kArea2LastBlock = 16;
-constexpr int kBlockSize = 64;
-
 // The Read decode moves the bar from 75 to 99 over the 3072 DO cells; Open File from 0 to
 // 102, shown full from 100 on.
 int readBarAfter(int cells)
@@ -39,12 +29,8 @@ int openBarAfter(int cells)
 void TFormVYR::ReadClick()
 {
     kit::Operation op(*this, buffers(), QStringLiteral("Read"));
-    if (link::ModbusLink* bus = op.link()) {
-        bus->ReadBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
-            [](int b, int k) { return (b * kBlockSize + k) * 100 / 1700; });
-        bus->ReadBlocks(kArea2Address, kArea2Blocks, kBlockSize, kArea2LastBlock, imageoffset::Area2,
-            [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) * 100 / 1700; });
-    }
+    if (link::ModbusLink* bus = op.link())
+        readParamAreas(*bus);
     op.closePort();
     // A stopped Read changes no control and no state array; only the blocks that arrived stay
     // in the image.
@@ -73,21 +59,21 @@ void TFormVYR::WriteClick()
     }
     ModelState& state = model();
     state.screen.adoptScreen(screen);
-    std::vector<std::uint8_t>& image = buffers().DeviceImage;
     // Area 1 is packed without its last 16 bytes: the block that carries them sends back what
-    // the last Read brought there.
-    if (!PackParamArea1(image, 0, staged.staged, state.paramSet)) {
+    // the last Read brought there. The record takes the area-2 values even when the first
+    // phase stopped.
+    const bool sent = writeParamAreas(
+        *opened,
+        [&](std::span<std::uint8_t> image) {
+            return PackParamArea1(image, 0, staged.staged, state.paramSet).has_value();
+        },
+        [&](std::span<std::uint8_t> image) {
+            return PackParamArea2(image, 0, staged.staged, state.paramSet).has_value();
+        });
+    if (!sent) {
         link::dialogs().error(QStringLiteral("A value on the screen is out of the range the device can store."));
         return;
     }
-    link::ModbusLink& bus = *opened;
-    bus.WriteBlocks(kArea1Address, kArea1Blocks, kBlockSize, kArea1LastBlock, 0,
-        [](int b, int k) { return (b * kBlockSize + k) / 12; });
-    // Area 2 is packed over the area-1 bytes already sent; the record takes its values even
-    // when the first phase stopped.
-    PackParamArea2(image, 0, staged.staged, state.paramSet);
-    bus.WriteBlocks(kArea2Address, kArea2Blocks, kBlockSize, kArea2LastBlock, 0,
-        [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) / 12; });
     op.closePort();
     if (op.completed())
         link::dialogs().message(QStringLiteral("Write Done."));

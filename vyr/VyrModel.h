@@ -9,6 +9,7 @@
 #include "VyrParamSet.h"
 #include "VyrScreen.h"
 #include "VyrStaging.h"
+#include "VyrTransfer.h"
 
 #include <array>
 #include <cstdint>

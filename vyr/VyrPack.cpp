@@ -97,7 +97,13 @@ std::optional<int> PackParamArea1(
     if (!next)
         return std::nullopt;
     record = *next;
-    const VYRParamSet& r = record;
+    return layParamArea1(image, pos, record);
+}
+
+std::optional<int> layParamArea1(std::span<std::uint8_t> image, int pos, const VYRParamSet& r)
+{
+    if (!fits(image, pos, kArea1PackedBytes))
+        return std::nullopt;
     pos = link::PutShort(image, pos, r.ChanInUseMask);
     pos = link::PutShort(image, pos, r.FixedZero);
     pos = link::PutShort(image, pos, r.FixedFF);
@@ -127,7 +133,13 @@ std::optional<int> PackParamArea2(
     if (!next)
         return std::nullopt;
     record = *next;
-    const VYRParamSet& r = record;
+    return layParamArea2(image, pos, record);
+}
+
+std::optional<int> layParamArea2(std::span<std::uint8_t> image, int pos, const VYRParamSet& r)
+{
+    if (!fits(image, pos, kArea2PackedBytes))
+        return std::nullopt;
     pos = putLongs(image, pos, r.SFrom);
     pos = putLongs(image, pos, r.STo);
     pos = putLongs(image, pos, r.DFrom);
@@ -139,6 +151,84 @@ std::optional<int> PackParamArea2(
     for (std::uint8_t b : r.Hysteresis)
         pos = link::PutByte(image, pos, b);
     return pos;
+}
+
+namespace {
+
+template <std::size_t N> int getLongs(std::span<const std::uint8_t> image, int pos, std::array<std::int32_t, N>& a)
+{
+    for (std::int32_t& v : a) {
+        v = link::GetLong(image, pos);
+        pos += 4;
+    }
+    return pos;
+}
+
+template <typename T, std::size_t N> int getShorts(std::span<const std::uint8_t> image, int pos, std::array<T, N>& a)
+{
+    for (T& v : a) {
+        v = T(link::GetShort(image, pos));
+        pos += 2;
+    }
+    return pos;
+}
+
+} // namespace
+
+std::optional<VYRParamSet> recordFromDeviceImage(std::span<const std::uint8_t> image)
+{
+    namespace o = imageoffset;
+    if (image.size() < std::size_t(o::Size))
+        return std::nullopt;
+    VYRParamSet r;
+    r.ChanInUseMask = std::uint16_t(link::GetShort(image, o::ChanInUseMask));
+    r.FixedZero = std::uint16_t(link::GetShort(image, o::FixedZero));
+    r.FixedFF = std::uint16_t(link::GetShort(image, o::FixedFF));
+    int pos = getLongs(image, o::ChanZero, r.ChanZero);
+    pos = getLongs(image, pos, r.Gain);
+    pos = getLongs(image, pos, r.Offset);
+    pos = getLongs(image, pos, r.GainBase);
+    pos = getLongs(image, pos, r.HLimit);
+    pos = getLongs(image, pos, r.LLimit);
+    pos = getShorts(image, pos, r.DICloseMask);
+    pos = getShorts(image, pos, r.DIOpenMask);
+    getShorts(image, pos, r.DOMapMask);
+    pos = getLongs(image, o::SFrom, r.SFrom);
+    pos = getLongs(image, pos, r.STo);
+    pos = getLongs(image, pos, r.DFrom);
+    getLongs(image, pos, r.DTo);
+    for (int k = 0; k < kAnalogChannels; ++k) {
+        r.Digits[k] = image[o::Digits + k];
+        r.Hysteresis[k] = image[o::Hysteresis + k];
+        // The device keeps the silences row by row, the record channel by channel.
+        for (int j = 0; j < 4; ++j)
+            r.SilenceT[4 * k + j] = link::GetShort(image, o::AnalogSilence + 32 * j + 2 * k);
+    }
+    return r;
+}
+
+WriteRecord recordForWrite(const VYRParamSet& values)
+{
+    WriteRecord w;
+    VYRParamSet r = values;
+    r.FixedZero = 0;
+    r.FixedFF = 255;
+    r.ChanZero.fill(0);
+    r.GainBase.fill(1000);
+    // The ranges as Write stages them: held in single precision.
+    for (int k = 0; k < kAnalogChannels; ++k) {
+        const ChannelScaling line = channelScaling(
+            k, float(r.SFrom[k]), float(r.STo[k]), float(r.DFrom[k]), float(r.DTo[k]), QString::number(r.SFrom[k]));
+        if (!line.error.isEmpty()) {
+            w.error = line.error;
+            return w;
+        }
+        // channelScaling has checked that both fit once truncated.
+        r.Gain[k] = std::int32_t(values::toField(line.line.gain, 32).value_or(0));
+        r.Offset[k] = std::int32_t(values::toField(line.line.offset, 32).value_or(0));
+    }
+    w.record = r;
+    return w;
 }
 
 } // namespace tarnixw::vyr

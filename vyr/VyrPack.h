@@ -39,4 +39,25 @@ std::optional<int> PackParamArea1(
 std::optional<int> PackParamArea2(
     std::span<std::uint8_t> image, int pos, const VYRStagedValues& staged, VYRParamSet& record);
 
+// The byte layouts alone: the record's area-1 fields (802 bytes) or area 2 (400 bytes) into
+// image from pos, as the record holds them. Nothing when the image is too short.
+std::optional<int> layParamArea1(std::span<std::uint8_t> image, int pos, const VYRParamSet& record);
+std::optional<int> layParamArea2(std::span<std::uint8_t> image, int pos, const VYRParamSet& record);
+
+// The device's values in a DeviceImage as a Read leaves it (area 1 at 0, area 2 at 818), every
+// field exactly as stored: the inverse of the two layouts. The padding word is 0. Nothing when
+// the image is shorter than 1218 bytes.
+std::optional<VYRParamSet> recordFromDeviceImage(std::span<const std::uint8_t> image);
+
+// A record that holds its values as they are to be sent (a configuration file), made ready
+// for a Write: the words a Write always sets are set as it sets them (FixedZero 0, FixedFF
+// 255, ChanZero 0, GainBase 1000) and each channel's Gain and Offset are computed from its
+// ranges as Write computes them. Every other field is sent exactly as held. Exactly one of
+// `record` and `error` (naming the channel whose scaling cannot be computed) is set.
+struct WriteRecord {
+    std::optional<VYRParamSet> record;
+    QString error;
+};
+WriteRecord recordForWrite(const VYRParamSet& values);
+
 } // namespace tarnixw::vyr

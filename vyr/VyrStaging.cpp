@@ -77,6 +77,30 @@ std::optional<Scaling> scalingLine(float sFrom, float sTo, float dFrom1000, floa
     return Scaling{*gain, *offset};
 }
 
+ChannelScaling channelScaling(int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText)
+{
+    ChannelScaling r;
+    if (sFrom == sTo) {
+        r.error = QStringLiteral("CH%1: Signal Range From and To are both %2 mV, so the channel's scaling "
+                                 "cannot be computed.")
+                      .arg(k)
+                      .arg(fromText);
+        return r;
+    }
+    const auto line = scalingLine(sFrom, sTo, dFrom1000, dTo1000);
+    const bool gainFits = line && values::toUserField(line->gain, 32);
+    const bool offsetFits = line && values::toUserField(line->offset, 32);
+    if (!gainFits || !offsetFits) {
+        r.error = QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
+                                 "of the range the device can store.")
+                      .arg(k)
+                      .arg(gainFits ? QStringLiteral("offset") : QStringLiteral("gain"));
+        return r;
+    }
+    r.line = *line;
+    return r;
+}
+
 StageResult stageScreen(const Screen& screen, bool computeScaling)
 {
     using S = VYRStagedValues;
@@ -103,27 +127,14 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
         }
         if (!computeScaling)
             continue;
-        const float sFrom = st[S::kSFrom + k];
-        const float sTo = st[S::kSTo + k];
-        if (sFrom == sTo) {
-            r.error = QStringLiteral("CH%1: Signal Range From and To are both %2 mV, so the channel's scaling "
-                                     "cannot be computed.")
-                          .arg(k)
-                          .arg(screen.text(k, Column::SFrom).trimmed());
+        const ChannelScaling line = channelScaling(k, st[S::kSFrom + k], st[S::kSTo + k], st[S::kDFrom + k],
+            st[S::kDTo + k], screen.text(k, Column::SFrom).trimmed());
+        if (!line.error.isEmpty()) {
+            r.error = line.error;
             return r;
         }
-        const auto line = scalingLine(sFrom, sTo, st[S::kDFrom + k], st[S::kDTo + k]);
-        const bool gainFits = line && values::toUserField(line->gain, 32);
-        const bool offsetFits = line && values::toUserField(line->offset, 32);
-        if (!gainFits || !offsetFits) {
-            r.error = QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
-                                     "of the range the device can store.")
-                          .arg(k)
-                          .arg(gainFits ? QStringLiteral("offset") : QStringLiteral("gain"));
-            return r;
-        }
-        st[S::kGain + k] = line->gain;
-        st[S::kOffset + k] = line->offset;
+        st[S::kGain + k] = line.line.gain;
+        st[S::kOffset + k] = line.line.offset;
     }
 
     // Relay modes: a DI channel that is not in use has neither mode.

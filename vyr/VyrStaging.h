@@ -50,6 +50,15 @@ struct Scaling {
 // result is beyond single precision.
 std::optional<Scaling> scalingLine(float sFrom, float sTo, float dFrom1000, float dTo1000);
 
+// Channel k's Gain and Offset as Write computes them from its staged ranges, checked to fit
+// the device's 32-bit fields once truncated; otherwise the message naming the channel (an
+// empty signal range names its From value as `fromText`).
+struct ChannelScaling {
+    Scaling line;
+    QString error; // empty when the line was computed
+};
+ChannelScaling channelScaling(int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText);
+
 struct StageResult {
     VYRStagedValues staged;
     QString error; // empty when every box converted

@@ -22,7 +22,8 @@ struct SearchRun {
     int hookCalls = 0;
 };
 
-SearchRun search(int deviceId, const std::function<int(int)>& rule, const std::function<void(sim::Device&)>& setup = {})
+SearchRun search(int deviceId, const std::function<int(int)>& rule, const std::function<void(sim::Device&)>& setup = {},
+    bool fast = false)
 {
     SearchRun run;
     link::VirtualClock clock;
@@ -35,6 +36,7 @@ SearchRun search(int deviceId, const std::function<int(int)>& rule, const std::f
         ++run.hookCalls;
         QVERIFY(!v); // the bar does not move during a probe's wait
     });
+    l.setFastAnswers(fast);
     test::ScriptedDialogs dialogs;
     link::IdSearchUi ui;
     ui.showSearching = [&](int c) { run.searching << c; };
@@ -56,6 +58,17 @@ class TestIdSearch : public QObject {
     Q_OBJECT
 
 private slots:
+    // With fast answers the probe that is answered ends when its answer is in; the silent
+    // candidates before it still wait their full 16 steps.
+    void fastSearchEndsAtTheAnswer()
+    {
+        const SearchRun run = search(3, link::plixIdSearchProgress, {}, true);
+        QCOMPARE(run.found, std::optional<std::uint8_t>(3));
+        const std::int64_t answer = link::lineTimeNs(8 + 7, 9600);
+        QVERIFY(run.elapsedNs >= 2 * kProbeWaitNs + answer);
+        QVERIFY(run.elapsedNs <= 2 * kProbeWaitNs + answer + 100'000);
+    }
+
     void findsFirstId()
     {
         const SearchRun run = search(1, link::vyrIdSearchProgress);

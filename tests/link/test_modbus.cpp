@@ -34,7 +34,12 @@ struct Rig {
         , port(device, clock, baud)
         , buffers(model == sim::Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix())
         , link(
-              buffers, port, clock, [this](std::optional<int> v) { bar.push_back(v); },
+              buffers, port, clock,
+              [this](std::optional<int> v) {
+                  bar.push_back(v);
+                  if (onStep)
+                      onStep();
+              },
               [this](const link::Traffic& t) { traffic.push_back(t); })
     {
         link.SlaveId = id;
@@ -57,6 +62,7 @@ struct Rig {
     link::ModelBuffers buffers;
     std::vector<std::optional<int>> bar;
     std::vector<link::Traffic> traffic; // what the traffic observer heard
+    std::function<void()> onStep; // after each wait step's hook
     link::ModbusLink link;
     test::ScriptedDialogs dialogs;
 };
@@ -204,6 +210,7 @@ private slots:
         QCOMPARE(int(r.port.written().size()), requests);
         QCOMPARE(
             r.dialogs.messages(), completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.link.stopReason(), completes ? link::StopReason::None : link::StopReason::NoResponse);
         if (completes)
             QCOMPARE(r.image(0, 818), r.deviceBytes(32, 818));
         // The request after a silence repeats the silent one.
@@ -333,8 +340,7 @@ private slots:
                 f.unplugAfter = 0;
             if (probing) {
                 const int length = link::buildProbeFrame(r.buffers.RequestBuffer, 1);
-                r.link.waitSteps(r.link.send(length), link::kBlockWaitSteps, {});
-                r.link.receiveAnswer(1);
+                r.link.awaitAnswer(r.link.send(length), link::kBlockWaitSteps, {}, 1, false);
             } else {
                 r.link.ComExchange(link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 32), 3, 16);
             }
@@ -390,6 +396,7 @@ private slots:
         vyrRead(r.link);
         QVERIFY(r.link.StopFlag);
         QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Response Error !!")});
+        QCOMPARE(r.link.stopReason(), link::StopReason::ResponseError);
         // One silent try, the rejected answer, and nothing after it in either phase.
         QCOMPARE(r.port.written().size(), std::size_t(2));
     }
@@ -459,6 +466,71 @@ private slots:
         QCOMPARE(r.image(0, 5 * 64), r.deviceBytes(32, 5 * 64));
         // Three silent tries of block 5 and no more, each still waiting its 16 steps.
         QCOMPARE(r.bar.size(), std::size_t(8 * 16));
+    }
+
+    // Fast answers: a read ends when its whole, intact answer is in (the answer crosses the line
+    // in the request's and its own line time, taken within a tenth of a millisecond); anything
+    // else waits its full 16 steps, and so does every write.
+    void fastAnswers_data()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<ExchangeResult>("result");
+        QTest::addColumn<bool>("early");
+        QTest::newRow("read answered") << 3 << QString() << ExchangeResult::Accepted << true;
+        QTest::newRow("read silent") << 3 << "silent" << ExchangeResult::Silent << false;
+        QTest::newRow("read, damaged answer") << 3 << "badCrc" << ExchangeResult::Silent << false;
+        QTest::newRow("read, half an answer") << 3 << "truncate" << ExchangeResult::Silent << false;
+        QTest::newRow("read, exception") << 3 << "exception" << ExchangeResult::Rejected << false;
+        QTest::newRow("write answered") << 16 << QString() << ExchangeResult::Accepted << false;
+    }
+    void fastAnswers()
+    {
+        QFETCH(int, function);
+        QFETCH(QString, fault);
+        QFETCH(ExchangeResult, result);
+        QFETCH(bool, early);
+        Rig r;
+        r.link.setFastAnswers(true);
+        r.device.faults().silentNext = fault == "silent" ? 1 : 0;
+        r.device.faults().badCrc = fault == "badCrc";
+        r.device.faults().truncate = fault == "truncate";
+        if (fault == "exception")
+            r.device.faults().exceptionCode = 2;
+        const int length = function == 3 ? link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 32)
+                                         : link::buildWriteFrame(r.buffers.RequestBuffer, 1, 2048, hex("00 00 03 E8"));
+        const std::int64_t start = r.clock.nowNs();
+        QCOMPARE(r.link.ComExchange(length, std::uint8_t(function), 16), result);
+        const std::int64_t took = r.clock.nowNs() - start;
+        if (early) {
+            const std::int64_t line = link::lineTimeNs(8 + 69, 19200);
+            QVERIFY2(took >= line && took <= line + 100'000, qPrintable(QString::number(took)));
+            QCOMPARE(r.buffers.ResponseBuffer[2], std::uint8_t(64));
+        } else {
+            QCOMPARE(took, 16 * kStepNs);
+        }
+    }
+
+    // cancel() from a wait step ends the operation there: no more frames, no message, and a
+    // step that would run after a failure (the PLIX close) does not run either.
+    void cancelEndsAtTheNextStep()
+    {
+        Rig r;
+        r.onStep = [&] {
+            if (r.bar.size() == 2 * 16 + 5)
+                r.link.cancel();
+        };
+        const std::int64_t start = r.clock.nowNs();
+        vyrRead(r.link);
+        QVERIFY(r.link.StopFlag);
+        QCOMPARE(r.link.stopReason(), link::StopReason::Cancelled);
+        QCOMPARE(r.port.written().size(), std::size_t(3));
+        QCOMPARE(r.clock.nowNs() - start, (2 * 16 + 4) * kStepNs);
+        QVERIFY(r.dialogs.messages().isEmpty());
+        link::WriteStepRules closing;
+        closing.runWhenStopped = true;
+        QCOMPARE(r.link.WriteRegisters(4010, 2, 56, {}, closing), StepResult::Skipped);
+        QCOMPARE(r.port.written().size(), std::size_t(3));
     }
 
     void writeRegistersRetries_data()

@@ -98,6 +98,58 @@ private slots:
             QVERIFY(e.devicePath.endsWith("/dev/" + e.deviceName.mid(8)));
     }
 
+    // What each port is: a USB adapter names itself from its USB device's directory, two or
+    // three levels above the tty's device (vendor, product and serial where they exist); a
+    // hardware port without one is a UART; a virtual port shows its link and its target.
+    void describesWhatIsBehindEachPort()
+    {
+        FakeSystem sys;
+        const QString usb = sys.path() + "/sys/devices/usb1/1-1";
+        const QString ports[] = {usb + "/1-1:1.0/ttyUSB0", usb + "/1-1:1.0"};
+        QVERIFY(QDir().mkpath(ports[0]));
+        const auto put = [](const QString& file, const QByteArray& text) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text + "\n");
+        };
+        put(usb + "/idVendor", "0403");
+        put(usb + "/idProduct", "6001");
+        put(usb + "/manufacturer", "FTDI");
+        put(usb + "/product", "FT232R USB UART");
+        put(usb + "/serial", "A10K1234");
+        const QString names[] = {"ttyUSB0", "ttyACM0"};
+        for (int i = 0; i < 2; ++i) {
+            sys.addTty(names[i], "usb_serial", QString());
+            const QString device = sys.path() + "/sys/class/tty/" + names[i] + "/device";
+            QVERIFY(QFile::rename(device + "/driver", ports[i] + "/driver-" + names[i]));
+            QVERIFY(QDir(device).removeRecursively());
+            QVERIFY(QFile::link(ports[i], device));
+            QFile::link(ports[i] + "/driver-" + names[i], ports[i] + "/driver");
+        }
+        sys.addTty("ttyS1", "serial8250", "4");
+        sys.addLink("vyr-sim", sys.existingFile(), 100);
+        PortList list(sys.sources());
+        const auto entries = list.refresh();
+        QVERIFY(entries);
+        QCOMPARE(entries->size(), std::size_t(4));
+        for (const PortEntry& e : *entries) {
+            if (e.deviceName.startsWith("\\Device\\tty") && e.deviceName != "\\Device\\ttyS1") {
+                QCOMPARE(e.kind, PortKind::Usb);
+                QCOMPARE(e.usbId, QString("0403:6001"));
+                QCOMPARE(e.usbVendor, QString("FTDI"));
+                QCOMPARE(e.usbProduct, QString("FT232R USB UART"));
+                QCOMPARE(e.usbSerial, QString("A10K1234"));
+            } else if (e.deviceName == "\\Device\\ttyS1") {
+                QCOMPARE(e.kind, PortKind::Uart);
+                QVERIFY(e.usbId.isEmpty());
+            } else {
+                QCOMPARE(e.kind, PortKind::Virtual);
+                QCOMPARE(e.linkPath, sys.path() + "/ports/vyr-sim");
+                QCOMPARE(e.devicePath, sys.existingFile());
+            }
+        }
+    }
+
     void virtualPortsComeInTheOrderTheyAppeared()
     {
         FakeSystem sys;

@@ -167,6 +167,13 @@ private slots:
         QTRY_VERIFY(port.ComHandle()->bytesAvailable() > 0);
         port.ComHandle()->purge();
         QCOMPARE(port.ComHandle()->bytesAvailable(), size_t(0));
+
+        // what reached the port before it was opened answers nothing the new owner sends
+        port.CloseComPort();
+        pty.write(answer);
+        QVERIFY(port.OpenComPort(1, 1));
+        QTest::qWait(20);
+        QCOMPARE(port.ComHandle()->bytesAvailable(), size_t(0));
     }
 
     void portsThatCannotBeOpened_data()

@@ -428,6 +428,36 @@ private slots:
         QVERIFY(!tarnixw::plix::decodeDeviceImage(image));
     }
 
+    // Reading the device image back is the exact inverse of the block layouts, and an image
+    // from a file is sent as it holds its values, with the constants and scaling Write sets.
+    void deviceImageRoundTripAndWriteImage()
+    {
+        PLIXParamSet p;
+        for (int i = 0; i < kParamSetSize; ++i)
+            p.bytes[std::size_t(i)] = std::uint8_t(i * 37 + 11);
+        for (const int gap : {6, 58, 98})
+            p.setU16(gap, 0); // not on the device
+        std::vector<std::uint8_t> image(kDeviceImageSize, 0);
+        QCOMPARE(layBlockA(p, image, 0), kBlockASize);
+        QCOMPARE(layBlockB(p, image, kBlockASize), kDeviceImageSize);
+        QVERIFY(paramSetFromDeviceImage(image) == p);
+        image.pop_back();
+        QVERIFY(!paramSetFromDeviceImage(image));
+
+        PLIXParamSet file;
+        QVERIFY(!captureForSave(Texts::defaults(), {true, true}, file));
+        file.setHighAlarm(1, 123456789);
+        const WriteImage w = paramSetForWrite(file);
+        QVERIFY(w.paramSet);
+        QCOMPARE(w.paramSet->highAlarm(1), 123456789);
+        QCOMPARE(w.paramSet->slope(0), 25000);
+        QCOMPARE(w.paramSet->offsetValue(1), -25000);
+        QCOMPARE(w.paramSet->u16(offset::kConstThree16), std::uint16_t(3));
+        QCOMPARE(w.paramSet->i32(offset::kConstThousand + 4), 1000);
+        file.setSensorTo(1, file.sensorFrom(1));
+        QVERIFY(paramSetForWrite(file).error.startsWith("CH1: "));
+    }
+
     void checkBoxUsesPartnerAndPlixWording()
     {
         Texts t = Texts::defaults();

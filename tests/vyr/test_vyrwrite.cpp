@@ -450,6 +450,42 @@ private slots:
         QVERIFY2(stageScreen(s).ok(), qPrintable(stageScreen(s).error));
     }
 
+    // Reading the device image back is the exact inverse of the two layouts: a record whose
+    // bytes all differ survives record -> image -> record.
+    void deviceImageRoundTrip()
+    {
+        std::array<std::uint8_t, fileoffset::Size> bytes{};
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = std::uint8_t(i * 37 + 11);
+        VYRParamSet r = VYRParamSet::fromFileBytes(bytes);
+        r.Reserved = 0; // not on the device
+        std::vector<std::uint8_t> image(imageoffset::Size, 0);
+        QVERIFY(layParamArea1(image, 0, r));
+        QVERIFY(layParamArea2(std::span(image).subspan(imageoffset::Area2), 0, r));
+        QVERIFY(recordFromDeviceImage(image) == r);
+        image.pop_back();
+        QVERIFY(!recordFromDeviceImage(image));
+    }
+
+    // A record from a file is sent as it holds its values, even beyond single precision, with
+    // the words and the scaling a Write sets; an empty signal range is refused.
+    void recordForWriteKeepsValues()
+    {
+        VYRParamSet r;
+        QVERIFY(captureScreen(Screen::defaults(), r).isEmpty());
+        r.FixedFF = 7;
+        r.HLimit[2] = 123456789;
+        const WriteRecord w = recordForWrite(r);
+        QVERIFY(w.record);
+        QCOMPARE(w.record->HLimit[2], 123456789);
+        QCOMPARE(w.record->FixedFF, std::uint16_t(255));
+        QCOMPARE(w.record->Gain[15], 25000);
+        QCOMPARE(w.record->Offset[0], -25000);
+        QCOMPARE(w.record->GainBase[3], 1000);
+        r.STo[5] = r.SFrom[5];
+        QVERIFY(recordForWrite(r).error.startsWith("CH5: "));
+    }
+
     void saveStagingIgnoresEqualRange()
     {
         Screen s = Screen::defaults();

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Config.h"
+#include "Console.h"
+#include "ExitCode.h"
+
+#include "link/ComPort.h"
+#include "link/ModbusLink.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tarnixw::cli {
+
+// How a device operation reaches the device.
+struct LineSettings {
+    int portNumber = 0; // COM number, or 0 when a device path is given
+    QString devicePath;
+    int baud = 19200;
+    std::uint8_t slaveId = 1;
+    bool fast = false; // reads and probes end as soon as their answer is in
+};
+
+// "COM3" (any case) or a device path ("/dev/ttyUSB0", a virtual port's link); nothing when
+// the text is neither.
+bool parsePort(const QString& text, LineSettings& settings);
+// 9600, 19200, 38400 or 115200.
+std::optional<int> parseBaud(const QString& text);
+
+// One device operation on the port: opened exclusively at its start, closed at its end (also
+// when Ctrl+C stops it at its next wait step), with the bar on a terminal.
+class DeviceLine {
+public:
+    DeviceLine(Console& console, QString barLabel);
+    ~DeviceLine();
+    DeviceLine(const DeviceLine&) = delete;
+    DeviceLine& operator=(const DeviceLine&) = delete;
+
+    // Opens the port and sets up the link on the model's buffers: the one place where the
+    // program makes a ModbusLink. Done, or PortError once the link's message has been shown.
+    Exit open(const LineSettings& settings, link::ModelBuffers& buffers);
+    link::ModbusLink& link() { return *m_link; }
+    void setBarLabel(const QString& label) { m_label = label; }
+    // Closes the port and tells how the operation ended: Done, NoResponse, ResponseError or
+    // Interrupted.
+    Exit close();
+
+private:
+    Console& m_console;
+    QString m_label;
+    link::ComPort m_port;
+    std::optional<link::ModbusLink> m_link;
+};
+
+// The model's whole parameter memory as a Read gathers it (the link's DeviceImage).
+Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image);
+
+// Sends a configuration made ready for a Write (recordForWrite, paramSetForWrite) as the
+// form's Write sends it, saying "Write Done." when the form would.
+Exit writeConfig(Console& console, const Config& ready, const LineSettings& settings);
+
+// Probes slave IDs 1..255 as the forms do; the ID that answered.
+Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t& found);
+
+} // namespace tarnixw::cli

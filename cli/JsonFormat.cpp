@@ -1,0 +1,440 @@
+#include "JsonFormat.h"
+
+#include "Fields.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace tarnixw::cli {
+
+namespace {
+
+constexpr int kFormat = 1;
+constexpr int kMostErrors = 40;
+
+// The shape of a model's JSON, built once from its field table: objects keep their keys in
+// table order, arrays their entries, and each leaf points at its field (a list of integers at
+// the fields of its possible items).
+struct Node {
+    enum class Kind { Object, Array, Value, List };
+    Kind kind = Kind::Object;
+    std::vector<QString> keys; // an object's keys; its members are the items
+    std::vector<Node> items;
+    const Field* field = nullptr;
+    std::vector<const Field*> listFields;
+
+    Node& member(const QString& key)
+    {
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key)
+                return items[i];
+        keys.push_back(key);
+        return items.emplace_back();
+    }
+    const Node* find(const QString& key) const
+    {
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (keys[i] == key)
+                return &items[i];
+        return nullptr;
+    }
+};
+
+Node buildShape(Model model)
+{
+    Node root;
+    for (const Field& f : fieldsOf(model)) {
+        Node* n = &root;
+        for (const PathStep& step : f.path) {
+            if (step.index < 0) {
+                n = &n->member(step.key);
+            } else {
+                n->kind = Node::Kind::Array;
+                if (int(n->items.size()) <= step.index)
+                    n->items.resize(std::size_t(step.index) + 1);
+                n = &n->items[std::size_t(step.index)];
+            }
+        }
+        if (f.listItem >= 0) {
+            n->kind = Node::Kind::List;
+            n->listFields.push_back(&f);
+        } else {
+            n->kind = Node::Kind::Value;
+            n->field = &f;
+        }
+    }
+    return root;
+}
+
+const Node& shapeOf(Model model)
+{
+    static const Node vyr = buildShape(Model::Vyr);
+    static const Node plix = buildShape(Model::Plix);
+    return model == Model::Vyr ? vyr : plix;
+}
+
+// ---- Writing ------------------------------------------------------------------------------
+
+QString quoted(const QString& s)
+{
+    // The keys and names of the format are plain ASCII words.
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+void write(const Node& n, const Config& c, int indent, QString& out)
+{
+    const QString inner(indent + 2, QLatin1Char(' '));
+    switch (n.kind) {
+    case Node::Kind::Value:
+        out += jsonText(*n.field, n.field->get(c));
+        return;
+    case Node::Kind::List: {
+        out += QLatin1Char('[');
+        bool first = true;
+        for (const Field* f : n.listFields)
+            if (f->get(c)) {
+                if (!first)
+                    out += QStringLiteral(", ");
+                out += QString::number(f->listItem);
+                first = false;
+            }
+        out += QLatin1Char(']');
+        return;
+    }
+    case Node::Kind::Array:
+        out += QStringLiteral("[\n");
+        for (std::size_t i = 0; i < n.items.size(); ++i) {
+            out += inner;
+            write(n.items[i], c, indent + 2, out);
+            out += i + 1 < n.items.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
+        }
+        out += QString(indent, QLatin1Char(' ')) + QLatin1Char(']');
+        return;
+    case Node::Kind::Object:
+        // An object of plain values goes on one line: a DI channel, a DO output, the scaling.
+        if (std::all_of(n.items.begin(), n.items.end(),
+                [](const Node& m) { return m.kind == Node::Kind::Value || m.kind == Node::Kind::List; })) {
+            out += QLatin1Char('{');
+            for (std::size_t i = 0; i < n.items.size(); ++i) {
+                out += (i ? QStringLiteral(", ") : QString()) + quoted(n.keys[i]) + QStringLiteral(": ");
+                write(n.items[i], c, indent, out);
+            }
+            out += QLatin1Char('}');
+            return;
+        }
+        out += QStringLiteral("{\n");
+        for (std::size_t i = 0; i < n.items.size(); ++i) {
+            out += inner + quoted(n.keys[i]) + QStringLiteral(": ");
+            write(n.items[i], c, indent + 2, out);
+            out += i + 1 < n.items.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
+        }
+        out += QString(indent, QLatin1Char(' ')) + QLatin1Char('}');
+        return;
+    }
+}
+
+// ---- Reading ------------------------------------------------------------------------------
+
+// A JSON value as the user wrote it, shortened when long.
+QString shown(const QJsonValue& v)
+{
+    QString text;
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        text = std::fabs(d) < 1e15 && d == std::floor(d) ? QString::number(qint64(d))
+                                                         : QString::number(d, 'g', QLocale::FloatingPointShortest);
+    } else {
+        const QByteArray compact = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+        text = QString::fromUtf8(compact.mid(1, compact.size() - 2));
+    }
+    if (text.size() > 40)
+        text = text.left(37) + QStringLiteral("...");
+    return text;
+}
+
+QString typeName(const QJsonValue& v)
+{
+    switch (v.type()) {
+    case QJsonValue::Null:
+        return QStringLiteral("null");
+    case QJsonValue::Bool:
+        return QStringLiteral("true/false");
+    case QJsonValue::Double:
+        return QStringLiteral("a number");
+    case QJsonValue::String:
+        return QStringLiteral("a text");
+    case QJsonValue::Array:
+        return QStringLiteral("a list");
+    case QJsonValue::Object:
+        return QStringLiteral("an object");
+    case QJsonValue::Undefined:
+        break;
+    }
+    return QStringLiteral("nothing");
+}
+
+class Reader {
+public:
+    Reader(Config& config, QStringList& errors)
+        : m_config(config)
+        , m_errors(errors)
+    { }
+
+    void read(const QJsonValue& v, const Node& n, const QString& path)
+    {
+        switch (n.kind) {
+        case Node::Kind::Object:
+            readObject(v, n, path);
+            return;
+        case Node::Kind::Array:
+            readArray(v, n, path);
+            return;
+        case Node::Kind::List:
+            readList(v, n, path);
+            return;
+        case Node::Kind::Value:
+            readValue(v, *n.field, path);
+            return;
+        }
+    }
+
+    void readObject(const QJsonValue& v, const Node& n, const QString& path, const QStringList& alsoKnown = {})
+    {
+        if (!v.isObject()) {
+            fail(path, QStringLiteral("expected an object, found %1 %2").arg(typeName(v), shown(v)));
+            return;
+        }
+        const QJsonObject object = v.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            if (!n.find(it.key()) && !alsoKnown.contains(it.key()))
+                fail(path, QStringLiteral("unknown key %1").arg(quoted(it.key())));
+        for (std::size_t i = 0; i < n.keys.size(); ++i) {
+            const QString& key = n.keys[i];
+            const QString childPath = path.isEmpty() ? key : path + QLatin1Char('.') + key;
+            if (!object.contains(key))
+                fail(path, QStringLiteral("missing key %1").arg(quoted(key)));
+            else
+                read(object.value(key), n.items[i], childPath);
+        }
+    }
+
+private:
+    void fail(const QString& path, const QString& what)
+    {
+        m_errors << (path.isEmpty() ? what : path + QStringLiteral(": ") + what);
+    }
+
+    void readArray(const QJsonValue& v, const Node& n, const QString& path)
+    {
+        if (!v.isArray()) {
+            fail(path,
+                QStringLiteral("expected a list of %1 entries, found %2 %3")
+                    .arg(n.items.size())
+                    .arg(typeName(v), shown(v)));
+            return;
+        }
+        const QJsonArray array = v.toArray();
+        if (std::size_t(array.size()) != n.items.size()) {
+            fail(path, QStringLiteral("expected %1 entries, found %2").arg(n.items.size()).arg(array.size()));
+            return;
+        }
+        for (qsizetype i = 0; i < array.size(); ++i)
+            read(array.at(i), n.items[std::size_t(i)], QStringLiteral("%1[%2]").arg(path).arg(i));
+    }
+
+    // A whole number within lo..hi, or nothing after naming the fault.
+    std::optional<std::int64_t> integer(const QJsonValue& v, const QString& path, std::int64_t lo, std::int64_t hi)
+    {
+        if (!v.isDouble()) {
+            fail(path, QStringLiteral("expected an integer, found %1 %2").arg(typeName(v), shown(v)));
+            return std::nullopt;
+        }
+        const double d = v.toDouble();
+        if (d != std::floor(d)) {
+            fail(path, QStringLiteral("%1 is not an integer").arg(shown(v)));
+            return std::nullopt;
+        }
+        if (d < double(lo) || d > double(hi)) {
+            fail(path, QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v)).arg(lo).arg(hi));
+            return std::nullopt;
+        }
+        return std::int64_t(d);
+    }
+
+    void readValue(const QJsonValue& v, const Field& f, const QString& path)
+    {
+        switch (f.format) {
+        case Format::Identity:
+            if (!v.isDouble() || v.toDouble() != double(f.min))
+                fail(path, QStringLiteral("%1 must be %2, the entry's place in its list").arg(shown(v)).arg(f.min));
+            return;
+        case Format::Flag:
+            if (!v.isBool())
+                fail(path, QStringLiteral("expected true or false, found %1 %2").arg(typeName(v), shown(v)));
+            else
+                f.set(m_config, v.toBool() ? 1 : 0);
+            return;
+        case Format::Integer:
+            if (const auto i = integer(v, path, f.min, f.max))
+                f.set(m_config, *i);
+            return;
+        case Format::Thousandths:
+        case Format::Tenths:
+            readDecimal(v, f, path, f.format == Format::Thousandths ? 3 : 1);
+            return;
+        }
+    }
+
+    // A number with at most `decimals` decimals, held as an integer of that many decimals.
+    void readDecimal(const QJsonValue& v, const Field& f, const QString& path, int decimals)
+    {
+        if (!v.isDouble()) {
+            fail(path, QStringLiteral("expected a number, found %1 %2").arg(typeName(v), shown(v)));
+            return;
+        }
+        const double scale = decimals == 3 ? 1000.0 : 10.0;
+        const double d = v.toDouble();
+        const QString lowest = jsonText(f, f.min);
+        const QString highest = jsonText(f, f.max);
+        if (!(d * scale >= double(f.min) - 0.5 && d * scale <= double(f.max) + 0.5)) {
+            fail(path, QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v), lowest, highest));
+            return;
+        }
+        // The shortest decimal text that reads back as this double is what the user wrote
+        // (up to the 17 digits a JSON number keeps).
+        const QString text = QString::number(d, 'f', QLocale::FloatingPointShortest);
+        const qsizetype point = text.indexOf(QLatin1Char('.'));
+        if (point >= 0 && text.size() - point - 1 > decimals) {
+            fail(path,
+                QStringLiteral("%1 has more than %2 %3; the device field holds %4")
+                    .arg(shown(v))
+                    .arg(decimals)
+                    .arg(decimals == 1 ? QStringLiteral("decimal") : QStringLiteral("decimals"))
+                    .arg(decimals == 3 ? QStringLiteral("thousandths") : QStringLiteral("tenths")));
+            return;
+        }
+        const std::int64_t value = std::llround(d * scale);
+        if (value < f.min || value > f.max) {
+            fail(path, QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v), lowest, highest));
+            return;
+        }
+        f.set(m_config, value);
+    }
+
+    void readList(const QJsonValue& v, const Node& n, const QString& path)
+    {
+        const int count = int(n.listFields.size());
+        if (!v.isArray()) {
+            fail(path,
+                QStringLiteral("expected a list of numbers 0..%1, found %2 %3")
+                    .arg(count - 1)
+                    .arg(typeName(v), shown(v)));
+            return;
+        }
+        const QJsonArray array = v.toArray();
+        std::set<std::int64_t> seen;
+        for (qsizetype i = 0; i < array.size(); ++i) {
+            const QString itemPath = QStringLiteral("%1[%2]").arg(path).arg(i);
+            const auto item = integer(array.at(i), itemPath, 0, count - 1);
+            if (item && !seen.insert(*item).second)
+                fail(itemPath, QStringLiteral("%1 is listed twice").arg(*item));
+        }
+        for (const Field* f : n.listFields)
+            f->set(m_config, seen.count(f->listItem) ? 1 : 0);
+    }
+
+    Config& m_config;
+    QStringList& m_errors;
+};
+
+std::optional<Model> modelNamed(const QString& name)
+{
+    for (const Model m : {Model::Vyr, Model::Plix})
+        if (name == modelName(m))
+            return m;
+    return std::nullopt;
+}
+
+QString position(const QByteArray& text, int offset)
+{
+    int line = 1;
+    int column = 1;
+    for (int i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else {
+            ++column;
+        }
+    }
+    return QStringLiteral("line %1, column %2").arg(line).arg(column);
+}
+
+} // namespace
+
+QByteArray configToJson(const Config& config)
+{
+    QString out
+        = QStringLiteral("{\n  \"format\": %1,\n  \"model\": %2,\n").arg(kFormat).arg(quoted(modelName(config.model)));
+    // The table's root object, written without its braces after the two header keys.
+    QString body;
+    write(shapeOf(config.model), config, 0, body);
+    out += body.mid(2); // "{\n"
+    out += QLatin1Char('\n');
+    return out.toUtf8();
+}
+
+JsonImport configFromJson(const QByteArray& text)
+{
+    JsonImport r;
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        r.errors << QStringLiteral("%1: not JSON: %2").arg(position(text, parseError.offset), parseError.errorString());
+        return r;
+    }
+    if (!doc.isObject()) {
+        r.errors << QStringLiteral("expected an object {\"format\": %1, \"model\": ...}").arg(kFormat);
+        return r;
+    }
+    const QJsonObject root = doc.object();
+    const QJsonValue format = root.value(QStringLiteral("format"));
+    const QJsonValue model = root.value(QStringLiteral("model"));
+    if (format.isUndefined())
+        r.errors << QStringLiteral("missing key \"format\"");
+    else if (!format.isDouble() || format.toDouble() != kFormat)
+        r.errors
+            << QStringLiteral("format: %1 is not a format this program reads (%2)").arg(shown(format)).arg(kFormat);
+    std::optional<Model> m;
+    if (model.isUndefined()) {
+        r.errors << QStringLiteral("missing key \"model\"");
+    } else {
+        m = modelNamed(model.toString());
+        if (!model.isString() || !m)
+            r.errors << QStringLiteral("model: %1 is not \"%2\" or \"%3\"")
+                            .arg(shown(model), modelName(Model::Vyr), modelName(Model::Plix));
+    }
+    if (!r.errors.isEmpty() || !m)
+        return r;
+
+    Config config;
+    config.model = *m;
+    Reader reader(config, r.errors);
+    reader.readObject(root, shapeOf(*m), QString(), {QStringLiteral("format"), QStringLiteral("model")});
+    if (r.errors.size() > kMostErrors) {
+        const qsizetype more = r.errors.size() - kMostErrors;
+        r.errors = r.errors.mid(0, kMostErrors);
+        r.errors << QStringLiteral("... and %1 more").arg(more);
+    }
+    if (r.errors.isEmpty())
+        r.config = config;
+    return r;
+}
+
+} // namespace tarnixw::cli

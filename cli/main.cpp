@@ -1,0 +1,11 @@
+// tarnixw-cli: device configurations from the command line, as readable text.
+#include "Commands.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarnixw-cli"));
+    return tarnixw::cli::runCommandLine(QCoreApplication::arguments());
+}

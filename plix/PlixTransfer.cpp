@@ -1,0 +1,56 @@
+#include "PlixTransfer.h"
+
+#include "PlixModel.h"
+#include "link/DeviceConstants.h"
+
+namespace tarnixw::plix {
+
+namespace {
+
+// A write request's payload starts after slave, function, address, quantity and byte count.
+constexpr int kPayload = 7;
+constexpr int kEnableWaitSteps = 56;
+
+} // namespace
+
+bool readBlocks(link::ModbusLink& bus)
+{
+    // The device addresses bytes, so the start steps by 16 for 8 registers.
+    bus.ReadBlocks(kBlockAAddress, 4, 16, 8, 0, [](int b, int k) { return b * 16 + k; });
+    bus.ReadBlocks(kBlockBAddress, 3, 16, 6, kBlockASize, [](int b, int k) { return b * 16 + k + 64; });
+    return !bus.StopFlag;
+}
+
+void writeBlocks(
+    link::ModbusLink& bus, const BlockPacker& packA, const BlockPacker& packB, const std::function<void()>& written)
+{
+    std::vector<std::uint8_t>& request = bus.buffers().RequestBuffer;
+
+    // 1: open the device's configuration for writing.
+    request[kPayload] = link::device::kPlixWriteEnableHigh;
+    request[kPayload + 1] = link::device::kPlixWriteEnableLow;
+    const link::StepResult enabled = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
+
+    // 2 and 3: the two blocks, skipped once a step has failed.
+    if (!bus.StopFlag) {
+        packA(request, kPayload);
+        bus.WriteRegisters(kBlockAAddress, kBlockASize, 56, [](int k) { return k + 3; });
+    }
+    if (!bus.StopFlag) {
+        packB(request, kPayload);
+        if (bus.WriteRegisters(kBlockBAddress, kBlockBSize, 38, [](int k) { return k + 62; })
+            == link::StepResult::Accepted)
+            written();
+    }
+
+    // 4: close the write-enable whatever happened. After a failed open it is sent once: the
+    // device is not answering, and a silence then says nothing new.
+    request[kPayload] = std::uint8_t(link::device::kPlixWriteDisableValue >> 8);
+    request[kPayload + 1] = std::uint8_t(link::device::kPlixWriteDisableValue);
+    link::WriteStepRules closing;
+    closing.runWhenStopped = true;
+    closing.sendOnce = enabled == link::StepResult::Failed;
+    bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps, {}, closing);
+}
+
+} // namespace tarnixw::plix

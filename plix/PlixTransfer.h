@@ -1,0 +1,29 @@
+#pragma once
+
+#include "link/ModbusLink.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace tarnixw::plix {
+
+// The PLIX schedule of Read and Write on an open link, shared by the window and the command
+// line.
+
+// Read: block A in three 16-byte reads and one of 8, block B in two of 16 and one of 6, into the
+// link's DeviceImage (block A at 0, block B at 56), 16 steps each. Returns whether every block
+// arrived (otherwise the link says why it stopped).
+bool readBlocks(link::ModbusLink& bus);
+
+// Lays a block's payload into the request at frame position `pos`.
+using BlockPacker = std::function<void(std::span<std::uint8_t> request, int pos)>;
+
+// Write: opens the device's write-enable, sends block A and then block B as packA and packB lay
+// them just before each is sent (a block is neither packed nor sent once a step has failed),
+// calls `written` as soon as block B is answered, and closes the write-enable whatever
+// happened: once only when the open itself failed, with repeats on silence otherwise.
+void writeBlocks(
+    link::ModbusLink& bus, const BlockPacker& packA, const BlockPacker& packB, const std::function<void()>& written);
+
+} // namespace tarnixw::plix
