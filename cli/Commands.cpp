@@ -51,6 +51,8 @@ const QCommandLineOption kFast(
 const QCommandLineOption kVerify(
     "verify", "Read the device back afterwards and list every value that differs from what was written.");
 const QCommandLineOption kForce("force", "Write also values that the forms' field checks would refuse.");
+const QCommandLineOption kTrace(
+    "trace", "Print every frame on the line to standard error, as the forms' line traffic shows it.");
 
 std::optional<Model> modelOption(const Context& c)
 {
@@ -74,6 +76,7 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId)
     if (!baud)
         return c.usage(QStringLiteral("--baud %1 is not 9600, 19200, 38400 or 115200").arg(c.args.value(kBaud)));
     s.baud = *baud;
+    s.trace = c.args.isSet(kTrace);
     if (withId) {
         if (!c.args.isSet(kId))
             return c.usage(QStringLiteral("--id is missing"));
@@ -407,22 +410,26 @@ const std::vector<Command>& commands()
             "each port's device path and what it is: a USB adapter (vendor and product ID, maker, product and serial\n"
             "number where the adapter tells them), a UART, or a virtual port and the device its link points to.",
             {}, {}, portsCommand},
-        {"search", "--port P [--baud B] [--fast]", "find the slave ID of the device on a port (probes 1..255)",
+        {"search", "--port P [--baud B] [--fast] [--trace]",
+            "find the slave ID of the device on a port (probes 1..255)",
             "Probes slave IDs 1 to 255 as the forms' ID Search does and prints the first ID that answers.\n"
             "Without an answer it ends with \"Can not Find Device ID !!\" (exit 3) after about a minute.",
-            {&kPort, &kBaud, &kFast}, {}, searchCommand},
-        {"read", "--model vyr|plix --port P --id N [--baud B] [--fast] -o FILE", "read a device's configuration",
+            {&kPort, &kBaud, &kFast, &kTrace}, {}, searchCommand},
+        {"read", "--model vyr|plix --port P --id N [--baud B] [--fast] [--trace] -o FILE",
+            "read a device's configuration",
             "Reads the device's whole configuration with the forms' Read and saves it as FILE: the binary image\n"
             "that the form's Save File writes after that Read (.vyx, .plx), or the same as JSON (.json).\n"
             "Nothing is saved unless every block arrived.",
-            {&kModel, &kPort, &kId, &kBaud, &kFast, &kOutput}, {}, readCommand},
-        {"write", "--port P --id N [--baud B] [--verify] [--force] FILE", "write a configuration file to a device",
+            {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace, &kOutput}, {}, readCommand},
+        {"write", "--port P --id N [--baud B] [--verify] [--force] [--trace] FILE",
+            "write a configuration file to a device",
             "Writes FILE (.vyx, .plx or .json; the model comes from the file) to the device with the forms' Write:\n"
             "the same requests and timing, every value exactly as the file holds it, the scaling of each channel\n"
             "computed as the form computes it. The file is read and checked whole first: nothing is sent when it is\n"
             "not valid, when a channel's sensor range is empty, or when a value lies outside the forms' field\n"
             "checks (unless --force is given).",
-            {&kPort, &kId, &kBaud, &kVerify, &kForce}, {{"FILE", "The configuration to write."}}, writeCommand},
+            {&kPort, &kId, &kBaud, &kVerify, &kForce, &kTrace}, {{"FILE", "The configuration to write."}},
+            writeCommand},
         {"show", "FILE", "show a configuration as tables",
             "Shows the configuration in FILE as aligned tables, in the units and number formats of the forms.\n"
             "Values the forms' field checks would refuse are named as warnings on standard error.",

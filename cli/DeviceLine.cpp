@@ -39,10 +39,12 @@ std::optional<int> parseBaud(const QString& text)
     return std::nullopt;
 }
 
-DeviceLine::DeviceLine(Console& console, QString barLabel)
+DeviceLine::DeviceLine(Console& console, QString barLabel, QString operation)
     : m_console(console)
     , m_label(std::move(barLabel))
-{ }
+{
+    m_operation.name = std::move(operation);
+}
 
 DeviceLine::~DeviceLine()
 {
@@ -55,17 +57,27 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
     int baudIndex = 0;
     while (baudIndex < 3 && link::ComPort::baudRate(baudIndex) != settings.baud)
         ++baudIndex;
+    if (settings.trace)
+        traceOperation(settings);
     const bool opened = settings.portNumber > 0 ? m_port.OpenComPort(settings.portNumber, baudIndex)
                                                 : m_port.OpenComPath(settings.devicePath, settings.baud);
     if (!opened)
         return Exit::PortError;
-    m_link.emplace(buffers, *m_port.ComHandle(), link::operationClock(), [this](std::optional<int> bar) {
-        // Ctrl+C ends the operation here, at its next wait step.
-        if (interrupted())
-            m_link->cancel();
-        else if (bar)
-            m_console.progress(link::clampProgress(*bar), m_label);
-    });
+    link::ModbusLink::TrafficObserver observer;
+    if (settings.trace) {
+        m_operation.device = m_port.devicePath();
+        observer = [this](const link::Traffic& t) { m_console.note(link::formatTrafficLine(t, m_operation.startNs)); };
+    }
+    m_link.emplace(
+        buffers, *m_port.ComHandle(), link::operationClock(),
+        [this](std::optional<int> bar) {
+            // Ctrl+C ends the operation here, at its next wait step.
+            if (interrupted())
+                m_link->cancel();
+            else if (bar)
+                m_console.progress(link::clampProgress(*bar), m_label);
+        },
+        std::move(observer));
     m_link->SlaveId = settings.slaveId;
     m_link->setFastAnswers(settings.fast);
     m_link->beginOperation();
@@ -93,13 +105,33 @@ Exit DeviceLine::close()
     }
     m_port.CloseComPort();
     m_console.endProgress();
-    return interrupted() ? Exit::Interrupted : e;
+    if (interrupted())
+        e = Exit::Interrupted;
+    if (m_tap) {
+        m_operation.messages = m_tap->texts();
+        if (m_operation.messages.isEmpty())
+            m_operation.messages << (e == Exit::Interrupted ? QStringLiteral("interrupted") : QStringLiteral("done"));
+        m_operation.ended = true;
+        m_tap.reset();
+        m_console.note(link::formatOperationLine(m_operation));
+    }
+    return e;
+}
+
+void DeviceLine::traceOperation(const LineSettings& settings)
+{
+    m_operation.port = settings.portNumber > 0 ? QStringLiteral("COM%1").arg(settings.portNumber) : settings.devicePath;
+    m_operation.baud = settings.baud;
+    m_operation.slave = m_operation.name == QLatin1String("ID Search") ? 0 : settings.slaveId;
+    m_operation.startNs = link::operationClock().nowNs();
+    m_console.note(link::formatOperationLine(m_operation));
+    m_tap.emplace();
 }
 
 Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image)
 {
     link::ModelBuffers buffers = model == Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
-    DeviceLine line(console, QStringLiteral("Reading"));
+    DeviceLine line(console, QStringLiteral("Reading"), QStringLiteral("Read"));
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     if (model == Model::Vyr)
@@ -117,7 +149,7 @@ Exit writeConfig(Console& console, const Config& ready, const LineSettings& sett
     // Fresh buffers: the 16 bytes after VYR area 1 go out as zeros, as from a form that has
     // not read since the program started.
     link::ModelBuffers buffers = ready.model == Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
-    DeviceLine line(console, QStringLiteral("Writing"));
+    DeviceLine line(console, QStringLiteral("Writing"), QStringLiteral("Write"));
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     const QString done = QStringLiteral("Write Done.");
@@ -140,7 +172,7 @@ Exit writeConfig(Console& console, const Config& ready, const LineSettings& sett
 Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t& found)
 {
     link::ModelBuffers buffers = link::ModelBuffers::vyr();
-    DeviceLine line(console, QStringLiteral("Searching..."));
+    DeviceLine line(console, QStringLiteral("Searching..."), QStringLiteral("ID Search"));
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     link::IdSearchUi ui;

@@ -6,6 +6,7 @@
 
 #include "link/ComPort.h"
 #include "link/ModbusLink.h"
+#include "link/Traffic.h"
 
 #include <QString>
 #include <cstdint>
@@ -21,6 +22,7 @@ struct LineSettings {
     int baud = 19200;
     std::uint8_t slaveId = 1;
     bool fast = false; // reads and probes end as soon as their answer is in
+    bool trace = false; // every frame on standard error, as the forms' line traffic shows it
 };
 
 // "COM3" (any case) or a device path ("/dev/ttyUSB0", a virtual port's link); nothing when
@@ -33,7 +35,8 @@ std::optional<int> parseBaud(const QString& text);
 // when Ctrl+C stops it at its next wait step), with the bar on a terminal.
 class DeviceLine {
 public:
-    DeviceLine(Console& console, QString barLabel);
+    // operation: how the line traffic names it ("Read", "Write", "ID Search").
+    DeviceLine(Console& console, QString barLabel, QString operation);
     ~DeviceLine();
     DeviceLine(const DeviceLine&) = delete;
     DeviceLine& operator=(const DeviceLine&) = delete;
@@ -48,9 +51,14 @@ public:
     Exit close();
 
 private:
+    // The operation's line of the traffic, at its start and again, complete, at its end.
+    void traceOperation(const LineSettings& settings);
+
     Console& m_console;
     QString m_label;
     link::ComPort m_port;
+    std::optional<link::DialogsTap> m_tap; // with --trace: what the operation told the user
+    link::TrafficOperation m_operation;
     std::optional<link::ModbusLink> m_link;
 };
 

@@ -174,7 +174,7 @@ QString formatTrafficLine(const Traffic& t, std::int64_t operationStartNs)
 QString formatOperationLine(const TrafficOperation& op)
 {
     QString line = QStringLiteral("==== %1  %2").arg(op.name, op.port);
-    if (!op.device.isEmpty())
+    if (!op.device.isEmpty() && op.device != op.port)
         line += QStringLiteral(" (%1)").arg(op.device);
     line += QStringLiteral("  %1 baud").arg(op.baud);
     if (op.slave > 0)

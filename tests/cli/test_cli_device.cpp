@@ -126,17 +126,25 @@ private slots:
     }
 
     // Each kind of failure has its own exit code and the link's own message; nothing is saved.
+    // --trace shows the frame or the operation's line that tells why.
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("faults");
         QTest::addColumn<QString>("port");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        QTest::newRow("silent") << QStringList{"--silent-every", "1"} << "" << 3 << "Device No Response !!";
-        QTest::newRow("exception") << QStringList{"--exception", "2"} << "" << 4 << "Response Error !!";
-        QTest::newRow("another slave") << QStringList{"--wrong-id", "3"} << "" << 4 << "Response Error !!";
-        QTest::newRow("port missing") << QStringList{} << "/dev/tarnixw-no-such-port" << 5 << "OPEN COM ERROR!!";
-        QTest::newRow("COM name not listed") << QStringList{} << "COM250" << 5 << "COM250 is not connected";
+        QTest::addColumn<QString>("traced");
+        QTest::newRow("silent") << QStringList{"--silent-every", "1"} << "" << 3 << "Device No Response !!"
+                                << "  <-  (nothing)  silence (nothing within the window)\n";
+        QTest::newRow("exception") << QStringList{"--exception", "2"} << "" << 4 << "Response Error !!"
+                                   << "  <-  01 83 02 C0 F1  exception 2 (Illegal Data Address)\n";
+        QTest::newRow("another slave") << QStringList{"--wrong-id", "3"} << "" << 4 << "Response Error !!"
+                                       << "  answer from slave 3\n";
+        QTest::newRow("port missing")
+            << QStringList{} << "/dev/tarnixw-no-such-port" << 5 << "OPEN COM ERROR!!"
+            << "==== Read  /dev/tarnixw-no-such-port  19200 baud  slave 1  ->  OPEN COM ERROR!!\n";
+        QTest::newRow("COM name not listed") << QStringList{} << "COM250" << 5 << "COM250 is not connected"
+                                             << "==== Read  COM250  19200 baud  slave 1  ->  OPEN COM ERROR!!\n";
     }
     void exitCodes()
     {
@@ -144,15 +152,17 @@ private slots:
         QFETCH(QString, port);
         QFETCH(int, exitCode);
         QFETCH(QString, message);
+        QFETCH(QString, traced);
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start(simArgs(Model::Plix, "1", faults)));
         QTemporaryDir dir;
         const QString out = dir.filePath("x.plx");
-        const test::CliRun r = runCli(
-            {"read", "--model", "plix", "--port", port.isEmpty() ? sim.portPath() : port, "--id", "1", "-o", out},
+        const test::CliRun r = runCli({"read", "--model", "plix", "--port", port.isEmpty() ? sim.portPath() : port,
+                                          "--id", "1", "--trace", "-o", out},
             sim.runtimeDir());
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(r.err.contains(traced), qPrintable(r.err));
         QVERIFY(!QFile::exists(out));
     }
 
