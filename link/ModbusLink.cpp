@@ -62,7 +62,7 @@ void ModbusLink::waitSteps(std::int64_t sentAtNs, int steps, const StepProgressR
     for (int k = 0; k < steps; ++k) {
         if (m_stepHook)
             m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
-        if (cancelled())
+        if (cancelled() && !m_wrappingUp)
             return;
         // Deadlines count from the send, so time spent in the hook does not add up.
         m_clock.sleepUntilNs(sentAtNs + (k + 1) * stepNs);
@@ -100,7 +100,7 @@ Verdict ModbusLink::awaitAnswer(
     std::size_t received = 0;
     if (!m_fastAnswers || !mayEndEarly) {
         waitSteps(sentAtNs, steps, rule);
-        if (cancelled())
+        if (cancelled() && !m_wrappingUp)
             return {};
         received = takeArrived(0);
     } else {
@@ -112,7 +112,7 @@ Verdict ModbusLink::awaitAnswer(
         for (int k = 0; k < steps && !answered; ++k) {
             if (m_stepHook)
                 m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
-            if (cancelled())
+            if (cancelled() && !m_wrappingUp)
                 return {};
             const std::int64_t deadline = sentAtNs + (k + 1) * stepNs;
             for (;;) {
@@ -242,8 +242,18 @@ bool ModbusLink::WriteBlocks(
 StepResult ModbusLink::WriteRegisters(
     int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule, WriteStepRules rules)
 {
-    if (cancelled() || (StopFlag && !rules.runWhenStopped))
+    if (StopFlag && !rules.runWhenStopped)
         return StepResult::Skipped;
+    // After cancel() the step closes what the operation opened: sent once, its answer waited for
+    // in full whatever the step hook says meanwhile, and nothing reported.
+    const bool wrapUp = cancelled();
+    if (wrapUp) {
+        m_wrappingUp = true;
+        ComExchange(completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount),
+            kWriteMultiple, waitSteps, rule);
+        m_wrappingUp = false;
+        return StepResult::Failed;
+    }
     SilenceCount = 0;
     const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
     for (bool retried = false;; retried = true) {

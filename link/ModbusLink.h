@@ -37,7 +37,8 @@ using StepProgressRule = std::function<int(int k)>;
 
 // How a WriteRegisters step treats an earlier failure and its own silence.
 struct WriteStepRules {
-    // Run although StopFlag is set (the PLIX close of the write-enable register).
+    // Run although StopFlag is set (the PLIX close of the write-enable register), also after
+    // cancel(): it then closes what the operation opened, sent once and waited for in full.
     bool runWhenStopped = false;
     // Send once: a silence is neither repeated nor reported (the close after a failed open).
     bool sendOnce = false;
@@ -78,7 +79,8 @@ public:
 
     StopReason stopReason() const { return m_stopReason; }
     // Ends the operation at the next wait step (for a step hook that sees a request to stop):
-    // the wait in progress ends, nothing more is sent and no message is shown.
+    // the wait in progress ends and no message is shown; nothing more is sent but a step that
+    // closes what the operation opened (WriteStepRules::runWhenStopped).
     void cancel();
     bool cancelled() const { return m_stopReason == StopReason::Cancelled; }
 
@@ -135,6 +137,7 @@ private:
     TrafficObserver m_observer;
     StopReason m_stopReason = StopReason::None;
     bool m_fastAnswers = false;
+    bool m_wrappingUp = false; // a step that runs after cancel(): its wait is not cut short
 };
 
 // The progress bar shows 0..100; the rules of the exchanges compute beyond that.

@@ -178,25 +178,48 @@ private slots:
 
     // Ctrl+C in the middle of a Read ends it with 130 instead of running the read out (its 20
     // exchanges take 4.8 s); nothing is saved and the port is free again at once.
+    // Ctrl+C ends the operation at its next step and closes the port; a PLIXARO write still
+    // closes the device's write-enable first, so the device is not left open for writing.
+    void interruptEndsTheOperation_data()
+    {
+        QTest::addColumn<bool>("write");
+        QTest::newRow("VYRANTA read") << false;
+        QTest::newRow("PLIXARO write") << true;
+    }
     void interruptEndsTheOperation()
     {
+        QFETCH(bool, write);
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start(simArgs(Model::Vyr, "1")));
+        QVERIFY(sim.start(simArgs(write ? Model::Plix : Model::Vyr, "1")));
         QTemporaryDir dir;
+        const QString file = dir.filePath(write ? "x.plx" : "x.vyx");
+        if (write)
+            QCOMPARE(runCli({"template", "--model", "plix", "-o", file}).exitCode, 0);
         QProcess p;
         QElapsedTimer t;
         t.start();
         p.start(QStringLiteral(TARNIXW_CLI),
-            {"read", "--model", "vyr", "--port", sim.portPath(), "--id", "1", "-o", dir.filePath("x.vyx")});
+            write ? QStringList{"write", "--port", sim.portPath(), "--id", "1", file}
+                  : QStringList{"read", "--model", "vyr", "--port", sim.portPath(), "--id", "1", "-o", file});
         QVERIFY(p.waitForStarted());
-        QTest::qWait(700);
+        QTest::qWait(write ? 1100 : 700); // a PLIXARO write is in block A by then
         ::kill(pid_t(p.processId()), SIGINT);
         QVERIFY(p.waitForFinished(10000));
-        QVERIFY2(t.elapsed() < 4800, qPrintable(QString::number(t.elapsed())));
+        QVERIFY2(t.elapsed() < (write ? 3000 : 4800), qPrintable(QString::number(t.elapsed())));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 130);
-        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains("Interrupted; nothing was saved."));
-        QVERIFY(!QFile::exists(dir.filePath("x.vyx")));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains(write ? "Interrupted." : "Interrupted; nothing was saved."), qPrintable(err));
+        if (write) {
+            QTest::qWait(100);
+            QFile log(sim.file(QStringLiteral("frames.log")));
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            const QStringList received = QString::fromUtf8(log.readAll()).split('\n').filter(" <- ");
+            QVERIFY(!received.isEmpty());
+            QVERIFY2(received.last().endsWith("<- 01 10 0F AA 00 01 02 FF FF 40 EA"), qPrintable(received.last()));
+        } else {
+            QVERIFY(!QFile::exists(file));
+        }
         QTest::qWait(300); // the answer to the last request, if it was on its way, is in by now
         QCOMPARE(runCli({"search", "--port", sim.portPath(), "--fast"}).out, QStringLiteral("1\n"));
     }
