@@ -527,10 +527,17 @@ private slots:
         QCOMPARE(r.port.written().size(), std::size_t(3));
         QCOMPARE(r.clock.nowNs() - start, (2 * 16 + 4) * kStepNs);
         QVERIFY(r.dialogs.messages().isEmpty());
+        // Only a step that closes what the operation opened still goes out: once, its answer
+        // waited for in full, nothing reported.
+        QCOMPARE(r.link.WriteRegisters(4010, 2, 56), StepResult::Skipped);
         link::WriteStepRules closing;
         closing.runWhenStopped = true;
-        QCOMPARE(r.link.WriteRegisters(4010, 2, 56, {}, closing), StepResult::Skipped);
-        QCOMPARE(r.port.written().size(), std::size_t(3));
+        const std::int64_t closeAt = r.clock.nowNs();
+        QCOMPARE(r.link.WriteRegisters(4010, 2, 56, {}, closing), StepResult::Failed);
+        QCOMPARE(r.port.written().size(), std::size_t(4));
+        QCOMPARE(r.port.written().back()[1], std::uint8_t(16));
+        QCOMPARE(r.clock.nowNs() - closeAt, 56 * kStepNs);
+        QVERIFY(r.dialogs.messages().isEmpty());
     }
 
     void writeRegistersRetries_data()
