@@ -108,6 +108,16 @@ Exit outputFor(const Context& c, Model model, QString& path)
     return Exit::Done;
 }
 
+// The --model and -o FILE of read and template.
+Exit modelAndOutput(const Context& c, Model& model, QString& path)
+{
+    const std::optional<Model> m = modelOption(c);
+    if (!m)
+        return c.usage(QStringLiteral("--model must be vyr or plix"));
+    model = *m;
+    return outputFor(c, model, path);
+}
+
 Exit save(const Context& c, const QString& path, const Config& config)
 {
     if (const std::optional<QString> error = saveConfig(path, config)) {
@@ -205,11 +215,9 @@ Exit searchCommand(Context& c)
 
 Exit readCommand(Context& c)
 {
-    const std::optional<Model> model = modelOption(c);
-    if (!model)
-        return c.usage(QStringLiteral("--model must be vyr or plix"));
+    Model model = Model::Vyr;
     QString path;
-    if (const Exit e = outputFor(c, *model, path); e != Exit::Done)
+    if (const Exit e = modelAndOutput(c, model, path); e != Exit::Done)
         return e;
     LineSettings s;
     if (const Exit e = lineSettings(c, s, true); e != Exit::Done)
@@ -219,12 +227,12 @@ Exit readCommand(Context& c)
     s.fast = c.args.isSet(kFast);
     watchInterrupt();
     std::vector<std::uint8_t> image;
-    if (const Exit e = readDeviceImage(c.console, *model, s, image); e != Exit::Done) {
+    if (const Exit e = readDeviceImage(c.console, model, s, image); e != Exit::Done) {
         if (e == Exit::Interrupted)
             c.console.note(QStringLiteral("Interrupted; nothing was saved."));
         return e;
     }
-    const Loaded read = configFromRead(*model, image);
+    const Loaded read = configFromRead(model, image);
     if (!read.config) {
         c.console.note(read.error);
         return read.exit;
@@ -379,15 +387,13 @@ Exit diffCommand(Context& c)
 
 Exit templateCommand(Context& c)
 {
-    const std::optional<Model> model = modelOption(c);
-    if (!model)
-        return c.usage(QStringLiteral("--model must be vyr or plix"));
+    Model model = Model::Vyr;
     QString path;
-    if (const Exit e = outputFor(c, *model, path); e != Exit::Done)
+    if (const Exit e = modelAndOutput(c, model, path); e != Exit::Done)
         return e;
     if (!c.args.positionalArguments().isEmpty())
         return c.usage(QStringLiteral("template takes no arguments; the file is given with -o"));
-    return save(c, path, templateConfig(*model));
+    return save(c, path, templateConfig(model));
 }
 
 // ---- The table ----------------------------------------------------------------------------

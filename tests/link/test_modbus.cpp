@@ -227,7 +227,7 @@ private slots:
         QTest::addColumn<QString>("words"); // what the line traffic says of it
         const Bytes good = withCrc(hex("01 03 04 00 01 00 02"));
         Bytes damaged = good;
-        damaged.back() ^= 0x01;
+        damaged[8] ^= 0x01; // the CRC's high byte
         Bytes longer = good;
         longer.push_back(0x00);
         QTest::newRow("good") << 3 << good << ExchangeResult::Accepted << "answer";

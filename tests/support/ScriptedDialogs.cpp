@@ -33,26 +33,26 @@ void ScriptedDialogs::error(const QString& text)
         onShow(shown.last());
 }
 
-std::optional<QString> ScriptedDialogs::openFileName(const link::FileDialogSpec& spec)
+std::optional<QString> ScriptedDialogs::fileAnswer(Shown::Kind kind, const link::FileDialogSpec& spec)
 {
     fileSpecs.append(spec);
-    shown.append({Shown::OpenFile, {}, {}, {}});
-    if (fileAnswers.empty())
-        return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
+    shown.append({kind, {}, {}, {}});
+    std::optional<QString> answer;
+    if (!fileAnswers.empty()) {
+        answer.swap(fileAnswers.front());
+        fileAnswers.pop_front();
+    }
     return answer;
+}
+
+std::optional<QString> ScriptedDialogs::openFileName(const link::FileDialogSpec& spec)
+{
+    return fileAnswer(Shown::OpenFile, spec);
 }
 
 std::optional<QString> ScriptedDialogs::saveFileName(const link::FileDialogSpec& spec)
 {
-    fileSpecs.append(spec);
-    shown.append({Shown::SaveFile, {}, {}, {}});
-    if (fileAnswers.empty())
-        return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return fileAnswer(Shown::SaveFile, spec);
 }
 
 QStringList ScriptedDialogs::texts() const

@@ -47,6 +47,9 @@ public:
     std::function<void(const Shown&)> onShow;
 
 private:
+    // Records a file dialog and gives the next scripted answer (Cancel when none is left).
+    std::optional<QString> fileAnswer(Shown::Kind kind, const link::FileDialogSpec& spec);
+
     link::Dialogs* m_previous = nullptr;
 };
 
