@@ -22,6 +22,14 @@
 
 namespace tarnixw::kit {
 
+namespace {
+// The key of the line traffic, also shown beside it in the background's menu.
+QKeySequence lineTrafficKey()
+{
+    return QKeySequence(QStringLiteral("Ctrl+L"));
+}
+} // namespace
+
 DeviceForm::DeviceForm(Session& session, link::ComPort& port, std::function<void()> showMain, QWidget* parent)
     : QDialog(parent)
     , m_session(session)
@@ -30,7 +38,7 @@ DeviceForm::DeviceForm(Session& session, link::ComPort& port, std::function<void
 {
     setFont(formFont());
     setModal(true);
-    auto* traffic = new QShortcut(QKeySequence(QStringLiteral("Ctrl+L")), this);
+    auto* traffic = new QShortcut(lineTrafficKey(), this);
     connect(traffic, &QShortcut::activated, this, &DeviceForm::showLineTraffic);
 }
 
@@ -79,7 +87,7 @@ void DeviceForm::contextMenuEvent(QContextMenuEvent* e)
     }
     QMenu menu(this);
     QAction* traffic = menu.addAction(QStringLiteral("Line traffic\u2026"), this, &DeviceForm::showLineTraffic);
-    traffic->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    traffic->setShortcut(lineTrafficKey());
     traffic->setShortcutVisibleInContextMenu(true);
     menu.exec(e->globalPos());
 }
