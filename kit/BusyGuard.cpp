@@ -48,6 +48,14 @@ BusyGuard::BusyGuard(QWidget* window, QProgressBar* bar)
 
 BusyGuard::~BusyGuard()
 {
+    release();
+}
+
+void BusyGuard::release()
+{
+    if (m_released)
+        return;
+    m_released = true;
     // Input that queued up during the operation is swallowed here, with the filter still on.
     if (qApp) {
         QCoreApplication::processEvents();
@@ -85,6 +93,7 @@ bool BusyGuard::eventFilter(QObject* watched, QEvent* event)
     auto* widget = qobject_cast<QWidget*>(watched);
     const bool ours = widget && m_window && widget->window() == m_window;
     if (ours && isUserInput(event->type())) {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::Close)
         if (event->type() == QEvent::Close)
             event->ignore();
         return true;

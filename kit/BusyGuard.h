@@ -19,6 +19,11 @@ public:
     BusyGuard(QWidget* window, QProgressBar* bar);
     ~BusyGuard() override;
 
+    // The operation's work on the line is over: input that queued up meanwhile is swallowed,
+    // and from here on the window takes input again (the operation's closing message box, and
+    // the keys pressed once it is closed). The destructor does it when nobody did.
+    void release();
+
     // Sets the bar (when the step moves it) and keeps the window painted.
     void step(std::optional<int> barValue);
     // A callable for the link's wait steps.
@@ -34,6 +39,7 @@ protected:
 private:
     QPointer<QWidget> m_window;
     QPointer<QProgressBar> m_bar;
+    bool m_released = false;
 };
 
 } // namespace tarnixw::kit

@@ -54,6 +54,9 @@ void Operation::closePort()
     }
     if (m_opened)
         m_form.comPort().CloseComPort();
+    // Nothing more goes on the line: what the form shows now (the closing message box
+    // included) takes the user's input again.
+    m_guard.release();
 }
 
 Operation::~Operation()

@@ -22,8 +22,9 @@ class DeviceForm;
 //     op.closePort();
 //     ...completion work, only when nothing stopped...
 //
-// The port is closed by closePort() or, at the latest, when the operation ends; the bar goes
-// back to 0 when it ends, whenever the port had been opened.
+// The port is closed by closePort() or, at the latest, when the operation ends; the user's
+// input is held off until then, so the completion work and its message box take it as usual.
+// The bar goes back to 0 when the operation ends, whenever the port had been opened.
 class Operation {
 public:
     enum class SlaveId { FromForm, None };

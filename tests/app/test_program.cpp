@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/Logo1.h"
 #include "app/Program.h"
+#include "kit/BusyGuard.h"
 #include "tests/support/DevSim.h"
 
 #include <QApplication>
@@ -38,6 +39,25 @@ bool anyWindowShown()
         if (w->isVisible())
             return true;
     return false;
+}
+
+// The windows and the modal stack as they are when a step gives up.
+QString describeWindows()
+{
+    QStringList lines;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() && w->objectName().isEmpty())
+            continue;
+        lines << QStringLiteral("  %1 %2 '%3'%4%5%6")
+                     .arg(QString::fromLatin1(w->metaObject()->className()), w->objectName(), w->windowTitle(),
+                         QLatin1String(w->isVisible() ? " shown" : " hidden"),
+                         QLatin1String(w->isModal() ? " modal" : ""),
+                         QLatin1String(w == QApplication::activeWindow() ? " active" : ""));
+    }
+    const QWidget* modal = QApplication::activeModalWidget();
+    lines << QStringLiteral("  active modal widget: %1").arg(modal ? modal->objectName() : QStringLiteral("none"));
+    lines << QStringLiteral("  an operation holds the input: %1").arg(kit::BusyGuard::active() ? "yes" : "no");
+    return lines.join(QLatin1Char('\n'));
 }
 
 // Presses what the user presses, from the event loop (so that a modal window it opens runs
@@ -124,7 +144,9 @@ private:
             ++m_current;
             m_clock.restart();
         } else if (m_clock.elapsed() > m_steps[m_current].timeoutMs) {
-            failure = QStringLiteral("step %1 never came about: %2").arg(m_current + 1).arg(m_steps[m_current].what);
+            failure = QStringLiteral("step %1 never came about: %2\n%3")
+                          .arg(m_current + 1)
+                          .arg(m_steps[m_current].what, describeWindows());
             m_timer.stop();
             for (QWidget* w : QApplication::topLevelWidgets())
                 w->hide();

@@ -111,6 +111,23 @@ private slots:
         QCOMPARE(rig.opener.closes, 1);
     }
 
+    // A key pressed the moment the "Read Done." box closes is the form's again: the operation's
+    // hold on the user's input ended when its port was closed.
+    void aKeyPressedAsTheLastBoxClosesReachesTheForm()
+    {
+        Rig rig;
+        rig.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
+        rig.dialogs.onShow = [&](const test::Shown& s) {
+            if (s.text == QLatin1String("Read Done."))
+                QCoreApplication::postEvent(
+                    rig.form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        };
+        rig.form->ReadClick();
+        QCOMPARE(rig.dialogs.texts(), QStringList{QStringLiteral("Read Done.")});
+        QTRY_VERIFY(!rig.form->isVisible()); // Escape closed it
+    }
+
     // Silences count per phase, not per request; a rejected answer stops at once.
     void readFaults_data()
     {
