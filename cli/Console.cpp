@@ -1,19 +1,10 @@
 #include "Console.h"
 
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 namespace tarnixw::cli {
 
 namespace {
-
-volatile std::sig_atomic_t g_interrupted = 0;
-
-extern "C" void onInterrupt(int)
-{
-    g_interrupted = 1;
-}
 
 void put(std::FILE* stream, const QString& text)
 {
@@ -25,22 +16,8 @@ constexpr int kBarWidth = 30;
 
 } // namespace
 
-void watchInterrupt()
-{
-    struct sigaction sa { };
-    sa.sa_handler = onInterrupt;
-    sa.sa_flags = SA_RESETHAND; // the next one takes its default course
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-}
-
-bool interrupted()
-{
-    return g_interrupted != 0;
-}
-
 Console::Console()
-    : m_terminal(::isatty(STDERR_FILENO) == 1)
+    : m_terminal(stderrIsTerminal())
 {
     m_previous = link::setDialogs(this);
 }

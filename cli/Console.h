@@ -45,9 +45,15 @@ private:
     link::Dialogs* m_previous = nullptr;
 };
 
-// Ctrl+C during a device operation: the handler only sets a flag, which the operation's wait
-// steps look at. A second Ctrl+C ends the program at once.
+// Ctrl+C (and Ctrl+Break on Windows) during a device operation: the handler only sets a flag,
+// which the operation's wait steps look at. A second one ends the program at once.
 void watchInterrupt();
 bool interrupted();
+// Standard output and error carry the same bytes on every system: UTF-8, lines ending in a
+// line feed (Windows would otherwise turn them into CR LF, and show UTF-8 in its own code page).
+void prepareStandardStreams();
+// Whether standard error is a terminal (a console on Windows) that understands the bar's
+// cursor controls. PosixConsole.cpp and WinConsole.cpp, one per platform.
+bool stderrIsTerminal();
 
 } // namespace tarnixw::cli

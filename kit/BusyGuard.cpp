@@ -93,7 +93,6 @@ bool BusyGuard::eventFilter(QObject* watched, QEvent* event)
     auto* widget = qobject_cast<QWidget*>(watched);
     const bool ours = widget && m_window && widget->window() == m_window;
     if (ours && isUserInput(event->type())) {
-        if (event->type() == QEvent::KeyPress || event->type() == QEvent::Close)
         if (event->type() == QEvent::Close)
             event->ignore();
         return true;

@@ -1,6 +1,7 @@
 #include "FormKit.h"
 
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +12,12 @@ namespace tarnixw::kit {
 
 QFont formFont(int pointSize, bool bold)
 {
-    QFont f(QStringLiteral("Liberation Sans"));
+    // The forms were laid out in MS Sans Serif; where the system has it (Windows), they get it.
+    // Elsewhere Liberation Sans, with the widths of the common Windows sans, stands in.
+    static const QString family = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))
+        ? QStringLiteral("MS Sans Serif")
+        : QStringLiteral("Liberation Sans");
+    QFont f(family);
     f.setStyleHint(QFont::SansSerif);
     f.setPointSize(pointSize);
     f.setBold(bold);

@@ -14,8 +14,8 @@ class QWidget;
 
 namespace tarnixw::kit {
 
-// The designed font of every form: a sans serif at 8 points, as close to the original
-// layouts' metrics as Linux offers (Liberation Sans has the widths of the common Windows sans).
+// The designed font of every form: MS Sans Serif at 8 points where the system has it, else
+// Liberation Sans (the widths of the common Windows sans).
 QFont formFont(int pointSize = 8, bool bold = false);
 
 inline const QColor kGreen{0, 128, 0};

@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "SystemBox.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -66,7 +68,7 @@ void QtDialogs::message(const QString& text, const QString& detail)
 
 void QtDialogs::systemMessage(const QString& caption, const QString& text, const QString& detail)
 {
-    showBox(nullptr, QMessageBox::NoIcon, caption, text, detail);
+    showSystemBox(caption, text, detail);
 }
 
 void QtDialogs::error(const QString& text)

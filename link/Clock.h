@@ -14,7 +14,8 @@ public:
     virtual void sleepUntilNs(std::int64_t deadlineNs) = 0;
 };
 
-// CLOCK_MONOTONIC with absolute-deadline sleeps.
+// The system's monotonic clock with absolute-deadline sleeps (CLOCK_MONOTONIC; on Windows
+// the performance counter).
 class SteadyClock final : public Clock {
 public:
     std::int64_t nowNs() override;

@@ -1,8 +1,7 @@
 #include "ComPort.h"
 
 #include "Dialogs.h"
-#include "PortList.h"
-#include "PosixSerialPort.h"
+#include "Platform.h"
 
 namespace tarnixw::link {
 
@@ -50,8 +49,7 @@ int ComPort::baudRate(int baudIndex)
 
 PortOpener& ComPort::opener()
 {
-    static PosixPortOpener posix;
-    return g_opener ? *g_opener : posix;
+    return g_opener ? *g_opener : systemPortOpener();
 }
 
 PortOpener* ComPort::setOpener(PortOpener* opener)
@@ -64,15 +62,13 @@ PortOpener* ComPort::setOpener(PortOpener* opener)
 bool ComPort::OpenComPort(int portNumber, int baudIndex)
 {
     CloseComPort();
-    // COM0 and negative numbers name no port; the list is read afresh so a port plugged in a
-    // moment ago is found.
-    const std::optional<PortEntry> entry = portNumber > 0 ? PortList::system().find(portNumber) : std::nullopt;
-    if (!entry) {
+    const std::optional<QString> device = comPortDevice(portNumber);
+    if (!device) {
         dialogs().systemMessage(
             kOpenCaption, kOpenText, openDetail(OpenError::NoSuchPort, QStringLiteral("COM%1").arg(portNumber), {}));
         return false;
     }
-    return openDevice(entry->devicePath, QStringLiteral("COM%1").arg(portNumber), baudRate(baudIndex));
+    return openDevice(*device, QStringLiteral("COM%1").arg(portNumber), baudRate(baudIndex));
 }
 
 bool ComPort::OpenComPath(const QString& devicePath, int baud)

@@ -19,6 +19,9 @@ struct PortEntry {
     QString devicePath;
     std::int64_t appearedNs = 0; // when the port appeared (device node ctime, link mtime)
     int number = 0; // the N of "COMN"
+    // Windows names its ports itself (the registry's data, "COM7"); the list keeps those names
+    // and numbers. Elsewhere the list numbers the ports.
+    bool namedBySystem = false;
 
     // What the port is, for a list a person reads: a USB adapter with what its USB device
     // tells of itself (each empty where sysfs has nothing), another hardware UART, or a
@@ -31,12 +34,15 @@ struct PortEntry {
     QString linkPath;
 };
 
-// Where the ports come from. Real hardware ports are found under sysfs; virtual ports are
-// the links in the virtual-port directory (a simulator, a socat pseudo-terminal, ...).
+// Where the ports come from. On Linux, real hardware ports are found under sysfs; virtual
+// ports are the links in the virtual-port directory (a simulator, a socat pseudo-terminal, ...).
+// On Windows, the system's list is the registry key below the local machine, which names each
+// port (COMn) itself.
 struct PortSources {
     QString sysClassTty = QStringLiteral("/sys/class/tty");
     QString devDir = QStringLiteral("/dev");
     QString virtualDir; // empty: virtualPortDirectory()
+    QString registryKey = QStringLiteral("HARDWARE\\DEVICEMAP\\SERIALCOMM");
 };
 
 // The directory in which virtual ports are published: $XDG_RUNTIME_DIR/tarnixw/ports when
@@ -46,7 +52,8 @@ QString virtualPortDirectory();
 // The list of serial ports, in the order in which they appeared (oldest first, ties by name),
 // so that an adapter plugged in last comes last. Ports are numbered at the first listing of a
 // run in that order; a port keeps its number while it stays listed, and a newly listed port
-// takes the lowest free number.
+// takes the lowest free number. On Windows the list is the registry's, in its enumeration
+// order, and each port keeps the name Windows gave it.
 class PortList {
 public:
     explicit PortList(PortSources sources = {});

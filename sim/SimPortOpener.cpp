@@ -1,5 +1,10 @@
 #include "SimPortOpener.h"
 
+#include "link/PortList.h"
+
+#include <QString>
+#include <algorithm>
+
 namespace tarnixw::sim {
 
 namespace {
@@ -43,6 +48,17 @@ link::OpenResult SimPortOpener::open(const std::string& devicePath, int baud)
         r.error = failWith;
         r.detail = "simulated failure";
         return r;
+    }
+    if (onlyListed) {
+        const QString path = QString::fromStdString(devicePath);
+        const auto listed = link::PortList::system().refresh();
+        if (!listed || std::none_of(listed->begin(), listed->end(), [&](const link::PortEntry& e) {
+                return e.devicePath == path;
+            })) {
+            r.error = link::OpenError::NoSuchPort;
+            r.detail = "no such port";
+            return r;
+        }
     }
     m_port.setBaud(baud);
     ++opens;

@@ -23,6 +23,9 @@ public:
     std::string lastPath;
     // When set, opens fail with this error (a port that cannot be opened or set up).
     link::OpenError failWith = link::OpenError::None;
+    // When set, only a device the system's port list shows opens; any other is no such port
+    // (on Windows a COM name is opened without asking the list, as a real port would be).
+    bool onlyListed = false;
 
 private:
     InProcessPort& m_port;

@@ -1,7 +1,10 @@
 // Draws the program's artwork into PNG files: the splash picture, the two device pictures,
-// the program icon, the button pictures and the row captions of the DO module pages.
+// the program icon (also as a Windows icon file), the button pictures and the row captions of
+// the DO module pages.
 // Run it again after changing a drawing:  draw_artwork <resources dir>
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -21,6 +24,47 @@ void save(const QImage& img, const char* name)
     const QString path = g_dir + QLatin1Char('/') + QLatin1String(name);
     if (!img.save(path, "PNG"))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+void putLe(QByteArray& out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.append(char((value >> (8 * i)) & 0xff));
+}
+
+// A Windows icon file holding one PNG image per size (what Windows Vista and later read).
+void saveIcon(const QList<QImage>& sizes, const char* name)
+{
+    QList<QByteArray> pngs;
+    for (const QImage& img : sizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        img.save(&buffer, "PNG");
+        pngs << png;
+    }
+    QByteArray out;
+    putLe(out, 0, 2); // reserved
+    putLe(out, 1, 2); // an icon
+    putLe(out, quint32(sizes.size()), 2);
+    quint32 offset = 6 + 16 * quint32(sizes.size());
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        const int side = sizes[i].width();
+        putLe(out, side >= 256 ? 0 : quint32(side), 1); // 0 stands for 256
+        putLe(out, side >= 256 ? 0 : quint32(side), 1);
+        putLe(out, 0, 1); // no palette
+        putLe(out, 0, 1);
+        putLe(out, 1, 2); // colour planes
+        putLe(out, 32, 2); // bits per pixel
+        putLe(out, quint32(pngs[i].size()), 4);
+        putLe(out, offset, 4);
+        offset += quint32(pngs[i].size());
+    }
+    for (const QByteArray& png : pngs)
+        out += png;
+    QFile f(g_dir + QLatin1Char('/') + QLatin1String(name));
+    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size())
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
 }
 
 QImage canvas(int w, int h, QColor fill, bool alpha = false)
@@ -297,6 +341,7 @@ int main(int argc, char** argv)
     save(plixDevice(), "plix_device.png");
     save(icon(64), "tarnixw.png");
     save(icon(256), "tarnixw-256.png");
+    saveIcon({icon(16), icon(24), icon(32), icon(48), icon(64), icon(256)}, "tarnixw.ico");
     save(magnifier(), "btn_idsearch.png");
     save(chipArrow(true), "btn_read.png");
     save(chipArrow(false), "btn_write.png");

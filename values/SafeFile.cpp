@@ -1,10 +1,10 @@
 #include "SafeFile.h"
 
+#include "DiskSync.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <unistd.h>
 
 namespace tarnixw::values {
 
@@ -39,7 +39,7 @@ std::optional<QString> saveFileSafely(const QString& path, const QByteArray& byt
     }
     // The rename must not become visible before the data is on disk, or a power cut could
     // leave an empty file where the old one was.
-    if (!file.flush() || ::fsync(file.handle()) != 0) {
+    if (!file.flush() || !syncToDisk(file.handle())) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return QStringLiteral("The file could not be written to disk (%1); the previous file was left unchanged.")

@@ -407,7 +407,9 @@ private slots:
         const QAbstractItemModel* rows = window->list()->model();
         QCOMPARE(rows->rowCount(), 1 + 2 * 8); // the operation, 8 requests (one repeated), 8 answers
         auto row = [&](int r) { return rows->index(r, 0).data().toString(); };
-        QCOMPARE(row(0), QStringLiteral("==== Read  COM1 (/dev/null)  19200 baud  slave 1  ->  Read Done."));
+        QCOMPARE(row(0),
+            QStringLiteral("==== Read  COM1 (%1)  19200 baud  slave 1  ->  Read Done.")
+                .arg(QString::fromStdString(rig.opener.lastPath)));
         QCOMPARE(row(1), QStringLiteral("      0.0 ms  ->  01 03 00 20 00 08 45 C6  read 8 registers from byte 32"));
         QCOMPARE(row(2), QStringLiteral("    240.0 ms  <-  (nothing)  silence (nothing within the window)"));
         QCOMPARE(row(3), QStringLiteral("    240.0 ms  ->  01 03 00 20 00 08 45 C6  read 8 registers from byte 32"));

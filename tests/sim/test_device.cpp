@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 
 #include <QtTest>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
 
 using namespace tarnixw;
 using sim::Model;
@@ -219,6 +221,8 @@ private slots:
         QCOMPARE(port.bytesAvailable(), std::size_t(0));
     }
 
+#ifdef Q_OS_UNIX
+    // Where tarnixw-devsim publishes its pseudo-terminal (Linux only).
     void virtualPortDirectory()
     {
         const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
@@ -234,6 +238,7 @@ private slots:
         if (!saved.isNull())
             qputenv("XDG_RUNTIME_DIR", saved);
     }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestDevice)

@@ -10,6 +10,7 @@ SimLine::SimLine(sim::Model model, std::uint8_t deviceId)
     , opener(port)
 {
     ports.publish(QStringLiteral("sim"), QStringLiteral("/dev/null"));
+    opener.onlyListed = true;
     m_previousOpener = link::ComPort::setOpener(&opener);
     m_previousClock = link::setOperationClock(&clock);
 }

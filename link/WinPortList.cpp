@@ -1,0 +1,81 @@
+#include "PortList.h"
+
+#include "Platform.h"
+#include "PortDiscovery.h"
+#include "WinSerialPort.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace tarnixw::link {
+
+// The system's list of serial ports: the values of HARDWARE\DEVICEMAP\SERIALCOMM under the
+// local machine, in enumeration order. Each value's name is the kernel's device name
+// (\Device\Serial0) and its data the port's name (COM1). The key is opened read only and
+// never created; when it cannot be opened the list cannot be read at all.
+std::vector<PortEntry> PortList::scan(bool& ok) const
+{
+    std::vector<PortEntry> out;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(
+            HKEY_LOCAL_MACHINE, reinterpret_cast<const wchar_t*>(m_sources.registryKey.utf16()), 0, KEY_READ, &key)
+        != ERROR_SUCCESS) {
+        ok = false;
+        return out;
+    }
+    ok = true;
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName, &longestData,
+            nullptr, nullptr)
+        != ERROR_SUCCESS)
+        count = 0;
+    for (DWORD i = 0; i < count; ++i) {
+        std::vector<wchar_t> name(longestName + 1);
+        std::vector<BYTE> data(longestData + sizeof(wchar_t));
+        DWORD nameLength = DWORD(name.size());
+        DWORD dataLength = DWORD(data.size() - sizeof(wchar_t));
+        DWORD type = 0;
+        if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength) != ERROR_SUCCESS)
+            continue;
+        PortEntry e;
+        e.namedBySystem = true;
+        e.deviceName = QString::fromWCharArray(name.data(), int(nameLength));
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            // The stored string need not end in a null character.
+            QString port = QString::fromWCharArray(
+                reinterpret_cast<const wchar_t*>(data.data()), int(dataLength / sizeof(wchar_t)));
+            while (port.endsWith(QChar(0)))
+                port.chop(1);
+            e.portName = port.trimmed();
+        }
+        if (const std::optional<int> n = trailingPortNumber(e.portName)) {
+            e.number = *n;
+            e.devicePath = QString::fromStdString(winDeviceName(*n));
+        }
+        // What the device name tells of the port: USB serial drivers name theirs so.
+        if (e.deviceName.contains(QLatin1String("USB"), Qt::CaseInsensitive)
+            || e.deviceName.contains(QLatin1String("VCP"), Qt::CaseInsensitive))
+            e.kind = PortKind::Usb;
+        out.push_back(e);
+    }
+    RegCloseKey(key);
+    return out;
+}
+
+PortOpener& systemPortOpener()
+{
+    static WinPortOpener win;
+    return win;
+}
+
+std::optional<QString> comPortDevice(int portNumber)
+{
+    // The name is built from the number alone, as the port list of the form shows it; the
+    // system says whether such a port exists when it is opened.
+    return QString::fromStdString(winDeviceName(portNumber));
+}
+
+} // namespace tarnixw::link

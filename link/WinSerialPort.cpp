@@ -1,0 +1,222 @@
+#include "WinSerialPort.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <string>
+
+namespace tarnixw::link {
+
+namespace {
+
+HANDLE handleOf(void* h)
+{
+    return static_cast<HANDLE>(h);
+}
+
+// The system's own words for an error code, without the trailing line break.
+std::string systemReason(DWORD code)
+{
+    char* text = nullptr;
+    const DWORD n
+        = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = n && text ? std::string(text, n) : "system error " + std::to_string(code);
+    if (text)
+        LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
+}
+
+// The errors after which the port is gone for good (the USB adapter was pulled).
+bool deviceGone(DWORD code)
+{
+    return code == ERROR_BAD_COMMAND || code == ERROR_DEVICE_REMOVED || code == ERROR_ACCESS_DENIED
+        || code == ERROR_OPERATION_ABORTED || code == ERROR_GEN_FAILURE || code == ERROR_INVALID_HANDLE
+        || code == ERROR_FILE_NOT_FOUND;
+}
+
+DWORD baudOf(int baud)
+{
+    switch (baud) {
+    case 9600:
+        return CBR_9600;
+    case 38400:
+        return CBR_38400;
+    case 115200:
+        return CBR_115200;
+    default:
+        return CBR_19200;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The program-wide claim on a device: a named mutex that exists while a Tarnixw program holds
+// the port. Nothing when another holds it.
+std::optional<HANDLE> claimDevice(const std::string& devicePath)
+{
+    std::string name = "Global\\tarnixw-port-";
+    for (const char c : devicePath)
+        name += (c == '\\' || c == '/' || c == ':') ? '_' : char(std::tolower(static_cast<unsigned char>(c)));
+    const HANDLE claim = CreateMutexA(nullptr, FALSE, name.c_str());
+    if (!claim)
+        return HANDLE(nullptr); // no claim to be had: the share mode alone decides
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(claim);
+        return std::nullopt;
+    }
+    return claim;
+}
+
+} // namespace
+
+std::string winDeviceName(int portNumber)
+{
+    return "\\\\.\\COM" + std::to_string(portNumber);
+}
+
+WinSerialPort::WinSerialPort(void* handle, void* claim)
+    : m_handle(handle)
+    , m_claim(claim)
+{ }
+
+WinSerialPort::~WinSerialPort()
+{
+    close();
+}
+
+void WinSerialPort::purge()
+{
+    if (m_handle && !m_vanished
+        && !PurgeComm(handleOf(m_handle), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)
+        && deviceGone(GetLastError()))
+        m_vanished = true;
+}
+
+void WinSerialPort::purgeReceive()
+{
+    // The receive abort only, as a form closing with the port open does.
+    if (m_handle && !m_vanished && !PurgeComm(handleOf(m_handle), PURGE_RXABORT) && deviceGone(GetLastError()))
+        m_vanished = true;
+}
+
+long WinSerialPort::write(std::span<const std::uint8_t> bytes)
+{
+    if (!m_handle || m_vanished)
+        return -1;
+    DWORD written = 0;
+    if (!WriteFile(handleOf(m_handle), bytes.data(), DWORD(bytes.size()), &written, nullptr)) {
+        if (deviceGone(GetLastError()))
+            m_vanished = true;
+        return written ? long(written) : -1;
+    }
+    return long(written);
+}
+
+std::size_t WinSerialPort::bytesAvailable()
+{
+    if (!m_handle || m_vanished)
+        return 0;
+    // Also clears a line error; its bits are not looked at.
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handleOf(m_handle), &errors, &status)) {
+        if (deviceGone(GetLastError()))
+            m_vanished = true;
+        return 0;
+    }
+    return std::size_t(status.cbInQue);
+}
+
+std::size_t WinSerialPort::read(std::span<std::uint8_t> out)
+{
+    if (!m_handle || m_vanished || out.empty())
+        return 0;
+    // Never more than the driver holds: with the driver's default timeouts a larger read would
+    // wait for bytes that are not coming.
+    const std::size_t waiting = bytesAvailable();
+    const DWORD want = DWORD(std::min(out.size(), waiting));
+    if (want == 0)
+        return 0;
+    DWORD got = 0;
+    if (!ReadFile(handleOf(m_handle), out.data(), want, &got, nullptr)) {
+        if (deviceGone(GetLastError()))
+            m_vanished = true;
+    }
+    return std::size_t(got);
+}
+
+void WinSerialPort::close()
+{
+    if (!m_handle)
+        return;
+    CloseHandle(handleOf(m_handle));
+    m_handle = nullptr;
+    if (m_claim) {
+        CloseHandle(handleOf(m_claim));
+        m_claim = nullptr;
+    }
+}
+
+OpenResult WinPortOpener::open(const std::string& devicePath, int baud)
+{
+    OpenResult r;
+    // Exclusive (no sharing), only a port that exists, no overlapped input and output.
+    const HANDLE h
+        = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD e = GetLastError();
+        r.detail = systemReason(e);
+        if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_INVALID_NAME)
+            r.error = OpenError::NoSuchPort;
+        else if (e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION)
+            r.error = OpenError::Busy; // what Windows answers when another program holds the port
+        else
+            r.error = OpenError::Other;
+        return r;
+    }
+    const std::optional<HANDLE> claim = claimDevice(devicePath);
+    if (!claim) {
+        CloseHandle(h);
+        r.error = OpenError::Busy;
+        r.detail = "the port is in use by another Tarnixw program";
+        return r;
+    }
+    // Exactly four fields change; flow control and the rest stay as the driver reported them.
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    DCB applied{};
+    applied.DCBlength = sizeof applied;
+    bool set = GetCommState(h, &dcb) != 0;
+    if (set) {
+        dcb.BaudRate = baudOf(baud);
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+        set = SetCommState(h, &dcb) != 0;
+    }
+    const DWORD setError = set ? 0 : GetLastError();
+    // A driver may take the call and keep other settings: read them back.
+    if (!set || !GetCommState(h, &applied) || applied.BaudRate != dcb.BaudRate || applied.ByteSize != 8
+        || applied.Parity != NOPARITY || applied.StopBits != ONESTOPBIT) {
+        r.error = OpenError::SetupFailed;
+        r.detail = set ? "the port does not take these line settings" : systemReason(setError);
+        CloseHandle(h);
+        if (*claim)
+            CloseHandle(*claim);
+        return r;
+    }
+    // Bytes that reached the port before this open (a late answer to a program that has ended
+    // since) are no answer to anything this operation sends: it starts with empty queues.
+    PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    r.port = std::make_unique<WinSerialPort>(h, *claim);
+    return r;
+}
+
+} // namespace tarnixw::link

@@ -1,0 +1,191 @@
+// The Windows build on a real serial line: the Win32 port and the registry's port list under
+// Wine, against tarnixw-devsim processes whose pseudo-terminals Wine maps to COM ports
+// (tools/windows.sh starts them and names the ports in TARNIXW_WINE_VYR, TARNIXW_WINE_PLIX
+// and TARNIXW_WINE_SILENT; the PLIXARO's port is mapped last, so it is the cable).
+//
+// Each form operation runs twice: against the in-process simulator in virtual time, as the
+// Linux suites run it, and on the real port. Both must bring the same bytes and messages.
+#include "link/ComPort.h"
+#include "link/PortDiscovery.h"
+#include "link/PortList.h"
+#include "plix/PlixForm.h"
+#include "plix/PlixModel.h"
+#include "tests/cli/CliRun.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/SimLine.h"
+#include "vyr/VyrForm.h"
+#include "vyr/VyrModel.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tarnixw;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+// The COM number tools/windows.sh mapped for a device, or 0.
+int mappedPort(const char* variable)
+{
+    return qEnvironmentVariableIntValue(variable);
+}
+
+// What one form operation left behind.
+struct Outcome {
+    QStringList texts;
+    Bytes image; // the model's DeviceImage
+    int frames = 0;
+    std::int64_t lastFrameNs = 0; // after the operation's start
+};
+
+Outcome outcomeOf(kit::DeviceForm& form, const test::ScriptedDialogs& dialogs, const link::ModelBuffers& buffers)
+{
+    Outcome o;
+    o.texts = dialogs.texts();
+    o.image = buffers.DeviceImage;
+    const link::TrafficLog& log = form.trafficLog();
+    for (int row = 0; row < log.size(); ++row) {
+        const link::TrafficLog::Entry& e = log.at(row);
+        if (e.isFrame) {
+            ++o.frames;
+            o.lastFrameNs = e.frame.timeNs - log.operationOf(e).startNs;
+        }
+    }
+    return o;
+}
+
+// A Read on a fresh form of the model, on COM `port` (0: the in-process simulator on COM1,
+// with `silent` when it answers nothing).
+template <class Form> Outcome readOn(int port, bool silent = false)
+{
+    std::optional<test::SimLine> sim;
+    std::optional<test::ScriptedDialogs> dialogs;
+    if (port == 0) {
+        sim.emplace(std::is_same_v<Form, vyr::TFormVYR> ? sim::Model::Vyr : sim::Model::Plix);
+        sim->device.faults().silentEvery = silent ? 1 : 0;
+        port = 1;
+    } else {
+        dialogs.emplace();
+    }
+    test::ScriptedDialogs& shown = sim ? sim->dialogs : *dialogs;
+    kit::Session session;
+    Form::buffers() = std::is_same_v<Form, vyr::TFormVYR> ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
+    Form form(session, [] {});
+    form.show();
+    // The showing selects port ComIndex first; the test's port is chosen after it.
+    QTest::qWaitFor([&] { return form.formCreatedThisShowing(); });
+    if constexpr (std::is_same_v<Form, vyr::TFormVYR>)
+        QTest::qWaitFor([&] { return form.isBuilt(); });
+    form.selectPortIndex(port - 1);
+    form.ReadClick();
+    return outcomeOf(form, shown, Form::buffers());
+}
+
+} // namespace
+
+class TestWineLine : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        if (!mappedPort("TARNIXW_WINE_PLIX"))
+            QSKIP("no simulated device on a mapped COM port (tools/windows.sh test maps them)");
+        vyr::resetModel();
+        plix::resetModel();
+    }
+
+    void aReadBringsTheSameBytesAsTheSimulatorDoes_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::newRow("VYRANTA") << QStringLiteral("vyr");
+        QTest::newRow("PLIXARO") << QStringLiteral("plix");
+    }
+    void aReadBringsTheSameBytesAsTheSimulatorDoes()
+    {
+        QFETCH(QString, model);
+        const bool isVyr = model == QLatin1String("vyr");
+        const Outcome expected = isVyr ? readOn<vyr::TFormVYR>(0) : readOn<plix::TFormPLIX>(0);
+        const int port = mappedPort(isVyr ? "TARNIXW_WINE_VYR" : "TARNIXW_WINE_PLIX");
+        const Outcome got = isVyr ? readOn<vyr::TFormVYR>(port) : readOn<plix::TFormPLIX>(port);
+        QCOMPARE(got.texts, QStringList{QStringLiteral("Read Done.")});
+        QCOMPARE(got.texts, expected.texts);
+        QCOMPARE(got.frames, expected.frames);
+        QVERIFY(got.image == expected.image);
+        QVERIFY(!(isVyr ? vyr::TFormVYR::port() : plix::TFormPLIX::port()).isOpen());
+    }
+
+    // A device that never answers: three windows of 16 steps of 15 ms, then the box.
+    void aSilentDeviceIsGivenUpAfterTheSameThreeWindows()
+    {
+        const Outcome expected = readOn<plix::TFormPLIX>(0, true);
+        const Outcome got = readOn<plix::TFormPLIX>(mappedPort("TARNIXW_WINE_SILENT"));
+        QCOMPARE(got.texts, QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(got.frames, expected.frames); // three requests, three silences
+        QCOMPARE(expected.lastFrameNs, std::int64_t(3 * 16 * 15) * 1'000'000);
+        QVERIFY2(got.lastFrameNs >= expected.lastFrameNs, qPrintable(QString::number(got.lastFrameNs)));
+    }
+
+    void aPortHeldOpenCannotBeOpenedAgain()
+    {
+        const int port = mappedPort("TARNIXW_WINE_VYR");
+        test::ScriptedDialogs dialogs;
+        link::ComPort first;
+        link::ComPort second;
+        QVERIFY(first.OpenComPort(port, 1));
+        QCOMPARE(first.devicePath(), QStringLiteral("\\\\.\\COM%1").arg(port));
+        QVERIFY(!second.OpenComPort(port, 1));
+        QCOMPARE(dialogs.shown.size(), 1);
+        QCOMPARE(dialogs.shown[0].kind, test::Shown::System);
+        QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Comm Error"));
+        QCOMPARE(dialogs.shown[0].text, QStringLiteral("OPEN COM ERROR!!"));
+        QVERIFY(!second.isOpen());
+        first.CloseComPort();
+        QVERIFY(second.OpenComPort(port, 1)); // released
+        second.CloseComPort();
+        QVERIFY(!first.OpenComPort(0, 1)); // COM0 names no port
+        QVERIFY(!first.OpenComPort(99, 1));
+        QCOMPARE(dialogs.texts().size(), 3);
+    }
+
+    // HARDWARE\DEVICEMAP\SERIALCOMM names every mapped port, and Check COM takes the one
+    // listed last (the PLIXARO) as the cable.
+    void theRegistryListsTheMappedPortsAndCheckComTakesTheLast()
+    {
+        const auto entries = link::PortList::system().refresh();
+        QVERIFY(entries);
+        QStringList names;
+        for (const link::PortEntry& e : *entries) {
+            names << e.portName;
+            QVERIFY2(e.deviceName.startsWith(QLatin1String("\\Device\\")), qPrintable(e.deviceName));
+            QCOMPARE(e.devicePath, QStringLiteral("\\\\.\\%1").arg(e.portName));
+        }
+        for (const char* device : {"TARNIXW_WINE_VYR", "TARNIXW_WINE_PLIX", "TARNIXW_WINE_SILENT"})
+            QVERIFY2(names.contains(QStringLiteral("COM%1").arg(mappedPort(device))), qPrintable(names.join(' ')));
+
+        test::ScriptedDialogs dialogs;
+        QCOMPARE(link::CheckCOM(), std::optional<int>(mappedPort("TARNIXW_WINE_PLIX")));
+        QCOMPARE(
+            dialogs.texts().last(), QStringLiteral("COM Port is set to COM%1").arg(mappedPort("TARNIXW_WINE_PLIX")));
+    }
+
+    // tarnixw-cli.exe: a read into a file, then a write of it with the verifying read.
+    void theCommandLineReadsAndWritesWithVerify()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("site.json"));
+        const QString port = QStringLiteral("COM%1").arg(mappedPort("TARNIXW_WINE_VYR"));
+        const test::CliRun read = test::runCli(
+            {QStringLiteral("read"), QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--port"), port,
+                QStringLiteral("--id"), QStringLiteral("1"), QStringLiteral("-o"), file});
+        QVERIFY2(read.exitCode == 0, qPrintable(read.err));
+        QVERIFY(QFileInfo(file).size() > 1000);
+        const test::CliRun write = test::runCli({QStringLiteral("write"), QStringLiteral("--port"), port,
+            QStringLiteral("--id"), QStringLiteral("1"), QStringLiteral("--verify"), file});
+        QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+        QVERIFY2(write.err.contains(QStringLiteral("Write Done.")), qPrintable(write.err));
+    }
+};
+
+QTEST_MAIN(TestWineLine)
+#include "test_wine_line.moc"
