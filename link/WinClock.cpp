@@ -1,7 +1,8 @@
 #include "Clock.h"
 
-#include <timeapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <timeapi.h>
 
 #include <thread>
 
