@@ -34,7 +34,9 @@ function(tarnixw_add_test)
   endif()
   set(env "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0")
   if(WIN32)
-    list(APPEND env "WINEQT_QPA_PLATFORM=offscreen;WINEQT_FORCE_STDERR_LOGGING=1;WINEDEBUG=-all")
+    # Wine's own fonts (MS Sans Serif among them) for the offscreen platform
+    list(APPEND env "WINEQT_QPA_PLATFORM=offscreen;WINEQT_FORCE_STDERR_LOGGING=1;WINEDEBUG=-all"
+                    "WINEQT_QPA_FONTDIR=Z:/usr/share/wine/fonts")
   endif()
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "${env}"

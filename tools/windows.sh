@@ -25,7 +25,7 @@ say() { printf '== windows: %s\n' "$*" >&2; }
 
 install_deps() {
   tools/install-deps.sh
-  local packages=(g++-mingw-w64-x86-64-posix wine wine64 nsis ninja-build dpkg-dev xvfb xauth zip)
+  local packages=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine nsis ninja-build dpkg-dev xvfb xauth zip)
   local missing=()
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
