@@ -259,3 +259,104 @@ if [ "$step" = all ] || [ "$step" = test ]; then
   run_tests || test_rc=1
   [ "$step" = test ] && exit $test_rc
 fi
+
+# ---- the zip and the installer -----------------------------------------------------------
+
+version="$(sed -n 's/^project(tarnixw VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+dist="$bld/dist"
+name="tarnixw-$version-win64"
+
+# The folder both are made of: the two programs, the Qt and MinGW libraries they load, the
+# platform and style plugins, and the licences of what is shipped beside the program.
+stage() {
+  local out="$dist/$name"
+  rm -rf "$out"
+  mkdir -p "$out/platforms" "$out/styles" "$out/licenses"
+  cp "$bld/tarnixw.exe" "$bld/tarnixw-cli.exe" "$out/"
+  cp "$qt/bin/Qt6Core.dll" "$qt/bin/Qt6Gui.dll" "$qt/bin/Qt6Widgets.dll" "${runtime_dlls[@]}" "$out/"
+  cp "$qt/plugins/platforms/qwindows.dll" "$out/platforms/"
+  cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$out/styles/"
+  "$mingw-strip" --strip-unneeded "$out"/*.exe "$out"/*.dll "$out"/platforms/*.dll "$out"/styles/*.dll
+  cp "$qt"/licenses/* "$out/licenses/"
+  cp /usr/share/doc/gcc-mingw-w64-base/copyright "$out/licenses/mingw-w64-gcc-runtime.copyright"
+  cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$out/licenses/mingw-w64-winpthreads.copyright"
+  local qt_debian qt_upstream
+  qt_debian="$(qt_version)"
+  qt_upstream="${qt_debian%%+*}"
+  sed 's/$/\r/' >"$out/README.txt" <<README
+Tarnixw $version for 64-bit Windows
+
+tarnixw.exe      the program: configures VYRANTA and PLIXARO devices over a USB-to-serial cable
+tarnixw-cli.exe  the same from the command line (tarnixw-cli --help)
+
+Nothing needs installing: the folder can run from anywhere. The program keeps no settings.
+
+Tarnixw uses Qt $qt_upstream under the GNU Lesser General Public License version 3
+(licenses/LGPL-3.0-only.txt, with licenses/GPL-3.0-only.txt), built unchanged from Debian's
+source package qt6-base $qt_debian (https://sources.debian.org/src/qt6-base/); its
+libraries (Qt6*.dll, platforms/, styles/) may be replaced by other builds of the same Qt
+version. The third-party code bundled into Qt is listed in licenses/qt6-base.copyright. The
+MinGW-w64 runtime libraries (libstdc++-6.dll, libgcc_s_seh-1.dll: GPL 3 with the GCC Runtime
+Library Exception; libwinpthread-1.dll: MIT and BSD) come with their copyright files.
+README
+}
+
+make_zip() {
+  say "zip: $dist/$name.zip"
+  rm -f "$dist/$name.zip"
+  (cd "$dist" && zip -qr9 "$name.zip" "$name")
+}
+
+make_installer() {
+  say "installer: $dist/tarnixw-$version-setup.exe"
+  local files="$dist/uninstall-files.nsh"
+  # The uninstaller removes exactly the staged files, then the folders they were in.
+  (cd "$dist/$name" && find . -type f | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+    find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$files"
+  makensis -V2 -DVERSION="$version" -DSTAGE="$dist/$name" -DOUTFILE="$dist/tarnixw-$version-setup.exe" \
+    -DFILES="$files" -DICON="$root/resources/tarnixw.ico" "$root/resources/tarnixw.nsi" >"$dist/makensis.log" 2>&1 ||
+    { tail -20 "$dist/makensis.log"; exit 1; }
+}
+
+# Both tried under Wine: the zip's programs start from its folder alone (no Wine PATH), the
+# installer installs silently, its programs run, and its uninstaller leaves nothing behind.
+check_packages() {
+  local rc=0 tmp
+  start_wine
+  tmp="$(mktemp -d)"
+  (cd "$tmp" && unzip -q "$dist/$name.zip")
+  if ! WINEPATH= wine "$tmp/$name/tarnixw-cli.exe" --version >/dev/null 2>&1; then
+    echo "windows.sh: tarnixw-cli.exe from the zip does not start" >&2
+    rc=1
+  fi
+  rm -rf "$tmp"
+  local c="$WINEPREFIX/drive_c" installed="$WINEPREFIX/drive_c/Program Files/Tarnixw"
+  local link="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tarnixw.lnk"
+  wine "$dist/tarnixw-$version-setup.exe" /S >/dev/null 2>&1
+  for f in tarnixw.exe tarnixw-cli.exe Qt6Widgets.dll platforms/qwindows.dll uninstall.exe; do
+    [ -f "$installed/$f" ] || { echo "windows.sh: the installer did not install $f" >&2; rc=1; }
+  done
+  [ -f "$link" ] || { echo "windows.sh: no Start-menu entry" >&2; rc=1; }
+  WINEPATH= wine "$installed/tarnixw-cli.exe" --version >/dev/null 2>&1 ||
+    { echo "windows.sh: the installed tarnixw-cli.exe does not start" >&2; rc=1; }
+  wine "$installed/uninstall.exe" /S >/dev/null 2>&1
+  # The uninstaller runs as a copy of itself, which may still be at work.
+  for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.1; done
+  [ ! -e "$installed" ] || { echo "windows.sh: the uninstaller left $(ls -A "$installed" | tr '\n' ' ')" >&2; rc=1; }
+  [ ! -e "$link" ] || { echo "windows.sh: the uninstaller left the Start-menu entry" >&2; rc=1; }
+  if wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnixw' >/dev/null 2>&1; then
+    echo "windows.sh: the uninstaller left its registry key" >&2
+    rc=1
+  fi
+  [ $rc -eq 0 ] && say "the zip and the installer work under Wine"
+  return $rc
+}
+
+if [ "$step" = all ] || [ "$step" = dist ]; then
+  stage
+  make_zip
+  make_installer
+  check_packages || test_rc=1
+  ls -la "$dist"/*.zip "$dist"/*.exe
+fi
+exit $test_rc
