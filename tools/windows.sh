@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Tarnixw for 64-bit Windows, built and tested on this Debian machine.
 #
-#   tools/windows.sh          everything below, in order
+#   tools/windows.sh          qt, build, test and dist, in that order
 #   tools/windows.sh qt       only Qt for Windows (cross-built once per machine, then cached)
 #   tools/windows.sh build    Qt, then the project into build-windows/
 #   tools/windows.sh test     build, then the tests under Wine
 #   tools/windows.sh dist     build, then the zip and the installer in build-windows/dist/
+#   tools/windows.sh bench [rounds]   build, then bench_wine_line on the simulated devices
+#   tools/windows.sh demo [program]   build, then the program under Wine with simulated devices
 #
 # Qt 6.4.2 is cross-built with MinGW-w64 from Debian's own source package, into
 # ${XDG_CACHE_HOME:-$HOME/.cache}/tarnixw/, keyed by the Qt and MinGW versions and the
@@ -251,6 +253,24 @@ if [ "$step" = bench ]; then
   start_wine
   start_devices
   WINEQT_QPA_PLATFORM=offscreen wine "$bld/bench_wine_line.exe" "$TARNIXW_WINE_VYR" "$TARNIXW_WINE_PLIX" "${2:-5}" 2>/dev/null
+  exit $?
+fi
+
+# Try the Windows build without a device, on this machine's display: the simulated devices on
+# their COM ports, then the program (or the Windows command given, a Start-menu entry for
+# instance) under Wine. The devices stop when it ends.
+if [ "$step" = demo ]; then
+  start_wine
+  start_devices
+  echo "Simulated devices under Wine: a silent PLIXARO on COM5, a VYRANTA on COM6, a PLIXARO on COM7 (Check COM finds it)."
+  if [ $# -gt 1 ]; then
+    wine start /wait "$2"
+    # A shortcut returns at once: wait for the program it started.
+    sleep 2
+    while pgrep -f 'tarnixw.exe' >/dev/null; do sleep 0.5; done
+  else
+    wine "$bld/tarnixw.exe"
+  fi
   exit $?
 fi
 
