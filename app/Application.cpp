@@ -1,6 +1,6 @@
 #include "Application.h"
 
-#include "link/Dialogs.h"
+#include "kit/Dialogs.h"
 
 #include <exception>
 
@@ -31,7 +31,7 @@ void showEscapedError(std::exception_ptr error)
         // not an error object: shown as an error with an empty message
     }
     try {
-        link::dialogs().error(text);
+        kit::dialogs().error(text);
     } catch (...) {
         // no dialogs installed yet: nothing more can be shown
     }

@@ -1,7 +1,7 @@
 #include "Main1.h"
 
 #include "kit/FormKit.h"
-#include "link/PortDiscovery.h"
+#include "kit/Messages.h"
 #include "plix/PlixForm.h"
 #include "resources/Artwork.h"
 #include "vyr/VyrForm.h"
@@ -77,7 +77,7 @@ void TMain::CheckCOMClick()
     if (m_session.ComCheckCount != 0 || m_checking || !isVisible() || m_deviceForm)
         return;
     m_checking = true;
-    if (const std::optional<int> n = link::CheckCOM()) {
+    if (const std::optional<int> n = kit::CheckCOM()) {
         m_session.ComIndex = *n - 1;
         ++m_session.ComCheckCount;
     }

@@ -15,7 +15,7 @@ namespace tarnixw::app {
 int runProgram(Application& application)
 {
     kit::QtDialogs dialogs;
-    link::Dialogs* const previous = link::setDialogs(&dialogs);
+    kit::Dialogs* const previous = kit::setDialogs(&dialogs);
     int rc = 1;
     try {
         application.setFont(kit::formFont());
@@ -39,7 +39,7 @@ int runProgram(Application& application)
         showEscapedError(std::current_exception());
         rc = 1;
     }
-    link::setDialogs(previous);
+    kit::setDialogs(previous);
     return rc;
 }
 

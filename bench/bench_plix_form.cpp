@@ -3,7 +3,7 @@
 // waits: Write 206 steps of 15 ms = 3.09 s, Read 7 x 16 steps = 1.68 s); the goal is a ratio
 // of at most 1.01.
 
-#include "link/Dialogs.h"
+#include "kit/Dialogs.h"
 #include "link/PortList.h"
 #include "plix/PlixForm.h"
 
@@ -23,14 +23,14 @@ using namespace tarnixw;
 
 namespace {
 
-class CountingDialogs final : public link::Dialogs {
+class CountingDialogs final : public kit::Dialogs {
 public:
     QStringList texts;
     void message(const QString& text, const QString&) override { texts << text; }
     void systemMessage(const QString&, const QString& text, const QString&) override { texts << text; }
     void error(const QString& text) override { texts << text; }
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<QString> openFileName(const kit::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const kit::FileDialogSpec&) override { return std::nullopt; }
 };
 
 double median(std::vector<double> v)
@@ -75,7 +75,7 @@ int main(int argc, char** argv)
     link::PortList::setSystem(&list);
 
     CountingDialogs dialogs;
-    link::setDialogs(&dialogs);
+    kit::setDialogs(&dialogs);
     kit::Session session;
     plix::TFormPLIX form(session, [] {});
     form.show();

@@ -57,7 +57,7 @@ int child(int argc, char** argv)
 {
     app::Application application(argc, argv);
     kit::QtDialogs dialogs;
-    link::setDialogs(&dialogs);
+    kit::setDialogs(&dialogs);
     application.setFont(kit::formFont());
     application.setWindowIcon(artwork::programIcon());
     app::TLogo logo({});

@@ -80,11 +80,14 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId)
     if (withId) {
         if (!c.args.isSet(kId))
             return c.usage(QStringLiteral("--id is missing"));
-        // The forms' rule for ModbusID, with its message.
-        const std::optional<std::uint8_t> id = link::slaveIdFromText(c.args.value(kId));
-        if (!id)
-            return c.usage(QStringLiteral("--id %1 is no slave ID").arg(c.args.value(kId)));
-        s.slaveId = *id;
+        // The forms' rule for ModbusID.
+        const link::SlaveIdText id = link::slaveIdFromText(c.args.value(kId));
+        if (!id.id)
+            return c.usage(id.error == link::SlaveIdError::OutOfRange
+                    ? QStringLiteral("--id %1 is no slave ID: give one between 1 and 255").arg(c.args.value(kId))
+                    : QStringLiteral("--id %1 is no slave ID: give a whole number between 1 and 255")
+                          .arg(c.args.value(kId)));
+        s.slaveId = *id.id;
     }
     return Exit::Done;
 }

@@ -18,29 +18,11 @@ constexpr int kBarWidth = 30;
 
 Console::Console()
     : m_terminal(stderrIsTerminal())
-{
-    m_previous = link::setDialogs(this);
-}
+{ }
 
 Console::~Console()
 {
     endProgress();
-    link::setDialogs(m_previous);
-}
-
-void Console::message(const QString& text, const QString& detail)
-{
-    note(detail.isEmpty() ? text : text + QLatin1Char('\n') + detail);
-}
-
-void Console::systemMessage(const QString&, const QString& text, const QString& detail)
-{
-    message(text, detail);
-}
-
-void Console::error(const QString& text)
-{
-    note(text);
 }
 
 void Console::note(const QString& text)

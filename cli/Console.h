@@ -1,27 +1,17 @@
 #pragma once
 
-#include "link/Dialogs.h"
-
 #include <QString>
 
 namespace tarnixw::cli {
 
-// Where tarnixw-cli talks: data on standard output; the link's messages, warnings and the
-// progress bar on standard error, the bar only when standard error is a terminal. It is the
-// program's dialog seam: every box the link would show becomes a line of text.
-class Console final : public link::Dialogs {
+// Where tarnixw-cli talks: data on standard output; messages, warnings and the progress bar
+// on standard error, the bar only when standard error is a terminal.
+class Console final {
 public:
     Console();
-    ~Console() override;
+    ~Console();
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
-
-    void message(const QString& text, const QString& detail = {}) override;
-    void systemMessage(const QString& caption, const QString& text, const QString& detail = {}) override;
-    void error(const QString& text) override;
-    // No file dialogs: files are named on the command line.
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
 
     // A line on standard error.
     void note(const QString& text);
@@ -42,7 +32,6 @@ private:
     bool m_drawn = false;
     int m_value = -1;
     QString m_label;
-    link::Dialogs* m_previous = nullptr;
 };
 
 // Ctrl+C (and Ctrl+Break on Windows) during a device operation: the handler only sets a flag,

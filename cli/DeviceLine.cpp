@@ -39,93 +39,123 @@ std::optional<int> parseBaud(const QString& text)
     return std::nullopt;
 }
 
+namespace {
+
+// What the user can do about a port that did not open.
+QString openDetail(const link::OpenOutcome& o)
+{
+    switch (o.error) {
+    case link::OpenError::NoSuchPort:
+        if (!o.port.startsWith(QLatin1String("COM")))
+            return QStringLiteral("%1 is not connected.").arg(o.port);
+        return QStringLiteral("%1 is not connected. Use Check COM to find the cable's port.").arg(o.port);
+    case link::OpenError::Busy:
+        return QStringLiteral("%1 is in use by another program. Close that program and try again.").arg(o.port);
+    case link::OpenError::PermissionDenied:
+        return QStringLiteral("You may not use %1: add your user to the 'dialout' group "
+                              "(sudo usermod -aG dialout $USER), then log out and in again.")
+            .arg(o.port);
+    default:
+        return o.detail.empty() ? QString() : QStringLiteral("%1: %2").arg(o.port, QString::fromStdString(o.detail));
+    }
+}
+
+} // namespace
+
 DeviceLine::DeviceLine(Console& console, QString barLabel, QString operation)
     : m_console(console)
     , m_label(std::move(barLabel))
-{
-    m_operation.name = std::move(operation);
-}
+    , m_operation(std::move(operation))
+{ }
 
 DeviceLine::~DeviceLine()
 {
     close();
 }
 
+void DeviceLine::appended()
+{
+    if (m_trace)
+        m_console.note(m_log.lineAt(m_log.size() - 1));
+}
+
+void DeviceLine::tell(const QString& text)
+{
+    if (m_session)
+        m_session->noteMessage(text);
+    m_console.note(text);
+}
+
 Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
 {
-    // The forms' baud table: 0 -> 9600, 1 -> 19200, 2 -> 38400, 3 -> 115200.
-    int baudIndex = 0;
-    while (baudIndex < 3 && link::ComPort::baudRate(baudIndex) != settings.baud)
-        ++baudIndex;
-    if (settings.trace)
-        traceOperation(settings);
-    const bool opened = settings.portNumber > 0 ? m_port.OpenComPort(settings.portNumber, baudIndex)
-                                                : m_port.OpenComPath(settings.devicePath, settings.baud);
-    if (!opened)
+    m_trace = settings.trace;
+    m_log.setView(this);
+    m_session.emplace(m_port, buffers, m_log);
+    link::DeviceSession::Setup setup;
+    setup.operation = m_operation;
+    setup.portNumber = settings.portNumber;
+    setup.devicePath = settings.devicePath;
+    setup.baud = settings.baud;
+    if (m_operation != QLatin1String("ID Search"))
+        setup.slave = settings.slaveId;
+    setup.fastAnswers = settings.fast;
+    setup.stepHook = [this](std::optional<int> bar) {
+        // Ctrl+C ends the operation here, at its next wait step.
+        if (interrupted())
+            m_session->link()->cancel();
+        else if (bar)
+            m_console.progress(link::clampProgress(*bar), m_label);
+    };
+    setup.onStop = [this](link::StopReason failure, const link::Exchanges&) {
+        m_console.endProgress();
+        tell(failure == link::StopReason::ResponseError ? QStringLiteral("Response Error !!")
+                                                        : QStringLiteral("Device No Response !!"));
+    };
+    const link::OpenOutcome& opened = m_session->open(std::move(setup));
+    if (!opened.ok()) {
+        const bool setupFailed = opened.error == link::OpenError::SetupFailed;
+        const QString text = setupFailed ? QStringLiteral("COM SETUP ERROR!!!") : QStringLiteral("OPEN COM ERROR!!");
+        m_session->noteMessage(text);
+        const QString detail = setupFailed ? QString::fromStdString(opened.detail) : openDetail(opened);
+        m_console.note(detail.isEmpty() ? text : text + QLatin1Char('\n') + detail);
         return Exit::PortError;
-    link::ModbusLink::TrafficObserver observer;
-    if (settings.trace) {
-        m_operation.device = m_port.devicePath();
-        observer = [this](const link::Traffic& t) { m_console.note(link::formatTrafficLine(t, m_operation.startNs)); };
     }
-    m_link.emplace(
-        buffers, *m_port.ComHandle(), link::operationClock(),
-        [this](std::optional<int> bar) {
-            // Ctrl+C ends the operation here, at its next wait step.
-            if (interrupted())
-                m_link->cancel();
-            else if (bar)
-                m_console.progress(link::clampProgress(*bar), m_label);
-        },
-        std::move(observer));
-    m_link->SlaveId = settings.slaveId;
-    m_link->setFastAnswers(settings.fast);
-    m_link->beginOperation();
+    // The ID search probes every id itself.
+    m_session->start(
+        m_operation == QLatin1String("ID Search") ? std::nullopt : std::optional<std::uint8_t>(settings.slaveId));
     return Exit::Done;
 }
 
 Exit DeviceLine::close()
 {
-    Exit e = Exit::Done;
-    if (m_link) {
-        switch (m_link->stopReason()) {
-        case link::StopReason::None:
-            break;
-        case link::StopReason::NoResponse:
-            e = Exit::NoResponse;
-            break;
-        case link::StopReason::ResponseError:
-            e = Exit::ResponseError;
-            break;
-        case link::StopReason::Cancelled:
-            e = Exit::Interrupted;
-            break;
-        }
-        m_link.reset();
-    }
-    m_port.CloseComPort();
+    if (m_closed || !m_session)
+        return Exit::Done;
+    m_closed = true;
+    m_session->closePort();
     m_console.endProgress();
+    const link::Outcome outcome = m_session->outcome();
+    Exit e = Exit::Done;
+    switch (outcome.kind) {
+    case link::Outcome::Kind::NotOpened:
+        e = Exit::PortError;
+        break;
+    case link::Outcome::Kind::Stopped:
+        e = outcome.exchanges.reason == link::StopReason::ResponseError ? Exit::ResponseError : Exit::NoResponse;
+        break;
+    case link::Outcome::Kind::Cancelled:
+        e = Exit::Interrupted;
+        break;
+    default:
+        break;
+    }
     if (interrupted())
         e = Exit::Interrupted;
-    if (m_tap) {
-        m_operation.messages = m_tap->texts();
-        if (m_operation.messages.isEmpty())
-            m_operation.messages << (e == Exit::Interrupted ? QStringLiteral("interrupted") : QStringLiteral("done"));
-        m_operation.ended = true;
-        m_tap.reset();
-        m_console.note(link::formatOperationLine(m_operation));
-    }
+    if (link::TrafficOperation* op = m_log.current(); op && op->messages.isEmpty())
+        op->messages << (e == Exit::Interrupted ? QStringLiteral("interrupted") : QStringLiteral("done"));
+    m_session->finish();
+    if (m_trace)
+        m_console.note(m_log.lineAt(0));
     return e;
-}
-
-void DeviceLine::traceOperation(const LineSettings& settings)
-{
-    m_operation.port = settings.portNumber > 0 ? QStringLiteral("COM%1").arg(settings.portNumber) : settings.devicePath;
-    m_operation.baud = settings.baud;
-    m_operation.slave = m_operation.name == QLatin1String("ID Search") ? 0 : settings.slaveId;
-    m_operation.startNs = link::operationClock().nowNs();
-    m_console.note(link::formatOperationLine(m_operation));
-    m_tap.emplace();
 }
 
 Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image)
@@ -158,13 +188,13 @@ Exit writeConfig(Console& console, const Config& ready, const LineSettings& sett
             line.link(),
             [&](std::span<std::uint8_t> image) { return vyr::layParamArea1(image, 0, ready.vyr).has_value(); },
             [&](std::span<std::uint8_t> image) { return vyr::layParamArea2(image, 0, ready.vyr).has_value(); });
-        if (!line.link().StopFlag)
-            console.note(done);
+        if (!line.link().StopFlag())
+            line.tell(done);
     } else {
         plix::writeBlocks(
             line.link(), [&](std::span<std::uint8_t> request, int pos) { plix::layBlockA(ready.plix, request, pos); },
             [&](std::span<std::uint8_t> request, int pos) { plix::layBlockB(ready.plix, request, pos); },
-            [&] { console.note(done); });
+            [&] { line.tell(done); });
     }
     return line.close();
 }
@@ -181,7 +211,10 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
     ui.setProgress = [&](int value) {
         console.progress(link::clampProgress(value), QStringLiteral("Searching... ID: %1").arg(candidate));
     };
+    ui.setFoundId = [&](int id) { line.tell(QStringLiteral("ID  =  %1").arg(id)); };
     const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::plixIdSearchProgress);
+    if (!id && !line.link().cancelled())
+        line.tell(QStringLiteral("Can not Find Device ID !!"));
     const Exit e = line.close();
     if (e != Exit::Done)
         return e;

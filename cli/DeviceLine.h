@@ -5,6 +5,7 @@
 #include "ExitCode.h"
 
 #include "link/ComPort.h"
+#include "link/DeviceSession.h"
 #include "link/ModbusLink.h"
 #include "link/Traffic.h"
 
@@ -31,35 +32,47 @@ bool parsePort(const QString& text, LineSettings& settings);
 // 9600, 19200, 38400 or 115200.
 std::optional<int> parseBaud(const QString& text);
 
-// One device operation on the port: opened exclusively at its start, closed at its end (also
-// when Ctrl+C stops it at its next wait step), with the bar on a terminal.
-class DeviceLine {
+// One device operation on the port, over the link's device session: opened exclusively at its
+// start, closed at its end (also when Ctrl+C stops it at its next wait step), with the bar on a
+// terminal, every message on standard error the moment it comes, and with --trace every frame
+// of the session's record as it is made.
+class DeviceLine final : private link::TrafficLog::View {
 public:
     // operation: how the line traffic names it ("Read", "Write", "ID Search").
     DeviceLine(Console& console, QString barLabel, QString operation);
-    ~DeviceLine();
+    ~DeviceLine() override;
     DeviceLine(const DeviceLine&) = delete;
     DeviceLine& operator=(const DeviceLine&) = delete;
 
-    // Opens the port and sets up the link on the model's buffers: the one place where the
-    // program makes a ModbusLink. Done, or PortError once the link's message has been shown.
+    // Opens the port and starts the link on the model's buffers. Done, or PortError once the
+    // reason has been told.
     Exit open(const LineSettings& settings, link::ModelBuffers& buffers);
-    link::ModbusLink& link() { return *m_link; }
+    link::ModbusLink& link() { return *m_session->link(); }
     void setBarLabel(const QString& label) { m_label = label; }
+    // A message for the user, also recorded with the operation.
+    void tell(const QString& text);
     // Closes the port and tells how the operation ended: Done, NoResponse, ResponseError or
     // Interrupted.
     Exit close();
 
 private:
-    // The operation's line of the traffic, at its start and again, complete, at its end.
-    void traceOperation(const LineSettings& settings);
+    // The record's rows as they are appended: printed with --trace.
+    void aboutToAppend(int) override { }
+    void appended() override;
+    void aboutToDropFront(int) override { }
+    void droppedFront() override { }
+    void changed(int) override { }
+    void aboutToClear() override { }
+    void cleared() override { }
 
     Console& m_console;
     QString m_label;
+    QString m_operation;
+    bool m_trace = false;
+    bool m_closed = false;
     link::ComPort m_port;
-    std::optional<link::DialogsTap> m_tap; // with --trace: what the operation told the user
-    link::TrafficOperation m_operation;
-    std::optional<link::ModbusLink> m_link;
+    link::TrafficLog m_log;
+    std::optional<link::DeviceSession> m_session;
 };
 
 // The model's whole parameter memory as a Read gathers it (the link's DeviceImage).

@@ -2,28 +2,12 @@
 
 // Helpers shared by the fuzz targets.
 
-#include "link/Dialogs.h"
-
 #include <QString>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 namespace tarnixw::fuzz {
-
-// Dialogs that show nothing and answer every file dialog with "cancel"; they count what
-// would have been shown, so a target can tell that an operation reported its outcome.
-class SilentDialogs final : public link::Dialogs {
-public:
-    void message(const QString&, const QString& = {}) override { ++messages; }
-    void systemMessage(const QString&, const QString&, const QString& = {}) override { ++messages; }
-    void error(const QString&) override { ++errors; }
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-
-    int messages = 0;
-    int errors = 0;
-};
 
 // A broken promise of the code under test: report it and abort, so libFuzzer keeps the input.
 [[noreturn]] inline void fail(const char* what, const QString& detail = {})

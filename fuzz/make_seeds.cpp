@@ -4,7 +4,6 @@
 // changes: fuzz_make_seeds fuzz/corpus
 #include "cli/Config.h"
 #include "cli/JsonFormat.h"
-#include "link/Dialogs.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
 #include "plix/PlixModel.h"
@@ -21,15 +20,6 @@
 using namespace tarnixw;
 
 namespace {
-
-class NoDialogs final : public link::Dialogs {
-public:
-    void message(const QString&, const QString&) override { }
-    void systemMessage(const QString&, const QString&, const QString&) override { }
-    void error(const QString&) override { }
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-};
 
 // Hands each request to a simulated device and records its answer as one length-prefixed
 // answer of fuzz_link_answer's input.
@@ -143,8 +133,6 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString root = QString::fromLocal8Bit(argv[1]);
-    NoDialogs dialogs;
-    link::setDialogs(&dialogs);
 
     const QString linkDir = root + QStringLiteral("/fuzz_link_answer");
     writeSeed(linkDir, QStringLiteral("healthy-id1"), linkSeed(1, {}, {}));

@@ -2,11 +2,11 @@
 
 #include "BusyGuard.h"
 #include "FormKit.h"
+#include "Messages.h"
 #include "Operation.h"
 #include "TrafficWindow.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
-#include "link/PortDiscovery.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -121,7 +121,7 @@ void DeviceForm::selectPortIndex(int index)
 
 void DeviceForm::CheckCOMClick()
 {
-    if (const std::optional<int> n = link::CheckCOM()) {
+    if (const std::optional<int> n = kit::CheckCOM()) {
         selectPortIndex(*n - 1);
         m_session.ComIndex = *n - 1;
     }
@@ -169,11 +169,14 @@ void DeviceForm::IDSearchClick()
             showSearchingLook(m_idSearchButton, candidate);
     };
     ui.setProgress = [this](int value) { BusyGuard::setBar(m_progress, value); };
-    ui.setFoundId = [this](int id) {
+    ui.setFoundId = [this, &op](int id) {
         if (m_modbusId)
             m_modbusId->setText(QString::number(id));
+        op.message(text::idFound(id));
     };
-    link::IdSearch(*op.link(), ui, m_idSearchProgress);
+    link::ModbusLink& bus = *op.link();
+    if (!link::IdSearch(bus, ui, m_idSearchProgress) && !bus.cancelled())
+        op.message(text::idNotFound());
     op.closePort();
     if (m_idSearchButton)
         showRestingLook(m_idSearchButton);

@@ -1,12 +1,13 @@
 #include "FormFiles.h"
 
 #include "BusyGuard.h"
+#include "Messages.h"
 
 namespace tarnixw::kit {
 
-link::FileDialogSpec configFileDialog(ConfigFileModel model, bool saving)
+FileDialogSpec configFileDialog(ConfigFileModel model, bool saving)
 {
-    link::FileDialogSpec spec;
+    FileDialogSpec spec;
     spec.filter = QStringLiteral("*.plx|*.plx|*.vyx|*.vyx|All Files|*.*");
     spec.selectedFilter = model == ConfigFileModel::Plix ? 0 : 1;
     if (saving)
@@ -23,15 +24,15 @@ void sweepProgress(QProgressBar* bar)
 void saveConfiguration(
     ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& write)
 {
-    const std::optional<QString> path = link::dialogs().saveFileName(configFileDialog(model, true));
+    const std::optional<QString> path = dialogs().saveFileName(configFileDialog(model, true));
     if (!path)
         return;
     if (const std::optional<QString> error = write(*path)) {
-        link::dialogs().message(*error); // no "Save File Done.": the file was not written whole
+        dialogs().message(*error); // no "Save File Done.": the file was not written whole
         return;
     }
     sweepProgress(bar);
-    link::dialogs().message(QStringLiteral("Save File Done."));
+    dialogs().message(text::saveFileDone());
     BusyGuard::setBar(bar, 0);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/Dialogs.h"
+#include "Dialogs.h"
 
 #include <QString>
 #include <functional>
@@ -16,7 +16,7 @@ enum class ConfigFileModel { Plix, Vyr };
 // The filter "*.plx|*.plx|*.vyx|*.vyx|All Files|*.*" with the model's own entry selected when
 // the dialog opens; when saving, a name typed without extension gets the model's ("plx",
 // "vyx"). The open dialog adds no extension.
-link::FileDialogSpec configFileDialog(ConfigFileModel model, bool saving);
+FileDialogSpec configFileDialog(ConfigFileModel model, bool saving);
 
 // The quick sweep of the bar after a file was written or read: 0, 1, ..., 99 with no pause.
 void sweepProgress(QProgressBar* bar);

@@ -1,7 +1,7 @@
 #include "LeaveCheck.h"
 
 #include "BusyGuard.h"
-#include "link/Dialogs.h"
+#include "Dialogs.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -14,12 +14,12 @@ namespace tarnixw::kit {
 bool showFieldCheck(QLineEdit* box, const values::FieldCheckResult& result)
 {
     if (result.toolkitError) {
-        link::dialogs().error(result.message); // the handler ends here; the box is not held
+        dialogs().error(result.message); // the handler ends here; the box is not held
         return true;
     }
     if (!result.ok) {
         // The typed text stays; the focus goes back so the user can correct it.
-        link::dialogs().message(result.message);
+        dialogs().message(result.message);
         box->setFocus(Qt::OtherFocusReason);
         return false;
     }

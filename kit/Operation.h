@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BusyGuard.h"
-#include "link/Dialogs.h"
+#include "link/DeviceSession.h"
 #include "link/ModbusLink.h"
 
 #include <optional>
@@ -11,11 +11,14 @@ namespace tarnixw::kit {
 class DeviceForm;
 
 // One device operation of a form (Read, Write, ID Search), from the press of its button to
-// the bar back at 0. It opens the model's port with the COM settings the form shows, takes the
-// slave id from ModbusID (unless the operation probes ids itself), and sets up the Modbus link
-// on the operation clock, whose wait steps move the form's progress bar and keep the window
-// painted while the user's input to it is held off. The form's line traffic records it: its
-// port, rate and slave, every frame, and the messages the user was shown.
+// the bar back at 0: the link's device session with the form's busy state, bar and boxes. It
+// opens the model's port with the COM settings the form shows, takes the slave id from
+// ModbusID (unless the operation probes ids itself), and starts the Modbus link on the
+// operation clock, whose wait steps move the form's progress bar and keep the window painted
+// while the user's input to it is held off. Every box of the operation goes through it, so
+// that the form's line traffic records what the user was told: the port's and the slave id's
+// boxes, "Device No Response !!" and "Response Error !!" the moment the link stops, and the
+// form's own (message(), error()).
 //
 //     Operation op(*this, buffers(), QStringLiteral("Read"));
 //     if (ModbusLink* bus = op.link()) { ...exchanges... }
@@ -36,25 +39,25 @@ public:
     Operation& operator=(const Operation&) = delete;
 
     // Whether the port could be opened (when not, the user has been told why).
-    bool opened() const { return m_opened; }
+    bool opened() const { return m_session.opened(); }
     // The link, with StopFlag and SilenceCount at their start values; nothing when the port
     // did not open or the slave id was refused (the user has been told).
-    link::ModbusLink* link() { return m_link ? &*m_link : nullptr; }
+    link::ModbusLink* link() { return m_session.link(); }
     // Closes the port; the link is gone after it.
     void closePort();
     // Whether the exchanges ran and none stopped the operation.
-    bool completed() const { return m_ran && !m_stopped; }
+    bool completed() const;
+
+    // The form's boxes during the operation, recorded with it.
+    void message(const QString& text);
+    void error(const QString& text);
 
     BusyGuard& guard() { return m_guard; }
 
 private:
     DeviceForm& m_form;
-    link::DialogsTap m_tap; // installed first: the port's own boxes count too
     BusyGuard m_guard;
-    bool m_opened = false;
-    bool m_ran = false;
-    bool m_stopped = false;
-    std::optional<link::ModbusLink> m_link;
+    link::DeviceSession m_session;
 };
 
 } // namespace tarnixw::kit

@@ -26,7 +26,7 @@ void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& caption, con
     box.exec();
 }
 
-std::optional<QString> runFileDialog(const link::FileDialogSpec& spec, QFileDialog::AcceptMode mode)
+std::optional<QString> runFileDialog(const FileDialogSpec& spec, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(ownerWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -52,7 +52,7 @@ std::optional<QString> runFileDialog(const link::FileDialogSpec& spec, QFileDial
 QStringList qtNameFilters(const QString& filter)
 {
     QStringList out;
-    for (const link::FilterEntry& e : link::parseFilter(filter)) {
+    for (const FilterEntry& e : parseFilter(filter)) {
         QString pattern = e.pattern;
         pattern.replace(QLatin1String("*.*"), QLatin1String("*"));
         pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
@@ -63,7 +63,7 @@ QStringList qtNameFilters(const QString& filter)
 
 void QtDialogs::message(const QString& text, const QString& detail)
 {
-    showBox(ownerWindow(), QMessageBox::NoIcon, link::applicationTitle(), text, detail);
+    showBox(ownerWindow(), QMessageBox::NoIcon, applicationTitle(), text, detail);
 }
 
 void QtDialogs::systemMessage(const QString& caption, const QString& text, const QString& detail)
@@ -73,15 +73,15 @@ void QtDialogs::systemMessage(const QString& caption, const QString& text, const
 
 void QtDialogs::error(const QString& text)
 {
-    showBox(ownerWindow(), QMessageBox::Critical, link::applicationTitle(), text, {});
+    showBox(ownerWindow(), QMessageBox::Critical, applicationTitle(), text, {});
 }
 
-std::optional<QString> QtDialogs::openFileName(const link::FileDialogSpec& spec)
+std::optional<QString> QtDialogs::openFileName(const FileDialogSpec& spec)
 {
     return runFileDialog(spec, QFileDialog::AcceptOpen);
 }
 
-std::optional<QString> QtDialogs::saveFileName(const link::FileDialogSpec& spec)
+std::optional<QString> QtDialogs::saveFileName(const FileDialogSpec& spec)
 {
     return runFileDialog(spec, QFileDialog::AcceptSave);
 }

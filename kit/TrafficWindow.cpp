@@ -1,7 +1,7 @@
 #include "TrafficWindow.h"
 
+#include "Dialogs.h"
 #include "FormKit.h"
-#include "link/Dialogs.h"
 #include "values/SafeFile.h"
 
 #include <QBrush>
@@ -169,10 +169,10 @@ void TrafficWindow::saveClick()
 {
     if (!m_save->isEnabled())
         return;
-    link::FileDialogSpec spec;
+    FileDialogSpec spec;
     spec.filter = QStringLiteral("Text files|*.txt|All Files|*.*");
     spec.defaultSuffix = QStringLiteral("txt");
-    const std::optional<QString> path = link::dialogs().saveFileName(spec);
+    const std::optional<QString> path = dialogs().saveFileName(spec);
     if (!path)
         return;
     const QStringList lines = m_log.lines();
@@ -180,7 +180,7 @@ void TrafficWindow::saveClick()
     if (!lines.isEmpty())
         text += '\n';
     if (const std::optional<QString> error = values::saveFileSafely(*path, text)) {
-        link::dialogs().message(*error);
+        dialogs().message(*error);
         return;
     }
     m_saved = *path;

@@ -7,6 +7,15 @@
 
 namespace tarnixw::link {
 
+// How an open went: done, or why not (the system's reason in `detail`), for the port as the
+// user named it ("COM3", or a device path).
+struct OpenOutcome {
+    OpenError error = OpenError::None;
+    std::string detail;
+    QString port;
+    bool ok() const { return error == OpenError::None; }
+};
+
 // The serial port of one device model (its ComHandle). Every device operation opens it at its
 // start with the values the form shows at that moment and closes it at its end.
 class ComPort {
@@ -15,12 +24,11 @@ public:
     ComPort(const ComPort&) = delete;
     ComPort& operator=(const ComPort&) = delete;
 
-    // Opens "COM" + portNumber at the baud rate of baudIndex. On failure the user has been
-    // shown "OPEN COM ERROR!!" or "COM SETUP ERROR!!!" and nothing is held.
-    bool OpenComPort(int portNumber, int baudIndex);
+    // Opens "COM" + portNumber at the baud rate of baudIndex. On failure nothing is held.
+    OpenOutcome OpenComPort(int portNumber, int baudIndex);
     // Opens a serial device by its path (a node in /dev, a virtual port's link) at a baud rate
-    // of the table, with the same messages, which name the path.
-    bool OpenComPath(const QString& devicePath, int baud);
+    // of the table.
+    OpenOutcome OpenComPath(const QString& devicePath, int baud);
     // Closes the port without purging.
     void CloseComPort();
     // A form closing with the port still open: discard pending input, then close.
@@ -39,7 +47,7 @@ public:
     static PortOpener* setOpener(PortOpener* opener);
 
 private:
-    bool openDevice(const QString& devicePath, const QString& label, int baud);
+    OpenOutcome openDevice(const QString& devicePath, const QString& label, int baud);
 
     std::unique_ptr<SerialPort> m_handle;
     QString m_devicePath;

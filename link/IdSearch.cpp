@@ -1,7 +1,5 @@
 #include "IdSearch.h"
 
-#include "Dialogs.h"
-
 namespace tarnixw::link {
 
 int vyrIdSearchProgress(int candidate)
@@ -34,15 +32,12 @@ std::optional<std::uint8_t> IdSearch(
             found = std::uint8_t(candidate);
             if (ui.setFoundId)
                 ui.setFoundId(candidate);
-            dialogs().message(QStringLiteral("ID  =  %1").arg(candidate));
         } else {
             ++candidate;
         }
         if (ui.setProgress && progressRule)
             ui.setProgress(progressRule(candidate));
     }
-    if (candidate > 255)
-        dialogs().message(QStringLiteral("Can not Find Device ID !!"));
     return found;
 }
 

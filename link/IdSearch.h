@@ -14,7 +14,8 @@ struct IdSearchUi {
     std::function<void(int candidate)> showSearching;
     // The progress bar after each candidate (the caller clamps to 0..100).
     std::function<void(int value)> setProgress;
-    // A device answered: this id goes into the ModbusID box.
+    // A device answered: this id goes into the ModbusID box, and the user is told ("ID  =  n")
+    // before the bar moves on.
     std::function<void(int id)> setFoundId;
 };
 
@@ -26,10 +27,10 @@ int plixIdSearchProgress(int candidate); // candidate x 100 / 255
 // id whose answer is a complete, intact probe answer (id, 4, byte count 2, one register,
 // CRC: 7 bytes). Anything else (another id, another function, an exception answer, a damaged
 // or late answer) is passed over. Nothing is purged before a probe, so a late answer is read
-// during the next candidate's turn and passed over there. Shows "ID  =  n" when found, "Can
-// not Find Device ID !!" when not. Opening and closing the port and restoring the button and
-// bar are the form's. Returns the id found; nothing, without a message, when the link was
-// cancelled during a wait. With fast answers a probe ends as soon as its answer is in.
+// during the next candidate's turn and passed over there. Opening and closing the port and
+// restoring the button and bar are the form's. Returns the id found; nothing when no device
+// answered or when the link was cancelled during a wait (link.cancelled() tells which). With
+// fast answers a probe ends as soon as its answer is in.
 std::optional<std::uint8_t> IdSearch(
     ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule);
 

@@ -2,6 +2,7 @@
 
 #include "DeviceConstants.h"
 
+#include <algorithm>
 #include <cassert>
 
 namespace tarnixw::link {
@@ -128,6 +129,73 @@ ModelBuffers ModelBuffers::vyr()
 ModelBuffers ModelBuffers::plix()
 {
     return {std::vector<std::uint8_t>(1024), std::vector<std::uint8_t>(1024), std::vector<std::uint8_t>(94)};
+}
+
+Request requestOf(std::span<const std::uint8_t> frame)
+{
+    Request r;
+    r.function = frame.size() >= 2 ? frame[1] : 0;
+    r.address = frame.size() >= 4 ? (int(frame[2]) << 8) | frame[3] : 0;
+    r.quantity = frame.size() >= 6 ? (int(frame[4]) << 8) | frame[5] : 0;
+    return r;
+}
+
+namespace {
+
+// The length of the answer the request asks for.
+int expectedLength(std::span<const std::uint8_t> request)
+{
+    if (request.size() < 2)
+        return 0;
+    return request[1] == kWriteMultiple ? 8 : 5 + 2 * requestOf(request).quantity;
+}
+
+} // namespace
+
+Verdict judgeAnswer(std::span<const std::uint8_t> request, std::span<const std::uint8_t> answer, std::size_t received,
+    std::uint8_t slave)
+{
+    Verdict v;
+    v.received = int(std::min<std::size_t>(received, 1'000'000));
+    v.expected = expectedLength(request);
+    const std::uint8_t function = request.size() >= 2 ? request[1] : 0;
+    if (received == 0)
+        return v; // silence
+    if (received > answer.size()) {
+        v.kind = Verdict::Kind::Overrun;
+        return v;
+    }
+    const std::span<const std::uint8_t> frame = answer.first(received);
+    if (!hasValidCrc(frame)) {
+        // Nothing can be said of a damaged frame but what it looks like: a frame from our slave
+        // with our function that is shorter than the answer was cut off.
+        const bool ours = frame.size() >= 2 && frame[0] == slave && frame[1] == function;
+        v.kind = ours && v.received < v.expected ? Verdict::Kind::Incomplete : Verdict::Kind::Damaged;
+        return v;
+    }
+    if (frame[0] != slave) {
+        v.kind = Verdict::Kind::OtherSlave;
+        v.value = frame[0];
+        return v;
+    }
+    if (frame[1] == (function | kExceptionBit) && frame.size() == 5) {
+        v.kind = Verdict::Kind::Exception;
+        v.value = frame[2];
+        return v;
+    }
+    if (frame[1] != function) {
+        v.kind = Verdict::Kind::OtherFunction;
+        v.value = frame[1];
+        return v;
+    }
+    if (v.received != v.expected) {
+        v.kind = v.received < v.expected ? Verdict::Kind::Incomplete : Verdict::Kind::WrongLength;
+        return v;
+    }
+    const bool fits = function == kWriteMultiple ? std::equal(frame.begin() + 2, frame.begin() + 6, request.begin() + 2)
+                                                 : frame[2] == 2 * requestOf(request).quantity;
+    v.kind = fits ? Verdict::Kind::Answer : Verdict::Kind::Mismatch;
+    return v;
 }
 
 } // namespace tarnixw::link

@@ -44,6 +44,53 @@ bool hasValidCrc(std::span<const std::uint8_t> frame);
 // The line time of `bytes` bytes at `baud`, 8N1 (10 bits a byte), in nanoseconds.
 std::int64_t lineTimeNs(std::size_t bytes, int baud);
 
+// What a request frame asks of the device: its function, the byte address in the device
+// memory and the number of registers (0 where the frame is too short to say).
+struct Request {
+    std::uint8_t function = 0;
+    int address = 0;
+    int quantity = 0;
+    bool operator==(const Request&) const = default;
+};
+Request requestOf(std::span<const std::uint8_t> frame);
+
+// What the link made of what came back for a request.
+struct Verdict {
+    enum class Kind {
+        Answer, // a complete, intact frame of exactly the expected shape
+        Silence, // nothing came within the window
+        Damaged, // the CRC does not match: line noise, a wrong baud rate
+        Incomplete, // a frame from the slave with the expected function, shorter than expected
+        WrongLength, // intact, from the slave, but not the length the request asks for
+        Overrun, // more bytes than the response buffer holds
+        OtherSlave, // an intact frame from another slave id
+        Exception, // an intact exception answer
+        OtherFunction, // an intact frame with another function code
+        Mismatch, // intact, but its byte count or echo does not fit the request
+    };
+    Kind kind = Kind::Silence;
+    int value = 0; // the other slave id, the exception code or the other function code
+    int received = 0; // bytes that came
+    int expected = 0; // bytes the answer should have
+
+    // An answer counts; a frame that is intact but not the answer stops the operation
+    // ("Response Error !!"); everything else is as good as silence and may be retried.
+    bool accepted() const { return kind == Kind::Answer; }
+    bool rejected() const
+    {
+        return kind == Kind::OtherSlave || kind == Kind::Exception || kind == Kind::OtherFunction
+            || kind == Kind::Mismatch;
+    }
+    bool operator==(const Verdict&) const = default;
+};
+
+// Judges what came back (`received` bytes, of which `answer` holds what fit the response
+// buffer) for the request frame `request` sent to `slave`. Function 3 and 4 answers are the
+// slave, the function, a byte count of 2 x quantity, the data and the CRC; a function 16
+// answer is the 8-byte echo of the request's address and quantity.
+Verdict judgeAnswer(std::span<const std::uint8_t> request, std::span<const std::uint8_t> answer, std::size_t received,
+    std::uint8_t slave);
+
 // The link buffers of one device model. They live as long as the program and are never
 // cleared between exchanges.
 struct ModelBuffers {

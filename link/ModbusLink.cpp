@@ -1,6 +1,5 @@
 #include "ModbusLink.h"
 
-#include "Dialogs.h"
 #include "values/NumberText.h"
 
 #include <algorithm>
@@ -8,40 +7,45 @@
 
 namespace tarnixw::link {
 
-namespace {
-
-const QString kResponseError = QStringLiteral("Response Error !!");
-const QString kNoResponse = QStringLiteral("Device No Response !!");
-
-} // namespace
-
-ModbusLink::ModbusLink(
-    ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook, TrafficObserver observer)
+ModbusLink::ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook,
+    TrafficObserver observer, StopObserver stopObserver)
     : m_buffers(buffers)
     , m_port(port)
     , m_clock(clock)
     , m_stepHook(std::move(stepHook))
     , m_observer(std::move(observer))
+    , m_stopObserver(std::move(stopObserver))
 { }
 
 void ModbusLink::beginOperation()
 {
-    StopFlag = false;
+    m_state = State::Going;
     SilenceCount = 0;
-    m_stopReason = StopReason::None;
+    m_exchanges = {};
 }
 
-void ModbusLink::stop(StopReason reason)
+void ModbusLink::stop(StopReason reason, bool tell)
 {
-    StopFlag = true;
-    if (m_stopReason == StopReason::None)
-        m_stopReason = reason;
+    if (m_exchanges.reason == StopReason::None) {
+        m_exchanges.reason = reason;
+        m_exchanges.stoppedAt = requestOf(m_buffers.RequestBuffer);
+    }
+    if (m_state == State::Going)
+        m_state = State::Stopped;
+    if (tell && m_stopObserver)
+        m_stopObserver(reason, m_exchanges);
 }
 
 void ModbusLink::cancel()
 {
-    StopFlag = true;
-    m_stopReason = StopReason::Cancelled;
+    m_state = State::Cancelled;
+    m_exchanges.reason = StopReason::Cancelled;
+    m_exchanges.stoppedAt = requestOf(m_buffers.RequestBuffer);
+}
+
+void ModbusLink::answered()
+{
+    m_exchanges.answered.push_back(requestOf(m_buffers.RequestBuffer));
 }
 
 std::int64_t ModbusLink::send(int frameLength)
@@ -56,17 +60,32 @@ std::int64_t ModbusLink::send(int frameLength)
     return sentAt;
 }
 
-void ModbusLink::waitSteps(std::int64_t sentAtNs, int steps, const StepProgressRule& rule)
+bool ModbusLink::wait(
+    std::int64_t sentAtNs, int steps, const StepProgressRule& rule, const std::function<bool()>& answered)
 {
     constexpr std::int64_t stepNs = std::int64_t(kWaitStepMs) * 1'000'000;
+    constexpr std::int64_t pollNs = 100'000;
     for (int k = 0; k < steps; ++k) {
         if (m_stepHook)
             m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
-        if (cancelled() && !m_wrappingUp)
-            return;
+        if (m_state == State::Cancelled)
+            return false;
         // Deadlines count from the send, so time spent in the hook does not add up.
-        m_clock.sleepUntilNs(sentAtNs + (k + 1) * stepNs);
+        const std::int64_t deadline = sentAtNs + (k + 1) * stepNs;
+        if (!answered) {
+            m_clock.sleepUntilNs(deadline);
+            continue;
+        }
+        for (;;) {
+            if (answered())
+                return true;
+            const std::int64_t now = m_clock.nowNs();
+            if (now >= deadline)
+                break;
+            m_clock.sleepUntilNs(std::min(deadline, now + pollNs));
+        }
     }
+    return true;
 }
 
 std::size_t ModbusLink::takeArrived(std::size_t kept)
@@ -98,36 +117,23 @@ Verdict ModbusLink::awaitAnswer(
     const std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
     const auto judge = [&](std::size_t received) { return judgeAnswer(m_buffers.RequestBuffer, buf, received, slave); };
     std::size_t received = 0;
-    if (!m_fastAnswers || !mayEndEarly) {
-        waitSteps(sentAtNs, steps, rule);
-        if (cancelled() && !m_wrappingUp)
-            return {};
-        received = takeArrived(0);
-    } else {
-        // The bytes are taken as they come, a tenth of a millisecond apart, and the wait ends at
-        // the first complete answer. The step hook still runs at every 15 ms step that begins.
-        constexpr std::int64_t stepNs = std::int64_t(kWaitStepMs) * 1'000'000;
-        constexpr std::int64_t pollNs = 100'000;
-        bool answered = false;
-        for (int k = 0; k < steps && !answered; ++k) {
-            if (m_stepHook)
-                m_stepHook(rule ? std::optional<int>(rule(k)) : std::nullopt);
-            if (cancelled() && !m_wrappingUp)
-                return {};
-            const std::int64_t deadline = sentAtNs + (k + 1) * stepNs;
-            for (;;) {
-                received = takeArrived(received);
-                answered = received > 0 && judge(received).accepted();
-                const std::int64_t now = m_clock.nowNs();
-                if (answered || now >= deadline)
-                    break;
-                m_clock.sleepUntilNs(std::min(deadline, now + pollNs));
-            }
-        }
-        if (!answered)
+    bool complete = false;
+    // With fast answers the bytes are taken as they come and the wait ends at the first
+    // complete answer; the step hook still runs at every 15 ms step that begins.
+    std::function<bool()> answered;
+    if (m_fastAnswers && mayEndEarly)
+        answered = [&] {
             received = takeArrived(received);
-    }
+            complete = received > 0 && judge(received).accepted();
+            return complete;
+        };
+    if (!wait(sentAtNs, steps, rule, answered))
+        return {};
+    if (!complete)
+        received = takeArrived(received);
     const Verdict verdict = judge(received);
+    if (verdict.received > 0)
+        m_exchanges.lastAnswer = verdict;
     if (m_observer) {
         const std::size_t stored = std::min(received, buf.size());
         m_observer(
@@ -169,7 +175,8 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
     const std::function<void(int b, int size)>& onAccepted)
 {
     SilenceCount = 0;
-    for (int b = 0; b < blockCount && !StopFlag; ++b) {
+    m_exchanges.lastAnswer = {};
+    for (int b = 0; b < blockCount && !StopFlag(); ++b) {
         const int size = b == blockCount - 1 ? lastSize : blockSize;
         const int length = buildFrame(b, size);
         bool retried = false;
@@ -178,25 +185,24 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
             if (cancelled())
                 break;
             if (r == ExchangeResult::Accepted) {
+                answered();
                 onAccepted(b, size);
                 if (retried)
                     settleAfterRetry(kBlockWaitSteps);
                 break;
             }
             if (r == ExchangeResult::Rejected) {
-                dialogs().message(kResponseError);
                 stop(StopReason::ResponseError);
                 break;
             }
             if (++SilenceCount >= 3) {
-                dialogs().message(kNoResponse);
                 stop(StopReason::NoResponse);
                 break;
             }
             retried = true;
         }
     }
-    return !StopFlag;
+    return !StopFlag();
 }
 
 void ModbusLink::settleAfterRetry(int steps)
@@ -204,7 +210,7 @@ void ModbusLink::settleAfterRetry(int steps)
     // A block that was answered only on a repeat may have been answered late the first time as
     // well: that answer can still be on its way. A read answer carries no address, so it would
     // pass for the next block's data. One more answer window, then a purge, keeps it out.
-    waitSteps(m_clock.nowNs(), steps, {});
+    wait(m_clock.nowNs(), steps, {});
     m_port.purge();
 }
 
@@ -242,58 +248,60 @@ bool ModbusLink::WriteBlocks(
 StepResult ModbusLink::WriteRegisters(
     int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule, WriteStepRules rules)
 {
-    if (StopFlag && !rules.runWhenStopped)
+    if (StopFlag() && !rules.runWhenStopped)
         return StepResult::Skipped;
+    const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
     // After cancel() the step closes what the operation opened: sent once, its answer waited for
     // in full whatever the step hook says meanwhile, and nothing reported.
-    const bool wrapUp = cancelled();
-    if (wrapUp) {
-        m_wrappingUp = true;
-        ComExchange(completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount),
-            kWriteMultiple, waitSteps, rule);
-        m_wrappingUp = false;
+    if (cancelled()) {
+        m_state = State::WindingUp;
+        if (ComExchange(length, kWriteMultiple, waitSteps, rule) == ExchangeResult::Accepted)
+            answered();
+        m_state = State::Cancelled;
         return StepResult::Failed;
     }
     SilenceCount = 0;
-    const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
+    m_exchanges.lastAnswer = {};
     for (bool retried = false;; retried = true) {
         const ExchangeResult r = ComExchange(length, kWriteMultiple, waitSteps, rule);
         if (cancelled())
             return StepResult::Failed;
         if (r == ExchangeResult::Accepted) {
+            answered();
             if (retried)
                 settleAfterRetry(waitSteps); // a late echo of the first try must not meet the next step
             return StepResult::Accepted;
         }
         if (r == ExchangeResult::Rejected) {
-            dialogs().message(kResponseError);
             stop(StopReason::ResponseError);
             return StepResult::Failed;
         }
+        // A step sent once reports no silence: the operation has stopped already.
         if (rules.sendOnce) {
-            stop(StopReason::NoResponse);
+            stop(StopReason::NoResponse, false);
             return StepResult::Failed;
         }
         if (++SilenceCount >= 3) {
-            dialogs().message(kNoResponse);
             stop(StopReason::NoResponse);
             return StepResult::Failed;
         }
     }
 }
 
-std::optional<std::uint8_t> slaveIdFromText(const QString& text)
+SlaveIdText slaveIdFromText(const QString& text)
 {
+    SlaveIdText r;
     const std::optional<std::int32_t> v = values::parseInteger(text);
     if (!v) {
-        dialogs().error(values::notAnIntegerMessage(text));
-        return std::nullopt;
+        r.error = SlaveIdError::NotAnInteger;
+        return r;
     }
     if (*v < 1 || *v > 255) {
-        dialogs().message(QStringLiteral("Please input a Modbus ID between 1 and 255."));
-        return std::nullopt;
+        r.error = SlaveIdError::OutOfRange;
+        return r;
     }
-    return static_cast<std::uint8_t>(*v);
+    r.id = static_cast<std::uint8_t>(*v);
+    return r;
 }
 
 } // namespace tarnixw::link

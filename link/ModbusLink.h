@@ -22,12 +22,22 @@ enum class ExchangeResult {
 // What a WriteRegisters step came to.
 enum class StepResult { Accepted, Failed, Skipped };
 
-// Why an operation stopped (the first reason counts).
+// Why an operation's exchanges stopped (the first reason counts).
 enum class StopReason {
     None,
-    NoResponse, // a third silence: "Device No Response !!"
-    ResponseError, // an answer that is not the expected one: "Response Error !!"
-    Cancelled, // cancel(): ended at the next wait step, without a message
+    NoResponse, // a third silence in a phase
+    ResponseError, // an intact frame that is not the expected answer
+    Cancelled, // cancel(): ended at the next wait step
+};
+
+// How an operation's exchanges went: why they stopped (None while nothing stopped them), the
+// request at which they stopped, the verdict on the last thing that came back in that phase
+// (a silence when nothing did), and every request that was answered, in order.
+struct Exchanges {
+    StopReason reason = StopReason::None;
+    std::optional<Request> stoppedAt;
+    Verdict lastAnswer;
+    std::vector<Request> answered;
 };
 
 // Progress bar value at wait step k of block b (blocks) or at wait step k (single writes).
@@ -65,24 +75,31 @@ class ModbusLink {
 public:
     using StepHook = std::function<void(std::optional<int> barValue)>;
     using TrafficObserver = std::function<void(const Traffic&)>;
+    // Told the moment a step fails for want of an answer or for a wrong one (not when the
+    // operation is cancelled), before anything else is sent: the moment the user learns of it.
+    // The operation stops at the first; a step that runs after it (the PLIX close of the
+    // write-enable) may fail again and is told again, with its own reason.
+    using StopObserver = std::function<void(StopReason failure, const Exchanges&)>;
 
-    ModbusLink(
-        ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook = {}, TrafficObserver observer = {});
+    ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook = {},
+        TrafficObserver observer = {}, StopObserver stopObserver = {});
 
-    // Per-operation state, named as the device forms know it.
-    bool StopFlag = false;
+    // Per-operation state, named as the device forms know it: whether the operation has
+    // stopped, and the silences of the current phase.
+    bool StopFlag() const { return m_state != State::Going; }
     int SilenceCount = 0;
     std::uint8_t SlaveId = 1;
 
-    // StopFlag and SilenceCount back to their start values.
+    // Going again: StopFlag and SilenceCount back to their start values, nothing answered yet.
     void beginOperation();
 
-    StopReason stopReason() const { return m_stopReason; }
+    const Exchanges& exchanges() const { return m_exchanges; }
+    StopReason stopReason() const { return m_exchanges.reason; }
     // Ends the operation at the next wait step (for a step hook that sees a request to stop):
-    // the wait in progress ends and no message is shown; nothing more is sent but a step that
-    // closes what the operation opened (WriteStepRules::runWhenStopped).
+    // the wait in progress ends and the stop observer is not told; nothing more is sent but a
+    // step that closes what the operation opened (WriteStepRules::runWhenStopped).
     void cancel();
-    bool cancelled() const { return m_stopReason == StopReason::Cancelled; }
+    bool cancelled() const { return m_state == State::Cancelled || m_state == State::WindingUp; }
 
     // Fast answers: a read or a probe ends as soon as a complete, intact answer of the expected
     // shape is in, instead of after its whole wait. A silent wait still lasts its full length,
@@ -108,9 +125,6 @@ public:
     // Building blocks, shared with the ID search.
     // Sends the first frameLength bytes of the RequestBuffer; returns the send time.
     std::int64_t send(int frameLength);
-    // Waits steps x 15 ms after sentAtNs against absolute deadlines, calling the step hook
-    // before each pause with the rule's value (or nothing).
-    void waitSteps(std::int64_t sentAtNs, int steps, const StepProgressRule& rule);
     // Waits steps x 15 ms for the answer to the request in the RequestBuffer, sent to `slave`
     // at sentAtNs, takes what arrived, judges it and tells the traffic observer (silence
     // included). With fast answers, a wait that `mayEndEarly` ends as soon as a complete,
@@ -122,10 +136,23 @@ public:
     SerialPort& port() { return m_port; }
 
 private:
+    // Where the operation stands. Stopped and Cancelled send nothing more but a closing step;
+    // while that step runs after a cancel (WindingUp), its wait is not cut short.
+    enum class State { Going, Stopped, Cancelled, WindingUp };
+
+    // The one wait: steps x 15 ms after sentAtNs against absolute deadlines, the step hook
+    // called at the start of each step with the rule's value (or nothing). With `answered`,
+    // the bytes are looked at a tenth of a millisecond apart and the wait ends as soon as it
+    // says the answer is in. False when a cancel ended the wait.
+    bool wait(
+        std::int64_t sentAtNs, int steps, const StepProgressRule& rule, const std::function<bool()>& answered = {});
     bool runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function, const BlockProgressRule& rule,
         const std::function<int(int b, int size)>& buildFrame, const std::function<void(int b, int size)>& onAccepted);
     void settleAfterRetry(int steps);
-    void stop(StopReason reason);
+    // Stops the operation for `reason` at the request in the RequestBuffer (the first reason
+    // counts) and tells the stop observer when `tell`.
+    void stop(StopReason reason, bool tell = true);
+    void answered();
     // Appends what arrived to the `kept` bytes of the ResponseBuffer; returns the new count,
     // which may exceed the buffer (the excess is discarded).
     std::size_t takeArrived(std::size_t kept);
@@ -135,9 +162,10 @@ private:
     Clock& m_clock;
     StepHook m_stepHook;
     TrafficObserver m_observer;
-    StopReason m_stopReason = StopReason::None;
+    StopObserver m_stopObserver;
+    State m_state = State::Going;
+    Exchanges m_exchanges;
     bool m_fastAnswers = false;
-    bool m_wrappingUp = false; // a step that runs after cancel(): its wait is not cut short
 };
 
 // The progress bar shows 0..100; the rules of the exchanges compute beyond that.
@@ -146,9 +174,17 @@ inline int clampProgress(int v)
     return v < 0 ? 0 : (v > 100 ? 100 : v);
 }
 
-// The slave id typed in the ModbusID box, or nothing after telling the user why not: a text
-// that is not an integer gets the conversion error, an integer outside 1..255 is refused
-// (0 would be a broadcast, and 256 must not wrap to it).
-std::optional<std::uint8_t> slaveIdFromText(const QString& text);
+// Why a text is no slave id.
+enum class SlaveIdError {
+    NotAnInteger, // the toolkit's conversion error
+    OutOfRange, // an integer outside 1..255 (0 would be a broadcast, 256 must not wrap to it)
+};
+
+// The slave id typed in the ModbusID box, or why it is none.
+struct SlaveIdText {
+    std::optional<std::uint8_t> id;
+    SlaveIdError error = SlaveIdError::NotAnInteger;
+};
+SlaveIdText slaveIdFromText(const QString& text);
 
 } // namespace tarnixw::link

@@ -1,6 +1,5 @@
 #include "PortDiscovery.h"
 
-#include "Dialogs.h"
 #include "PortList.h"
 
 namespace tarnixw::link {
@@ -34,21 +33,13 @@ std::optional<int> trailingPortNumber(const QString& portName)
     return n;
 }
 
-std::optional<int> CheckCOM(const PortListReader& reader)
+CablePort findCablePort(const PortListReader& reader)
 {
-    dialogs().message(QStringLiteral("Please unplug the USB COM port cable if connected. \n\n"
-                                     "                       Then press OK button."));
-    dialogs().message(QStringLiteral("Please plug the Ostrell USB COM port cable, then press OK button."));
-
     const auto values = reader();
-    if (!values) {
-        dialogs().message(QStringLiteral("Registry -> HARDWAREDEVICEMAPSERIALCOMM Not Found !"));
-        return std::nullopt;
-    }
-    if (values->empty()) {
-        dialogs().message(QStringLiteral("You have no COM Port to select."));
-        return std::nullopt;
-    }
+    if (!values)
+        return {CablePort::Finding::NoList};
+    if (values->empty())
+        return {CablePort::Finding::NoPorts};
     // The cable is taken to be the "Device" listed last. A value whose port name does not end
     // in a number names no port and is passed over.
     std::optional<int> port;
@@ -58,13 +49,9 @@ std::optional<int> CheckCOM(const PortListReader& reader)
         if (const auto n = trailingPortNumber(v.data))
             port = n;
     }
-    if (!port) {
-        dialogs().message(QStringLiteral("You have no COM Port to select.\n"
-                                         "Please make sure the Ostrell USB COM port cable is connected."));
-        return std::nullopt;
-    }
-    dialogs().message(QStringLiteral("COM Port is set to COM%1").arg(*port));
-    return port;
+    if (!port)
+        return {CablePort::Finding::NoDevicePort};
+    return {CablePort::Finding::Found, *port};
 }
 
 } // namespace tarnixw::link

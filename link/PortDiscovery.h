@@ -21,10 +21,20 @@ using PortListReader = std::function<std::optional<std::vector<PortListValue>>()
 // Reads PortList::system().
 PortListReader systemPortListReader();
 
-// The unplug/plug procedure of Check COM: two prompts, then the list is read once and the port
-// listed last is taken as the cable's port, and the user is told which it is. Returns that
-// port's number, or nothing when no port could be set (the user has been told why).
-std::optional<int> CheckCOM(const PortListReader& reader = systemPortListReader());
+// What the system's list of serial ports says of the cable, read once after the user has
+// unplugged and plugged it (the prompts are the window's): the port listed last whose kernel
+// name contains "Device" (exact case) is the cable's.
+struct CablePort {
+    enum class Finding {
+        Found, // `number` is the cable's port
+        NoList, // the list cannot be read at all
+        NoPorts, // the list is empty
+        NoDevicePort, // no entry names a "Device" with a port number
+    };
+    Finding finding = Finding::NoList;
+    int number = 0;
+};
+CablePort findCablePort(const PortListReader& reader = systemPortListReader());
 
 // The number formed by the digits at the end of a port name ("COM12" -> 12); nothing when it
 // does not end in digits or the number is 0.

@@ -6,74 +6,6 @@
 
 namespace tarnixw::link {
 
-namespace {
-
-int quantityOf(std::span<const std::uint8_t> request)
-{
-    return request.size() >= 6 ? (int(request[4]) << 8) | request[5] : 0;
-}
-
-int addressOf(std::span<const std::uint8_t> request)
-{
-    return request.size() >= 4 ? (int(request[2]) << 8) | request[3] : 0;
-}
-
-// The length of the answer the request asks for.
-int expectedLength(std::span<const std::uint8_t> request)
-{
-    if (request.size() < 2)
-        return 0;
-    return request[1] == kWriteMultiple ? 8 : 5 + 2 * quantityOf(request);
-}
-
-} // namespace
-
-Verdict judgeAnswer(std::span<const std::uint8_t> request, std::span<const std::uint8_t> answer, std::size_t received,
-    std::uint8_t slave)
-{
-    Verdict v;
-    v.received = int(std::min<std::size_t>(received, 1'000'000));
-    v.expected = expectedLength(request);
-    const std::uint8_t function = request.size() >= 2 ? request[1] : 0;
-    if (received == 0)
-        return v; // silence
-    if (received > answer.size()) {
-        v.kind = Verdict::Kind::Overrun;
-        return v;
-    }
-    const std::span<const std::uint8_t> frame = answer.first(received);
-    if (!hasValidCrc(frame)) {
-        // Nothing can be said of a damaged frame but what it looks like: a frame from our slave
-        // with our function that is shorter than the answer was cut off.
-        const bool ours = frame.size() >= 2 && frame[0] == slave && frame[1] == function;
-        v.kind = ours && v.received < v.expected ? Verdict::Kind::Incomplete : Verdict::Kind::Damaged;
-        return v;
-    }
-    if (frame[0] != slave) {
-        v.kind = Verdict::Kind::OtherSlave;
-        v.value = frame[0];
-        return v;
-    }
-    if (frame[1] == (function | kExceptionBit) && frame.size() == 5) {
-        v.kind = Verdict::Kind::Exception;
-        v.value = frame[2];
-        return v;
-    }
-    if (frame[1] != function) {
-        v.kind = Verdict::Kind::OtherFunction;
-        v.value = frame[1];
-        return v;
-    }
-    if (v.received != v.expected) {
-        v.kind = v.received < v.expected ? Verdict::Kind::Incomplete : Verdict::Kind::WrongLength;
-        return v;
-    }
-    const bool fits = function == kWriteMultiple ? std::equal(frame.begin() + 2, frame.begin() + 6, request.begin() + 2)
-                                                 : frame[2] == 2 * quantityOf(request);
-    v.kind = fits ? Verdict::Kind::Answer : Verdict::Kind::Mismatch;
-    return v;
-}
-
 QString exceptionName(int code)
 {
     switch (code) {
@@ -131,14 +63,14 @@ QString describeRequest(std::span<const std::uint8_t> frame)
 {
     if (frame.size() < 8)
         return QStringLiteral("frame");
-    const int quantity = quantityOf(frame);
+    const int quantity = requestOf(frame).quantity;
     const QString registers
         = quantity == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(quantity);
     switch (frame[1]) {
     case kReadHolding:
-        return QStringLiteral("read %1 from byte %2").arg(registers).arg(addressOf(frame));
+        return QStringLiteral("read %1 from byte %2").arg(registers).arg(requestOf(frame).address);
     case kWriteMultiple:
-        return QStringLiteral("write %1 at %2").arg(registers).arg(addressOf(frame));
+        return QStringLiteral("write %1 at %2").arg(registers).arg(requestOf(frame).address);
     case kReadInput:
         return QStringLiteral("ID probe");
     default:

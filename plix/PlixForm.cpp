@@ -1,9 +1,10 @@
 #include "PlixForm.h"
 
 #include "kit/BusyGuard.h"
+#include "kit/Dialogs.h"
 #include "kit/FormFiles.h"
+#include "kit/Messages.h"
 #include "kit/Operation.h"
-#include "link/Dialogs.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
 #include "resources/Artwork.h"
@@ -228,7 +229,7 @@ void TFormPLIX::ReadClick()
         model().setFlags(decoded->flags);
         ApplyChannelStates();
         setTexts(decoded->texts);
-        link::dialogs().message(QStringLiteral("Read Done."));
+        op.message(kit::text::readDone());
     }
 }
 
@@ -240,7 +241,7 @@ void TFormPLIX::WriteClick()
         return;
     const StagingResult r = stageValues(texts(), model().flags());
     if (!r.values) {
-        link::dialogs().error(r.error); // nothing is sent
+        op.error(r.error); // nothing is sent
         return;
     }
     // Each block goes into the model's parameter image as it is packed, just before it is sent.
@@ -248,7 +249,7 @@ void TFormPLIX::WriteClick()
     writeBlocks(
         *opened, [&](std::span<std::uint8_t> request, int pos) { PackBlockA(staged, request, pos); },
         [&](std::span<std::uint8_t> request, int pos) { PackBlockB(staged, request, pos); },
-        [] { link::dialogs().message(QStringLiteral("Write Done.")); });
+        [&op] { op.message(kit::text::writeDone()); });
 }
 
 // ---- Files ------------------------------------------------------------------------------
@@ -256,19 +257,19 @@ void TFormPLIX::WriteClick()
 void TFormPLIX::OpenFileClick()
 {
     const std::optional<QString> path
-        = link::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Plix, false));
+        = kit::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Plix, false));
     if (!path)
         return;
     // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
     const LoadResult r = loadConfigurationFile(*path, model());
     if (!r.decoded) {
-        link::dialogs().message(r.error);
+        kit::dialogs().message(r.error);
         return;
     }
     kit::sweepProgress(ProgressBar1());
     setTexts(r.decoded->texts);
     ApplyChannelStates();
-    link::dialogs().message(QStringLiteral("Load File Done."));
+    kit::dialogs().message(kit::text::loadFileDone());
     kit::BusyGuard::setBar(ProgressBar1(), 0);
 }
 
@@ -276,7 +277,7 @@ void TFormPLIX::SaveFlieClick()
 {
     // The image is refreshed from the screen before the dialog, even when it is cancelled.
     if (const std::optional<QString> error = captureForSave(texts(), model().flags(), model().paramSet)) {
-        link::dialogs().error(*error);
+        kit::dialogs().error(*error);
         return;
     }
     kit::saveConfiguration(kit::ConfigFileModel::Plix, ProgressBar1(),

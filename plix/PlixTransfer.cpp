@@ -18,7 +18,7 @@ bool readBlocks(link::ModbusLink& bus)
     // The device addresses bytes, so the start steps by 16 for 8 registers.
     bus.ReadBlocks(kBlockAAddress, 4, 16, 8, 0, [](int b, int k) { return b * 16 + k; });
     bus.ReadBlocks(kBlockBAddress, 3, 16, 6, kBlockASize, [](int b, int k) { return b * 16 + k + 64; });
-    return !bus.StopFlag;
+    return !bus.StopFlag();
 }
 
 void writeBlocks(
@@ -32,11 +32,11 @@ void writeBlocks(
     const link::StepResult enabled = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
 
     // 2 and 3: the two blocks, skipped once a step has failed.
-    if (!bus.StopFlag) {
+    if (!bus.StopFlag()) {
         packA(request, kPayload);
         bus.WriteRegisters(kBlockAAddress, kBlockASize, 56, [](int k) { return k + 3; });
     }
-    if (!bus.StopFlag) {
+    if (!bus.StopFlag()) {
         packB(request, kPayload);
         if (bus.WriteRegisters(kBlockBAddress, kBlockBSize, 38, [](int k) { return k + 62; })
             == link::StepResult::Accepted)

@@ -6,10 +6,10 @@
 #include "app/Application.h"
 #include "app/Logo1.h"
 #include "app/Main1.h"
+#include "kit/Dialogs.h"
 #include "kit/FormKit.h"
 #include "link/Clock.h"
 #include "link/ComPort.h"
-#include "link/Dialogs.h"
 #include "link/Modbus.h"
 #include "link/PortList.h"
 #include "plix/PlixForm.h"
@@ -33,7 +33,7 @@ using namespace tarnixw;
 namespace {
 
 // Boxes are printed, never shown: the pictures are of the windows.
-class PrintedDialogs final : public link::Dialogs {
+class PrintedDialogs final : public kit::Dialogs {
 public:
     void message(const QString& text, const QString&) override { std::printf("  [box] %s\n", qPrintable(text)); }
     void systemMessage(const QString& c, const QString& t, const QString&) override
@@ -41,8 +41,8 @@ public:
         std::printf("  [%s] %s\n", qPrintable(c), qPrintable(t));
     }
     void error(const QString& text) override { std::printf("  [error] %s\n", qPrintable(text)); }
-    std::optional<QString> openFileName(const link::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<QString> saveFileName(const link::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<QString> openFileName(const kit::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<QString> saveFileName(const kit::FileDialogSpec&) override { return std::nullopt; }
 };
 
 QString g_out;
@@ -124,7 +124,7 @@ int main(int argc, char** argv)
 {
     app::Application application(argc, argv);
     PrintedDialogs dialogs;
-    link::setDialogs(&dialogs);
+    kit::setDialogs(&dialogs);
     application.setFont(kit::formFont());
     application.setWindowIcon(artwork::programIcon());
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");

@@ -1,9 +1,10 @@
 // Read and Write of the VYRANTA window, and its configuration file (Open File, Save File).
 #include "VyrForm.h"
 
+#include "kit/Dialogs.h"
 #include "kit/FormFiles.h"
+#include "kit/Messages.h"
 #include "kit/Operation.h"
-#include "link/Dialogs.h"
 #include "link/ModbusLink.h"
 #include "values/SafeFile.h"
 
@@ -40,7 +41,7 @@ void TFormVYR::ReadClick()
     if (!decoded)
         return;
     applyScreen(*decoded, readBarAfter);
-    link::dialogs().message(QStringLiteral("Read Done."));
+    op.message(kit::text::readDone());
 }
 
 void TFormVYR::WriteClick()
@@ -54,7 +55,7 @@ void TFormVYR::WriteClick()
     const Screen screen = captureScreen();
     const StageResult staged = stageScreen(screen);
     if (!staged.ok()) {
-        link::dialogs().error(staged.error);
+        op.error(staged.error);
         return;
     }
     ModelState& state = model();
@@ -71,12 +72,12 @@ void TFormVYR::WriteClick()
             return PackParamArea2(image, 0, staged.staged, state.paramSet).has_value();
         });
     if (!sent) {
-        link::dialogs().error(QStringLiteral("A value on the screen is out of the range the device can store."));
+        op.error(kit::text::outOfDeviceRange());
         return;
     }
     op.closePort();
     if (op.completed())
-        link::dialogs().message(QStringLiteral("Write Done."));
+        op.message(kit::text::writeDone());
 }
 
 void TFormVYR::SaveFileClick()
@@ -87,7 +88,7 @@ void TFormVYR::SaveFileClick()
     // offsets, ChanZero and GainBase keep what the last Write or Open File left there.
     const Screen screen = captureScreen();
     if (const QString error = vyr::captureScreen(screen, model().paramSet); !error.isEmpty()) {
-        link::dialogs().error(error);
+        kit::dialogs().error(error);
         return;
     }
     model().screen.adoptScreen(screen);
@@ -100,21 +101,21 @@ void TFormVYR::OpenFileClick()
     if (!m_built)
         return;
     const std::optional<QString> path
-        = link::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Vyr, false));
+        = kit::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Vyr, false));
     if (!path)
         return;
     // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
     const values::FileBytes file = values::readFileExactly(*path, fileoffset::Size, QStringLiteral("VYRANTA"));
     if (!file.bytes) {
-        link::dialogs().message(file.error);
+        kit::dialogs().message(file.error);
         return;
     }
     if (const QString error = loadRecord(*file.bytes, model().paramSet); !error.isEmpty()) {
-        link::dialogs().message(error);
+        kit::dialogs().message(error);
         return;
     }
     applyScreen(screenFromRecord(model().paramSet), openBarAfter);
-    link::dialogs().message(QStringLiteral("Load File Done."));
+    kit::dialogs().message(kit::text::loadFileDone());
     kit::BusyGuard::setBar(ProgressBar1(), 0);
 }
 

@@ -23,7 +23,7 @@ bool readParamAreas(link::ModbusLink& bus)
         [](int b, int k) { return (b * kBlockSize + k) * 100 / 1700; });
     bus.ReadBlocks(kArea2Address, kArea2Blocks, kBlockSize, kArea2LastBlock, imageoffset::Area2,
         [](int b, int k) { return (b * kBlockSize + k + imageoffset::Area2) * 100 / 1700; });
-    return !bus.StopFlag;
+    return !bus.StopFlag();
 }
 
 bool writeParamAreas(link::ModbusLink& bus, const AreaPacker& packArea1, const AreaPacker& packArea2)

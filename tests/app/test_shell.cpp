@@ -286,7 +286,7 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
         QTest::newRow("installed") << "/usr/bin/tarnixw"
-                                   << "Tarnixw";
+                                   << "tarnixw";
         QTest::newRow("upper case with extension") << "C:/Tools/TARNIXW.EXE"
                                                    << "Tarnixw";
         QTest::newRow("mixed") << "./build/app/TarNixW"
@@ -296,7 +296,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(QString, title);
-        QCOMPARE(link::titleFromProgramPath(path), title);
+        QCOMPARE(kit::titleFromProgramPath(path), title);
     }
 };
 

@@ -300,7 +300,7 @@ private slots:
                                         << "colour";
         QTest::newRow("slave ID 0") << QStringList{"read", "--model", "vyr", "--port", "COM1", "--id", "0", "-o",
             "x.vyx"} << 2 << ""
-                                    << "Please input a Modbus ID between 1 and 255.";
+                                    << "--id 0 is no slave ID: give one between 1 and 255";
         QTest::newRow("baud 1200") << QStringList{"search", "--port", "COM1", "--baud", "1200"} << 2 << ""
                                    << "--baud 1200 is not 9600, 19200, 38400 or 115200";
         QTest::newRow("port name") << QStringList{"search", "--port", "ttyUSB0"} << 2 << ""

@@ -1,10 +1,8 @@
 #include "link/Clock.h"
-#include "link/Dialogs.h"
 #include "link/ModbusLink.h"
 #include "link/PosixSerialPort.h"
 #include "sim/Device.h"
 #include "tests/support/DevSim.h"
-#include "tests/support/ScriptedDialogs.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -63,7 +61,6 @@ private slots:
     {
         if (!test::ptyAvailable())
             QSKIP("no pseudo-terminal on this machine");
-        m_dialogs.clear();
     }
 
     // Real time, a real pseudo-terminal and the simulator process: the VYR area 2 read and a
@@ -88,7 +85,7 @@ private slots:
         for (int i = 0; i < 64; ++i)
             buffers.DeviceImage[std::size_t(i)] = std::uint8_t(200 + i);
         QVERIFY(l.WriteBlocks(2304, 1, 64, 64, 0));
-        QVERIFY(m_dialogs.texts().isEmpty());
+        QCOMPARE(l.stopReason(), link::StopReason::None);
         opened.port->close();
         QVERIFY(sim.stop());
 
@@ -114,7 +111,7 @@ private slots:
         link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
         l.beginOperation();
         QVERIFY(!l.ReadBlocks(32, 4, 16, 8, 0));
-        QCOMPARE(m_dialogs.texts(), QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(l.stopReason(), link::StopReason::NoResponse);
         const sim::Device factory(sim::Model::Plix, 1);
         QVERIFY(
             std::equal(buffers.DeviceImage.begin(), buffers.DeviceImage.begin() + 32, factory.memory().begin() + 32));
@@ -163,9 +160,6 @@ private slots:
         QVERIFY(r.exitCode != 0 || r.output.contains(QStringLiteral("Illegal data address")));
         QVERIFY(sim.stop());
     }
-
-private:
-    test::ScriptedDialogs m_dialogs;
 };
 
 QTEST_GUILESS_MAIN(TestPtyLink)

@@ -1,9 +1,7 @@
 #include "link/DeviceConstants.h"
-#include "link/Dialogs.h"
 #include "link/ModbusLink.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
-#include "tests/support/ScriptedDialogs.h"
 
 #include "tests/support/TestData.h"
 
@@ -40,7 +38,12 @@ struct Rig {
                   if (onStep)
                       onStep();
               },
-              [this](const link::Traffic& t) { traffic.push_back(t); })
+              [this](const link::Traffic& t) { traffic.push_back(t); },
+              [this](link::StopReason failure, const link::Exchanges&) {
+                  // What a window tells the user at that moment.
+                  told << (failure == link::StopReason::NoResponse ? QStringLiteral("Device No Response !!")
+                                                                   : QStringLiteral("Response Error !!"));
+              })
     {
         link.SlaveId = id;
     }
@@ -64,7 +67,7 @@ struct Rig {
     std::vector<link::Traffic> traffic; // what the traffic observer heard
     std::function<void()> onStep; // after each wait step's hook
     link::ModbusLink link;
-    test::ScriptedDialogs dialogs;
+    QStringList told; // the stops the link reported, the moment it stopped
 };
 
 // The VYR read schedule: 13 blocks from 32, then 7 from 2048 into image offset 818.
@@ -157,8 +160,8 @@ private slots:
         Rig r;
         const std::int64_t start = r.clock.nowNs();
         vyrRead(r.link);
-        QVERIFY(!r.link.StopFlag);
-        QVERIFY(r.dialogs.messages().isEmpty());
+        QVERIFY(!r.link.StopFlag());
+        QVERIFY(r.told.isEmpty());
         QCOMPARE(r.port.written().size(), std::size_t(20));
         QCOMPARE(r.writtenAddress(1), 96);
         QCOMPARE(r.writtenAddress(12), 800);
@@ -206,10 +209,9 @@ private slots:
         Rig r;
         r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
         vyrRead(r.link);
-        QCOMPARE(!r.link.StopFlag, completes);
+        QCOMPARE(!r.link.StopFlag(), completes);
         QCOMPARE(int(r.port.written().size()), requests);
-        QCOMPARE(
-            r.dialogs.messages(), completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.told, completes ? QStringList{} : QStringList{QStringLiteral("Device No Response !!")});
         QCOMPARE(r.link.stopReason(), completes ? link::StopReason::None : link::StopReason::NoResponse);
         if (completes)
             QCOMPARE(r.image(0, 818), r.deviceBytes(32, 818));
@@ -369,8 +371,8 @@ private slots:
         r.device.faults().truncate = truncate;
         r.device.faults().badCrc = badCrc;
         vyrRead(r.link);
-        QVERIFY(r.link.StopFlag);
-        QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Device No Response !!")});
+        QVERIFY(r.link.StopFlag());
+        QCOMPARE(r.told, QStringList{QStringLiteral("Device No Response !!")});
         QCOMPARE(r.port.written().size(), std::size_t(3));
         QCOMPARE(r.image(0, 64), Bytes(64, 0xEE));
     }
@@ -394,8 +396,8 @@ private slots:
         if (wrongId >= 0)
             r.device.faults().wrongId = std::uint8_t(wrongId);
         vyrRead(r.link);
-        QVERIFY(r.link.StopFlag);
-        QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Response Error !!")});
+        QVERIFY(r.link.StopFlag());
+        QCOMPARE(r.told, QStringList{QStringLiteral("Response Error !!")});
         QCOMPARE(r.link.stopReason(), link::StopReason::ResponseError);
         // One silent try, the rejected answer, and nothing after it in either phase.
         QCOMPARE(r.port.written().size(), std::size_t(2));
@@ -430,7 +432,7 @@ private slots:
         r.link.beginOperation();
         std::fill(r.buffers.DeviceImage.begin(), r.buffers.DeviceImage.end(), 0);
         QVERIFY(!r.link.ReadBlocks(32, 13, 64, 50, 0));
-        QCOMPARE(r.dialogs.messages(), QStringList{"Device No Response !!"});
+        QCOMPARE(r.told, QStringList{"Device No Response !!"});
         // whatever did arrive sits where it belongs
         for (int b = 0; b < 13; ++b) {
             const Bytes got = r.image(b * 64, 2);
@@ -460,9 +462,9 @@ private slots:
         Rig r;
         r.device.faults().unplugAfter = 5;
         vyrRead(r.link);
-        QVERIFY(r.link.StopFlag);
+        QVERIFY(r.link.StopFlag());
         QVERIFY(r.port.unplugged());
-        QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Device No Response !!")});
+        QCOMPARE(r.told, QStringList{QStringLiteral("Device No Response !!")});
         QCOMPARE(r.image(0, 5 * 64), r.deviceBytes(32, 5 * 64));
         // Three silent tries of block 5 and no more, each still waiting its 16 steps.
         QCOMPARE(r.bar.size(), std::size_t(8 * 16));
@@ -522,11 +524,11 @@ private slots:
         };
         const std::int64_t start = r.clock.nowNs();
         vyrRead(r.link);
-        QVERIFY(r.link.StopFlag);
+        QVERIFY(r.link.StopFlag());
         QCOMPARE(r.link.stopReason(), link::StopReason::Cancelled);
         QCOMPARE(r.port.written().size(), std::size_t(3));
         QCOMPARE(r.clock.nowNs() - start, (2 * 16 + 4) * kStepNs);
-        QVERIFY(r.dialogs.messages().isEmpty());
+        QVERIFY(r.told.isEmpty());
         // Only a step that closes what the operation opened still goes out: once, its answer
         // waited for in full, nothing reported.
         QCOMPARE(r.link.WriteRegisters(4010, 2, 56), StepResult::Skipped);
@@ -537,7 +539,7 @@ private slots:
         QCOMPARE(r.port.written().size(), std::size_t(4));
         QCOMPARE(r.port.written().back()[1], std::uint8_t(16));
         QCOMPARE(r.clock.nowNs() - closeAt, 56 * kStepNs);
-        QVERIFY(r.dialogs.messages().isEmpty());
+        QVERIFY(r.told.isEmpty());
     }
 
     void writeRegistersRetries_data()
@@ -572,10 +574,10 @@ private slots:
         QVERIFY(lastSet != r.bar.rend());
         QCOMPARE(*lastSet, std::optional<int>(55 + 3));
         if (result == int(StepResult::Accepted)) {
-            QVERIFY(r.dialogs.messages().isEmpty());
+            QVERIFY(r.told.isEmpty());
             QCOMPARE(r.deviceBytes(2048, 4), hex("01 02 03 04"));
         } else {
-            QCOMPARE(r.dialogs.messages(), QStringList{QStringLiteral("Device No Response !!")});
+            QCOMPARE(r.told, QStringList{QStringLiteral("Device No Response !!")});
         }
     }
 
@@ -630,7 +632,7 @@ private slots:
         for (std::size_t i = 0; i < r.port.written().size(); ++i)
             sent << r.writtenAddress(i);
         QCOMPARE(sent, sentAddresses);
-        QCOMPARE(r.dialogs.messages(), messages);
+        QCOMPARE(r.told, messages);
         QVERIFY(!r.device.writeEnabled() || silent.size() > 3);
         const bool complete = messages.isEmpty();
         QCOMPARE(r.deviceBytes(32, 56) == Bytes(56, 0x11), complete);
@@ -641,31 +643,29 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<QString>("message");
-        const QString range = QStringLiteral("Please input a Modbus ID between 1 and 255.");
-        QTest::newRow("abc") << "abc" << -1 << "'abc' is not a valid integer value" << QString();
-        QTest::newRow("empty") << "" << -1 << "'' is not a valid integer value" << QString();
-        QTest::newRow("1.5") << "1.5" << -1 << "'1.5' is not a valid integer value" << QString();
-        QTest::newRow("256") << "256" << -1 << QString() << range;
-        QTest::newRow("257") << "257" << -1 << QString() << range;
-        QTest::newRow("0") << "0" << -1 << QString() << range;
-        QTest::newRow("-1") << "-1" << -1 << QString() << range;
-        QTest::newRow("blank 7") << " 7" << 7 << QString() << QString();
-        QTest::newRow("1") << "1" << 1 << QString() << QString();
-        QTest::newRow("255") << "255" << 255 << QString() << QString();
+        QTest::addColumn<int>("error"); // SlaveIdError when refused
+        const int integer = int(link::SlaveIdError::NotAnInteger);
+        const int range = int(link::SlaveIdError::OutOfRange);
+        QTest::newRow("abc") << "abc" << -1 << integer;
+        QTest::newRow("empty") << "" << -1 << integer;
+        QTest::newRow("1.5") << "1.5" << -1 << integer;
+        QTest::newRow("256") << "256" << -1 << range;
+        QTest::newRow("257") << "257" << -1 << range;
+        QTest::newRow("0") << "0" << -1 << range;
+        QTest::newRow("-1") << "-1" << -1 << range;
+        QTest::newRow("blank 7") << " 7" << 7 << -1;
+        QTest::newRow("1") << "1" << 1 << -1;
+        QTest::newRow("255") << "255" << 255 << -1;
     }
     void slaveIdText()
     {
         QFETCH(QString, text);
         QFETCH(int, id);
-        QFETCH(QString, error);
-        QFETCH(QString, message);
-        test::ScriptedDialogs d;
-        const std::optional<std::uint8_t> got = link::slaveIdFromText(text);
-        QCOMPARE(got ? int(*got) : -1, id);
-        QCOMPARE(d.errors(), error.isNull() ? QStringList{} : QStringList{error});
-        QCOMPARE(d.messages(), message.isNull() ? QStringList{} : QStringList{message});
+        QFETCH(int, error);
+        const link::SlaveIdText got = link::slaveIdFromText(text);
+        QCOMPARE(got.id ? int(*got.id) : -1, id);
+        if (!got.id)
+            QCOMPARE(int(got.error), error);
     }
 
     void clampProgress()

@@ -2,7 +2,6 @@
 // virtual port.
 #include "link/ComPort.h"
 #include "link/PosixSerialPort.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempPorts.h"
 
 #include <QElapsedTimer>
@@ -62,12 +61,11 @@ private:
     QString m_slave;
 };
 
-// A pseudo-terminal published as COM1, with the dialogs recorded and the model's port object.
+// A pseudo-terminal published as COM1 and the model's port object.
 struct Cable {
     Cable() { ports.publish("cable", pty.slave()); }
     Pty pty;
     test::TempPorts ports;
-    test::ScriptedDialogs dialogs;
     link::ComPort port;
 };
 
@@ -94,9 +92,8 @@ private slots:
         Cable c;
         if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
-        auto& [pty, ports, dialogs, port] = c;
-        QVERIFY(port.OpenComPort(1, baudIndex));
-        QVERIFY(dialogs.shown.isEmpty());
+        auto& [pty, ports, port] = c;
+        QVERIFY(port.OpenComPort(1, baudIndex).ok());
         const termios t = pty.settings();
         QCOMPARE(int(cfgetospeed(&t)), speed);
         // raw 8N1, no flow control: a cooked tty would mangle binary frames
@@ -146,8 +143,8 @@ private slots:
         Cable c;
         if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
-        auto& [pty, ports, dialogs, port] = c;
-        QVERIFY(port.OpenComPort(1, 1));
+        auto& [pty, ports, port] = c;
+        QVERIFY(port.OpenComPort(1, 1).ok());
         const QByteArray frame = QByteArray::fromHex("010300200020"
                                                      "45d8"
                                                      "0d0a0011130a7f ff");
@@ -171,7 +168,7 @@ private slots:
         // what reached the port before it was opened answers nothing the new owner sends
         port.CloseComPort();
         pty.write(answer);
-        QVERIFY(port.OpenComPort(1, 1));
+        QVERIFY(port.OpenComPort(1, 1).ok());
         QTest::qWait(20);
         QCOMPARE(port.ComHandle()->bytesAvailable(), size_t(0));
     }
@@ -190,14 +187,11 @@ private slots:
         test::TempPorts ports;
         if (pty.ok())
             ports.publish("cable", pty.slave());
-        test::ScriptedDialogs dialogs;
         link::ComPort port;
-        QVERIFY(!port.OpenComPort(portNumber, 1));
+        const link::OpenOutcome o = port.OpenComPort(portNumber, 1);
+        QCOMPARE(o.error, link::OpenError::NoSuchPort);
+        QCOMPARE(o.port, QStringLiteral("COM%1").arg(portNumber));
         QVERIFY(!port.isOpen());
-        QCOMPARE(dialogs.shown.size(), 1);
-        QCOMPARE(dialogs.shown[0].kind, test::Shown::System);
-        QCOMPARE(dialogs.shown[0].caption, QString("Comm Error"));
-        QCOMPARE(dialogs.shown[0].text, QString("OPEN COM ERROR!!"));
     }
 
     void aHeldPortCannotBeOpenedTwice()
@@ -207,17 +201,13 @@ private slots:
             QSKIP("no pseudo-terminal available");
         test::TempPorts ports;
         ports.publish("cable", pty.slave());
-        test::ScriptedDialogs dialogs;
         link::ComPort first;
         link::ComPort second;
-        QVERIFY(first.OpenComPort(1, 1));
-        QVERIFY(!second.OpenComPort(1, 1));
-        QCOMPARE(dialogs.texts(), QStringList{"OPEN COM ERROR!!"});
-        QVERIFY(dialogs.shown[0].detail.contains("in use"));
+        QVERIFY(first.OpenComPort(1, 1).ok());
+        QCOMPARE(second.OpenComPort(1, 1).error, link::OpenError::Busy);
         // once released, the next operation opens it without error
         first.CloseComPort();
-        QVERIFY(second.OpenComPort(1, 1));
-        QCOMPARE(dialogs.shown.size(), 1);
+        QVERIFY(second.OpenComPort(1, 1).ok());
     }
 
     void aDeviceThatIsNoSerialPortFailsSetup()
@@ -229,17 +219,11 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         ports.publish("not-a-tty", file);
-        test::ScriptedDialogs dialogs;
         link::ComPort port;
-        QVERIFY(!port.OpenComPort(1, 1));
+        QCOMPARE(port.OpenComPort(1, 1).error, link::OpenError::SetupFailed);
         QVERIFY(!port.isOpen());
-        QCOMPARE(dialogs.shown.size(), 1);
-        QCOMPARE(dialogs.shown[0].caption, QString("Set Error"));
-        QCOMPARE(dialogs.shown[0].text, QString("COM SETUP ERROR!!!"));
         // and the device is free again afterwards
-        QVERIFY(!port.OpenComPort(1, 1));
-        QCOMPARE(dialogs.shown.size(), 2);
-        QCOMPARE(dialogs.shown[1].text, QString("COM SETUP ERROR!!!"));
+        QCOMPARE(port.OpenComPort(1, 1).error, link::OpenError::SetupFailed);
     }
 
     void aVanishedDeviceNeverHangsOrCrashes()
@@ -247,8 +231,8 @@ private slots:
         Cable c;
         if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
-        auto& [pty, ports, dialogs, port] = c;
-        QVERIFY(port.OpenComPort(1, 1));
+        auto& [pty, ports, port] = c;
+        QVERIFY(port.OpenComPort(1, 1).ok());
         pty.closeMaster(); // the cable is pulled
         link::SerialPort* h = port.ComHandle();
         QElapsedTimer t;
@@ -264,7 +248,6 @@ private slots:
         QVERIFY(t.elapsed() < 2000); // no blocking call anywhere
         port.closeForFormClose();
         QVERIFY(!port.isOpen());
-        QVERIFY(dialogs.shown.isEmpty());
     }
 };
 

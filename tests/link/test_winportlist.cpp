@@ -1,7 +1,7 @@
 // The Windows port list: the values of a registry key as HARDWARE\DEVICEMAP\SERIALCOMM holds
 // them, read in enumeration order, and Check COM over them. The key is a test key of its own
 // below the local machine (Wine lets a test write there).
-#include "link/PortDiscovery.h"
+#include "kit/Messages.h"
 #include "link/PortList.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -115,7 +115,7 @@ private slots:
         link::PortList list = listOf(key.path());
         link::PortList* before = link::PortList::setSystem(&list);
         test::ScriptedDialogs dialogs;
-        const std::optional<int> set = link::CheckCOM();
+        const std::optional<int> set = kit::CheckCOM();
         link::PortList::setSystem(before);
         QCOMPARE(set.value_or(0), port);
         QCOMPARE(dialogs.texts().size(), 3);
@@ -128,7 +128,7 @@ private slots:
         QVERIFY(!list.refresh());
         link::PortList* before = link::PortList::setSystem(&list);
         test::ScriptedDialogs dialogs;
-        QVERIFY(!link::CheckCOM());
+        QVERIFY(!kit::CheckCOM());
         link::PortList::setSystem(before);
         QCOMPARE(dialogs.texts().last(), QStringLiteral("Registry -> HARDWAREDEVICEMAPSERIALCOMM Not Found !"));
         // and it was not created by looking

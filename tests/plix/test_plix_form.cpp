@@ -332,7 +332,7 @@ private slots:
         Shown s;
         QVERIFY(s.ok);
         kit::QtDialogs real;
-        link::Dialogs* before = realBoxes ? link::setDialogs(&real) : nullptr;
+        kit::Dialogs* before = realBoxes ? kit::setDialogs(&real) : nullptr;
         int boxesClosed = 0;
         QTimer closer;
         connect(&closer, &QTimer::timeout, this, [&] {
@@ -368,7 +368,7 @@ private slots:
         QCOMPARE(clicks.count(), 1);
         QVERIFY(!plix::model().CH0Enabled);
         if (realBoxes)
-            link::setDialogs(before);
+            kit::setDialogs(before);
     }
 
     // A refused box holds back a click on Read as well: no port is opened.

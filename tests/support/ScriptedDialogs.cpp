@@ -4,12 +4,12 @@ namespace tarnixw::test {
 
 ScriptedDialogs::ScriptedDialogs()
 {
-    m_previous = link::setDialogs(this);
+    m_previous = kit::setDialogs(this);
 }
 
 ScriptedDialogs::~ScriptedDialogs()
 {
-    link::setDialogs(m_previous);
+    kit::setDialogs(m_previous);
 }
 
 void ScriptedDialogs::message(const QString& text, const QString& detail)
@@ -33,7 +33,7 @@ void ScriptedDialogs::error(const QString& text)
         onShow(shown.last());
 }
 
-std::optional<QString> ScriptedDialogs::fileAnswer(Shown::Kind kind, const link::FileDialogSpec& spec)
+std::optional<QString> ScriptedDialogs::fileAnswer(Shown::Kind kind, const kit::FileDialogSpec& spec)
 {
     fileSpecs.append(spec);
     shown.append({kind, {}, {}, {}});
@@ -45,12 +45,12 @@ std::optional<QString> ScriptedDialogs::fileAnswer(Shown::Kind kind, const link:
     return answer;
 }
 
-std::optional<QString> ScriptedDialogs::openFileName(const link::FileDialogSpec& spec)
+std::optional<QString> ScriptedDialogs::openFileName(const kit::FileDialogSpec& spec)
 {
     return fileAnswer(Shown::OpenFile, spec);
 }
 
-std::optional<QString> ScriptedDialogs::saveFileName(const link::FileDialogSpec& spec)
+std::optional<QString> ScriptedDialogs::saveFileName(const kit::FileDialogSpec& spec)
 {
     return fileAnswer(Shown::SaveFile, spec);
 }

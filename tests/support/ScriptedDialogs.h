@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/Dialogs.h"
+#include "kit/Dialogs.h"
 
 #include <QList>
 #include <QString>
@@ -21,7 +21,7 @@ struct Shown {
 
 // The dialogs of a test: records every box and answers the file dialogs from a script.
 // Installs itself for its lifetime.
-class ScriptedDialogs final : public link::Dialogs {
+class ScriptedDialogs final : public kit::Dialogs {
 public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
@@ -29,8 +29,8 @@ public:
     void message(const QString& text, const QString& detail = {}) override;
     void systemMessage(const QString& caption, const QString& text, const QString& detail = {}) override;
     void error(const QString& text) override;
-    std::optional<QString> openFileName(const link::FileDialogSpec& spec) override;
-    std::optional<QString> saveFileName(const link::FileDialogSpec& spec) override;
+    std::optional<QString> openFileName(const kit::FileDialogSpec& spec) override;
+    std::optional<QString> saveFileName(const kit::FileDialogSpec& spec) override;
 
     // The texts of every box shown, in order (file dialogs excluded).
     QStringList texts() const;
@@ -40,7 +40,7 @@ public:
     void clear();
 
     QList<Shown> shown;
-    QList<link::FileDialogSpec> fileSpecs;
+    QList<kit::FileDialogSpec> fileSpecs;
     // Answers of the next file dialogs: a file name, or nothing for Cancel.
     std::deque<std::optional<QString>> fileAnswers;
     // Runs while a box is "open" (for instance to look at the window behind it).
@@ -48,9 +48,9 @@ public:
 
 private:
     // Records a file dialog and gives the next scripted answer (Cancel when none is left).
-    std::optional<QString> fileAnswer(Shown::Kind kind, const link::FileDialogSpec& spec);
+    std::optional<QString> fileAnswer(Shown::Kind kind, const kit::FileDialogSpec& spec);
 
-    link::Dialogs* m_previous = nullptr;
+    kit::Dialogs* m_previous = nullptr;
 };
 
 } // namespace tarnixw::test

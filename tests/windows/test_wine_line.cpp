@@ -5,8 +5,8 @@
 //
 // Each form operation runs twice: against the in-process simulator in virtual time, as the
 // Linux suites run it, and on the real port. Both must bring the same bytes and messages.
+#include "kit/Messages.h"
 #include "link/ComPort.h"
-#include "link/PortDiscovery.h"
 #include "link/PortList.h"
 #include "plix/PlixForm.h"
 #include "plix/PlixModel.h"
@@ -126,26 +126,35 @@ private slots:
         QVERIFY2(got.lastFrameNs >= expected.lastFrameNs, qPrintable(QString::number(got.lastFrameNs)));
     }
 
+    // A port another program holds: the form's Read says "OPEN COM ERROR!!" in the system box.
     void aPortHeldOpenCannotBeOpenedAgain()
     {
-        const int port = mappedPort("TARNIXW_WINE_VYR");
-        test::ScriptedDialogs dialogs;
-        link::ComPort first;
+        const int port = mappedPort("TARNIXW_WINE_PLIX");
+        link::ComPort holder;
+        QVERIFY(holder.OpenComPort(port, 1).ok());
+        QCOMPARE(holder.devicePath(), QStringLiteral("\\\\.\\COM%1").arg(port));
         link::ComPort second;
-        QVERIFY(first.OpenComPort(port, 1));
-        QCOMPARE(first.devicePath(), QStringLiteral("\\\\.\\COM%1").arg(port));
-        QVERIFY(!second.OpenComPort(port, 1));
+        const link::OpenOutcome refused = second.OpenComPort(port, 1);
+        QCOMPARE(refused.error, link::OpenError::Busy);
+        QVERIFY(!second.isOpen());
+
+        test::ScriptedDialogs dialogs;
+        kit::Session session;
+        plix::TFormPLIX form(session, [] {});
+        form.show();
+        QTest::qWaitFor([&] { return form.formCreatedThisShowing(); });
+        form.selectPortIndex(port - 1);
+        form.ReadClick();
         QCOMPARE(dialogs.shown.size(), 1);
         QCOMPARE(dialogs.shown[0].kind, test::Shown::System);
         QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Comm Error"));
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("OPEN COM ERROR!!"));
-        QVERIFY(!second.isOpen());
-        first.CloseComPort();
-        QVERIFY(second.OpenComPort(port, 1)); // released
+
+        holder.CloseComPort(); // released: the next operation opens it
+        QVERIFY(second.OpenComPort(port, 1).ok());
         second.CloseComPort();
-        QVERIFY(!first.OpenComPort(0, 1)); // COM0 names no port
-        QVERIFY(!first.OpenComPort(99, 1));
-        QCOMPARE(dialogs.texts().size(), 3);
+        QCOMPARE(second.OpenComPort(0, 1).error, link::OpenError::NoSuchPort); // COM0 names no port
+        QCOMPARE(second.OpenComPort(99, 1).error, link::OpenError::NoSuchPort);
     }
 
     // HARDWARE\DEVICEMAP\SERIALCOMM names every mapped port, and Check COM takes the one
@@ -164,7 +173,7 @@ private slots:
             QVERIFY2(names.contains(QStringLiteral("COM%1").arg(mappedPort(device))), qPrintable(names.join(' ')));
 
         test::ScriptedDialogs dialogs;
-        QCOMPARE(link::CheckCOM(), std::optional<int>(mappedPort("TARNIXW_WINE_PLIX")));
+        QCOMPARE(kit::CheckCOM(), std::optional<int>(mappedPort("TARNIXW_WINE_PLIX")));
         QCOMPARE(
             dialogs.texts().last(), QStringLiteral("COM Port is set to COM%1").arg(mappedPort("TARNIXW_WINE_PLIX")));
     }

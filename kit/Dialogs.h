@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-namespace tarnixw::link {
+namespace tarnixw::kit {
 
 // A file dialog's filter as the designer wrote it ("*.plx|*.plx|*.vyx|*.vyx|All Files|*.*"):
 // pairs of display name and pattern, the entry selected when it opens (0-based), and the
@@ -16,8 +16,9 @@ struct FileDialogSpec {
     QString defaultSuffix;
 };
 
-// Every message box and file dialog of the program goes through this seam, so that the
-// tests can script the user's answers and record what was shown.
+// Every message box and file dialog of the windows goes through this seam, so that the tests
+// can script the user's answers and record what was shown. The lower layers show nothing:
+// they report, and the windows show (Messages.h).
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -36,36 +37,11 @@ public:
     virtual std::optional<QString> saveFileName(const FileDialogSpec& spec) = 0;
 };
 
-// The dialogs in use. Production installs the Qt implementation at start-up; tests install
-// a scripted recorder. Never null once installed.
+// The dialogs of the device forms and the main window: the program installs the Qt
+// implementation at start-up, a test its scripted one. Not owned.
 Dialogs& dialogs();
-// Installs d (not owned) and returns the one installed before.
+// Installs d and returns the one installed before (a test puts that back when it ends).
 Dialogs* setDialogs(Dialogs* d);
-
-// Keeps the texts of the boxes shown while it is installed (for its lifetime) and passes every
-// box and dialog on to the dialogs installed before it: what a device operation told the user.
-class DialogsTap final : public Dialogs {
-public:
-    DialogsTap();
-    ~DialogsTap() override;
-    DialogsTap(const DialogsTap&) = delete;
-    DialogsTap& operator=(const DialogsTap&) = delete;
-
-    void message(const QString& text, const QString& detail = {}) override;
-    void systemMessage(const QString& caption, const QString& text, const QString& detail = {}) override;
-    void error(const QString& text) override;
-    std::optional<QString> openFileName(const FileDialogSpec& spec) override;
-    std::optional<QString> saveFileName(const FileDialogSpec& spec) override;
-
-    const QStringList& texts() const { return m_texts; }
-    // Called after each box with its text.
-    std::function<void(const QString&)> onText;
-
-private:
-    void seen(const QString& text);
-    Dialogs* m_inner = nullptr;
-    QStringList m_texts;
-};
 
 // Splits "Name|pattern|Name|pattern" into its display names and patterns.
 struct FilterEntry {
@@ -74,12 +50,12 @@ struct FilterEntry {
 };
 QList<FilterEntry> parseFilter(const QString& filter);
 
-} // namespace tarnixw::link
+} // namespace tarnixw::kit
 
-namespace tarnixw::link {
+namespace tarnixw::kit {
 // The application title, caption of every message box: the program file's name without
-// directory and extension, its first letter in upper case and every letter after it in lower
-// case ("tarnixw" -> "Tarnixw").
+// directory and extension, its first letter as it is and every letter after it in lower case
+// ("tarnixw" -> "tarnixw", "TARNIXW.EXE" -> "Tarnixw").
 QString applicationTitle();
 QString titleFromProgramPath(const QString& path);
-} // namespace tarnixw::link
+} // namespace tarnixw::kit

@@ -1,5 +1,5 @@
 // Check COM: the unplug/plug prompts, the choice of the cable's port and every message.
-#include "link/PortDiscovery.h"
+#include "kit/Messages.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QTest>
@@ -16,7 +16,7 @@ const QString kUnplug = "Please unplug the USB COM port cable if connected. \n\n
 const QString kPlug = "Please plug the Ostrell USB COM port cable, then press OK button.";
 } // namespace
 
-class TestPortDiscovery : public QObject {
+class TestCheckCom : public QObject {
     Q_OBJECT
 private slots:
     void chooses_data()
@@ -57,7 +57,7 @@ private slots:
             if (dialogs.shown.size() <= 2)
                 QCOMPARE(reads, 0);
         };
-        const auto result = link::CheckCOM([&] {
+        const auto result = kit::CheckCOM([&] {
             ++reads;
             return values;
         });
@@ -89,5 +89,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPortDiscovery)
-#include "test_portdiscovery.moc"
+QTEST_GUILESS_MAIN(TestCheckCom)
+#include "test_checkcom.moc"
