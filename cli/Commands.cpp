@@ -254,13 +254,13 @@ std::optional<Config> readyForWrite(const Context& c, const Config& config)
     if (config.model == Model::Vyr) {
         const vyr::WriteRecord w = vyr::recordForWrite(config.vyr);
         error = w.error;
-        if (w.record)
-            ready.vyr = *w.record;
+        if (w.value)
+            ready.vyr = *w.value;
     } else {
         const plix::WriteImage w = plix::paramSetForWrite(config.plix);
         error = w.error;
-        if (w.paramSet)
-            ready.plix = *w.paramSet;
+        if (w.value)
+            ready.plix = *w.value;
     }
     if (!error.isEmpty()) {
         c.console.note(error + QStringLiteral(" Nothing was written."));

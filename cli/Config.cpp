@@ -101,14 +101,14 @@ Loaded loadConfig(const QString& path)
     const Model model = *kind == FileKind::Vyx ? Model::Vyr : Model::Plix;
     const qint64 size = model == Model::Vyr ? vyr::fileoffset::Size : plix::kFileSize;
     const values::FileBytes file = values::readFileExactly(path, size, modelName(model));
-    if (!file.bytes) {
+    if (!file.value) {
         r.error = QStringLiteral("%1: %2").arg(path, file.error);
         r.exit = Exit::FileError;
         return r;
     }
     r = configFromFileBytes(model,
         std::span<const std::uint8_t>(
-            reinterpret_cast<const std::uint8_t*>(file.bytes->constData()), std::size_t(file.bytes->size())));
+            reinterpret_cast<const std::uint8_t*>(file.value->constData()), std::size_t(file.value->size())));
     return r;
 }
 
@@ -127,7 +127,7 @@ Config templateConfig(Model model)
     c.model = model;
     // What Save File captures from a freshly built screen; the defaults always convert.
     if (model == Model::Vyr)
-        vyr::captureScreen(vyr::Screen::defaults(), c.vyr);
+        vyr::recordScreen(vyr::Screen::defaults(), c.vyr);
     else
         plix::captureForSave(plix::Texts::defaults(), plix::ChannelFlags{}, c.plix);
     return c;
@@ -141,7 +141,7 @@ Loaded configFromRead(Model model, std::span<const std::uint8_t> deviceImage)
     QString error;
     if (model == Model::Vyr) {
         const std::optional<vyr::Screen> screen = vyr::decodeDeviceImage(deviceImage);
-        error = screen ? vyr::captureScreen(*screen, c.vyr) : QStringLiteral("The device image is incomplete.");
+        error = screen ? vyr::recordScreen(*screen, c.vyr) : QStringLiteral("The device image is incomplete.");
     } else {
         const std::optional<plix::DecodedSet> shown = plix::decodeDeviceImage(deviceImage);
         if (!shown)

@@ -102,21 +102,21 @@ QString showVyr(const vyr::VYRParamSet& record)
 
 QString showPlix(const plix::PLIXParamSet& p)
 {
-    using plix::Kind;
+    using plix::Parameter;
     const plix::DecodedSet d = plix::decodeParamSet(p);
     QString out = QStringLiteral("PLIXARO configuration\n\n");
     Table t({"", "CH0", "CH1"});
     t.add({"enabled", yesNo(d.flags.ch0Enabled), yesNo(d.flags.ch1Enabled)});
-    const std::pair<Kind, const char*> rows[] = {
-        {Kind::SensorFrom, "sensor from mV"},
-        {Kind::SensorTo, "sensor to mV"},
-        {Kind::PvFrom, "P.V. from"},
-        {Kind::PvTo, "P.V. to"},
-        {Kind::LowAlarm, "alarm low"},
-        {Kind::HighAlarm, "alarm high"},
-        {Kind::SilenceTime, "silence time min"},
-        {Kind::DecimalDigits, "decimal digits"},
-        {Kind::Hysteresis, "hysteresis %"},
+    const std::pair<Parameter, const char*> rows[] = {
+        {Parameter::SensorFrom, "sensor from mV"},
+        {Parameter::SensorTo, "sensor to mV"},
+        {Parameter::PvFrom, "P.V. from"},
+        {Parameter::PvTo, "P.V. to"},
+        {Parameter::LowAlarm, "alarm low"},
+        {Parameter::HighAlarm, "alarm high"},
+        {Parameter::SilenceTime, "silence time min"},
+        {Parameter::DecimalDigits, "decimal digits"},
+        {Parameter::Hysteresis, "hysteresis %"},
     };
     for (const auto& [kind, label] : rows)
         t.add({QString::fromLatin1(label), d.texts[plix::fieldOf(0, kind)], d.texts[plix::fieldOf(1, kind)]});

@@ -136,7 +136,7 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
 {
     static link::ModelBuffers buffers = link::ModelBuffers::plix();
     const plix::StagingResult staged = plix::stageValues(plix::Texts::defaults(), {true, true});
-    TARNIXW_FUZZ_CHECK(staged.values.has_value(), staged.error);
+    TARNIXW_FUZZ_CHECK(staged.ok(), staged.error);
     plix::PLIXParamSet paramSet;
     std::vector<std::uint8_t>& request = buffers.RequestBuffer;
     link::ModbusLink bus(buffers, port, clock, checkBar, {}, countStop);
@@ -152,7 +152,7 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
 
     before = g_told;
     TARNIXW_FUZZ_CHECK(
-        plix::PackBlockA(*staged.values, request, kPayload, paramSet) == kPayload + plix::kBlockASize, QString());
+        plix::PackBlockA(*staged.value, request, kPayload, paramSet) == kPayload + plix::kBlockASize, QString());
     const link::StepResult a
         = bus.WriteRegisters(plix::kBlockAAddress, plix::kBlockASize, 56, [](int k) { return k + 3; });
     if (opened != link::StepResult::Accepted)
@@ -161,7 +161,7 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
 
     before = g_told;
     TARNIXW_FUZZ_CHECK(
-        plix::PackBlockB(*staged.values, request, kPayload, paramSet) == kPayload + plix::kBlockBSize, QString());
+        plix::PackBlockB(*staged.value, request, kPayload, paramSet) == kPayload + plix::kBlockBSize, QString());
     const link::StepResult b
         = bus.WriteRegisters(plix::kBlockBAddress, plix::kBlockBSize, 38, [](int k) { return k + 62; });
     TARNIXW_FUZZ_CHECK(g_told - before == (b == link::StepResult::Failed ? 1 : 0), QString());

@@ -89,17 +89,17 @@ void plixStaging(const QList<QByteArray>& lines, std::uint8_t control)
         TARNIXW_FUZZ_CHECK(r.ok == r.message.isEmpty(), QString());
     }
     const plix::StagingResult staged = plix::stageValues(texts, flags);
-    TARNIXW_FUZZ_CHECK(staged.values.has_value() != !staged.error.isEmpty(), staged.error);
+    TARNIXW_FUZZ_CHECK(staged.ok() != !staged.error.isEmpty(), staged.error);
     plix::PLIXParamSet captured;
     const std::optional<QString> captureError = plix::captureForSave(texts, flags, captured);
-    if (!staged.values)
+    if (!staged.value)
         return;
     TARNIXW_FUZZ_CHECK(!captureError, *captureError);
     std::array<std::uint8_t, plix::kDeviceImageSize> blocks{};
     plix::PLIXParamSet packed;
-    TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.values, blocks, 0, packed) == plix::kBlockASize, QString());
+    TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.value, blocks, 0, packed) == plix::kBlockASize, QString());
     TARNIXW_FUZZ_CHECK(
-        plix::PackBlockB(*staged.values, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize, QString());
+        plix::PackBlockB(*staged.value, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize, QString());
     // Save File stores the fields that Write sends exactly as Write stores them.
     for (int ch = 0; ch < plix::kChannelCount; ++ch)
         TARNIXW_FUZZ_CHECK(captured.sensorFrom(ch) == packed.sensorFrom(ch) && captured.pvTo(ch) == packed.pvTo(ch)
@@ -137,11 +137,11 @@ void vyrStaging(const QList<QByteArray>& lines, std::uint8_t control)
     vyr::VYRParamSet record;
     std::array<std::uint8_t, vyr::imageoffset::Size> image{};
     TARNIXW_FUZZ_CHECK(
-        vyr::recordWithStaged(record, staged.staged, vyr::RecordFields::SaveFile).has_value(), QString());
+        vyr::recordWithStaged(record, *staged.value, vyr::RecordFields::SaveFile).has_value(), QString());
     if (control & 32)
         return;
-    TARNIXW_FUZZ_CHECK(vyr::PackParamArea1(image, 0, staged.staged, record) == vyr::kArea1PackedBytes, QString());
-    TARNIXW_FUZZ_CHECK(vyr::PackParamArea2(image, vyr::imageoffset::Area2, staged.staged, record)
+    TARNIXW_FUZZ_CHECK(vyr::PackParamArea1(image, 0, *staged.value, record) == vyr::kArea1PackedBytes, QString());
+    TARNIXW_FUZZ_CHECK(vyr::PackParamArea2(image, vyr::imageoffset::Area2, *staged.value, record)
             == vyr::imageoffset::Area2 + vyr::kArea2PackedBytes,
         QString());
     TARNIXW_FUZZ_CHECK(vyr::decodeDeviceImage(image).has_value(), QString());

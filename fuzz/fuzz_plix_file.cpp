@@ -31,40 +31,40 @@ void writeFile(std::span<const std::uint8_t> bytes)
 void loadAndDecode(std::span<const std::uint8_t> bytes)
 {
     writeFile(bytes);
-    plix::Model m;
-    m.paramSet.setSlope(0, 0x12345678);
-    m.CH0Enabled = false;
-    const plix::Model before = m;
-    const plix::LoadResult r = plix::loadConfigurationFile(g_path, m);
+    plix::PLIXParamSet image;
+    image.setSlope(0, 0x12345678);
+    const plix::PLIXParamSet before = image;
+    const plix::LoadResult r = plix::loadConfigurationFile(g_path, image);
     if (bytes.size() != std::size_t(plix::kFileSize)) {
-        TARNIXW_FUZZ_CHECK(!r.decoded && !r.error.isEmpty(), r.error);
-        TARNIXW_FUZZ_CHECK(m.paramSet == before.paramSet && m.flags() == before.flags(), QString());
+        TARNIXW_FUZZ_CHECK(!r.ok() && !r.error.isEmpty(), r.error);
+        TARNIXW_FUZZ_CHECK(image == before, QString());
         return;
     }
-    TARNIXW_FUZZ_CHECK(r.decoded && r.error.isEmpty(), r.error);
-    TARNIXW_FUZZ_CHECK(std::equal(bytes.begin(), bytes.end(), m.paramSet.bytes.begin()), QString());
-    const QByteArray saved = m.paramSet.toBytes();
+    TARNIXW_FUZZ_CHECK(r.ok() && r.error.isEmpty(), r.error);
+    TARNIXW_FUZZ_CHECK(std::equal(bytes.begin(), bytes.end(), image.bytes.begin()), QString());
+    const QByteArray saved = image.toBytes();
     TARNIXW_FUZZ_CHECK(saved.size() == plix::kFileSize
             && std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const std::uint8_t*>(saved.constData())),
         QStringLiteral("a loaded file saves back differently"));
-    TARNIXW_FUZZ_CHECK(m.flags() == plix::flagsFromMask(m.paramSet.enableMask()), QString());
+    const plix::ChannelFlags flags = r.value->flags;
+    TARNIXW_FUZZ_CHECK(flags == plix::flagsFromMask(image.enableMask()), QString());
 
-    const plix::Texts& texts = r.decoded->texts;
+    const plix::Texts& texts = r.value->texts;
     for (int i = 0; i < plix::kFieldCount; ++i)
         plix::checkBox(plix::fieldAt(i), texts);
 
-    const plix::StagingResult staged = plix::stageValues(texts, m.flags());
-    TARNIXW_FUZZ_CHECK(staged.values.has_value() != !staged.error.isEmpty(), staged.error);
-    plix::PLIXParamSet captured = m.paramSet;
-    const std::optional<QString> captureError = plix::captureForSave(texts, m.flags(), captured);
+    const plix::StagingResult staged = plix::stageValues(texts, flags);
+    TARNIXW_FUZZ_CHECK(staged.ok() != !staged.error.isEmpty(), staged.error);
+    plix::PLIXParamSet captured = image;
+    const std::optional<QString> captureError = plix::captureForSave(texts, flags, captured);
     // Write refuses more than Save File does, never less.
-    if (staged.values) {
+    if (staged.ok()) {
         TARNIXW_FUZZ_CHECK(!captureError, *captureError);
         std::array<std::uint8_t, plix::kBlockASize + plix::kBlockBSize> blocks{};
-        plix::PLIXParamSet packed = m.paramSet;
-        TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.values, blocks, 0, packed) == plix::kBlockASize, QString());
+        plix::PLIXParamSet packed = image;
+        TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.value, blocks, 0, packed) == plix::kBlockASize, QString());
         TARNIXW_FUZZ_CHECK(
-            plix::PackBlockB(*staged.values, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize, QString());
+            plix::PackBlockB(*staged.value, blocks, plix::kBlockASize, packed) == plix::kDeviceImageSize, QString());
         // The written blocks decode as a Read of them would.
         const auto readBack = plix::decodeDeviceImage(blocks);
         TARNIXW_FUZZ_CHECK(readBack.has_value(), QString());

@@ -39,7 +39,7 @@ void loadAndDecode(std::span<const std::uint8_t> bytes)
     if (forWrite.ok())
         TARNIXW_FUZZ_CHECK(forSave.ok(), forSave.error);
     vyr::VYRParamSet captured = record;
-    const QString captureError = vyr::captureScreen(screen, captured);
+    const QString captureError = vyr::recordScreen(screen, captured);
     TARNIXW_FUZZ_CHECK(captureError.isEmpty() == forSave.ok(), captureError);
 }
 

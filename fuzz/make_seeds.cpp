@@ -107,9 +107,9 @@ QByteArray linkSeed(std::uint8_t id, const sim::Faults& vyrFaults, const sim::Fa
     request[7] = 0xA5;
     request[8] = 0x5A;
     const link::StepResult opened = write.WriteRegisters(4010, 2, 56);
-    plix::PackBlockA(*staged.values, request, 7, paramSet);
+    plix::PackBlockA(*staged.value, request, 7, paramSet);
     write.WriteRegisters(plix::kBlockAAddress, plix::kBlockASize, 56);
-    plix::PackBlockB(*staged.values, request, 7, paramSet);
+    plix::PackBlockB(*staged.value, request, 7, paramSet);
     write.WriteRegisters(plix::kBlockBAddress, plix::kBlockBSize, 38);
     request[7] = 0xFF;
     request[8] = 0xFF;
@@ -155,7 +155,7 @@ int main(int argc, char** argv)
 
     // Files of a freshly built screen, as Save File writes them.
     vyr::VYRParamSet record;
-    if (!vyr::captureScreen(vyr::Screen::defaults(), record).isEmpty())
+    if (!vyr::recordScreen(vyr::Screen::defaults(), record).isEmpty())
         return 1;
     const QByteArray vyrFile = vyr::fileBytes(record);
     writeSeed(root + QStringLiteral("/fuzz_vyr_file"), QStringLiteral("defaults.vyx"), vyrFile);

@@ -11,8 +11,8 @@ struct KindInfo {
     values::FieldKind check;
 };
 
-// Indexed by Kind.
-constexpr KindInfo kKinds[kKindCount] = {
+// Indexed by Parameter.
+constexpr KindInfo kKinds[kParameterCount] = {
     {"SensorFrom", "Sensor From", "1000", values::FieldKind::Sensor},
     {"SensorTo", "Sensor To", "5000", values::FieldKind::Sensor},
     {"PvFrom", "P.V. From", "0.000", values::FieldKind::PV},
@@ -26,7 +26,7 @@ constexpr KindInfo kKinds[kKindCount] = {
 
 const KindInfo& info(Field f)
 {
-    return kKinds[static_cast<int>(kindOf(f))];
+    return kKinds[static_cast<int>(parameterOf(f))];
 }
 
 } // namespace
@@ -61,11 +61,11 @@ values::FieldKind checkKind(Field f)
 
 std::optional<Field> sensorPartner(Field f)
 {
-    switch (kindOf(f)) {
-    case Kind::SensorFrom:
-        return fieldOf(channelOf(f), Kind::SensorTo);
-    case Kind::SensorTo:
-        return fieldOf(channelOf(f), Kind::SensorFrom);
+    switch (parameterOf(f)) {
+    case Parameter::SensorFrom:
+        return fieldOf(channelOf(f), Parameter::SensorTo);
+    case Parameter::SensorTo:
+        return fieldOf(channelOf(f), Parameter::SensorFrom);
     default:
         return std::nullopt;
     }
@@ -77,6 +77,29 @@ Texts Texts::defaults()
     for (int i = 0; i < kFieldCount; ++i)
         t.values[i] = defaultText(fieldAt(i));
     return t;
+}
+
+std::uint16_t enableMask(ChannelFlags flags)
+{
+    return std::uint16_t((flags.ch0Enabled ? 0x0001 : 0) | (flags.ch1Enabled ? 0x0002 : 0));
+}
+
+ChannelFlags flagsFromMask(std::uint16_t mask)
+{
+    return {(mask & 0x0001) != 0, (mask & 0x0002) != 0};
+}
+
+values::FieldCheckResult checkBox(Field f, const Texts& texts)
+{
+    const QString& text = texts[f];
+    switch (parameterOf(f)) {
+    case Parameter::SensorFrom:
+        return values::checkSensorFrom(text, texts[*sensorPartner(f)], values::plixSensorRules());
+    case Parameter::SensorTo:
+        return values::checkSensorTo(text, texts[*sensorPartner(f)], values::plixSensorRules());
+    default:
+        return values::checkField(checkKind(f), text);
+    }
 }
 
 } // namespace tarnixw::plix

@@ -4,16 +4,17 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 namespace tarnixw::plix {
 
 inline constexpr int kChannelCount = 2;
-inline constexpr int kKindCount = 9;
-inline constexpr int kFieldCount = kChannelCount * kKindCount;
+inline constexpr int kParameterCount = 9;
+inline constexpr int kFieldCount = kChannelCount * kParameterCount;
 
 // The nine parameters of a channel, in the order of the channel's boxes on the screen.
-enum class Kind {
+enum class Parameter {
     SensorFrom,
     SensorTo,
     PvFrom,
@@ -25,7 +26,7 @@ enum class Kind {
     Hysteresis,
 };
 
-// The eighteen parameter boxes: CH0's nine, then CH1's nine, each in Kind order.
+// The eighteen parameter boxes: CH0's nine, then CH1's nine, each in Parameter order.
 enum class Field {
     CH0SensorFrom,
     CH0SensorTo,
@@ -55,17 +56,17 @@ constexpr Field fieldAt(int index)
 {
     return static_cast<Field>(index);
 }
-constexpr Field fieldOf(int channel, Kind kind)
+constexpr Field fieldOf(int channel, Parameter parameter)
 {
-    return fieldAt(channel * kKindCount + static_cast<int>(kind));
+    return fieldAt(channel * kParameterCount + static_cast<int>(parameter));
 }
 constexpr int channelOf(Field f)
 {
-    return indexOf(f) / kKindCount;
+    return indexOf(f) / kParameterCount;
 }
-constexpr Kind kindOf(Field f)
+constexpr Parameter parameterOf(Field f)
 {
-    return static_cast<Kind>(indexOf(f) % kKindCount);
+    return static_cast<Parameter>(indexOf(f) % kParameterCount);
 }
 
 // The box's component name ("CH0SensorFrom", "CH1Hystersis").
@@ -81,6 +82,17 @@ values::FieldKind checkKind(Field f);
 // For a sensor box, the other limit of the same channel (from <-> to); nothing otherwise.
 std::optional<Field> sensorPartner(Field f);
 
+// The channels in use, and the device's enable mask that carries them.
+struct ChannelFlags {
+    bool ch0Enabled = true;
+    bool ch1Enabled = true;
+    bool operator==(const ChannelFlags&) const = default;
+};
+// Bit 0 = CH0, bit 1 = CH1, all other bits 0.
+std::uint16_t enableMask(ChannelFlags flags);
+// Bit 0 and bit 1 of the mask; other bits are ignored.
+ChannelFlags flagsFromMask(std::uint16_t mask);
+
 // The eighteen texts of the parameter boxes, as the form shows them.
 struct Texts {
     std::array<QString, kFieldCount> values;
@@ -92,5 +104,9 @@ struct Texts {
     // All eighteen boxes at their designed defaults.
     static Texts defaults();
 };
+
+// The check made when box `f` is left, with the texts of all boxes as they stand (a sensor
+// box compares itself with its partner).
+values::FieldCheckResult checkBox(Field f, const Texts& texts);
 
 } // namespace tarnixw::plix

@@ -89,14 +89,12 @@ TFormPLIX::~TFormPLIX() = default;
 
 link::ModelBuffers& TFormPLIX::buffers()
 {
-    static link::ModelBuffers buffers = link::ModelBuffers::plix();
-    return buffers;
+    return model().buffers;
 }
 
 link::ComPort& TFormPLIX::port()
 {
-    static link::ComPort port;
-    return port;
+    return model().port;
 }
 
 QWidget* TFormPLIX::control(const QString& name) const
@@ -179,14 +177,14 @@ void TFormPLIX::showChannelState(int channel, bool enabled)
 
 void TFormPLIX::CH0Click()
 {
-    Model& m = model();
+    ModelState& m = model();
     m.CH0Enabled = !m.CH0Enabled;
     showChannelState(0, m.CH0Enabled);
 }
 
 void TFormPLIX::CH1Click()
 {
-    Model& m = model();
+    ModelState& m = model();
     m.CH1Enabled = !m.CH1Enabled;
     showChannelState(1, m.CH1Enabled);
 }
@@ -240,12 +238,12 @@ void TFormPLIX::WriteClick()
     if (!opened)
         return;
     const StagingResult r = stageValues(texts(), model().flags());
-    if (!r.values) {
+    if (!r.value) {
         op.error(r.error); // nothing is sent
         return;
     }
     // Each block goes into the model's parameter image as it is packed, just before it is sent.
-    const PLIXStagedValues& staged = *r.values;
+    const PLIXStagedValues& staged = *r.value;
     writeBlocks(
         *opened, [&](std::span<std::uint8_t> request, int pos) { PackBlockA(staged, request, pos); },
         [&](std::span<std::uint8_t> request, int pos) { PackBlockB(staged, request, pos); },
@@ -262,12 +260,12 @@ void TFormPLIX::OpenFileClick()
         return;
     // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
     const LoadResult r = loadConfigurationFile(*path, model());
-    if (!r.decoded) {
+    if (!r.value) {
         kit::dialogs().message(r.error);
         return;
     }
     kit::sweepProgress(ProgressBar1());
-    setTexts(r.decoded->texts);
+    setTexts(r.value->texts);
     ApplyChannelStates();
     kit::dialogs().message(kit::text::loadFileDone());
     kit::BusyGuard::setBar(ProgressBar1(), 0);

@@ -17,7 +17,7 @@ namespace tarnixw::plix {
 
 // The PLIXARO configuration window: both channels side by side, the COM parameters, the
 // progress bar and the six action buttons. It only moves text between its boxes and the
-// model; the conversions, packing and file image live in PlixModel.
+// model; the checks, staging, packing, decoding and file image live in the model (PlixModel.h).
 class TFormPLIX : public kit::DeviceForm {
     Q_OBJECT
 public:
@@ -29,7 +29,7 @@ public:
     template <typename T> T* get(const char* name) const { return qobject_cast<T*>(control(QLatin1String(name))); }
     QLineEdit* edit(Field f) const { return m_edits[indexOf(f)]; }
 
-    // The PLIXARO link buffers and port, held for the whole run.
+    // The PLIXARO link buffers and port, held by the model for the whole run.
     static link::ModelBuffers& buffers();
     static link::ComPort& port();
 

@@ -53,33 +53,23 @@ std::optional<QString> saveFileSafely(const QString& path, const QByteArray& byt
 
 FileBytes readFileExactly(const QString& path, qint64 expectedSize, const QString& modelName)
 {
-    FileBytes result;
     const QFileInfo info(path);
-    if (path.isEmpty() || info.isDir()) {
-        result.error = cannotOpenFileMessage();
-        return result;
-    }
+    if (path.isEmpty() || info.isDir())
+        return FileBytes::failure(cannotOpenFileMessage());
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = cannotOpenFileMessage();
-        return result;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return FileBytes::failure(cannotOpenFileMessage());
     // Read one byte more than wanted, so that a file growing or a device reporting no size
     // is still measured by what it really gives.
     const QByteArray data = file.read(expectedSize + 1);
-    if (file.error() != QFileDevice::NoError) {
-        result.error = cannotOpenFileMessage();
-        return result;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return FileBytes::failure(cannotOpenFileMessage());
     qint64 actual = data.size();
     if (actual > expectedSize)
         actual = qMax(file.size(), actual);
-    if (actual != expectedSize) {
-        result.error = wrongFileSizeMessage(actual, modelName, expectedSize);
-        return result;
-    }
-    result.bytes = data;
-    return result;
+    if (actual != expectedSize)
+        return FileBytes::failure(wrongFileSizeMessage(actual, modelName, expectedSize));
+    return FileBytes::of(data);
 }
 
 } // namespace tarnixw::values

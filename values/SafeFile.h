@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -19,14 +21,10 @@ QString wrongFileSizeMessage(qint64 actualSize, const QString& modelName, qint64
 // `path` is left exactly as it was.
 std::optional<QString> saveFileSafely(const QString& path, const QByteArray& bytes);
 
-// The whole content of a configuration file that must be exactly `expectedSize` bytes long.
-// Exactly one of `bytes` and `error` is set: the error is cannotOpenFileMessage() when the
-// file cannot be opened for reading (a directory counts as that), otherwise
-// wrongFileSizeMessage(actual, modelName, expectedSize).
-struct FileBytes {
-    std::optional<QByteArray> bytes;
-    QString error;
-};
+// The whole content of a configuration file that must be exactly `expectedSize` bytes long,
+// or the message: cannotOpenFileMessage() when the file cannot be opened for reading (a
+// directory counts as that), otherwise wrongFileSizeMessage(actual, modelName, expectedSize).
+using FileBytes = Result<QByteArray>;
 FileBytes readFileExactly(const QString& path, qint64 expectedSize, const QString& modelName);
 
 } // namespace tarnixw::values

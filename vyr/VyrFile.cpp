@@ -20,12 +20,12 @@ QString formatFileThousandths(std::int32_t raw)
 
 } // namespace
 
-QString captureScreen(const Screen& screen, VYRParamSet& record)
+QString recordScreen(const Screen& screen, VYRParamSet& record)
 {
     const StageResult staged = stageScreen(screen, false);
     if (!staged.ok())
         return staged.error;
-    const auto next = recordWithStaged(record, staged.staged, RecordFields::SaveFile);
+    const auto next = recordWithStaged(record, *staged.value, RecordFields::SaveFile);
     if (!next) // cannot happen: staging refuses every value that does not fit
         return QStringLiteral("A value on the screen is out of the range the device can store.");
     record = *next;

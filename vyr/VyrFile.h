@@ -14,7 +14,7 @@ namespace tarnixw::vyr {
 // (-524.272 is stored as -524272). ChanZero, Gain, Offset and GainBase keep what the record
 // holds. Returns an empty text on success; otherwise the message naming the first box that
 // did not convert, and the record is left unchanged.
-QString captureScreen(const Screen& screen, VYRParamSet& record);
+QString recordScreen(const Screen& screen, VYRParamSet& record);
 
 // The configuration file's bytes: the record's 1204-byte little-endian image.
 QByteArray fileBytes(const VYRParamSet& record);

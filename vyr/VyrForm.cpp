@@ -70,14 +70,12 @@ TFormVYR::~TFormVYR() = default;
 
 link::ModelBuffers& TFormVYR::buffers()
 {
-    static link::ModelBuffers buffers = link::ModelBuffers::vyr();
-    return buffers;
+    return model().buffers;
 }
 
 link::ComPort& TFormVYR::port()
 {
-    static link::ComPort port;
-    return port;
+    return model().port;
 }
 
 QWidget* TFormVYR::control(const QString& name) const

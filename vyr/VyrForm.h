@@ -32,7 +32,7 @@ public:
     TFormVYR(kit::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);
     ~TFormVYR() override;
 
-    // The VYRANTA link buffers and port, held for the whole run.
+    // The VYRANTA link buffers and port, held by the model for the whole run.
     static link::ModelBuffers& buffers();
     static link::ComPort& port();
 

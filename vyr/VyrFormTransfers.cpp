@@ -66,10 +66,10 @@ void TFormVYR::WriteClick()
     const bool sent = writeParamAreas(
         *opened,
         [&](std::span<std::uint8_t> image) {
-            return PackParamArea1(image, 0, staged.staged, state.paramSet).has_value();
+            return PackParamArea1(image, 0, *staged.value, state.paramSet).has_value();
         },
         [&](std::span<std::uint8_t> image) {
-            return PackParamArea2(image, 0, staged.staged, state.paramSet).has_value();
+            return PackParamArea2(image, 0, *staged.value, state.paramSet).has_value();
         });
     if (!sent) {
         op.error(kit::text::outOfDeviceRange());
@@ -87,7 +87,7 @@ void TFormVYR::SaveFileClick()
     // The record takes the screen before the dialog opens, even when it is cancelled; gains,
     // offsets, ChanZero and GainBase keep what the last Write or Open File left there.
     const Screen screen = captureScreen();
-    if (const QString error = vyr::captureScreen(screen, model().paramSet); !error.isEmpty()) {
+    if (const QString error = vyr::recordScreen(screen, model().paramSet); !error.isEmpty()) {
         kit::dialogs().error(error);
         return;
     }
@@ -106,11 +106,11 @@ void TFormVYR::OpenFileClick()
         return;
     // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
     const values::FileBytes file = values::readFileExactly(*path, fileoffset::Size, QStringLiteral("VYRANTA"));
-    if (!file.bytes) {
+    if (!file.value) {
         kit::dialogs().message(file.error);
         return;
     }
-    if (const QString error = loadRecord(*file.bytes, model().paramSet); !error.isEmpty()) {
+    if (const QString error = loadRecord(*file.value, model().paramSet); !error.isEmpty()) {
         kit::dialogs().message(error);
         return;
     }

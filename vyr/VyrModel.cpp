@@ -33,7 +33,11 @@ ModelState& model()
 
 void resetModel()
 {
-    model() = ModelState{};
+    ModelState& m = model();
+    m.paramSet = {};
+    m.screen = {};
+    m.buffers = link::ModelBuffers::vyr();
+    m.port.CloseComPort();
 }
 
 } // namespace tarnixw::vyr

@@ -11,6 +11,9 @@
 #include "VyrStaging.h"
 #include "VyrTransfer.h"
 
+#include "link/ComPort.h"
+#include "link/Modbus.h"
+
 #include <array>
 #include <cstdint>
 
@@ -38,15 +41,19 @@ struct ScreenState {
     void adoptScreen(const Screen& screen);
 };
 
-// Everything of the VYR model that lives for the whole run.
+// Everything of the VYR model that lives for the whole run: the record, the screen state
+// arrays, the link buffers (whose DeviceImage a Read fills) and the port (its ComHandle).
 struct ModelState {
     VYRParamSet paramSet;
     ScreenState screen;
+    link::ModelBuffers buffers = link::ModelBuffers::vyr();
+    link::ComPort port;
 };
 
 // The one process-wide instance.
 ModelState& model();
-// Back to the program's start: the record all zeros, the state arrays zero. For tests.
+// Back to the program's start: the record all zeros, the state arrays zero, fresh buffers and
+// the port closed. For tests.
 void resetModel();
 
 } // namespace tarnixw::vyr

@@ -209,7 +209,6 @@ std::optional<VYRParamSet> recordFromDeviceImage(std::span<const std::uint8_t> i
 
 WriteRecord recordForWrite(const VYRParamSet& values)
 {
-    WriteRecord w;
     VYRParamSet r = values;
     r.FixedZero = 0;
     r.FixedFF = 255;
@@ -217,18 +216,15 @@ WriteRecord recordForWrite(const VYRParamSet& values)
     r.GainBase.fill(1000);
     // The ranges as Write stages them: held in single precision.
     for (int k = 0; k < kAnalogChannels; ++k) {
-        const ChannelScaling line = channelScaling(
+        const values::Result<Scaling> line = channelScaling(
             k, float(r.SFrom[k]), float(r.STo[k]), float(r.DFrom[k]), float(r.DTo[k]), QString::number(r.SFrom[k]));
-        if (!line.error.isEmpty()) {
-            w.error = line.error;
-            return w;
-        }
+        if (!line.ok())
+            return WriteRecord::failure(line.error);
         // channelScaling has checked that both fit once truncated.
-        r.Gain[k] = std::int32_t(values::toField(line.line.gain, 32).value_or(0));
-        r.Offset[k] = std::int32_t(values::toField(line.line.offset, 32).value_or(0));
+        r.Gain[k] = std::int32_t(values::toField(line.value->gain, 32).value_or(0));
+        r.Offset[k] = std::int32_t(values::toField(line.value->offset, 32).value_or(0));
     }
-    w.record = r;
-    return w;
+    return WriteRecord::of(r);
 }
 
 } // namespace tarnixw::vyr

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "values/Result.h"
+
 #include "VyrParamSet.h"
 #include "VyrStaging.h"
 
@@ -52,12 +54,9 @@ std::optional<VYRParamSet> recordFromDeviceImage(std::span<const std::uint8_t> i
 // A record that holds its values as they are to be sent (a configuration file), made ready
 // for a Write: the words a Write always sets are set as it sets them (FixedZero 0, FixedFF
 // 255, ChanZero 0, GainBase 1000) and each channel's Gain and Offset are computed from its
-// ranges as Write computes them. Every other field is sent exactly as held. Exactly one of
-// `record` and `error` (naming the channel whose scaling cannot be computed) is set.
-struct WriteRecord {
-    std::optional<VYRParamSet> record;
-    QString error;
-};
+// ranges as Write computes them. Every other field is sent exactly as held. Refused with the
+// message naming the channel whose scaling cannot be computed.
+using WriteRecord = values::Result<VYRParamSet>;
 WriteRecord recordForWrite(const VYRParamSet& values);
 
 } // namespace tarnixw::vyr

@@ -77,35 +77,30 @@ std::optional<Scaling> scalingLine(float sFrom, float sTo, float dFrom1000, floa
     return Scaling{*gain, *offset};
 }
 
-ChannelScaling channelScaling(int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText)
+values::Result<Scaling> channelScaling(
+    int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText)
 {
-    ChannelScaling r;
-    if (sFrom == sTo) {
-        r.error = QStringLiteral("CH%1: Signal Range From and To are both %2 mV, so the channel's scaling "
-                                 "cannot be computed.")
-                      .arg(k)
-                      .arg(fromText);
-        return r;
-    }
+    using R = values::Result<Scaling>;
+    if (sFrom == sTo)
+        return R::failure(QStringLiteral("CH%1: Signal Range From and To are both %2 mV, so the channel's scaling "
+                                         "cannot be computed.")
+                              .arg(k)
+                              .arg(fromText));
     const auto line = scalingLine(sFrom, sTo, dFrom1000, dTo1000);
     const bool gainFits = line && values::toUserField(line->gain, 32);
     const bool offsetFits = line && values::toUserField(line->offset, 32);
-    if (!gainFits || !offsetFits) {
-        r.error = QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
-                                 "of the range the device can store.")
-                      .arg(k)
-                      .arg(gainFits ? QStringLiteral("offset") : QStringLiteral("gain"));
-        return r;
-    }
-    r.line = *line;
-    return r;
+    if (!gainFits || !offsetFits)
+        return R::failure(QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
+                                         "of the range the device can store.")
+                              .arg(k)
+                              .arg(gainFits ? QStringLiteral("offset") : QStringLiteral("gain")));
+    return R::of(*line);
 }
 
 StageResult stageScreen(const Screen& screen, bool computeScaling)
 {
     using S = VYRStagedValues;
-    StageResult r;
-    S& st = r.staged;
+    S st;
 
     std::uint32_t mask = 0;
     for (int k = 0; k < kAnalogChannels; ++k)
@@ -119,22 +114,18 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
         for (const ColumnRule& rule : kRules) {
             const QString& text = screen.text(k, rule.column);
             const Converted c = convertText(text, rule.scale, rule.bits);
-            if (c.fault != Fault::None) {
-                r.error = faultMessage(analogBoxLabel(k, rule.column), text, c.fault);
-                return r;
-            }
+            if (c.fault != Fault::None)
+                return StageResult::failure(faultMessage(analogBoxLabel(k, rule.column), text, c.fault));
             st[rule.base + rule.stride * k] = c.value;
         }
         if (!computeScaling)
             continue;
-        const ChannelScaling line = channelScaling(k, st[S::kSFrom + k], st[S::kSTo + k], st[S::kDFrom + k],
+        const values::Result<Scaling> line = channelScaling(k, st[S::kSFrom + k], st[S::kSTo + k], st[S::kDFrom + k],
             st[S::kDTo + k], screen.text(k, Column::SFrom).trimmed());
-        if (!line.error.isEmpty()) {
-            r.error = line.error;
-            return r;
-        }
-        st[S::kGain + k] = line.line.gain;
-        st[S::kOffset + k] = line.line.offset;
+        if (!line.ok())
+            return StageResult::failure(line.error);
+        st[S::kGain + k] = line.value->gain;
+        st[S::kOffset + k] = line.value->offset;
     }
 
     // Relay modes: a DI channel that is not in use has neither mode.
@@ -156,10 +147,8 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
         for (int m = 0; m < kDiModules; ++m) {
             const QString& text = screen.DISilenceT[m][n];
             const Converted c = convertText(text, 1.0L, 16);
-            if (c.fault != Fault::None) {
-                r.error = faultMessage(diSilenceLabel(m, n), text, c.fault);
-                return r;
-            }
+            if (c.fault != Fault::None)
+                return StageResult::failure(faultMessage(diSilenceLabel(m, n), text, c.fault));
             st[S::kSilenceT + 4 * n + m + 1] = c.value;
         }
 
@@ -172,7 +161,7 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
                     word |= 1u << rr;
             st[S::kDOMapMask + 3 * c + m] = float(word);
         }
-    return r;
+    return StageResult::of(st);
 }
 
 } // namespace tarnixw::vyr

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "values/Result.h"
+
 #include "VyrScreen.h"
 
 #include <QString>
@@ -53,17 +55,10 @@ std::optional<Scaling> scalingLine(float sFrom, float sTo, float dFrom1000, floa
 // Channel k's Gain and Offset as Write computes them from its staged ranges, checked to fit
 // the device's 32-bit fields once truncated; otherwise the message naming the channel (an
 // empty signal range names its From value as `fromText`).
-struct ChannelScaling {
-    Scaling line;
-    QString error; // empty when the line was computed
-};
-ChannelScaling channelScaling(int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText);
+values::Result<Scaling> channelScaling(
+    int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText);
 
-struct StageResult {
-    VYRStagedValues staged;
-    QString error; // empty when every box converted
-    bool ok() const { return error.isEmpty(); }
-};
+using StageResult = values::Result<VYRStagedValues>;
 
 // Gathers the screen the way Write does: each text parsed as a number, scaled (x 1000 or
 // x 10), held in single precision, and checked to fit its device field once truncated.

@@ -41,7 +41,7 @@ private slots:
 
     void savingDefaultsAtStartOfRun()
     {
-        Model& m = model();
+        ModelState& m = model();
         QCOMPARE(captureForSave(Texts::defaults(), m.flags(), m.paramSet), std::nullopt);
         QCOMPARE(saveConfigurationFile(path("defaults.plx"), m.paramSet), std::nullopt);
         const QByteArray file = readRaw(path("defaults.plx"));
@@ -106,9 +106,9 @@ private slots:
         // loaded file brought.
         PLIXParamSet p;
         const auto staged = stageValues(Texts::defaults(), {});
-        QVERIFY(staged.values);
+        QVERIFY(staged.value);
         std::vector<std::uint8_t> buf(kDeviceImageSize);
-        PackBlockA(*staged.values, buf, 0, p);
+        PackBlockA(*staged.value, buf, 0, p);
         p.setU16(6, 0x1234);
         p.setU16(58, 0x5678);
         p.setU16(98, 0x9ABC);
@@ -126,7 +126,7 @@ private slots:
 
     void saveChangeLoadRestores()
     {
-        Model& m = model();
+        ModelState& m = model();
         Texts t = Texts::defaults();
         t[Field::CH0PvTo] = QStringLiteral("1234.567");
         t[Field::CH1LowAlarm] = QStringLiteral("-5");
@@ -138,13 +138,13 @@ private slots:
 
         resetModel();
         const LoadResult r = loadConfigurationFile(path("round.plx"), model());
-        QVERIFY2(r.decoded, qPrintable(r.error));
+        QVERIFY2(r.value, qPrintable(r.error));
         Texts expected = t;
         expected[Field::CH0PvTo] = QStringLiteral("1234.600");
         expected[Field::CH1LowAlarm] = QStringLiteral("-5.000");
         expected[Field::CH1Hystersis] = QStringLiteral("1.2"); // 12.6 tenths truncated to 12
-        QCOMPARE(r.decoded->texts, expected);
-        QCOMPARE(r.decoded->flags, (ChannelFlags{true, false}));
+        QCOMPARE(r.value->texts, expected);
+        QCOMPARE(r.value->flags, (ChannelFlags{true, false}));
         QVERIFY(model().CH0Enabled);
         QVERIFY(!model().CH1Enabled);
         QCOMPARE(model().paramSet.toBytes(), readRaw(path("round.plx")));
@@ -180,9 +180,9 @@ private slots:
         image.replace(position, bytes.size(), bytes);
         writeRaw(path("formats.plx"), image);
         const LoadResult r = loadConfigurationFile(path("formats.plx"), model());
-        QVERIFY(r.decoded);
-        QCOMPARE(r.decoded->texts[*fieldByName(box)], text);
-        QCOMPARE(r.decoded->flags, (ChannelFlags{false, false}));
+        QVERIFY(r.value);
+        QCOMPARE(r.value->texts[*fieldByName(box)], text);
+        QCOMPARE(r.value->flags, (ChannelFlags{false, false}));
     }
 
     void loadRefusesWrongSize_data()
@@ -199,20 +199,21 @@ private slots:
         writeRaw(path("wrong.plx"), QByteArray(size, '\x07'));
         model().CH0Enabled = false;
         model().paramSet.setU8(60, 0x42);
-        const Model before = model();
+        const PLIXParamSet imageBefore = model().paramSet;
+        const ChannelFlags flagsBefore = model().flags();
         const LoadResult r = loadConfigurationFile(path("wrong.plx"), model());
-        QVERIFY(!r.decoded);
+        QVERIFY(!r.value);
         QCOMPARE(r.error,
             QStringLiteral("This file is %1 bytes long; a PLIXARO configuration file has exactly 100 bytes.")
                 .arg(size));
-        QCOMPARE(model().paramSet, before.paramSet);
-        QCOMPARE(model().flags(), before.flags());
+        QCOMPARE(model().paramSet, imageBefore);
+        QCOMPARE(model().flags(), flagsBefore);
     }
 
     void loadMissingFile()
     {
         const LoadResult r = loadConfigurationFile(path("missing.plx"), model());
-        QVERIFY(!r.decoded);
+        QVERIFY(!r.value);
         QCOMPARE(r.error, QStringLiteral("Can not open file !!"));
         QCOMPARE(model().paramSet, PLIXParamSet{});
     }

@@ -71,7 +71,7 @@ private slots:
             QVERIFY(box);
             QCOMPARE(box->text(), plix::defaultText(f));
             QCOMPARE(kit::textColor(box), kit::kGreen);
-            QCOMPARE(box->parentWidget() == &form, plix::kindOf(f) == plix::Kind::LowAlarm);
+            QCOMPARE(box->parentWidget() == &form, plix::parameterOf(f) == plix::Parameter::LowAlarm);
         }
         QCOMPARE(form.texts(), plix::Texts::defaults());
     }

@@ -20,8 +20,8 @@ QByteArray bytesOf(const std::vector<std::uint8_t>& v, int from, int count)
 PLIXStagedValues stagedDefaults()
 {
     const StagingResult r = stageValues(Texts::defaults(), ChannelFlags{});
-    Q_ASSERT(r.values);
-    return *r.values;
+    Q_ASSERT(r.value);
+    return *r.value;
 }
 
 // Block bytes as a Write would send them: block A at position 7, block B after a fresh start.
@@ -65,8 +65,8 @@ private slots:
         const QStringList expected = {"1000", "5000", "0.000", "100.000", "40.000", "60.000", "30", "1", "0.5"};
         const Texts t = Texts::defaults();
         for (int ch = 0; ch < kChannelCount; ++ch)
-            for (int k = 0; k < kKindCount; ++k)
-                QCOMPARE(t[fieldOf(ch, Kind(k))], expected[k]);
+            for (int k = 0; k < kParameterCount; ++k)
+                QCOMPARE(t[fieldOf(ch, Parameter(k))], expected[k]);
         QCOMPARE(humanLabel(Field::CH1PvTo), QStringLiteral("CH1 P.V. To"));
         QCOMPARE(sensorPartner(Field::CH1SensorTo), std::optional<Field>(Field::CH1SensorFrom));
     }
@@ -185,8 +185,8 @@ private slots:
         Texts t = Texts::defaults();
         t[Field::CH0PvFrom] = QStringLiteral("-2.5");
         const StagingResult r = stageValues(t, ChannelFlags{});
-        QVERIFY2(r.values, qPrintable(r.error));
-        QCOMPARE(pack(*r.values).blockB.mid(16, 4), hex("FFFFF63C"));
+        QVERIFY2(r.value, qPrintable(r.error));
+        QCOMPARE(pack(*r.value).blockB.mid(16, 4), hex("FFFFF63C"));
     }
 
     void hysteresisRoundsToSingleBeforeTruncation()
@@ -195,8 +195,8 @@ private slots:
         Texts t = Texts::defaults();
         t[Field::CH1Hystersis] = QStringLiteral("0.3");
         const StagingResult r = stageValues(t, ChannelFlags{});
-        QVERIFY(r.values);
-        QCOMPARE(pack(*r.values).blockB.at(37), char(3));
+        QVERIFY(r.value);
+        QCOMPARE(pack(*r.value).blockB.at(37), char(3));
     }
 
     void slopeAndOffsetPerChannel()
@@ -208,18 +208,18 @@ private slots:
         t[Field::CH1PvFrom] = QStringLiteral("-50");
         t[Field::CH1PvTo] = QStringLiteral("150");
         const StagingResult r = stageValues(t, {true, false});
-        QVERIFY(r.values);
-        QCOMPARE((*r.values)[staged::kEnableMask], 1.0f);
-        QCOMPARE((*r.values)[staged::kSlope + 1], 20000.0f);
-        QCOMPARE((*r.values)[staged::kOffset + 1], -50000.0f);
-        QCOMPARE((*r.values)[staged::kSlope], 25000.0f);
+        QVERIFY(r.value);
+        QCOMPARE((*r.value)[staged::kEnableMask], 1.0f);
+        QCOMPARE((*r.value)[staged::kSlope + 1], 20000.0f);
+        QCOMPARE((*r.value)[staged::kOffset + 1], -50000.0f);
+        QCOMPARE((*r.value)[staged::kSlope], 25000.0f);
         // A falling line (sensor from above to) is legal for the device.
         t[Field::CH0SensorFrom] = QStringLiteral("5000");
         t[Field::CH0SensorTo] = QStringLiteral("1000");
         const StagingResult f = stageValues(t, {});
-        QVERIFY(f.values);
-        QCOMPARE((*f.values)[staged::kSlope], -25000.0f);
-        QCOMPARE((*f.values)[staged::kOffset], 125000.0f);
+        QVERIFY(f.value);
+        QCOMPARE((*f.value)[staged::kSlope], -25000.0f);
+        QCOMPARE((*f.value)[staged::kOffset], 125000.0f);
     }
 
     void enableMask_data()
@@ -312,7 +312,7 @@ private slots:
             t[Field::CH0PvTo] = QStringLiteral("2000000"); // 2e9 thousandths over 1 mV
         t[*fieldByName(box)] = text;
         const StagingResult r = stageValues(t, ChannelFlags{});
-        QVERIFY(!r.values);
+        QVERIFY(!r.value);
         QCOMPARE(r.error, message);
     }
 
@@ -347,15 +347,15 @@ private slots:
         Texts t = Texts::defaults();
         t[*fieldByName(box)] = text;
         const StagingResult r = stageValues(t, ChannelFlags{});
-        QVERIFY2(r.values, qPrintable(r.error));
-        QCOMPARE((*r.values)[staged], value);
+        QVERIFY2(r.value, qPrintable(r.error));
+        QCOMPARE((*r.value)[staged], value);
     }
 
     void stagingErrorLeavesParamSetAlone()
     {
         Texts t = Texts::defaults();
         t[Field::CH1Hystersis] = QStringLiteral("x");
-        QVERIFY(!stageValues(t, {}).values);
+        QVERIFY(!stageValues(t, {}).value);
         QCOMPARE(model().paramSet, PLIXParamSet{});
     }
 
@@ -448,12 +448,12 @@ private slots:
         QVERIFY(!captureForSave(Texts::defaults(), {true, true}, file));
         file.setHighAlarm(1, 123456789);
         const WriteImage w = paramSetForWrite(file);
-        QVERIFY(w.paramSet);
-        QCOMPARE(w.paramSet->highAlarm(1), 123456789);
-        QCOMPARE(w.paramSet->slope(0), 25000);
-        QCOMPARE(w.paramSet->offsetValue(1), -25000);
-        QCOMPARE(w.paramSet->u16(offset::kConstThree16), std::uint16_t(3));
-        QCOMPARE(w.paramSet->i32(offset::kConstThousand + 4), 1000);
+        QVERIFY(w.value);
+        QCOMPARE(w.value->highAlarm(1), 123456789);
+        QCOMPARE(w.value->slope(0), 25000);
+        QCOMPARE(w.value->offsetValue(1), -25000);
+        QCOMPARE(w.value->u16(offset::kConstThree16), std::uint16_t(3));
+        QCOMPARE(w.value->i32(offset::kConstThousand + 4), 1000);
         file.setSensorTo(1, file.sensorFrom(1));
         QVERIFY(paramSetForWrite(file).error.startsWith("CH1: "));
     }

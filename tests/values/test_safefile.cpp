@@ -134,10 +134,10 @@ private slots:
         QCOMPARE(saveFileSafely(path, content), std::nullopt);
         const FileBytes r = readFileExactly(path, expected, model);
         if (error.isEmpty()) {
-            QCOMPARE(r.bytes, std::optional<QByteArray>(content));
+            QCOMPARE(r.value, std::optional<QByteArray>(content));
             QVERIFY(r.error.isEmpty());
         } else {
-            QVERIFY(!r.bytes);
+            QVERIFY(!r.value);
             QCOMPARE(r.error, error);
         }
     }

@@ -142,7 +142,7 @@ private slots:
         s.text(6, Column::Digits) = "2.9";
         s.text(6, Column::SilenceT) = "-3.9996";
         s.text(6, Column::Hysteresis) = "0.5";
-        QCOMPARE(captureScreen(s, record), QString());
+        QCOMPARE(recordScreen(s, record), QString());
         QCOMPARE(record.HLimit[6], -524272);
         QCOMPARE(record.Digits[6], std::uint8_t(2));
         QCOMPARE(record.analogSilence(6), std::int16_t(-3));
@@ -158,7 +158,7 @@ private slots:
         VYRParamSet record = markedRecord();
         Screen s = Screen::defaults();
         s.text(1, Column::STo) = "1000"; // an empty range is no reason to refuse a save
-        QCOMPARE(captureScreen(s, record), QString());
+        QCOMPARE(recordScreen(s, record), QString());
         const VYRParamSet marked = markedRecord();
         QCOMPARE(record.ChanZero, marked.ChanZero);
         QCOMPARE(record.Gain, marked.Gain);
@@ -174,8 +174,8 @@ private slots:
         VYRParamSet record;
         std::vector<std::uint8_t> image(1218, 0);
         const StageResult staged = stageScreen(Screen::defaults());
-        QVERIFY(PackParamArea1(image, 0, staged.staged, record));
-        QCOMPARE(captureScreen(Screen::defaults(), record), QString());
+        QVERIFY(PackParamArea1(image, 0, *staged.value, record));
+        QCOMPARE(recordScreen(Screen::defaults(), record), QString());
         const QByteArray bytes = fileBytes(record);
         QCOMPARE(qint32(le(bytes, 72, 4)), 25000);
         QCOMPARE(qint32(le(bytes, 136 + 60, 4)), -25000);
@@ -206,7 +206,7 @@ private slots:
         else
             s.text(3, Column::HLimit) = text;
         VYRParamSet record = markedRecord();
-        QCOMPARE(captureScreen(s, record), message);
+        QCOMPARE(recordScreen(s, record), message);
         QCOMPARE(record, markedRecord());
     }
 
@@ -232,7 +232,7 @@ private slots:
         s.DOMap[15][63][2] = 1;
         s.DOMap[0][0][0] = 1;
         VYRParamSet saved;
-        QCOMPARE(captureScreen(s, saved), QString());
+        QCOMPARE(recordScreen(s, saved), QString());
         VYRParamSet loaded = markedRecord();
         QCOMPARE(loadRecord(fileBytes(saved), loaded), QString());
         QCOMPARE(screenFromRecord(loaded), s);

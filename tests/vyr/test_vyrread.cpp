@@ -244,9 +244,9 @@ private slots:
         QVERIFY(staged.ok());
         VYRParamSet record;
         std::vector<std::uint8_t> image(1218, 0), area(1218, 0);
-        QVERIFY(PackParamArea1(area, 0, staged.staged, record));
+        QVERIFY(PackParamArea1(area, 0, *staged.value, record));
         std::copy(area.begin(), area.begin() + 818, image.begin());
-        QVERIFY(PackParamArea2(area, 0, staged.staged, record));
+        QVERIFY(PackParamArea2(area, 0, *staged.value, record));
         std::copy(area.begin(), area.begin() + 400, image.begin() + 818);
         const auto back = decodeDeviceImage(image);
         QVERIFY(back);

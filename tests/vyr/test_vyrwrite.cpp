@@ -24,7 +24,7 @@ VYRStagedValues stage(const Screen& s)
     const StageResult r = stageScreen(s);
     if (!r.ok())
         qFatal("staging failed: %s", qPrintable(r.error));
-    return r.staged;
+    return *r.value;
 }
 
 // Area 1 packed at image offset 0 of a DeviceImage-sized buffer filled with `fill`.
@@ -472,16 +472,16 @@ private slots:
     void recordForWriteKeepsValues()
     {
         VYRParamSet r;
-        QVERIFY(captureScreen(Screen::defaults(), r).isEmpty());
+        QVERIFY(recordScreen(Screen::defaults(), r).isEmpty());
         r.FixedFF = 7;
         r.HLimit[2] = 123456789;
         const WriteRecord w = recordForWrite(r);
-        QVERIFY(w.record);
-        QCOMPARE(w.record->HLimit[2], 123456789);
-        QCOMPARE(w.record->FixedFF, std::uint16_t(255));
-        QCOMPARE(w.record->Gain[15], 25000);
-        QCOMPARE(w.record->Offset[0], -25000);
-        QCOMPARE(w.record->GainBase[3], 1000);
+        QVERIFY(w.value);
+        QCOMPARE(w.value->HLimit[2], 123456789);
+        QCOMPARE(w.value->FixedFF, std::uint16_t(255));
+        QCOMPARE(w.value->Gain[15], 25000);
+        QCOMPARE(w.value->Offset[0], -25000);
+        QCOMPARE(w.value->GainBase[3], 1000);
         r.STo[5] = r.SFrom[5];
         QVERIFY(recordForWrite(r).error.startsWith("CH5: "));
     }

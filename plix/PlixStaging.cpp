@@ -1,0 +1,193 @@
+#include "PlixStaging.h"
+
+#include "values/Fixed.h"
+#include "values/NumberText.h"
+
+namespace tarnixw::plix {
+
+namespace {
+
+// ---- Conversions shared by Write and Save File ------------------------------------------
+
+// How a box's text becomes its device integer: the scale applied before single precision
+// and the width of its device field.
+struct Conversion {
+    long double scale;
+    int bits;
+};
+
+Conversion conversionOf(Parameter k)
+{
+    switch (k) {
+    case Parameter::SensorFrom:
+    case Parameter::SensorTo:
+        return {1.0L, 32};
+    case Parameter::PvFrom:
+    case Parameter::PvTo:
+    case Parameter::LowAlarm:
+    case Parameter::HighAlarm:
+        return {1000.0L, 32};
+    case Parameter::SilenceTime:
+        return {1.0L, 16};
+    case Parameter::DecimalDigits:
+        return {1.0L, 8};
+    case Parameter::Hysteresis:
+        return {10.0L, 8};
+    }
+    return {1.0L, 32};
+}
+
+int stagedIndex(Field f)
+{
+    const int ch = channelOf(f);
+    switch (parameterOf(f)) {
+    case Parameter::SensorFrom:
+        return staged::kSensorFrom + ch;
+    case Parameter::SensorTo:
+        return staged::kSensorTo + ch;
+    case Parameter::PvFrom:
+        return staged::kPvFrom + ch;
+    case Parameter::PvTo:
+        return staged::kPvTo + ch;
+    case Parameter::LowAlarm:
+        return staged::kLowAlarm + ch;
+    case Parameter::HighAlarm:
+        return staged::kHighAlarm + ch;
+    case Parameter::SilenceTime:
+        return staged::kSilenceTime + ch;
+    case Parameter::DecimalDigits:
+        return staged::kDecimalDigits + ch;
+    case Parameter::Hysteresis:
+        return staged::kHysteresis + ch;
+    }
+    return 0;
+}
+
+using values::toSingle;
+
+// The single-precision value whose truncation fits `bits`.
+std::optional<float> fittingSingle(long double v, int bits)
+{
+    const auto f = toSingle(v);
+    if (!f || !values::toUserField(*f, bits))
+        return std::nullopt;
+    return f;
+}
+
+struct BoxValue {
+    float value = 0;
+    QString error;
+};
+
+// A box's text as its staged single-precision value.
+BoxValue convertBox(Field f, const QString& text)
+{
+    BoxValue r;
+    const auto number = values::parseNumber(text);
+    if (!number) {
+        r.error = QStringLiteral("%1: '%2' is not a valid number.").arg(humanLabel(f), text);
+        return r;
+    }
+    const Conversion c = conversionOf(parameterOf(f));
+    const auto v = fittingSingle(*number * c.scale, c.bits);
+    if (!v) {
+        r.error = QStringLiteral("%1: '%2' is out of the range the device can store.").arg(humanLabel(f), text);
+        return r;
+    }
+    r.value = *v;
+    return r;
+}
+
+} // namespace
+
+// All eighteen boxes, in box order; the first failure wins.
+std::optional<QString> convertTexts(const Texts& texts, PLIXStagedValues& out)
+{
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field f = fieldAt(i);
+        const BoxValue b = convertBox(f, texts[f]);
+        if (!b.error.isEmpty())
+            return b.error;
+        out[stagedIndex(f)] = b.value;
+    }
+    return std::nullopt;
+}
+
+std::uint32_t truncated32(float v)
+{
+    return static_cast<std::uint32_t>(values::truncateToInt64(v).value_or(0));
+}
+std::uint16_t truncated16(float v)
+{
+    return static_cast<std::uint16_t>(truncated32(v));
+}
+std::uint8_t truncated8(float v)
+{
+    return static_cast<std::uint8_t>(truncated32(v));
+}
+
+StagingResult stageValues(const Texts& texts, ChannelFlags flags)
+{
+    PLIXStagedValues s;
+    s[staged::kEnableMask] = static_cast<float>(enableMask(flags));
+    s[staged::kZero] = 0.0f;
+    s[staged::kThree] = 3.0f;
+    if (auto error = convertTexts(texts, s))
+        return StagingResult::failure(*error);
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        const values::Result<Scaling> line = channelScaling(
+            ch, s[staged::kSensorFrom + ch], s[staged::kSensorTo + ch], s[staged::kPvFrom + ch], s[staged::kPvTo + ch]);
+        if (!line.ok())
+            return StagingResult::failure(line.error);
+        s[staged::kSlope + ch] = line.value->slope;
+        s[staged::kOffset + ch] = line.value->offset;
+    }
+    return StagingResult::of(s);
+}
+
+values::Result<Scaling> channelScaling(int ch, float sensorFrom, float sensorTo, float pvFrom, float pvTo)
+{
+    using R = values::Result<Scaling>;
+    if (sensorFrom == sensorTo)
+        return R::failure(QStringLiteral("CH%1: Sensor From and Sensor To are both %2 mV; they must differ.")
+                              .arg(ch)
+                              .arg(QString::number(static_cast<double>(sensorFrom), 'g', 10)));
+    // The device computes P.V. x 1000 = slope x mV / 1000 + offset: the slope is in
+    // P.V. thousandths per volt, the offset in P.V. thousandths.
+    const long double slopeExact = (static_cast<long double>(pvTo) - static_cast<long double>(pvFrom)) * 1000.0L
+        / (static_cast<long double>(sensorTo) - static_cast<long double>(sensorFrom));
+    const auto slope = fittingSingle(slopeExact, 32);
+    if (!slope)
+        return R::failure(QStringLiteral("CH%1: the sensor and P.V. ranges give a slope the device cannot store; "
+                                         "widen the sensor range or narrow the P.V. range.")
+                              .arg(ch));
+    const long double offsetExact = static_cast<long double>(pvTo)
+        - static_cast<long double>(sensorTo) * static_cast<long double>(*slope) * 0.001L;
+    const auto offset = fittingSingle(offsetExact, 32);
+    if (!offset)
+        return R::failure(
+            QStringLiteral("CH%1: the sensor and P.V. ranges give an offset the device cannot store.").arg(ch));
+    return R::of({*slope, *offset});
+}
+
+WriteImage paramSetForWrite(const PLIXParamSet& values)
+{
+    PLIXParamSet p = values;
+    p.setU16(offset::kConstZero16, 0);
+    p.setU16(offset::kConstThree16, 3);
+    p.setI32(offset::kConstZeroA, 0);
+    p.setI32(offset::kConstZeroB, 0);
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        // The ranges as Write stages them: held in single precision.
+        const values::Result<Scaling> line = channelScaling(ch, static_cast<float>(p.sensorFrom(ch)),
+            static_cast<float>(p.sensorTo(ch)), static_cast<float>(p.pvFrom(ch)), static_cast<float>(p.pvTo(ch)));
+        if (!line.ok())
+            return WriteImage::failure(line.error);
+        p.setSlope(ch, std::int32_t(truncated32(line.value->slope)));
+        p.setOffsetValue(ch, std::int32_t(truncated32(line.value->offset)));
+        p.setI32(offset::kConstThousand + 4 * ch, 1000);
+    }
+    return WriteImage::of(p);
+}
+
+} // namespace tarnixw::plix
