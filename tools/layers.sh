@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Holds the layers of the program: a file includes only from its own layer or from below.
+#
+#   values  <-  link  <-  kit  <-  vyr, plix  <-  app, cli
+#
+#   - sim/ uses link and the models, nothing with a window;
+#   - vyr/ and plix/ never include each other;
+#   - nothing in values/, link/, cli/, sim/ or in the models' widget-free files (all of vyr/
+#     and plix/ but the forms: VyrForm*, VyrStyle*, PlixForm*) includes Qt Widgets, and they
+#     include nothing of kit/;
+#   - resources/ (pictures) may be used by kit/, the forms and app/.
+#
+# Tests, benchmarks, fuzzers and tools may include anything. Prints every upward include and
+# fails when there is one.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+qt_widgets="${QT_WIDGETS_INCLUDE:-/usr/include/x86_64-linux-gnu/qt6/QtWidgets}"
+if [ ! -d "$qt_widgets" ]; then
+  echo "layers: no Qt Widgets headers at $qt_widgets (set QT_WIDGETS_INCLUDE)"
+  exit 1
+fi
+# Every class header Qt Widgets has (QLineEdit, QWidget, ...).
+declare -A widgets=([QtWidgets]=1)
+for header in "$qt_widgets"/Q*; do
+  widgets["${header##*/}"]=1
+done
+
+# The folders a file may include from, by what the file is.
+allowed() {
+  local file="$1"
+  case "$file" in
+    values/*) echo "values" ;;
+    link/*) echo "values link" ;;
+    kit/*) echo "values link kit resources" ;;
+    vyr/VyrForm* | vyr/VyrStyle*) echo "values link kit vyr resources" ;;
+    plix/PlixForm*) echo "values link kit plix resources" ;;
+    vyr/*) echo "values link vyr" ;;
+    plix/*) echo "values link plix" ;;
+    app/*) echo "values link kit vyr plix app resources" ;;
+    cli/*) echo "values link vyr plix cli" ;;
+    sim/*) echo "values link vyr plix sim" ;;
+    resources/*) echo "resources" ;;
+  esac
+}
+
+# Whether a file may include Qt Widgets.
+widgets_allowed() {
+  case "$1" in
+    kit/* | app/* | vyr/VyrForm* | vyr/VyrStyle* | plix/PlixForm*) return 0 ;;
+    *) return 1 ;;
+  esac
+}
+
+# A model file (widget-free) including a form of its own folder is upward too.
+is_form() {
+  case "$1" in
+    vyr/VyrForm* | vyr/VyrStyle* | plix/PlixForm*) return 0 ;;
+    *) return 1 ;;
+  esac
+}
+
+failures=0
+report() {
+  echo "layers: $1"
+  failures=$((failures + 1))
+}
+
+mapfile -t files < <(git ls-files 'values/*' 'link/*' 'kit/*' 'vyr/*' 'plix/*' 'app/*' 'cli/*' 'sim/*' 'resources/*' |
+  grep -E '\.(cpp|h)$')
+for file in "${files[@]}"; do
+  dir="${file%%/*}"
+  ok=" $(allowed "$file") "
+  while IFS= read -r line; do
+    number="${line%%:*}"
+    [[ "$line" =~ include[[:space:]]*(.*)$ ]] && include="${BASH_REMATCH[1]}"
+    if [[ "$include" =~ ^\"([^\"]+)\" ]]; then
+      target="${BASH_REMATCH[1]}"
+      if [[ "$target" == */* ]]; then
+        from="${target%%/*}"
+        resolved="$target"
+      else
+        from="$dir" # a file of the same folder
+        resolved="$dir/$target"
+      fi
+      if [[ "$ok" != *" $from "* ]]; then
+        report "$file:$number includes $target ($from/ is not below $dir/)"
+      elif ! is_form "$file" && is_form "$resolved" && [ "$from" = "$dir" ]; then
+        report "$file:$number includes $target (a form, above the model)"
+      fi
+    elif [[ "$include" =~ ^\<([^\>]+)\> ]]; then
+      target="${BASH_REMATCH[1]}"
+      name="${target##*/}"
+      if ! widgets_allowed "$file" && { [[ "$target" == QtWidgets/* ]] || [ -n "${widgets[$name]:-}" ]; }; then
+        report "$file:$number includes <$target> (Qt Widgets, in a widget-free layer)"
+      fi
+    fi
+  done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file")
+done
+
+if [ $failures -gt 0 ]; then
+  echo "layers: $failures upward includes"
+  exit 1
+fi
+echo "layers: ${#files[@]} files, every include from its own layer or below"
