@@ -54,6 +54,8 @@ public:
     // Closes the port and tells how the operation ended: Done, NoResponse, ResponseError or
     // Interrupted.
     Exit close();
+    // The operation's record: its line and every frame.
+    const link::TrafficLog& log() const { return m_log; }
 
 private:
     // The record's rows as they are appended: printed with --trace.
