@@ -1,11 +1,13 @@
 // VYRANTA end to end. Prints:
-//   - the Read decode into the window (all five pages, the progress bar moved after every DO
-//     cell), median over alternating device images so that every DO box changes each time;
+//   - the Read decode into the window (the device image decoded, all five pages filled, the
+//     progress bar moved after every DO cell), median over alternating device images so that
+//     every DO box changes each time;
 //   - the Open File decode (dialog answered at once, file read, every page refreshed), median;
 //   - Read and Write through the window, the termios port and a pseudo-terminal to
 //     tarnixw-devsim, wall time against the nominal 20 x 16 x 15 ms = 4.8 s;
 //   - the same Read with the line traffic window open.
-// Goals: decode within 50 ms; ratio at most 1.01. Run: bench_vyr_e2e [rounds]
+// Goals: decode within 50 ms, Open File no slower than Read; Read at most 1.005 of its floor
+// (1.01 with the line traffic open), Write at most 1.01. Run: bench_vyr_e2e [rounds]
 #include "kit/TrafficWindow.h"
 #include "link/Modbus.h"
 #include "tests/support/DevSim.h"
@@ -69,12 +71,13 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "the window did not come up\n");
             return 1;
         }
-        const Screen screens[2] = {*decodeDeviceImage(deviceImage(true)), *decodeDeviceImage(deviceImage(false))};
+        // As a Read ends: the image decoded into the screen, then the window filled.
+        const std::vector<std::uint8_t> images[2] = {deviceImage(true), deviceImage(false)};
         std::vector<double> decode;
         for (int i = 0; i < 2 * rounds; ++i) {
             QElapsedTimer t;
             t.start();
-            form.applyScreen(screens[i % 2], [](int cells) { return 75 + cells / 123; });
+            form.applyScreen(*decodeDeviceImage(images[i % 2]), [](int cells) { return 75 + cells / 123; });
             decode.push_back(t.nsecsElapsed() / 1e6);
             QCoreApplication::processEvents();
         }
@@ -101,7 +104,8 @@ int main(int argc, char** argv)
             open.push_back(t.nsecsElapsed() / 1e6);
             QCoreApplication::processEvents();
         }
-        std::printf("Open File decode: median %.2f ms over %d (goal <= 50 ms)\n", median(open), int(open.size()));
+        std::printf("Open File decode: median %.2f ms over %d (goal <= 50 ms, and no slower than the Read's: %s)\n",
+            median(open), int(open.size()), median(open) <= median(decode) ? "yes" : "no");
         form.close();
     }
 
@@ -141,7 +145,7 @@ int main(int argc, char** argv)
     constexpr double kNominal = 20 * 16 * 0.015;
     std::printf("Write over a pty: median %.3f s, ratio %.4f to %.1f s (goal <= 1.01)\n", median(writes),
         median(writes) / kNominal, kNominal);
-    std::printf("Read over a pty:  median %.3f s, ratio %.4f to %.1f s (goal <= 1.01)\n", median(reads),
+    std::printf("Read over a pty:  median %.3f s, ratio %.4f to %.1f s (goal <= 1.005)\n", median(reads),
         median(reads) / kNominal, kNominal);
 
     // The same Read with the line traffic window open and following it, once fresh and once

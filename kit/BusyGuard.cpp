@@ -1,6 +1,7 @@
 #include "BusyGuard.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QProgressBar>
 #include <QWidget>
@@ -86,6 +87,43 @@ void BusyGuard::step(std::optional<int> barValue)
 std::function<void(std::optional<int>)> BusyGuard::hook()
 {
     return [this](std::optional<int> v) { step(v); };
+}
+
+BarSweep::BarSweep(QProgressBar* bar)
+    : m_bar(bar)
+{
+    if (m_bar) {
+        m_wasEnabled = m_bar->updatesEnabled();
+        // QProgressBar repaints itself at once whenever its text changes: held off here.
+        m_bar->setUpdatesEnabled(false);
+    }
+}
+
+BarSweep::~BarSweep()
+{
+    if (m_bar)
+        m_bar->setUpdatesEnabled(m_wasEnabled); // schedules the last value's painting
+}
+
+void BarSweep::set(int value)
+{
+    if (!m_bar)
+        return;
+    const int before = m_bar->value();
+    BusyGuard::setBar(m_bar, value);
+    if (m_bar->value() == before || !m_wasEnabled)
+        return;
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    constexpr qint64 kFrameNs = 16'000'000;
+    const qint64 now = clock.nsecsElapsed();
+    if (m_shownAtNs >= 0 && now - m_shownAtNs < kFrameNs)
+        return;
+    m_shownAtNs = now;
+    m_bar->setUpdatesEnabled(true);
+    m_bar->repaint();
+    m_bar->setUpdatesEnabled(false);
 }
 
 bool BusyGuard::eventFilter(QObject* watched, QEvent* event)

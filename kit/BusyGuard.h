@@ -42,4 +42,24 @@ private:
     bool m_released = false;
 };
 
+// A bar moved many times in a row without a pause (a fill of the window, a sweep): the values
+// are set as given, but the bar is shown at most once a screen frame (16 ms), because each
+// showing goes to the screen at once and costs more than the work between the values. The
+// value it ends with is painted with the rest of the window.
+class BarSweep final {
+public:
+    explicit BarSweep(QProgressBar* bar);
+    ~BarSweep();
+    BarSweep(const BarSweep&) = delete;
+    BarSweep& operator=(const BarSweep&) = delete;
+
+    // Sets the bar as BusyGuard::setBar does.
+    void set(int value);
+
+private:
+    QPointer<QProgressBar> m_bar;
+    bool m_wasEnabled = true;
+    qint64 m_shownAtNs = -1;
+};
+
 } // namespace tarnixw::kit

@@ -17,8 +17,9 @@ FileDialogSpec configFileDialog(ConfigFileModel model, bool saving)
 
 void sweepProgress(QProgressBar* bar)
 {
+    BarSweep sweep(bar);
     for (int i = 0; i < 100; ++i)
-        BusyGuard::setBar(bar, i);
+        sweep.set(i);
 }
 
 void saveConfiguration(

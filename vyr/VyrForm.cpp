@@ -378,10 +378,10 @@ void TFormVYR::applyScreen(const Screen& screen, const std::function<int(int cel
             showDIAlarm(m, n);
         }
 
-    // The bar moves after every cell but its value changes only a few dozen times; a
-    // synchronous repaint is made only for those.
-    QProgressBar* bar = barAfterCells ? ProgressBar1() : nullptr;
-    int shown = bar ? bar->value() : 0;
+    // The bar moves after every cell, as a sweep: shown at most once a screen frame.
+    std::optional<kit::BarSweep> bar;
+    if (barAfterCells)
+        bar.emplace(ProgressBar1());
     int cells = 0;
     for (int m = 0; m < kDoModules; ++m)
         for (int r = 0; r < kDoOutputs; ++r)
@@ -393,11 +393,7 @@ void TFormVYR::applyScreen(const Screen& screen, const std::function<int(int cel
                 ++cells;
                 if (!bar)
                     continue;
-                kit::BusyGuard::setBar(bar, barAfterCells(cells));
-                if (bar->value() != shown) {
-                    shown = bar->value();
-                    bar->repaint();
-                }
+                bar->set(barAfterCells(cells));
             }
 }
 
