@@ -4,6 +4,7 @@
 #include "Console.h"
 #include "DeviceLine.h"
 #include "Fields.h"
+#include "JsonFormat.h"
 #include "Report.h"
 #include "Table.h"
 
@@ -25,16 +26,19 @@ namespace tarnixw::cli {
 namespace {
 
 const QString kProgram = QStringLiteral("tarnixw-cli");
+// -o - : the JSON format on standard output.
+const QString kStandardOutput = QStringLiteral("-");
 
 // What a subcommand's function gets: its parsed command line and the console.
 struct Context {
     QCommandLineParser& args;
     Console& console;
     QString command;
+    Exit failure = Exit::Done; // why a step that returns nothing failed
 
     Exit usage(const QString& text) const
     {
-        console.note(QStringLiteral("%1 %2: %3\nTry '%1 %2 --help'.").arg(kProgram, command, text));
+        console.raw(QStringLiteral("%1 %2: %3\nTry '%1 %2 --help'.").arg(kProgram, command, text));
         return Exit::Usage;
     }
 };
@@ -53,6 +57,42 @@ const QCommandLineOption kVerify(
 const QCommandLineOption kForce("force", "Write also values that the forms' field checks would refuse.");
 const QCommandLineOption kTrace(
     "trace", "Print every frame on the line to standard error, as the forms' line traffic shows it.");
+const QCommandLineOption kQuiet("quiet", "No message when all went well (errors are still told).");
+
+// Why a configuration could not be saved at `path`, in the system's words; empty when it can.
+QString whyNotWritable(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.isDir())
+        return QStringLiteral("it is a folder");
+    if (!folder.exists())
+        return QStringLiteral("no such folder: %1").arg(folder.filePath());
+    if (!folder.isDir())
+        return QStringLiteral("%1 is not a folder").arg(folder.filePath());
+    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
+        return QStringLiteral("permission denied");
+    return {};
+}
+
+// Whether a device read as `config` may be of the other model: the fixed words every Write
+// sets do not hold their values (VYRANTA 0 and 255; PLIXARO 0, 3 and 1000 for each channel), or
+// most values fail the forms' checks.
+bool looksLikeOtherModel(const Config& config, std::span<const std::uint8_t> image)
+{
+    bool fixedHold = true;
+    if (config.model == Model::Vyr) {
+        const std::optional<vyr::VYRParamSet> r = vyr::recordFromDeviceImage(image);
+        fixedHold = r && r->FixedZero == 0 && r->FixedFF == 255;
+    } else {
+        const std::optional<plix::PLIXParamSet> p = plix::paramSetFromDeviceImage(image);
+        fixedHold = p && p->u16(plix::offset::kConstZero16) == 0 && p->u16(plix::offset::kConstThree16) == 3
+            && p->i32(plix::offset::kConstThousand) == 1000 && p->i32(plix::offset::kConstThousand + 4) == 1000;
+    }
+    const std::vector<Field>& fields = fieldsOf(config.model);
+    const auto checked = std::count_if(fields.begin(), fields.end(), [](const Field& f) { return f.check; });
+    return !fixedHold || (checked > 0 && 2 * outsideFormChecks(config).size() > checked);
+}
 
 std::optional<Model> modelOption(const Context& c)
 {
@@ -70,8 +110,8 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId)
     if (!c.args.isSet(kPort))
         return c.usage(QStringLiteral("--port is missing"));
     if (!parsePort(c.args.value(kPort), s))
-        return c.usage(QStringLiteral("--port %1 is neither a COM name (COM3) nor a device path (/dev/ttyUSB0)")
-                           .arg(c.args.value(kPort)));
+        return c.usage(QStringLiteral("--port %1 is no COM name (COM3), port name or device path; see '%2 ports'")
+                           .arg(c.args.value(kPort), kProgram));
     const std::optional<int> baud = parseBaud(c.args.value(kBaud));
     if (!baud)
         return c.usage(QStringLiteral("--baud %1 is not 9600, 19200, 38400 or 115200").arg(c.args.value(kBaud)));
@@ -92,20 +132,21 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId)
     return Exit::Done;
 }
 
-// The output file of read and template: named, and of a kind the model is saved as.
+// The output file of read and template: named, and of a kind the model is saved as; "-" is
+// the JSON format on standard output.
 Exit outputFor(const Context& c, Model model, QString& path)
 {
     if (!c.args.isSet(kOutput))
         return c.usage(QStringLiteral("-o FILE is missing"));
     path = c.args.value(kOutput);
+    if (path == kStandardOutput)
+        return Exit::Done;
     const std::optional<FileKind> kind = fileKindOf(path);
     if (!kind || !fitsModel(*kind, model))
         return c.usage(QStringLiteral("%1: %2").arg(path, kindsOfModel(model)));
     // A file that could never be saved is refused before the device is read.
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (file.isDir() || !folder.isDir() || !folder.isWritable()) {
-        c.console.note(QStringLiteral("%1: %2").arg(path, values::cannotOpenFileMessage()));
+    if (const QString reason = whyNotWritable(path); !reason.isEmpty()) {
+        c.console.note(QStringLiteral("%1: %2 (%3)").arg(path, values::cannotOpenFileMessage(), reason));
         return Exit::FileError;
     }
     return Exit::Done;
@@ -123,6 +164,10 @@ Exit modelAndOutput(const Context& c, Model& model, QString& path)
 
 Exit save(const Context& c, const QString& path, const Config& config)
 {
+    if (path == kStandardOutput) {
+        c.console.out(QString::fromUtf8(configToJson(config)));
+        return Exit::Done;
+    }
     if (const std::optional<QString> error = saveConfig(path, config)) {
         c.console.note(*error);
         return Exit::FileError;
@@ -165,9 +210,10 @@ Exit portsCommand(Context& c)
         c.console.note(QStringLiteral("No serial port is connected."));
         return Exit::Done;
     }
-    Table t({"port", "device", "what"});
+    Table t({"port", "name", "device", "what"});
     t.alignLeft(1);
     t.alignLeft(2);
+    t.alignLeft(3);
     for (const link::PortEntry& e : *entries) {
         QString what;
         QString path = e.devicePath;
@@ -187,11 +233,10 @@ Exit portsCommand(Context& c)
             what = QStringLiteral("UART");
             break;
         case link::PortKind::Virtual:
-            path = e.linkPath;
-            what = QStringLiteral("virtual port -> ") + e.devicePath;
+            what = QStringLiteral("virtual port ") + e.linkPath;
             break;
         }
-        t.add({e.portName, path, what});
+        t.add({e.portName, e.stableName, path, what});
     }
     c.console.out(t.text());
     return Exit::Done;
@@ -208,12 +253,38 @@ Exit searchCommand(Context& c)
     watchInterrupt();
     std::uint8_t id = 0;
     const Exit e = searchSlaveId(c.console, s, id);
-    if (e == Exit::Interrupted)
-        c.console.note(QStringLiteral("Interrupted."));
     if (e != Exit::Done)
         return e;
     c.console.out(QStringLiteral("%1\n").arg(id));
     return Exit::Done;
+}
+
+// The configuration a Read of the device brings, with a warning for each value the forms would
+// refuse; nothing after saying why not (c.failure tells the exit code).
+std::optional<Config> readDevice(Context& c, Model model, const LineSettings& s, const QString& whenStopped)
+{
+    std::vector<std::uint8_t> image;
+    if (const Exit e = readDeviceImage(c.console, model, s, image, whenStopped); e != Exit::Done) {
+        c.failure = e;
+        return std::nullopt;
+    }
+    const Loaded read = configFromRead(model, image);
+    if (!read.config) {
+        c.console.note(read.error);
+        c.failure = read.exit;
+        return std::nullopt;
+    }
+    const QStringList outside = outsideFormChecks(*read.config);
+    for (const QString& w : outside)
+        c.console.warning(w);
+    // A device of the other model answers the same requests with values of its own layout.
+    if (looksLikeOtherModel(*read.config, image))
+        c.console.warning(QStringLiteral("these are not a %1's values as a Write leaves them: is the device a %2? "
+                                         "(--model %3 reads it)")
+                              .arg(modelName(model))
+                              .arg(modelName(model == Model::Vyr ? Model::Plix : Model::Vyr),
+                                  model == Model::Vyr ? QStringLiteral("plix") : QStringLiteral("vyr")));
+    return read.config;
 }
 
 Exit readCommand(Context& c)
@@ -229,26 +300,25 @@ Exit readCommand(Context& c)
         return c.usage(QStringLiteral("read takes no arguments; the file is given with -o"));
     s.fast = c.args.isSet(kFast);
     watchInterrupt();
-    std::vector<std::uint8_t> image;
-    if (const Exit e = readDeviceImage(c.console, model, s, image); e != Exit::Done) {
-        if (e == Exit::Interrupted)
-            c.console.note(QStringLiteral("Interrupted; nothing was saved."));
-        return e;
-    }
-    const Loaded read = configFromRead(model, image);
-    if (!read.config) {
-        c.console.note(read.error);
-        return read.exit;
-    }
-    c.console.note(QStringLiteral("Read Done."));
-    for (const QString& w : outsideFormChecks(*read.config))
-        c.console.warning(w);
-    return save(c, path, *read.config);
+    std::optional<Config> read = readDevice(c, model, s, QStringLiteral("Nothing was saved."));
+    if (!read)
+        return c.failure;
+    c.console.success(QStringLiteral("Read Done."));
+    return save(c, path, *read);
 }
 
 // The configuration as the device should hold it after a Write, or nothing after saying why.
-std::optional<Config> readyForWrite(const Context& c, const Config& config)
+std::optional<Config> readyForWrite(const Context& c, const QString& file, const Config& config)
 {
+    // An empty sensor range cannot be scaled, and the device needs the scaling: not even
+    // --force writes it.
+    if (const QStringList empty = emptySensorRanges(config); !empty.isEmpty()) {
+        for (const QString& e : empty)
+            c.console.note(QStringLiteral("%1: %2").arg(file, e));
+        c.console.note(QStringLiteral("Nothing was written: the device scales each channel by its sensor range, and "
+                                      "an empty range gives no scaling (--force cannot help)."));
+        return std::nullopt;
+    }
     Config ready = config;
     QString error;
     if (config.model == Model::Vyr) {
@@ -263,7 +333,7 @@ std::optional<Config> readyForWrite(const Context& c, const Config& config)
             ready.plix = *w.value;
     }
     if (!error.isEmpty()) {
-        c.console.note(error + QStringLiteral(" Nothing was written."));
+        c.console.note(QStringLiteral("%1: %2 Nothing was written.").arg(file, error));
         return std::nullopt;
     }
     return ready;
@@ -273,7 +343,9 @@ std::optional<Config> readyForWrite(const Context& c, const Config& config)
 Exit verify(Context& c, const Config& ready, const LineSettings& s)
 {
     std::vector<std::uint8_t> image;
-    if (const Exit e = readDeviceImage(c.console, ready.model, s, image); e != Exit::Done)
+    if (const Exit e = readDeviceImage(c.console, ready.model, s, image,
+            QStringLiteral("Everything was written; the read that verifies it failed."));
+        e != Exit::Done)
         return e;
     Config back = ready;
     QStringList lines;
@@ -293,7 +365,7 @@ Exit verify(Context& c, const Config& ready, const LineSettings& s)
         lines = differences(ready, back, true);
     }
     if (lines.isEmpty()) {
-        c.console.note(QStringLiteral("Verified: the device holds every value written."));
+        c.console.success(QStringLiteral("Verified: the device holds every value written."));
         return Exit::Done;
     }
     c.console.out(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
@@ -317,26 +389,28 @@ Exit writeCommand(Context& c)
         c.console.note(loaded.error);
         return loaded.exit;
     }
+    if (!emptySensorRanges(*loaded.config).isEmpty()) {
+        readyForWrite(c, files[0], *loaded.config); // says why
+        return Exit::Invalid;
+    }
     const QStringList outside = outsideFormChecks(*loaded.config);
     if (!outside.isEmpty() && !c.args.isSet(kForce)) {
         for (const QString& w : outside)
             c.console.note(QStringLiteral("%1: %2").arg(files[0], w));
-        c.console.note(QStringLiteral("Nothing was written: %1 %2 outside the forms' checks (--force writes them).")
-                           .arg(outside.size())
-                           .arg(outside.size() == 1 ? QStringLiteral("value is") : QStringLiteral("values are")));
+        c.console.note(QStringLiteral("Nothing was written: %1 outside the forms' checks (--force writes them).")
+                           .arg(outside.size() == 1 ? QStringLiteral("1 value is")
+                                                    : QStringLiteral("%1 values are").arg(outside.size())));
         return Exit::Invalid;
     }
     for (const QString& w : outside)
         c.console.warning(QStringLiteral("%1: %2").arg(files[0], w));
-    const std::optional<Config> ready = readyForWrite(c, *loaded.config);
+    const std::optional<Config> ready = readyForWrite(c, files[0], *loaded.config);
     if (!ready)
         return Exit::Invalid;
     watchInterrupt();
     Exit e = writeConfig(c.console, *ready, s);
     if (e == Exit::Done && c.args.isSet(kVerify))
         e = verify(c, *ready, s);
-    if (e == Exit::Interrupted)
-        c.console.note(QStringLiteral("Interrupted."));
     return e;
 }
 
@@ -372,13 +446,31 @@ Exit convertCommand(Context& c)
 Exit diffCommand(Context& c)
 {
     QStringList files;
-    if (!positionals(c, 2, files))
-        return c.usage(QStringLiteral("diff takes two configuration files"));
+    const bool device = c.args.isSet(kPort);
+    if (!positionals(c, device ? 1 : 2, files))
+        return c.usage(device ? QStringLiteral("diff with --port takes one configuration file")
+                              : QStringLiteral("diff takes two configuration files"));
     Exit failure = Exit::Done;
-    const std::optional<Config> a = load(c, files[0], failure);
-    if (!a)
-        return failure;
-    const std::optional<Config> b = load(c, files[1], failure);
+    std::optional<Config> a;
+    if (device) {
+        // The device against the file: read as read reads it, first.
+        const std::optional<Model> model = modelOption(c);
+        if (!model)
+            return c.usage(QStringLiteral("--model must be vyr or plix"));
+        LineSettings s;
+        if (const Exit e = lineSettings(c, s, true); e != Exit::Done)
+            return e;
+        s.fast = c.args.isSet(kFast);
+        watchInterrupt();
+        a = readDevice(c, *model, s, {});
+        if (!a)
+            return c.failure;
+    } else {
+        a = load(c, files[0], failure);
+        if (!a)
+            return failure;
+    }
+    const std::optional<Config> b = load(c, files.last(), failure);
     if (!b)
         return failure;
     const QStringList lines = differences(*a, *b);
@@ -409,76 +501,135 @@ struct Command {
     std::vector<const QCommandLineOption*> options;
     std::vector<std::pair<const char*, const char*>> arguments; // name, description
     Exit (*run)(Context&);
+    std::vector<Exit> exits; // the exit codes it can end with
 };
+
+using enum Exit;
 
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
         {"ports", "", "list the serial ports, numbered as the forms number them",
             "Lists the serial ports as COM numbers, in the order and with the numbers the forms give them, with\n"
-            "each port's device path and what it is: a USB adapter (vendor and product ID, maker, product and serial\n"
-            "number where the adapter tells them), a UART, or a virtual port and the device its link points to.",
-            {}, {}, portsCommand},
-        {"search", "--port P [--baud B] [--fast] [--trace]",
+            "each port's name, device path and what it is: a USB adapter (vendor and product ID, maker, product\n"
+            "and serial number where the adapter tells them), a UART, or a virtual port and its link. The COM\n"
+            "numbers hold for one run only: a script names a port by its name, which stays the port's.",
+            {}, {}, portsCommand, {Done, Usage, PortError}},
+        {"search", "--port P [--baud B] [--fast] [--trace] [--quiet]",
             "find the slave ID of the device on a port (probes 1..255)",
             "Probes slave IDs 1 to 255 as the forms' ID Search does and prints the first ID that answers.\n"
             "Without an answer it ends with \"Can not Find Device ID !!\" (exit 3) after about a minute.",
-            {&kPort, &kBaud, &kFast, &kTrace}, {}, searchCommand},
-        {"read", "--model vyr|plix --port P --id N [--baud B] [--fast] [--trace] -o FILE",
+            {&kPort, &kBaud, &kFast, &kTrace, &kQuiet}, {}, searchCommand,
+            {Done, Usage, NoResponse, PortError, Interrupted}},
+        {"read", "--model vyr|plix --port P --id N [--baud B] [--fast] [--trace] [--quiet] -o FILE",
             "read a device's configuration",
             "Reads the device's whole configuration with the forms' Read and saves it as FILE: the binary image\n"
-            "that the form's Save File writes after that Read (.vyx, .plx), or the same as JSON (.json).\n"
-            "Nothing is saved unless every block arrived.",
-            {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace, &kOutput}, {}, readCommand},
-        {"write", "--port P --id N [--baud B] [--verify] [--force] [--trace] FILE",
+            "that the form's Save File writes after that Read (.vyx, .plx), or the same as JSON (.json; -o -\n"
+            "writes the JSON to standard output). Nothing is saved unless every block arrived. Each value the\n"
+            "forms' field checks would refuse is named as a warning.",
+            {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace, &kQuiet, &kOutput}, {}, readCommand,
+            {Done, Usage, NoResponse, ResponseError, PortError, FileError, Interrupted}},
+        {"write", "--port P --id N [--baud B] [--verify] [--force] [--trace] [--quiet] FILE",
             "write a configuration file to a device",
-            "Writes FILE (.vyx, .plx or .json; the model comes from the file) to the device with the forms' Write:\n"
-            "the same requests and timing, every value exactly as the file holds it, the scaling of each channel\n"
-            "computed as the form computes it. The file is read and checked whole first: nothing is sent when it is\n"
-            "not valid, when a channel's sensor range is empty, or when a value lies outside the forms' field\n"
-            "checks (unless --force is given).",
-            {&kPort, &kId, &kBaud, &kVerify, &kForce, &kTrace}, {{"FILE", "The configuration to write."}},
-            writeCommand},
+            "Writes FILE (.vyx, .plx or .json; the model comes from the file) to the device with the forms'\n"
+            "Write: the same requests and timing, every value exactly as the file holds it, the scaling of each\n"
+            "channel computed as the form computes it. The file is read and checked whole first: nothing is sent\n"
+            "when it is not valid, when a channel's sensor range is empty, or when a value lies outside the\n"
+            "forms' field checks (unless --force is given). A write that stops part way says what the device\n"
+            "holds now.",
+            {&kPort, &kId, &kBaud, &kVerify, &kForce, &kTrace, &kQuiet}, {{"FILE", "The configuration to write."}},
+            writeCommand,
+            {Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
         {"show", "FILE", "show a configuration as tables",
             "Shows the configuration in FILE as aligned tables, in the units and number formats of the forms.\n"
             "Values the forms' field checks would refuse are named as warnings on standard error.",
-            {}, {{"FILE", "A .vyx, .plx or .json configuration."}}, showCommand},
+            {}, {{"FILE", "A .vyx, .plx or .json configuration."}}, showCommand, {Done, Usage, FileError, Invalid}},
         {"convert", "IN OUT", "convert a configuration between binary and JSON",
-            "Converts IN to OUT, binary (.vyx, .plx) or JSON (.json) as their names say. Binary to JSON and back\n"
-            "gives the same bytes, including bytes no form shows.",
-            {}, {{"IN", "The configuration to read."}, {"OUT", "The file to write."}}, convertCommand},
-        {"diff", "A B", "list the values that differ between two configurations",
-            "Lists every value that differs from A to B, by name and in units, one line each; A and B may be binary\n"
-            "or JSON. Exit status 0 when they hold the same values, 1 when not.",
-            {}, {{"A", "A configuration file."}, {"B", "Another one."}}, diffCommand},
+            "Converts IN to OUT, binary (.vyx, .plx) or JSON (.json) as their names say. Binary to JSON and\n"
+            "back gives the same bytes, including bytes no form shows.",
+            {}, {{"IN", "The configuration to read."}, {"OUT", "The file to write."}}, convertCommand,
+            {Done, Usage, FileError, Invalid}},
+        {"diff", "A B | --model vyr|plix --port P --id N [--baud B] [--fast] [--trace] FILE",
+            "list the values that differ between two configurations",
+            "Lists every value that differs from A to B, by name and in units, one line each; A and B may be\n"
+            "binary or JSON. With --port, A is what the device holds (read as read reads it) and B the FILE.\n"
+            "Exit status 0 when they hold the same values, 1 when not.",
+            {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace}, {{"A", "A configuration file."}, {"B", "Another one."}},
+            diffCommand,
+            {Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
         {"template", "--model vyr|plix -o FILE", "write the designed defaults as a starting point",
-            "Writes the configuration a form shows when it opens (its designed defaults) to FILE.", {&kModel, &kOutput},
-            {}, templateCommand},
+            "Writes the configuration a form shows when it opens (its designed defaults) to FILE (-o - writes\n"
+            "the JSON to standard output).",
+            {&kModel, &kOutput}, {}, templateCommand, {Done, Usage, FileError}},
     };
     return table;
 }
 
-const QString kExitCodes = QStringLiteral("Exit status:\n"
-                                          "  0    done\n"
-                                          "  1    differences (diff, write --verify)\n"
-                                          "  2    usage error\n"
-                                          "  3    no response from the device, or no device ID found\n"
-                                          "  4    response error (the device answered, but not as expected)\n"
-                                          "  5    port error (the port cannot be opened or set up)\n"
-                                          "  6    file error (cannot be read or written, or no configuration file)\n"
-                                          "  7    invalid configuration (nothing was written)\n"
-                                          "  130  interrupted by Ctrl+C (the port is closed)\n");
+// What each exit code says.
+QString exitMeaning(Exit e)
+{
+    switch (e) {
+    case Done:
+        return QStringLiteral("done");
+    case Differences:
+        return QStringLiteral("differences (diff, write --verify)");
+    case Usage:
+        return QStringLiteral("usage error");
+    case NoResponse:
+        return QStringLiteral("no response from the device, or no device ID found");
+    case ResponseError:
+        return QStringLiteral("response error (the device answered, but not as expected)");
+    case PortError:
+        return QStringLiteral("port error (the port cannot be opened or set up)");
+    case FileError:
+        return QStringLiteral("file error (cannot be read or written, or no configuration file)");
+    case Invalid:
+        return QStringLiteral("invalid configuration (nothing was written)");
+    case Interrupted:
+        return QStringLiteral("interrupted by Ctrl+C (the port is closed)");
+    }
+    return {};
+}
+
+QString exitCodes(const std::vector<Exit>& exits)
+{
+    QString out = QStringLiteral("Exit status:\n");
+    for (const Exit e : exits)
+        out += QStringLiteral("  %1  %2\n").arg(QString::number(code(e)).leftJustified(3), exitMeaning(e));
+    return out;
+}
+
+// Text in lines of at most 100 columns, the lines after the first indented by `indent`.
+QString wrapped(const QString& text, int indent)
+{
+    constexpr int kWidth = 100;
+    QString out;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > kWidth) {
+            out += line + QLatin1Char('\n');
+            line = QString(indent, QLatin1Char(' '));
+        } else if (!line.isEmpty() && !line.endsWith(QLatin1Char(' '))) {
+            line += QLatin1Char(' ');
+        }
+        line += word;
+    }
+    return out + line;
+}
 
 QString commandHelp(const Command& cmd)
 {
-    QString out = QStringLiteral("Usage: %1 %2 %3\n\n%4\n")
-                      .arg(kProgram, QString::fromLatin1(cmd.name), QString::fromLatin1(cmd.synopsis),
-                          QString::fromLatin1(cmd.description));
+    QString out = wrapped(QStringLiteral("Usage: %1 %2 %3")
+                              .arg(kProgram, QString::fromLatin1(cmd.name), QString::fromLatin1(cmd.synopsis)),
+                      8)
+        + QStringLiteral("\n\n%1\n").arg(QString::fromLatin1(cmd.description));
     if (!cmd.arguments.empty()) {
         out += QStringLiteral("\nArguments:\n");
         for (const auto& [name, text] : cmd.arguments)
-            out += QStringLiteral("  %1  %2\n")
-                       .arg(QString::fromLatin1(name).leftJustified(18), QString::fromLatin1(text));
+            out += wrapped(QStringLiteral("  %1  %2")
+                               .arg(QString::fromLatin1(name).leftJustified(18), QString::fromLatin1(text)),
+                       22)
+                + QLatin1Char('\n');
     }
     out += QStringLiteral("\nOptions:\n");
     std::vector<const QCommandLineOption*> options = cmd.options;
@@ -491,12 +642,21 @@ QString commandHelp(const Command& cmd)
         QString left = names.join(QStringLiteral(", "));
         if (!o->valueName().isEmpty())
             left += QLatin1Char(' ') + o->valueName();
-        out += QStringLiteral("  %1  %2\n").arg(left.leftJustified(18), o->description());
+        out += wrapped(QStringLiteral("  %1  %2").arg(left.leftJustified(18), o->description()), 22)
+            + QLatin1Char('\n');
     }
-    if (cmd.options.size() > 1 && std::find(cmd.options.begin(), cmd.options.end(), &kPort) != cmd.options.end())
+    if (std::find(cmd.options.begin(), cmd.options.end(), &kPort) != cmd.options.end())
         out += QStringLiteral("\nMessages and the progress bar (on a terminal) go to standard error. Ctrl+C stops the\n"
                               "operation at its next step and closes the port.\n");
-    return out + QLatin1Char('\n') + kExitCodes;
+    return out + QLatin1Char('\n') + exitCodes(cmd.exits);
+}
+
+const Command* commandNamed(const QString& name)
+{
+    const auto& table = commands();
+    const auto it
+        = std::find_if(table.begin(), table.end(), [&](const Command& c) { return name == QLatin1String(c.name); });
+    return it == table.end() ? nullptr : &*it;
 }
 
 } // namespace
@@ -514,10 +674,11 @@ QString programHelp()
         out += QStringLiteral("  %1  %2\n")
                    .arg(QString::fromLatin1(cmd.name).leftJustified(9), QString::fromLatin1(cmd.summary));
     out += QStringLiteral(
-        "\n'%1 COMMAND --help' shows a command's options.\n\n"
+        "\n'%1 help COMMAND' or '%1 COMMAND --help' shows a command's options.\n\n"
         "Ports:\n"
-        "  A port is named as the forms name it, COM3 (see '%1 ports'), or by its device path:\n"
-        "  /dev/ttyUSB0, or the link of a virtual port such as a simulated device.\n\n"
+        "  A port is named as the forms name it, COM3 (see '%1 ports'), by its name in that list, or by\n"
+        "  its device path (/dev/ttyUSB0, /dev/serial/by-id/...). COM numbers hold for one run only; a\n"
+        "  script names a port by its name, which stays the port's.\n\n"
         "Files:\n"
         "  .vyx (VYRANTA) and .plx (PLIXARO) are the forms' binary configuration files; .json files hold\n"
         "  the same values in the JSON format, model named in the file.\n\n"
@@ -525,31 +686,39 @@ QString programHelp()
         "  -h, --help     Shows this help.\n"
         "  -v, --version  Shows the version.\n\n")
                .arg(kProgram);
-    return out + kExitCodes;
+    return out
+        + exitCodes({Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted});
 }
 
-int runCommandLine(const QStringList& arguments)
+Exit runCommand(Console& console, const QStringList& arguments)
 {
-    Console console;
-    const QString first = arguments.value(1);
+    QString first = arguments.value(1);
+    QStringList rest = arguments.mid(2);
     if (first.isEmpty()) {
-        console.note(QStringLiteral("%1: a command is missing\nTry '%1 --help'.").arg(kProgram));
-        return code(Exit::Usage);
+        console.raw(QStringLiteral("%1: a command is missing\nTry '%1 --help'.").arg(kProgram));
+        return Exit::Usage;
     }
     if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
         console.out(programHelp());
-        return code(Exit::Done);
+        return Exit::Done;
     }
     if (first == QLatin1String("-v") || first == QLatin1String("--version")) {
         console.out(QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(TARNIXW_VERSION)));
-        return code(Exit::Done);
+        return Exit::Done;
     }
-    const auto& table = commands();
-    const auto cmd
-        = std::find_if(table.begin(), table.end(), [&](const Command& c) { return first == QLatin1String(c.name); });
-    if (cmd == table.end()) {
-        console.note(QStringLiteral("%1: '%2' is not a command\nTry '%1 --help'.").arg(kProgram, first));
-        return code(Exit::Usage);
+    // "help COMMAND" is "COMMAND --help".
+    if (first == QLatin1String("help")) {
+        if (rest.isEmpty()) {
+            console.out(programHelp());
+            return Exit::Done;
+        }
+        first = rest.takeFirst();
+        rest = {QStringLiteral("--help")};
+    }
+    const Command* cmd = commandNamed(first);
+    if (!cmd) {
+        console.raw(QStringLiteral("%1: '%2' is not a command\nTry '%1 --help'.").arg(kProgram, first));
+        return Exit::Usage;
     }
     QCommandLineParser parser;
     const QCommandLineOption help({"h", "help"}, "Shows this help.");
@@ -557,13 +726,27 @@ int runCommandLine(const QStringList& arguments)
     for (const QCommandLineOption* o : cmd->options)
         parser.addOption(*o);
     Context context{parser, console, QString::fromLatin1(cmd->name)};
-    if (!parser.parse(QStringList{arguments[0]} + arguments.mid(2)))
-        return code(context.usage(parser.errorText()));
+    if (!parser.parse(QStringList{arguments[0]} + rest))
+        return context.usage(parser.errorText());
     if (parser.isSet(help)) {
         console.out(commandHelp(*cmd));
-        return code(Exit::Done);
+        return Exit::Done;
     }
-    return code(cmd->run(context));
+    console.setQuiet(
+        std::find(cmd->options.begin(), cmd->options.end(), &kQuiet) != cmd->options.end() && parser.isSet(kQuiet));
+    return cmd->run(context);
+}
+
+int runCommandLine(const QStringList& arguments)
+{
+    Console console;
+    const int rc = code(runCommand(console, arguments));
+    // Data that did not reach standard output (a full disk, a closed pipe) is a failure too.
+    if (console.outFailed() && rc == code(Exit::Done)) {
+        console.note(QStringLiteral("cannot write to standard output: %1").arg(console.outError()));
+        return code(Exit::FileError);
+    }
+    return rc;
 }
 
 } // namespace tarnixw::cli

@@ -62,6 +62,20 @@ Loaded configFromFileBytes(Model model, std::span<const std::uint8_t> bytes)
     return r;
 }
 
+QString whyNotReadable(const QString& path)
+{
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("it is a folder");
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read");
+    // The system's reason: no such file, permission denied, too many levels of links, ...
+    QString reason = file.errorString();
+    if (!reason.isEmpty())
+        reason[0] = reason[0].toLower();
+    return reason;
+}
+
 Loaded loadConfig(const QString& path)
 {
     Loaded r;
@@ -78,7 +92,7 @@ Loaded loadConfig(const QString& path)
         constexpr qint64 kLargest = 4 * 1024 * 1024;
         QFile file(path);
         if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-            r.error = QStringLiteral("%1: %2").arg(path, values::cannotOpenFileMessage());
+            r.error = QStringLiteral("%1: %2 (%3)").arg(path, values::cannotOpenFileMessage(), whyNotReadable(path));
             r.exit = Exit::FileError;
             return r;
         }
@@ -102,7 +116,9 @@ Loaded loadConfig(const QString& path)
     const qint64 size = model == Model::Vyr ? vyr::fileoffset::Size : plix::kFileSize;
     const values::FileBytes file = values::readFileExactly(path, size, modelName(model));
     if (!file.value) {
-        r.error = QStringLiteral("%1: %2").arg(path, file.error);
+        r.error = file.error == values::cannotOpenFileMessage()
+            ? QStringLiteral("%1: %2 (%3)").arg(path, file.error, whyNotReadable(path))
+            : QStringLiteral("%1: %2").arg(path, file.error);
         r.exit = Exit::FileError;
         return r;
     }

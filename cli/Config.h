@@ -48,6 +48,9 @@ struct Loaded {
 
 // A binary file of the right size for its extension, or a JSON file (the model named in it).
 Loaded loadConfig(const QString& path);
+// Why a file cannot be opened for reading, in the system's words ("no such file or
+// directory", "permission denied", "it is a folder").
+QString whyNotReadable(const QString& path);
 // The binary image of a model's configuration file, of exactly the right size.
 Loaded configFromFileBytes(Model model, std::span<const std::uint8_t> bytes);
 // Writes the configuration as the file's extension says (the caller has checked that it fits

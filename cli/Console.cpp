@@ -1,6 +1,8 @@
 #include "Console.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace tarnixw::cli {
 
@@ -27,9 +29,13 @@ Console::~Console()
 
 void Console::note(const QString& text)
 {
-    clearBar();
-    put(stderr, text + QLatin1Char('\n'));
-    std::fflush(stderr);
+    raw(QStringLiteral("tarnixw-cli: ") + text);
+}
+
+void Console::success(const QString& text)
+{
+    if (!m_quiet)
+        note(text);
 }
 
 void Console::warning(const QString& text)
@@ -37,10 +43,20 @@ void Console::warning(const QString& text)
     note(QStringLiteral("warning: ") + text);
 }
 
+void Console::raw(const QString& text)
+{
+    clearBar();
+    put(stderr, text + QLatin1Char('\n'));
+    std::fflush(stderr);
+}
+
 void Console::out(const QString& text)
 {
-    put(stdout, text);
-    std::fflush(stdout);
+    const QByteArray bytes = text.toUtf8();
+    errno = 0;
+    const std::size_t written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    if ((std::fflush(stdout) != 0 || written != std::size_t(bytes.size())) && m_outError.isEmpty())
+        m_outError = errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("write error");
 }
 
 void Console::progress(int value, const QString& label)

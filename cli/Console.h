@@ -13,11 +13,22 @@ public:
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 
-    // A line on standard error.
+    // A message on standard error, after "tarnixw-cli: ".
     void note(const QString& text);
+    // A message of success ("Read Done."): none with --quiet.
+    void success(const QString& text);
+    // "tarnixw-cli: warning: " and the text.
     void warning(const QString& text);
+    // Lines on standard error as they are (usage errors, which name the command; line traffic).
+    void raw(const QString& text);
     // Text on standard output, as it is.
     void out(const QString& text);
+    // Whether something could not be written to standard output (a full disk, a closed pipe),
+    // and the system's reason.
+    bool outFailed() const { return !m_outError.isEmpty(); }
+    const QString& outError() const { return m_outError; }
+
+    void setQuiet(bool quiet) { m_quiet = quiet; }
 
     // The bar at value (0..100) with a word after it; drawn only on a terminal and only when
     // it changes. endProgress() takes it away again.
@@ -29,6 +40,8 @@ private:
     void clearBar();
 
     bool m_terminal = false;
+    bool m_quiet = false;
+    QString m_outError;
     bool m_drawn = false;
     int m_value = -1;
     QString m_label;

@@ -1,8 +1,11 @@
 #include "DeviceLine.h"
 
+#include "Words.h"
+
 #include "link/Clock.h"
 #include "link/IdSearch.h"
 #include "link/PortDiscovery.h"
+#include "link/PortList.h"
 #include "plix/PlixModel.h"
 #include "plix/PlixTransfer.h"
 #include "vyr/VyrPack.h"
@@ -21,11 +24,21 @@ bool parsePort(const QString& text, LineSettings& settings)
         settings.devicePath.clear();
         return true;
     }
-    if (!text.contains(QLatin1Char('/')))
-        return false;
     settings.portNumber = 0;
-    settings.devicePath = text;
-    return true;
+    if (text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'))) {
+        settings.devicePath = text;
+        return true;
+    }
+    // A port's stable name, as 'ports' shows it.
+    const auto entries = link::PortList::system().refresh();
+    if (!entries)
+        return false;
+    for (const link::PortEntry& e : *entries)
+        if (!e.stableName.isEmpty() && e.stableName == text && !e.devicePath.isEmpty()) {
+            settings.devicePath = e.devicePath;
+            return true;
+        }
+    return false;
 }
 
 std::optional<int> parseBaud(const QString& text)
@@ -38,29 +51,6 @@ std::optional<int> parseBaud(const QString& text)
             return baud;
     return std::nullopt;
 }
-
-namespace {
-
-// What the user can do about a port that did not open.
-QString openDetail(const link::OpenOutcome& o)
-{
-    switch (o.error) {
-    case link::OpenError::NoSuchPort:
-        if (!o.port.startsWith(QLatin1String("COM")))
-            return QStringLiteral("%1 is not connected.").arg(o.port);
-        return QStringLiteral("%1 is not connected. Use Check COM to find the cable's port.").arg(o.port);
-    case link::OpenError::Busy:
-        return QStringLiteral("%1 is in use by another program. Close that program and try again.").arg(o.port);
-    case link::OpenError::PermissionDenied:
-        return QStringLiteral("You may not use %1: add your user to the 'dialout' group "
-                              "(sudo usermod -aG dialout $USER), then log out and in again.")
-            .arg(o.port);
-    default:
-        return o.detail.empty() ? QString() : QStringLiteral("%1: %2").arg(o.port, QString::fromStdString(o.detail));
-    }
-}
-
-} // namespace
 
 DeviceLine::DeviceLine(Console& console, QString barLabel, QString operation)
     : m_console(console)
@@ -76,7 +66,7 @@ DeviceLine::~DeviceLine()
 void DeviceLine::appended()
 {
     if (m_trace)
-        m_console.note(m_log.lineAt(m_log.size() - 1));
+        m_console.raw(m_log.lineAt(m_log.size() - 1));
 }
 
 void DeviceLine::tell(const QString& text)
@@ -84,6 +74,13 @@ void DeviceLine::tell(const QString& text)
     if (m_session)
         m_session->noteMessage(text);
     m_console.note(text);
+}
+
+void DeviceLine::success(const QString& text)
+{
+    if (m_session)
+        m_session->noteMessage(text);
+    m_console.success(text);
 }
 
 Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
@@ -106,18 +103,16 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
         else if (bar)
             m_console.progress(link::clampProgress(*bar), m_label);
     };
-    setup.onStop = [this](link::StopReason failure, const link::Exchanges&) {
-        m_console.endProgress();
-        tell(failure == link::StopReason::ResponseError ? QStringLiteral("Response Error !!")
-                                                        : QStringLiteral("Device No Response !!"));
-    };
+    // A COM number is the run's own: say which port it is before anything goes on the line.
+    if (settings.portNumber > 0)
+        if (const std::optional<link::PortEntry> entry = link::PortList::system().find(settings.portNumber))
+            m_console.note(entry->stableName.isEmpty() || entry->stableName == entry->portName
+                    ? QStringLiteral("%1 is %2.").arg(entry->portName, entry->devicePath)
+                    : QStringLiteral("%1 is the port named %2 (%3).")
+                          .arg(entry->portName, entry->stableName, entry->devicePath));
     const link::OpenOutcome& opened = m_session->open(std::move(setup));
     if (!opened.ok()) {
-        const bool setupFailed = opened.error == link::OpenError::SetupFailed;
-        const QString text = setupFailed ? QStringLiteral("COM SETUP ERROR!!!") : QStringLiteral("OPEN COM ERROR!!");
-        m_session->noteMessage(text);
-        const QString detail = setupFailed ? QString::fromStdString(opened.detail) : openDetail(opened);
-        m_console.note(detail.isEmpty() ? text : text + QLatin1Char('\n') + detail);
+        tell(openFailure(opened));
         return Exit::PortError;
     }
     // The ID search probes every id itself.
@@ -126,21 +121,21 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
     return Exit::Done;
 }
 
-Exit DeviceLine::close()
+Exit DeviceLine::close(const Addendum& addendum, const QString& whenDone)
 {
     if (m_closed || !m_session)
         return Exit::Done;
     m_closed = true;
     m_session->closePort();
     m_console.endProgress();
-    const link::Outcome outcome = m_session->outcome();
+    m_outcome = m_session->outcome();
     Exit e = Exit::Done;
-    switch (outcome.kind) {
+    switch (m_outcome.kind) {
     case link::Outcome::Kind::NotOpened:
         e = Exit::PortError;
         break;
     case link::Outcome::Kind::Stopped:
-        e = outcome.exchanges.reason == link::StopReason::ResponseError ? Exit::ResponseError : Exit::NoResponse;
+        e = m_outcome.exchanges.reason == link::StopReason::ResponseError ? Exit::ResponseError : Exit::NoResponse;
         break;
     case link::Outcome::Kind::Cancelled:
         e = Exit::Interrupted;
@@ -150,15 +145,26 @@ Exit DeviceLine::close()
     }
     if (interrupted())
         e = Exit::Interrupted;
+    // One message for the fault, however many steps failed: what happened, then what it left.
+    if (e == Exit::NoResponse || e == Exit::ResponseError || e == Exit::Interrupted) {
+        QString text = e == Exit::Interrupted ? QStringLiteral("Interrupted.") : stopFailure(m_outcome.exchanges);
+        if (addendum)
+            if (const QString more = addendum(m_outcome); !more.isEmpty())
+                text += QLatin1Char(' ') + more;
+        tell(text);
+    } else if (e == Exit::Done && !whenDone.isEmpty()) {
+        success(whenDone);
+    }
     if (link::TrafficOperation* op = m_log.current(); op && op->messages.isEmpty())
-        op->messages << (e == Exit::Interrupted ? QStringLiteral("interrupted") : QStringLiteral("done"));
+        op->messages << QStringLiteral("done");
     m_session->finish();
     if (m_trace)
-        m_console.note(m_log.lineAt(0));
+        m_console.raw(m_log.lineAt(0));
     return e;
 }
 
-Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image)
+Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image,
+    const QString& whenStopped)
 {
     link::ModelBuffers buffers = model == Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
     DeviceLine line(console, QStringLiteral("Reading"), QStringLiteral("Read"));
@@ -168,7 +174,7 @@ Exit readDeviceImage(Console& console, Model model, const LineSettings& settings
         vyr::readParamAreas(line.link());
     else
         plix::readBlocks(line.link());
-    const Exit e = line.close();
+    const Exit e = line.close([&](const link::Outcome&) { return whenStopped; });
     if (e == Exit::Done)
         image = buffers.DeviceImage;
     return e;
@@ -182,21 +188,19 @@ Exit writeConfig(Console& console, const Config& ready, const LineSettings& sett
     DeviceLine line(console, QStringLiteral("Writing"), QStringLiteral("Write"));
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
-    const QString done = QStringLiteral("Write Done.");
     if (ready.model == Model::Vyr) {
         vyr::writeParamAreas(
             line.link(),
             [&](std::span<std::uint8_t> image) { return vyr::layParamArea1(image, 0, ready.vyr).has_value(); },
             [&](std::span<std::uint8_t> image) { return vyr::layParamArea2(image, 0, ready.vyr).has_value(); });
-        if (!line.link().StopFlag())
-            line.tell(done);
     } else {
         plix::writeBlocks(
             line.link(), [&](std::span<std::uint8_t> request, int pos) { plix::layBlockA(ready.plix, request, pos); },
-            [&](std::span<std::uint8_t> request, int pos) { plix::layBlockB(ready.plix, request, pos); },
-            [&] { line.tell(done); });
+            [&](std::span<std::uint8_t> request, int pos) { plix::layBlockB(ready.plix, request, pos); }, [] {});
     }
-    return line.close();
+    // "Write Done." only when every step was answered, the PLIXARO's closing one included.
+    return line.close([&](const link::Outcome& outcome) { return writtenState(ready, outcome.exchanges.answered); },
+        QStringLiteral("Write Done."));
 }
 
 Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t& found)
@@ -211,10 +215,10 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
     ui.setProgress = [&](int value) {
         console.progress(link::clampProgress(value), QStringLiteral("Searching... ID: %1").arg(candidate));
     };
-    ui.setFoundId = [&](int id) { line.tell(QStringLiteral("ID  =  %1").arg(id)); };
     const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::plixIdSearchProgress);
     if (!id && !line.link().cancelled())
-        line.tell(QStringLiteral("Can not Find Device ID !!"));
+        line.tell(QStringLiteral("Can not Find Device ID !! No device answered at IDs 1 to 255. Check the baud rate "
+                                 "and the wiring; --trace shows every frame."));
     const Exit e = line.close();
     if (e != Exit::Done)
         return e;

@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,8 +27,9 @@ struct LineSettings {
     bool trace = false; // every frame on standard error, as the forms' line traffic shows it
 };
 
-// "COM3" (any case) or a device path ("/dev/ttyUSB0", a virtual port's link); nothing when
-// the text is neither.
+// "COM3" (any case), a port's stable name as 'ports' shows it ("site-vyr", a USB adapter's
+// by-id name), or a device path ("/dev/ttyUSB0", "/dev/serial/by-id/..."); false when the text
+// is none of them.
 bool parsePort(const QString& text, LineSettings& settings);
 // 9600, 19200, 38400 or 115200.
 std::optional<int> parseBaud(const QString& text);
@@ -51,9 +53,15 @@ public:
     void setBarLabel(const QString& label) { m_label = label; }
     // A message for the user, also recorded with the operation.
     void tell(const QString& text);
-    // Closes the port and tells how the operation ended: Done, NoResponse, ResponseError or
-    // Interrupted.
-    Exit close();
+    // A message of success, recorded; none on the console with --quiet.
+    void success(const QString& text);
+    // What a failed or interrupted operation left, put after its message.
+    using Addendum = std::function<QString(const link::Outcome&)>;
+    // Closes the port and tells how the operation ended: Done (with `whenDone` as its message),
+    // NoResponse, ResponseError or Interrupted, each failure in one message (the addendum after
+    // it).
+    Exit close(const Addendum& addendum = {}, const QString& whenDone = {});
+    const link::Outcome& outcome() const { return m_outcome; }
     // The operation's record: its line and every frame.
     const link::TrafficLog& log() const { return m_log; }
 
@@ -75,10 +83,13 @@ private:
     link::ComPort m_port;
     link::TrafficLog m_log;
     std::optional<link::DeviceSession> m_session;
+    link::Outcome m_outcome;
 };
 
-// The model's whole parameter memory as a Read gathers it (the link's DeviceImage).
-Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image);
+// The model's whole parameter memory as a Read gathers it (the link's DeviceImage). A failure is
+// told with `whenStopped` after it (what it means for the command).
+Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image,
+    const QString& whenStopped = {});
 
 // Sends a configuration made ready for a Write (recordForWrite, paramSetForWrite) as the
 // form's Write sends it, saying "Write Done." when the form would.

@@ -343,6 +343,25 @@ QString valueText(const Field& field, std::int64_t value)
     return field.unit.isEmpty() ? number : number + QLatin1Char(' ') + field.unit;
 }
 
+QStringList emptySensorRanges(const Config& config)
+{
+    QStringList out;
+    const auto empty = [&](const QString& channel, std::int64_t from, std::int64_t to) {
+        if (from == to)
+            out << QStringLiteral("%1: sensor from and to are both %2 mV, so the channel's scaling cannot be computed")
+                       .arg(channel)
+                       .arg(from);
+    };
+    if (config.model == Model::Vyr) {
+        for (int k = 0; k < vyr::kAnalogChannels; ++k)
+            empty(QStringLiteral("AI %1").arg(k), config.vyr.SFrom[std::size_t(k)], config.vyr.STo[std::size_t(k)]);
+    } else {
+        for (int ch = 0; ch < plix::kChannelCount; ++ch)
+            empty(QStringLiteral("CH%1").arg(ch), config.plix.sensorFrom(ch), config.plix.sensorTo(ch));
+    }
+    return out;
+}
+
 QStringList outsideFormChecks(const Config& config)
 {
     QStringList out;
@@ -389,7 +408,7 @@ QStringList outsideFormChecks(const Config& config)
         out << QStringLiteral("enable mask bits 2..15: %1, which the form never writes")
                    .arg(config.plix.enableMask() >> 2);
     }
-    return out;
+    return out + emptySensorRanges(config);
 }
 
 } // namespace tarnixw::cli

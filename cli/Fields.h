@@ -68,6 +68,11 @@ QString jsonText(const Field& field, std::int64_t value);
 // own message ("AI 3 decimal digits: 7, which the form refuses: "Please input an integer
 // number between 0 and 3.""): each box's check run on the value's exact text, a DI channel
 // with both relay modes, PLIXARO mask bits other than the two channels'.
+// Empty sensor ranges among them too (a channel whose sensor From equals its To).
 QStringList outsideFormChecks(const Config& config);
+
+// Each channel whose sensor range is empty (From = To): its scaling cannot be computed, so the
+// configuration cannot be written. "AI 3: sensor from and to are both 1000 mV, ...".
+QStringList emptySensorRanges(const Config& config);
 
 } // namespace tarnixw::cli

@@ -8,7 +8,9 @@
 #include <QJsonParseError>
 #include <QLocale>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace tarnixw::cli {
@@ -141,11 +143,114 @@ void write(const Node& n, const Config& c, int indent, QString& out)
 
 // ---- Reading ------------------------------------------------------------------------------
 
+// What the parsed document does not keep of the text: every number exactly as written, and
+// the keys given twice in one object, by their JSON path ("analog_inputs[3].pv_to").
+struct Written {
+    std::map<QString, QString> numbers;
+    QStringList twice;
+};
+
+// Reads a string literal of valid JSON at text[i] (the opening quote); returns its value and
+// moves i past the closing quote.
+QString stringAt(const QByteArray& text, qsizetype& i)
+{
+    QByteArray raw;
+    qsizetype j = i + 1;
+    for (; j < text.size() && text[j] != '"'; ++j) {
+        raw += text[j];
+        if (text[j] == '\\' && j + 1 < text.size())
+            raw += text[++j];
+    }
+    i = j + 1;
+    // The document has parsed it already; it decodes the escapes.
+    const QJsonDocument one = QJsonDocument::fromJson("[\"" + raw + "\"]");
+    return one.array().at(0).toString();
+}
+
+Written writtenText(const QByteArray& text)
+{
+    struct Level {
+        bool object = false;
+        QString path;
+        int index = 0;
+        std::set<QString> keys;
+        QString key;
+        bool awaitingKey = false;
+    };
+    Written w;
+    std::vector<Level> levels;
+    const auto valuePath = [&]() -> QString {
+        if (levels.empty())
+            return {};
+        const Level& l = levels.back();
+        if (l.object)
+            return l.path.isEmpty() ? l.key : l.path + QLatin1Char('.') + l.key;
+        return QStringLiteral("%1[%2]").arg(l.path).arg(l.index);
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        const char c = text[i];
+        if (c == '{' || c == '[') {
+            Level l;
+            l.object = c == '{';
+            l.path = valuePath();
+            l.awaitingKey = l.object;
+            levels.push_back(std::move(l));
+            ++i;
+        } else if (c == '}' || c == ']') {
+            if (!levels.empty())
+                levels.pop_back();
+            ++i;
+        } else if (c == ',') {
+            if (!levels.empty()) {
+                if (levels.back().object)
+                    levels.back().awaitingKey = true;
+                else
+                    ++levels.back().index;
+            }
+            ++i;
+        } else if (c == '"') {
+            const QString s = stringAt(text, i);
+            if (!levels.empty() && levels.back().object && levels.back().awaitingKey) {
+                Level& l = levels.back();
+                l.awaitingKey = false;
+                l.key = s;
+                if (!l.keys.insert(s).second)
+                    w.twice << valuePath();
+            }
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            qsizetype j = i;
+            while (j < text.size()
+                && (std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '-' || text[j] == '+'
+                    || text[j] == '.' || text[j] == 'e' || text[j] == 'E'))
+                ++j;
+            w.numbers[valuePath()] = QString::fromLatin1(text.mid(i, j - i));
+            i = j;
+        } else {
+            ++i;
+        }
+    }
+    return w;
+}
+
+// The decimals a number literal holds: digits after the point, less its exponent ("1.50" 2,
+// "1.5e1" 0, "100.0000000000000000001" 19). Zeros count: they are written.
+int decimalsOf(const QString& literal)
+{
+    const qsizetype e = literal.indexOf(QLatin1Char('e'), 0, Qt::CaseInsensitive);
+    const QString mantissa = e < 0 ? literal : literal.left(e);
+    const int exponent = e < 0 ? 0 : literal.mid(e + 1).toInt();
+    const qsizetype point = mantissa.indexOf(QLatin1Char('.'));
+    const int fraction = point < 0 ? 0 : int(mantissa.size() - point - 1);
+    return std::max(0, fraction - exponent);
+}
+
 // A JSON value as the user wrote it, shortened when long.
-QString shown(const QJsonValue& v)
+QString shown(const QJsonValue& v, const QString& literal = {})
 {
     QString text;
-    if (v.isDouble()) {
+    if (!literal.isEmpty()) {
+        text = literal;
+    } else if (v.isDouble()) {
         const double d = v.toDouble();
         text = std::fabs(d) < 1e15 && d == std::floor(d) ? QString::number(qint64(d))
                                                          : QString::number(d, 'g', QLocale::FloatingPointShortest);
@@ -156,6 +261,16 @@ QString shown(const QJsonValue& v)
     if (text.size() > 40)
         text = text.left(37) + QStringLiteral("...");
     return text;
+}
+
+QString typeName(const QJsonValue& v);
+
+// What was found instead of what was expected: "a text \"5\"", "null", "true".
+QString found(const QJsonValue& v)
+{
+    if (v.isNull() || v.isBool())
+        return shown(v);
+    return typeName(v) + QLatin1Char(' ') + shown(v);
 }
 
 QString typeName(const QJsonValue& v)
@@ -181,9 +296,10 @@ QString typeName(const QJsonValue& v)
 
 class Reader {
 public:
-    Reader(Config& config, QStringList& errors)
+    Reader(Config& config, QStringList& errors, const Written& written)
         : m_config(config)
         , m_errors(errors)
+        , m_written(written)
     { }
 
     void read(const QJsonValue& v, const Node& n, const QString& path)
@@ -207,7 +323,7 @@ public:
     void readObject(const QJsonValue& v, const Node& n, const QString& path, const QStringList& alsoKnown = {})
     {
         if (!v.isObject()) {
-            fail(path, QStringLiteral("expected an object, found %1 %2").arg(typeName(v), shown(v)));
+            fail(path, QStringLiteral("expected an object, found %1").arg(found(v)));
             return;
         }
         const QJsonObject object = v.toObject();
@@ -233,10 +349,7 @@ private:
     void readArray(const QJsonValue& v, const Node& n, const QString& path)
     {
         if (!v.isArray()) {
-            fail(path,
-                QStringLiteral("expected a list of %1 entries, found %2 %3")
-                    .arg(n.items.size())
-                    .arg(typeName(v), shown(v)));
+            fail(path, QStringLiteral("expected a list of %1 entries, found %2").arg(n.items.size()).arg(found(v)));
             return;
         }
         const QJsonArray array = v.toArray();
@@ -252,16 +365,19 @@ private:
     std::optional<std::int64_t> integer(const QJsonValue& v, const QString& path, std::int64_t lo, std::int64_t hi)
     {
         if (!v.isDouble()) {
-            fail(path, QStringLiteral("expected an integer, found %1 %2").arg(typeName(v), shown(v)));
+            fail(path, QStringLiteral("expected an integer, found %1").arg(found(v)));
             return std::nullopt;
         }
         const double d = v.toDouble();
-        if (d != std::floor(d)) {
-            fail(path, QStringLiteral("%1 is not an integer").arg(shown(v)));
+        const QString written = literal(path);
+        // Written decimals are refused, zeros too: an integer field holds none.
+        if (d != std::floor(d) || decimalsOf(written) > 0) {
+            fail(path, QStringLiteral("%1 is not an integer").arg(shown(v, written)));
             return std::nullopt;
         }
         if (d < double(lo) || d > double(hi)) {
-            fail(path, QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v)).arg(lo).arg(hi));
+            fail(path,
+                QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v, written)).arg(lo).arg(hi));
             return std::nullopt;
         }
         return std::int64_t(d);
@@ -276,7 +392,7 @@ private:
             return;
         case Format::Flag:
             if (!v.isBool())
-                fail(path, QStringLiteral("expected true or false, found %1 %2").arg(typeName(v), shown(v)));
+                fail(path, QStringLiteral("expected true or false, found %1").arg(found(v)));
             else
                 f.set(m_config, v.toBool() ? 1 : 0);
             return;
@@ -295,25 +411,26 @@ private:
     void readDecimal(const QJsonValue& v, const Field& f, const QString& path, int decimals)
     {
         if (!v.isDouble()) {
-            fail(path, QStringLiteral("expected a number, found %1 %2").arg(typeName(v), shown(v)));
+            fail(path, QStringLiteral("expected a number, found %1").arg(found(v)));
             return;
         }
         const double scale = decimals == 3 ? 1000.0 : 10.0;
         const double d = v.toDouble();
+        const QString written = literal(path);
         const QString lowest = jsonText(f, f.min);
         const QString highest = jsonText(f, f.max);
         if (!(d * scale >= double(f.min) - 0.5 && d * scale <= double(f.max) + 0.5)) {
-            fail(path, QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v), lowest, highest));
+            fail(path,
+                QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v, written), lowest, highest));
             return;
         }
-        // The shortest decimal text that reads back as this double is what the user wrote
-        // (up to the 17 digits a JSON number keeps).
+        // The decimals as written count, zeros too: the value is never rounded to fit.
         const QString text = QString::number(d, 'f', QLocale::FloatingPointShortest);
         const qsizetype point = text.indexOf(QLatin1Char('.'));
-        if (point >= 0 && text.size() - point - 1 > decimals) {
+        if ((point >= 0 && text.size() - point - 1 > decimals) || decimalsOf(written) > decimals) {
             fail(path,
                 QStringLiteral("%1 has more than %2 %3; the device field holds %4")
-                    .arg(shown(v))
+                    .arg(shown(v, written))
                     .arg(decimals)
                     .arg(decimals == 1 ? QStringLiteral("decimal") : QStringLiteral("decimals"))
                     .arg(decimals == 3 ? QStringLiteral("thousandths") : QStringLiteral("tenths")));
@@ -321,7 +438,8 @@ private:
         }
         const std::int64_t value = std::llround(d * scale);
         if (value < f.min || value > f.max) {
-            fail(path, QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v), lowest, highest));
+            fail(path,
+                QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v, written), lowest, highest));
             return;
         }
         f.set(m_config, value);
@@ -331,10 +449,7 @@ private:
     {
         const int count = int(n.listFields.size());
         if (!v.isArray()) {
-            fail(path,
-                QStringLiteral("expected a list of numbers 0..%1, found %2 %3")
-                    .arg(count - 1)
-                    .arg(typeName(v), shown(v)));
+            fail(path, QStringLiteral("expected a list of numbers 0..%1, found %2").arg(count - 1).arg(found(v)));
             return;
         }
         const QJsonArray array = v.toArray();
@@ -349,8 +464,16 @@ private:
             f->set(m_config, seen.count(f->listItem) ? 1 : 0);
     }
 
+    // The number at `path` as the user wrote it.
+    QString literal(const QString& path) const
+    {
+        const auto it = m_written.numbers.find(path);
+        return it == m_written.numbers.end() ? QString() : it->second;
+    }
+
     Config& m_config;
     QStringList& m_errors;
+    const Written& m_written;
 };
 
 std::optional<Model> modelNamed(const QString& name)
@@ -423,9 +546,13 @@ JsonImport configFromJson(const QByteArray& text)
     if (!r.errors.isEmpty() || !m)
         return r;
 
+    // A key given twice would be taken at its last value in silence.
+    const Written written = writtenText(text);
+    for (const QString& path : written.twice)
+        r.errors << QStringLiteral("%1: the key is given twice").arg(path);
     Config config;
     config.model = *m;
-    Reader reader(config, r.errors);
+    Reader reader(config, r.errors, written);
     reader.readObject(root, shapeOf(*m), QString(), {QStringLiteral("format"), QStringLiteral("model")});
     if (r.errors.size() > kMostErrors) {
         const qsizetype more = r.errors.size() - kMostErrors;

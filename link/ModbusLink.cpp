@@ -132,7 +132,9 @@ Verdict ModbusLink::awaitAnswer(
     if (!complete)
         received = takeArrived(received);
     const Verdict verdict = judge(received);
-    if (verdict.received > 0)
+    // What came back before the operation stopped tells why it stopped; a closing step after it
+    // does not change that.
+    if (verdict.received > 0 && m_state == State::Going)
         m_exchanges.lastAnswer = verdict;
     if (m_observer) {
         const std::size_t stored = std::min(received, buf.size());
@@ -175,7 +177,8 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
     const std::function<void(int b, int size)>& onAccepted)
 {
     SilenceCount = 0;
-    m_exchanges.lastAnswer = {};
+    if (!StopFlag())
+        m_exchanges.lastAnswer = {};
     for (int b = 0; b < blockCount && !StopFlag(); ++b) {
         const int size = b == blockCount - 1 ? lastSize : blockSize;
         const int length = buildFrame(b, size);
@@ -261,7 +264,8 @@ StepResult ModbusLink::WriteRegisters(
         return StepResult::Failed;
     }
     SilenceCount = 0;
-    m_exchanges.lastAnswer = {};
+    if (!StopFlag())
+        m_exchanges.lastAnswer = {};
     for (bool retried = false;; retried = true) {
         const ExchangeResult r = ComExchange(length, kWriteMultiple, waitSteps, rule);
         if (cancelled())

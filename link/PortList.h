@@ -19,6 +19,10 @@ struct PortEntry {
     QString devicePath;
     std::int64_t appearedNs = 0; // when the port appeared (device node ctime, link mtime)
     int number = 0; // the N of "COMN"
+    // The name that stays the port's from run to run, for scripts: a virtual port's name, a
+    // USB adapter's /dev/serial/by-id name (its maker, product and serial), a UART's device
+    // name; on Windows its COM name.
+    QString stableName;
     // Windows names its ports itself (the registry's data, "COM7"); the list keeps those names
     // and numbers. Elsewhere the list numbers the ports.
     bool namedBySystem = false;
@@ -39,10 +43,22 @@ struct PortEntry {
 // On Windows, the system's list is the registry key below the local machine, which names each
 // port (COMn) itself.
 struct PortSources {
+    // The Linux sources at these places (a test's tree), every other place as it is.
+    static PortSources at(QString sysClassTty, QString devDir, QString virtualDir)
+    {
+        PortSources s;
+        s.sysClassTty = std::move(sysClassTty);
+        s.devDir = std::move(devDir);
+        s.virtualDir = std::move(virtualDir);
+        s.serialById = s.devDir + QStringLiteral("/serial/by-id");
+        return s;
+    }
+
     QString sysClassTty = QStringLiteral("/sys/class/tty");
     QString devDir = QStringLiteral("/dev");
     QString virtualDir; // empty: virtualPortDirectory()
     QString registryKey = QStringLiteral("HARDWARE\\DEVICEMAP\\SERIALCOMM");
+    QString serialById = QStringLiteral("/dev/serial/by-id"); // udev's stable links of USB adapters
 };
 
 // The directory in which virtual ports are published: $XDG_RUNTIME_DIR/tarnixw/ports when

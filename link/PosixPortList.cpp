@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <algorithm>
 #include <set>
 #include <sys/stat.h>
@@ -81,6 +82,13 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
     std::vector<PortEntry> out;
     ok = true;
 
+    // udev names each USB adapter by what it tells of itself: those names stay with it.
+    QHash<QString, QString> byIdNames; // device -> by-id name
+    const QDir byId(m_sources.serialById);
+    for (const QFileInfo& link : byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (link.isSymLink())
+            byIdNames.insert(QFileInfo(link.symLinkTarget()).canonicalFilePath(), link.fileName());
+
     const QDir tty(m_sources.sysClassTty);
     if (!tty.exists()) {
         ok = false;
@@ -97,6 +105,7 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
             e.deviceName = QStringLiteral("\\Device\\") + name;
             e.devicePath = node;
             e.appearedNs = ns(st.st_ctim);
+            e.stableName = byIdNames.value(QFileInfo(node).canonicalFilePath(), name);
             describeUsb(tty.filePath(name), e);
             out.push_back(e);
         }
@@ -119,6 +128,7 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
         e.appearedNs = ns(st.st_mtim);
         e.kind = PortKind::Virtual;
         e.linkPath = path;
+        e.stableName = name;
         out.push_back(e);
     }
 

@@ -51,6 +51,7 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
                 port.chop(1);
             e.portName = port.trimmed();
         }
+        e.stableName = e.portName; // Windows gives a device the same COM name every time
         if (const std::optional<int> n = trailingPortNumber(e.portName)) {
             e.number = *n;
             e.devicePath = QString::fromStdString(winDeviceName(*n));

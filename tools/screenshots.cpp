@@ -134,8 +134,8 @@ int main(int argc, char** argv)
     QTemporaryDir portDir;
     QDir(portDir.path()).mkpath(QStringLiteral("ports"));
     QFile::link(QStringLiteral("/dev/null"), portDir.path() + QStringLiteral("/ports/simulated"));
-    link::PortList ports(
-        {portDir.path() + QStringLiteral("/none"), portDir.path(), portDir.path() + QStringLiteral("/ports")});
+    link::PortList ports(link::PortSources::at(
+        portDir.path() + QStringLiteral("/none"), portDir.path(), portDir.path() + QStringLiteral("/ports")));
     link::PortList::setSystem(&ports);
     link::VirtualClock clock;
     link::setOperationClock(&clock);

@@ -15,8 +15,9 @@ QString cannotOpenFileMessage()
 
 QString wrongFileSizeMessage(qint64 actualSize, const QString& modelName, qint64 expectedSize)
 {
-    return QStringLiteral("This file is %1 bytes long; a %2 configuration file has exactly %3 bytes.")
+    return QStringLiteral("This file is %1 %2 long; a %3 configuration file has exactly %4 bytes.")
         .arg(actualSize)
+        .arg(actualSize == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"))
         .arg(modelName)
         .arg(expectedSize);
 }

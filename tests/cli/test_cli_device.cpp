@@ -4,7 +4,10 @@
 #include "CliRun.h"
 
 #include "cli/Config.h"
+#include "plix/PlixModel.h"
 #include "tests/support/DevSim.h"
+#include "tests/support/TestData.h"
+#include "vyr/VyrPack.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -39,6 +42,28 @@ Config edited(Model model)
         p.setSensorFrom(1, -2000);
         p.setHysteresis(1, 15);
         p.setSilenceTime(0, 45);
+    }
+    return c;
+}
+
+// What a simulator's memory dump holds of a model's parameters, exactly as stored.
+Config configFromDump(Model model, const QByteArray& dump)
+{
+    const auto bytes = [&](int from, int count) {
+        return std::vector<std::uint8_t>(dump.begin() + from, dump.begin() + from + count);
+    };
+    Config c;
+    c.model = model;
+    if (model == Model::Vyr) {
+        std::vector<std::uint8_t> image = bytes(32, vyr::imageoffset::Area1Size);
+        const std::vector<std::uint8_t> area2 = bytes(2048, vyr::imageoffset::Area2Size);
+        image.insert(image.end(), area2.begin(), area2.end());
+        c.vyr = *vyr::recordFromDeviceImage(image);
+    } else {
+        std::vector<std::uint8_t> image = bytes(32, plix::kBlockASize);
+        const std::vector<std::uint8_t> blockB = bytes(2048, plix::kBlockBSize);
+        image.insert(image.end(), blockB.begin(), blockB.end());
+        c.plix = *plix::paramSetFromDeviceImage(image);
     }
     return c;
 }
@@ -86,7 +111,8 @@ private slots:
         const test::CliRun ports = runCli({"ports"}, sim.runtimeDir());
         QString com;
         for (const QString& line : ports.out.split('\n'))
-            if (line.contains(sim.portPath() + "  virtual port -> /dev/pts/"))
+            if (line.contains(QRegularExpression("^COM\\d+ +sim +/dev/pts/"))
+                && line.endsWith("virtual port " + sim.portPath()))
                 com = line.section(' ', 0, 0);
         QVERIFY2(com.startsWith("COM"), qPrintable(ports.out));
         const QString back = dir.filePath(m == Model::Vyr ? "back.vyx" : "back.plx");
@@ -142,9 +168,10 @@ private slots:
                                        << "  answer from slave 3\n";
         QTest::newRow("port missing")
             << QStringList{} << "/dev/tarnixw-no-such-port" << 5 << "OPEN COM ERROR!!"
-            << "==== Read  /dev/tarnixw-no-such-port  19200 baud  slave 1  ->  OPEN COM ERROR!!\n";
-        QTest::newRow("COM name not listed") << QStringList{} << "COM250" << 5 << "COM250 is not connected"
-                                             << "==== Read  COM250  19200 baud  slave 1  ->  OPEN COM ERROR!!\n";
+            << "==== Read  /dev/tarnixw-no-such-port  19200 baud  slave 1  ->  OPEN COM ERROR!! ";
+        QTest::newRow("COM name not listed")
+            << QStringList{} << "COM250" << 5 << "COM250 is not connected; see 'tarnixw-cli ports'"
+            << "==== Read  COM250  19200 baud  slave 1  ->  OPEN COM ERROR!! ";
     }
     void exitCodes()
     {
@@ -166,14 +193,152 @@ private slots:
         QVERIFY(!QFile::exists(out));
     }
 
+    // A write that stops part way says in one message what the device now holds; the device's
+    // memory afterwards (its dump) holds just that: the values said written as the file has
+    // them, the others as they were.
+    void aStoppedWriteSaysWhatTheDeviceHolds_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("VYRANTA: nothing") << int(Model::Vyr) << QStringList{"--silent-every", "1"}
+                                          << "Nothing was written: the device holds what it held before.";
+        QTest::newRow("VYRANTA: area 1 and one block of area 2")
+            << int(Model::Vyr) << QStringList{"--unplug-after", "14"}
+            << "The device holds part of the file: the DO modules are written, AI 0\u201315 and the DI modules in "
+               "part, the rest is not.";
+        QTest::newRow("PLIXARO: written, write-enable left open")
+            << int(Model::Plix) << QStringList{"--unplug-after", "3"}
+            << "Everything was written. The device's write-enable may still be open: write the file again, or "
+               "power the device off and on.";
+        QTest::newRow("PLIXARO: opened only") << int(Model::Plix) << QStringList{"--unplug-after", "1"}
+                                              << "Nothing was written: the device holds what it held before. The "
+                                                 "device's write-enable may still be open";
+    }
+    void aStoppedWriteSaysWhatTheDeviceHolds()
+    {
+        QFETCH(int, model);
+        QFETCH(QStringList, faults);
+        QFETCH(QString, state);
+        const Model m = Model(model);
+        // Every value away from the device's own, so the dump tells written from not.
+        Config file = templateConfig(m);
+        if (m == Model::Vyr) {
+            file.vyr.STo.fill(6000);
+            file.vyr.HLimit.fill(70000);
+            file.vyr.SilenceT.fill(31);
+            file.vyr.DOMapMask.fill(0xFFFF);
+        } else {
+            for (int ch = 0; ch < 2; ++ch) {
+                file.plix.setSensorTo(ch, 6000);
+                file.plix.setHighAlarm(ch, 70000);
+            }
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(m == Model::Vyr ? "f.vyx" : "f.plx");
+        QVERIFY(!saveConfig(path, file));
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        QVERIFY(sim.start(simArgs(m, "1", faults)));
+        const test::CliRun r = runCli({"write", "--port", sim.portPath(), "--id", "1", path});
+        QCOMPARE(r.exitCode, int(Exit::NoResponse));
+        QVERIFY2(r.err.contains(state), qPrintable(r.err));
+        QCOMPARE(r.err.count("Device No Response !!"), 1); // one message for the fault
+        QVERIFY(sim.stop());
+
+        const Config held = configFromDump(m, test::fileContent(sim.dumpPath()));
+        if (m == Model::Vyr) {
+            const vyr::VYRParamSet& d = held.vyr;
+            const bool nothing = state.startsWith("Nothing");
+            // DO map and alarms lie in area 1, the sensor ranges and silences in area 2.
+            QCOMPARE(d.DOMapMask == file.vyr.DOMapMask, !nothing);
+            QCOMPARE(d.HLimit == file.vyr.HLimit, !nothing);
+            QCOMPARE(d.STo == file.vyr.STo, false);
+            QCOMPARE(d.SilenceT[1] == file.vyr.SilenceT[1], false);
+        } else {
+            const bool written = state.startsWith("Everything");
+            QCOMPARE(held.plix.sensorTo(1) == 6000, written);
+            QCOMPARE(held.plix.highAlarm(0) == 70000, written);
+        }
+    }
+
+    // COM numbers are a run's own: when a port goes, the next run numbers the others anew. A
+    // port's name stays its own: the name of a port that is gone reaches no other device.
+    void portsKeepTheirNames()
+    {
+        test::DevSim first(QStringLiteral(TARNIXW_DEVSIM));
+        QVERIFY(first.start(simArgs(Model::Vyr, "1")));
+        test::DevSim second(QStringLiteral(TARNIXW_DEVSIM), QStringLiteral("site-b"), first);
+        QVERIFY(second.start(simArgs(Model::Vyr, "1")));
+        const QString runtime = first.runtimeDir();
+        const auto comOf = [&](const QString& name) {
+            const test::CliRun ports = runCli({"ports"}, runtime);
+            for (const QString& line : ports.out.split('\n'))
+                if (line.contains(QRegularExpression(QStringLiteral("^COM\\d+ +%1 ").arg(name))))
+                    return line.section(' ', 0, 0);
+            return QString();
+        };
+        const QString before = comOf("site-b");
+        QVERIFY(before.startsWith("COM"));
+        // A COM number is named for what it is before the line is touched; -o - is JSON.
+        const test::CliRun byNumber
+            = runCli({"read", "--model", "vyr", "--port", before, "--id", "1", "--fast", "-o", "-"}, runtime);
+        QCOMPARE(byNumber.exitCode, 0);
+        QVERIFY2(
+            byNumber.err.startsWith(QStringLiteral("tarnixw-cli: %1 is the port named site-b (/dev/pts/").arg(before)),
+            qPrintable(byNumber.err));
+        QVERIFY(byNumber.out.startsWith("{\n  \"format\": 1,\n  \"model\": \"VYRANTA\","));
+
+        QVERIFY(first.stop());
+        QVERIFY(comOf("site-b") != before); // renumbered
+        const qsizetype seen = test::fileContent(second.file("frames.log")).size();
+        const test::CliRun gone = runCli({"read", "--model", "vyr", "--port", "sim", "--id", "1", "-o", "-"}, runtime);
+        QCOMPARE(gone.exitCode, int(Exit::Usage));
+        QCOMPARE(test::fileContent(second.file("frames.log")).size(), seen); // nothing reached it
+        const test::CliRun byName = runCli(
+            {"read", "--model", "vyr", "--port", "site-b", "--id", "1", "--fast", "--quiet", "-o", "-"}, runtime);
+        QCOMPARE(byName.exitCode, 0);
+        QCOMPARE(byName.err, QString()); // --quiet: nothing to say when all went well
+    }
+
+    // A device of the other model answers a read too, with values of its own layout: the read
+    // warns, and says which model the device may be. A PLIXARO refuses a VYRANTA's addresses.
+    void readingTheOtherModelIsWarned_data()
+    {
+        QTest::addColumn<int>("device");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a VYRANTA read as a PLIXARO") << int(Model::Vyr) << "plix" << 0 << "is the device a VYRANTA?";
+        QTest::newRow("a PLIXARO read as a VYRANTA") << int(Model::Plix) << "vyr" << int(Exit::ResponseError)
+                                                     << "Response Error !! The device answered with an exception 2 "
+                                                        "(Illegal Data Address); is it the model named";
+    }
+    void readingTheOtherModelIsWarned()
+    {
+        QFETCH(int, device);
+        QFETCH(QString, asked);
+        QFETCH(int, exitCode);
+        QFETCH(QString, said);
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        QVERIFY(sim.start(simArgs(Model(device), "1")));
+        const test::CliRun wrong
+            = runCli({"read", "--model", asked, "--port", sim.portPath(), "--id", "1", "--fast", "-o", "-"});
+        QCOMPARE(wrong.exitCode, exitCode);
+        QVERIFY2(wrong.err.contains(said), qPrintable(wrong.err));
+        const test::CliRun right = runCli({"read", "--model", Model(device) == Model::Vyr ? "vyr" : "plix", "--port",
+            sim.portPath(), "--id", "1", "--fast", "-o", "-"});
+        QCOMPARE(right.exitCode, 0);
+        QVERIFY2(!right.err.contains("is the device a"), qPrintable(right.err));
+    }
+
     void searchFindsTheId()
     {
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start(simArgs(Model::Vyr, "4")));
         const test::CliRun r = runCli({"search", "--port", sim.portPath(), "--fast"});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out, QStringLiteral("4\n"));
-        QVERIFY(r.err.contains("ID  =  4"));
+        QCOMPARE(r.out, QStringLiteral("4\n")); // once: on standard output alone
+        QVERIFY2(!r.err.contains("4"), qPrintable(r.err));
     }
 
     // Ctrl+C in the middle of a Read ends it with 130 instead of running the read out (its 20
@@ -209,7 +374,8 @@ private slots:
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 130);
         const QString err = QString::fromUtf8(p.readAllStandardError());
-        QVERIFY2(err.contains(write ? "Interrupted." : "Interrupted; nothing was saved."), qPrintable(err));
+        QVERIFY2(err.contains(write ? "tarnixw-cli: Interrupted. " : "tarnixw-cli: Interrupted. Nothing was saved."),
+            qPrintable(err));
         if (write) {
             QTest::qWait(100);
             QFile log(sim.file(QStringLiteral("frames.log")));

@@ -303,8 +303,8 @@ private slots:
                                     << "--id 0 is no slave ID: give one between 1 and 255";
         QTest::newRow("baud 1200") << QStringList{"search", "--port", "COM1", "--baud", "1200"} << 2 << ""
                                    << "--baud 1200 is not 9600, 19200, 38400 or 115200";
-        QTest::newRow("port name") << QStringList{"search", "--port", "ttyUSB0"} << 2 << ""
-                                   << "neither a COM name";
+        QTest::newRow("port name nobody has") << QStringList{"search", "--port", "ttyUSB0"} << 2 << ""
+                                              << "--port ttyUSB0 is no COM name (COM3), port name or device path";
         QTest::newRow("output of the other model")
             << QStringList{"template", "--model", "plix", "-o", "x.vyx"} << 2 << ""
             << "a PLIXARO configuration is saved as .plx or .json";
@@ -324,9 +324,34 @@ private slots:
         QTest::newRow("forced: the port is missing")
             << QStringList{"write", "--port", "/nonexistent/port", "--id", "1", "--force", "digits.json"} << 5 << ""
             << "OPEN COM ERROR!!";
-        QTest::newRow("empty sensor range")
-            << QStringList{"write", "--port", "/nonexistent/port", "--id", "1", "equal.plx"} << 7 << ""
-            << "CH1: Sensor From and Sensor To are both 3000 mV";
+        QTest::newRow("empty sensor range: not even --force writes it")
+            << QStringList{"write", "--port", "/nonexistent/port", "--id", "1", "--force", "equal.plx"} << 7 << ""
+            << "tarnixw-cli: equal.plx: CH1: sensor from and to are both 3000 mV, so the channel's scaling cannot be "
+               "computed\ntarnixw-cli: Nothing was written: the device scales each channel by its sensor range, and "
+               "an empty range gives no scaling (--force cannot help).";
+        QTest::newRow("empty sensor range warned by show")
+            << QStringList{"show", "equal.plx"} << 0 << QString()
+            << "tarnixw-cli: warning: equal.plx: CH1: sensor from and to are both 3000 mV";
+        QTest::newRow("a file that is not there, and why")
+            << QStringList{"show", "none.vyx"} << 6 << ""
+            << "none.vyx: Can not open file !! (no such file or directory)";
+        QTest::newRow("a folder for a file") << QStringList{"show", "folder.json"} << 6 << ""
+                                             << "folder.json: Can not open file !! (it is a folder)";
+        QTest::newRow("one byte, said so")
+            << QStringList{"show", "one.plx"} << 6 << ""
+            << "This file is 1 byte long; a PLIXARO configuration file has exactly 100 bytes.";
+        QTest::newRow("a key given twice") << QStringList{"convert", "twice.json", "out.vyx"} << 7 << ""
+                                           << "analog_inputs[2].pv_to: the key is given twice";
+        QTest::newRow("decimals the field cannot hold, zero or not")
+            << QStringList{"convert", "digits-beyond.json", "out.vyx"} << 7 << ""
+            << "analog_inputs[0].pv_to: 100.0000000000000000001 has more than 3 decimals";
+        QTest::newRow("a number echoed as written")
+            << QStringList{"convert", "huge.json", "out.vyx"} << 7 << ""
+            << "analog_inputs[0].sensor_to_mV: 99999999999999999999999999999 does not fit";
+        QTest::newRow("null named once") << QStringList{"convert", "null.json", "out.vyx"} << 7 << ""
+                                         << "expected an integer, found null\n";
+        QTest::newRow("help COMMAND: its own exit codes")
+            << QStringList{"help", "template"} << 0 << QString() << QString();
         QTest::newRow("diff, binary against JSON")
             << QStringList{"diff", "a.vyx", "b.json"} << 1
             << "AI 3 sensor to: 5000 mV → 5500 mV\nDO module 2, output 5, input 51: off → on\n"
@@ -361,12 +386,41 @@ private slots:
         QVERIFY(!saveConfig("equal.plx", equal));
         QVERIFY(test::writeFileContent("plix.vyx", equal.fileBytes()));
         QVERIFY(test::writeFileContent("bad.json", "{\"format\": 1, \"model\": \"VYRANTA\"}"));
+        QVERIFY(QDir().mkdir("folder.json"));
+        QVERIFY(test::writeFileContent("one.plx", "x"));
+        // JSON that the parser takes but that must not be taken: each from the exported file.
+        const QString json = QString::fromUtf8(configToJson(a));
+        const auto edited = [&](const QString& from, const QString& to, int nth = 0) {
+            qsizetype at = -1;
+            for (int i = 0; i <= nth; ++i)
+                at = json.indexOf(from, at + 1);
+            QString t = json;
+            return t.replace(at, from.size(), to).toUtf8();
+        };
+        QVERIFY(test::writeFileContent(
+            "twice.json", edited("\"pv_to\": 100.000,", "\"pv_to\": 100.000, \"pv_to\": 90.000,", 2)));
+        QVERIFY(test::writeFileContent(
+            "digits-beyond.json", edited("\"pv_to\": 100.000", "\"pv_to\": 100.0000000000000000001")));
+        QVERIFY(test::writeFileContent(
+            "huge.json", edited("\"sensor_to_mV\": 5000", "\"sensor_to_mV\": 99999999999999999999999999999")));
+        QVERIFY(test::writeFileContent("null.json", edited("\"sensor_to_mV\": 5000", "\"sensor_to_mV\": null")));
 
         const test::CliRun r = runCli(args);
         QCOMPARE(r.exitCode, exitCode);
-        QCOMPARE(r.out, out);
+        if (!out.isNull())
+            QCOMPARE(r.out, out);
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
         QVERIFY(!QFile::exists("out.vyx"));
+        // Every message is the program's (its further lines indented or the hint to the help),
+        // and the help fits 100 columns and names only the command's own exit codes.
+        for (const QString& line : r.err.split('\n', Qt::SkipEmptyParts))
+            QVERIFY2(line.startsWith("tarnixw-cli") || line.startsWith("  ") || line.startsWith("Try 'tarnixw-cli "),
+                qPrintable(line));
+        if (args.value(0) == "help") {
+            for (const QString& line : r.out.split('\n'))
+                QVERIFY2(line.size() <= 100, qPrintable(line));
+            QVERIFY(r.out.contains("  6    file error") && !r.out.contains("  3    no response"));
+        }
     }
 
     // The JSON format's documentation shows exactly what the program writes.

@@ -26,7 +26,7 @@ public:
     }
     PortSources sources() const
     {
-        return {m_dir.path() + "/sys/class/tty", m_dir.path() + "/dev", m_dir.path() + "/ports"};
+        return PortSources::at(m_dir.path() + "/sys/class/tty", m_dir.path() + "/dev", m_dir.path() + "/ports");
     }
     // A tty with a driver and its device node.
     void addTty(const QString& name, const QString& driver, const QString& type)
@@ -195,7 +195,8 @@ private slots:
 
     void anUnreadableSystemListIsReported()
     {
-        PortSources nowhere{"/nonexistent/sys/class/tty", "/nonexistent/dev", "/nonexistent/ports"};
+        const PortSources nowhere
+            = PortSources::at("/nonexistent/sys/class/tty", "/nonexistent/dev", "/nonexistent/ports");
         PortList list(nowhere);
         QVERIFY(!list.refresh());
         QVERIFY(!list.find(1));

@@ -22,6 +22,12 @@ DevSim::DevSim(QString program)
     : m_program(std::move(program))
 { }
 
+DevSim::DevSim(QString program, QString name, const DevSim& other)
+    : m_program(std::move(program))
+    , m_name(std::move(name))
+    , m_dir(other.runtimeDir())
+{ }
+
 DevSim::~DevSim()
 {
     if (m_process.state() != QProcess::NotRunning) {
@@ -33,13 +39,13 @@ DevSim::~DevSim()
 bool DevSim::start(const QStringList& args)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
     m_process.setProcessEnvironment(env);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(m_program,
         args
-            + QStringList{QStringLiteral("--name"), QStringLiteral("sim"), QStringLiteral("--log"),
-                file(QStringLiteral("frames.log")), QStringLiteral("--dump"), dumpPath()});
+            + QStringList{QStringLiteral("--name"), m_name, QStringLiteral("--log"), file(QStringLiteral("frames.log")),
+                QStringLiteral("--dump"), dumpPath()});
     if (!m_process.waitForStarted(5000))
         return false;
     for (int i = 0; i < 500 && !QFileInfo::exists(portPath()); ++i)
@@ -56,7 +62,7 @@ bool DevSim::stop()
 
 QString DevSim::portPath() const
 {
-    return m_runtime.path() + QStringLiteral("/tarnixw/ports/sim");
+    return m_dir + QStringLiteral("/tarnixw/ports/") + m_name;
 }
 
 } // namespace tarnixw::test

@@ -16,6 +16,8 @@ bool ptyAvailable();
 class DevSim {
 public:
     explicit DevSim(QString program);
+    // Another simulator beside `other`, in its runtime directory, published as `name`.
+    DevSim(QString program, QString name, const DevSim& other);
     ~DevSim();
     DevSim(const DevSim&) = delete;
     DevSim& operator=(const DevSim&) = delete;
@@ -27,13 +29,19 @@ public:
 
     QString portPath() const;
     // The XDG_RUNTIME_DIR it runs in: a program given the same one lists its port.
-    QString runtimeDir() const { return m_runtime.path(); }
+    QString runtimeDir() const { return m_dir; }
     QString dumpPath() const { return file(QStringLiteral("memory.bin")); }
-    QString file(const QString& name) const { return m_runtime.filePath(name); }
+    // A file of this simulator's (its frame log, its memory dump).
+    QString file(const QString& name) const
+    {
+        return m_dir + QLatin1Char('/') + (m_name == QLatin1String("sim") ? name : m_name + QLatin1Char('-') + name);
+    }
 
 private:
     QString m_program;
+    QString m_name = QStringLiteral("sim");
     QTemporaryDir m_runtime;
+    QString m_dir = m_runtime.path();
     QProcess m_process;
 };
 

@@ -13,6 +13,7 @@ TempPorts::TempPorts()
     link::PortSources sources;
     sources.sysClassTty = m_dir.path() + QStringLiteral("/sys/class/tty");
     sources.devDir = m_dir.path() + QStringLiteral("/dev");
+    sources.serialById = m_dir.path() + QStringLiteral("/dev/serial/by-id");
     sources.virtualDir = virtualDir();
     m_list = std::make_unique<link::PortList>(sources);
     m_previous = link::PortList::setSystem(m_list.get());

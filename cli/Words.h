@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Config.h"
+
+#include "link/ComPort.h"
+#include "link/ModbusLink.h"
+
+#include <QString>
+#include <vector>
+
+// tarnixw-cli's own words for what the link reports: the forms' texts first, so a technician
+// who knows the forms recognises them, then why and what to do.
+namespace tarnixw::cli {
+
+// "OPEN COM ERROR!! COM4 is not connected; see 'tarnixw-cli ports'." and the like.
+QString openFailure(const link::OpenOutcome& outcome);
+
+// "Device No Response !!" or "Response Error !!" with the last answer's verdict and the next
+// step.
+QString stopFailure(const link::Exchanges& exchanges);
+
+// What a write that stopped part way (or was interrupted) left on the device, in the user's
+// terms: nothing, a part ("AI 0–5 and the DI modules are written, AI 6 in part, the rest is
+// not"), or everything; for a PLIXARO also when its write-enable may still be open. `ready`
+// is the configuration that was being written, `answered` the requests the device answered.
+QString writtenState(const Config& ready, const std::vector<link::Request>& answered);
+
+// "1 byte", "2 bytes": a count and its noun, singular or plural.
+QString counted(long long n, const QString& singular, const QString& plural);
+
+} // namespace tarnixw::cli
