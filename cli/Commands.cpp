@@ -15,6 +15,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <functional>
 
 #ifndef TARNIXW_VERSION
@@ -333,6 +334,9 @@ std::optional<Config> readyForWrite(const Context& c, const QString& file, const
             ready.plix = *w.value;
     }
     if (!error.isEmpty()) {
+        // The command line names a VYRANTA's channels as AI 0..15, as its other messages do.
+        if (config.model == Model::Vyr)
+            error.replace(QRegularExpression(QStringLiteral("^CH(\\d+):")), QStringLiteral("AI \\1:"));
         c.console.note(QStringLiteral("%1: %2 Nothing was written.").arg(file, error));
         return std::nullopt;
     }
