@@ -67,10 +67,8 @@ int main(int argc, char** argv)
     QTemporaryDir ports;
     QDir(ports.path()).mkpath(QStringLiteral("sys/class/tty"));
     QDir(ports.path()).mkpath(QStringLiteral("dev"));
-    link::PortSources sources;
-    sources.sysClassTty = ports.path() + QStringLiteral("/sys/class/tty");
-    sources.devDir = ports.path() + QStringLiteral("/dev");
-    sources.virtualDir = runtime.path() + QStringLiteral("/tarnixw/ports");
+    const link::PortSources sources = link::PortSources::at(ports.path() + QStringLiteral("/sys/class/tty"),
+        ports.path() + QStringLiteral("/dev"), runtime.path() + QStringLiteral("/tarnixw/ports"));
     link::PortList list(sources);
     link::PortList::setSystem(&list);
 

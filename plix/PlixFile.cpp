@@ -13,17 +13,9 @@ std::optional<QString> captureForSave(const Texts& texts, ChannelFlags flags, PL
     p.setEnableMask(enableMask(flags));
     p.setU16(offset::kConstZero16, 0);
     p.setU16(offset::kConstThree16, 3);
-    for (int ch = 0; ch < kChannelCount; ++ch) {
-        p.setSensorFrom(ch, std::int32_t(truncated32(s[staged::kSensorFrom + ch])));
-        p.setSensorTo(ch, std::int32_t(truncated32(s[staged::kSensorTo + ch])));
-        p.setPvFrom(ch, std::int32_t(truncated32(s[staged::kPvFrom + ch])));
-        p.setPvTo(ch, std::int32_t(truncated32(s[staged::kPvTo + ch])));
-        p.setHighAlarm(ch, std::int32_t(truncated32(s[staged::kHighAlarm + ch])));
-        p.setLowAlarm(ch, std::int32_t(truncated32(s[staged::kLowAlarm + ch])));
-        p.setSilenceTime(ch, truncated16(s[staged::kSilenceTime + ch]));
+    storeBlockBValues(s, p);
+    for (int ch = 0; ch < kChannelCount; ++ch)
         p.setDecimalDigits(ch, truncated8(s[staged::kDecimalDigits + ch]));
-        p.setHysteresis(ch, truncated8(s[staged::kHysteresis + ch]));
-    }
     return std::nullopt;
 }
 

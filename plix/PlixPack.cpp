@@ -66,16 +66,7 @@ int PackBlockB(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, 
 {
     if (!fits(out, pos, kBlockBSize))
         return -1;
-    for (int ch = 0; ch < kChannelCount; ++ch) {
-        p.setSensorFrom(ch, std::int32_t(truncated32(s[staged::kSensorFrom + ch])));
-        p.setSensorTo(ch, std::int32_t(truncated32(s[staged::kSensorTo + ch])));
-        p.setPvFrom(ch, std::int32_t(truncated32(s[staged::kPvFrom + ch])));
-        p.setPvTo(ch, std::int32_t(truncated32(s[staged::kPvTo + ch])));
-        p.setHighAlarm(ch, std::int32_t(truncated32(s[staged::kHighAlarm + ch])));
-        p.setLowAlarm(ch, std::int32_t(truncated32(s[staged::kLowAlarm + ch])));
-        p.setSilenceTime(ch, truncated16(s[staged::kSilenceTime + ch]));
-        p.setHysteresis(ch, truncated8(s[staged::kHysteresis + ch]));
-    }
+    storeBlockBValues(s, p);
     return layBlockB(p, out, pos);
 }
 

@@ -190,4 +190,18 @@ WriteImage paramSetForWrite(const PLIXParamSet& values)
     return WriteImage::of(p);
 }
 
+void storeBlockBValues(const PLIXStagedValues& s, PLIXParamSet& p)
+{
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        p.setSensorFrom(ch, std::int32_t(truncated32(s[staged::kSensorFrom + ch])));
+        p.setSensorTo(ch, std::int32_t(truncated32(s[staged::kSensorTo + ch])));
+        p.setPvFrom(ch, std::int32_t(truncated32(s[staged::kPvFrom + ch])));
+        p.setPvTo(ch, std::int32_t(truncated32(s[staged::kPvTo + ch])));
+        p.setHighAlarm(ch, std::int32_t(truncated32(s[staged::kHighAlarm + ch])));
+        p.setLowAlarm(ch, std::int32_t(truncated32(s[staged::kLowAlarm + ch])));
+        p.setSilenceTime(ch, truncated16(s[staged::kSilenceTime + ch]));
+        p.setHysteresis(ch, truncated8(s[staged::kHysteresis + ch]));
+    }
+}
+
 } // namespace tarnixw::plix

@@ -68,6 +68,10 @@ values::Result<Scaling> channelScaling(int ch, float sensorFrom, float sensorTo,
 using WriteImage = values::Result<PLIXParamSet>;
 WriteImage paramSetForWrite(const PLIXParamSet& values);
 
+// Stores block B's values of both channels (ranges, silence, hysteresis) and the four alarms
+// into the parameter image, each truncated to its field.
+void storeBlockBValues(const PLIXStagedValues& staged, PLIXParamSet& paramSet);
+
 // The low bits of a staged value, truncated toward zero. Staged values come from
 // stageValues() or convertTexts(), which have refused anything that does not fit.
 std::uint32_t truncated32(float v);

@@ -10,11 +10,8 @@ TempPorts::TempPorts()
     QDir(m_dir.path()).mkpath(QStringLiteral("sys/class/tty"));
     QDir(m_dir.path()).mkpath(QStringLiteral("dev"));
     QDir(m_dir.path()).mkpath(QStringLiteral("ports"));
-    link::PortSources sources;
-    sources.sysClassTty = m_dir.path() + QStringLiteral("/sys/class/tty");
-    sources.devDir = m_dir.path() + QStringLiteral("/dev");
-    sources.serialById = m_dir.path() + QStringLiteral("/dev/serial/by-id");
-    sources.virtualDir = virtualDir();
+    const link::PortSources sources = link::PortSources::at(
+        m_dir.path() + QStringLiteral("/sys/class/tty"), m_dir.path() + QStringLiteral("/dev"), virtualDir());
     m_list = std::make_unique<link::PortList>(sources);
     m_previous = link::PortList::setSystem(m_list.get());
 }
