@@ -64,13 +64,19 @@ Loaded configFromFileBytes(Model model, std::span<const std::uint8_t> bytes)
 
 QString whyNotReadable(const QString& path)
 {
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (info.isDir())
         return QStringLiteral("it is a folder");
+    // Said the same way on every system (Windows words it "The system cannot find the file specified.").
+    if (!info.exists())
+        return QStringLiteral("no such file or directory");
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         return QStringLiteral("it cannot be read");
     // The system's reason: no such file, permission denied, too many levels of links, ...
     QString reason = file.errorString();
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
     if (!reason.isEmpty())
         reason[0] = reason[0].toLower();
     return reason;
