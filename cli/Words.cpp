@@ -159,6 +159,8 @@ QString stopFailure(const link::Exchanges& e)
             .arg(withArticle);
     if (e.lastAnswer.kind == link::Verdict::Kind::Silence)
         return QStringLiteral("Device No Response !! Nothing came back. %1").arg(kNextSteps);
+    if (e.lastAnswer.kind == link::Verdict::Kind::Answer) // it answered, then went quiet
+        return QStringLiteral("Device No Response !! The device answered, then fell silent. %1").arg(kNextSteps);
     return QStringLiteral("Device No Response !! The last answer was %1. %2").arg(withArticle, kNextSteps);
 }
 
@@ -208,14 +210,21 @@ QString writtenState(const Config& ready, const std::vector<link::Request>& answ
             else if (count.first > 0)
                 addGroup(part, group);
         }
+        // "AI 3 is written", "the DI modules are written in part"
+        const auto written = [](const std::map<QString, std::set<int>>& groups, const QString& how) {
+            std::size_t members = 0;
+            for (const auto& [family, numbers] : groups)
+                members += numbers.size();
+            const QString list = listed(groups);
+            if (list.isEmpty())
+                return list;
+            return list + (members == 1 ? QStringLiteral(" is written") : QStringLiteral(" are written")) + how;
+        };
         QStringList pieces;
-        std::size_t wholeCount = 0;
-        for (const auto& [family, numbers] : whole)
-            wholeCount += numbers.size();
-        if (const QString w = listed(whole); !w.isEmpty())
-            pieces << w + (wholeCount == 1 ? QStringLiteral(" is written") : QStringLiteral(" are written"));
-        if (const QString p = listed(part); !p.isEmpty())
-            pieces << p + QStringLiteral(" in part");
+        if (const QString w = written(whole, QString()); !w.isEmpty())
+            pieces << w;
+        if (const QString p = written(part, QStringLiteral(" in part")); !p.isEmpty())
+            pieces << p;
         pieces << QStringLiteral("the rest is not");
         state = QStringLiteral("The device holds part of the file: %1.").arg(pieces.join(QStringLiteral(", ")));
     }

@@ -162,6 +162,10 @@ private slots:
         QTest::addColumn<QString>("traced");
         QTest::newRow("silent") << QStringList{"--silent-every", "1"} << "" << 3 << "Device No Response !!"
                                 << "  <-  (nothing)  silence (nothing within the window)\n";
+        QTest::newRow("answered, then silent")
+            << QStringList{"--unplug-after", "3"} << "" << 3
+            << "Device No Response !! The device answered, then fell silent. Check the slave ID"
+            << "  <-  (nothing)  silence (nothing within the window)\n";
         QTest::newRow("exception") << QStringList{"--exception", "2"} << "" << 4 << "Response Error !!"
                                    << "  <-  01 83 02 C0 F1  exception 2 (Illegal Data Address)\n";
         QTest::newRow("another slave") << QStringList{"--wrong-id", "3"} << "" << 4 << "Response Error !!"
@@ -205,8 +209,8 @@ private slots:
                                           << "Nothing was written: the device holds what it held before.";
         QTest::newRow("VYRANTA: area 1 and one block of area 2")
             << int(Model::Vyr) << QStringList{"--unplug-after", "14"}
-            << "The device holds part of the file: the DO modules are written, AI 0\u201315 and the DI modules in "
-               "part, the rest is not.";
+            << "The device holds part of the file: the DO modules are written, AI 0\u201315 and the DI modules are "
+               "written in part, the rest is not.";
         QTest::newRow("PLIXARO: written, write-enable left open")
             << int(Model::Plix) << QStringList{"--unplug-after", "3"}
             << "Everything was written. The device's write-enable may still be open: write the file again, or "
