@@ -88,13 +88,15 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
     m_trace = settings.trace;
     m_log.setView(this);
     m_session.emplace(m_port, buffers, m_log);
+    // The ID search probes every id itself: no slave is named.
+    const std::optional<std::uint8_t> slave
+        = m_operation == QLatin1String("ID Search") ? std::nullopt : std::optional<std::uint8_t>(settings.slaveId);
     link::DeviceSession::Setup setup;
     setup.operation = m_operation;
     setup.portNumber = settings.portNumber;
     setup.devicePath = settings.devicePath;
     setup.baud = settings.baud;
-    if (m_operation != QLatin1String("ID Search"))
-        setup.slave = settings.slaveId;
+    setup.slave = slave;
     setup.fastAnswers = settings.fast;
     setup.stepHook = [this](std::optional<int> bar) {
         // Ctrl+C ends the operation here, at its next wait step.
@@ -115,9 +117,7 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
         tell(openFailure(opened));
         return Exit::PortError;
     }
-    // The ID search probes every id itself.
-    m_session->start(
-        m_operation == QLatin1String("ID Search") ? std::nullopt : std::optional<std::uint8_t>(settings.slaveId));
+    m_session->start(slave);
     return Exit::Done;
 }
 

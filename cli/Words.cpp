@@ -123,11 +123,6 @@ void addGroup(std::map<QString, std::set<int>>& byFamily, const QString& group)
 
 } // namespace
 
-QString counted(long long n, const QString& singular, const QString& plural)
-{
-    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? singular : plural);
-}
-
 QString openFailure(const link::OpenOutcome& o)
 {
     switch (o.error) {

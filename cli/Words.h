@@ -25,7 +25,4 @@ QString stopFailure(const link::Exchanges& exchanges);
 // is the configuration that was being written, `answered` the requests the device answered.
 QString writtenState(const Config& ready, const std::vector<link::Request>& answered);
 
-// "1 byte", "2 bytes": a count and its noun, singular or plural.
-QString counted(long long n, const QString& singular, const QString& plural);
-
 } // namespace tarnixw::cli

@@ -36,12 +36,17 @@ PortOpener* ComPort::setOpener(PortOpener* opener)
 
 OpenOutcome ComPort::OpenComPort(int portNumber, int baudIndex)
 {
+    return openComAt(portNumber, baudRate(baudIndex));
+}
+
+OpenOutcome ComPort::openComAt(int portNumber, int baud)
+{
     CloseComPort();
     const QString label = QStringLiteral("COM%1").arg(portNumber);
     const std::optional<QString> device = comPortDevice(portNumber);
     if (!device)
         return {OpenError::NoSuchPort, {}, label};
-    return openDevice(*device, label, baudRate(baudIndex));
+    return openDevice(*device, label, baud);
 }
 
 OpenOutcome ComPort::OpenComPath(const QString& devicePath, int baud)

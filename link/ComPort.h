@@ -26,6 +26,8 @@ public:
 
     // Opens "COM" + portNumber at the baud rate of baudIndex. On failure nothing is held.
     OpenOutcome OpenComPort(int portNumber, int baudIndex);
+    // The same at a baud rate of the table.
+    OpenOutcome openComAt(int portNumber, int baud);
     // Opens a serial device by its path (a node in /dev, a virtual port's link) at a baud rate
     // of the table.
     OpenOutcome OpenComPath(const QString& devicePath, int baud);

@@ -27,15 +27,8 @@ const OpenOutcome& DeviceSession::open(Setup setup)
     record.startNs = operationClock().nowNs();
     m_log.beginOperation(std::move(record));
 
-    if (m_setup.portNumber > 0) {
-        // The forms' baud table: 0 -> 9600, 1 -> 19200, 2 -> 38400, 3 -> 115200.
-        int baudIndex = 0;
-        while (baudIndex < 3 && ComPort::baudRate(baudIndex) != m_setup.baud)
-            ++baudIndex;
-        m_open = m_port.OpenComPort(m_setup.portNumber, baudIndex);
-    } else {
-        m_open = m_port.OpenComPath(m_setup.devicePath, m_setup.baud);
-    }
+    m_open = m_setup.portNumber > 0 ? m_port.openComAt(m_setup.portNumber, m_setup.baud)
+                                    : m_port.OpenComPath(m_setup.devicePath, m_setup.baud);
     m_opened = m_open.ok();
     if (m_opened) {
         m_log.current()->device = m_port.devicePath();

@@ -4,6 +4,7 @@
 #include "VyrPack.h"
 #include "VyrStaging.h"
 #include "values/NumberText.h"
+#include "values/SafeFile.h"
 
 namespace tarnixw::vyr {
 
@@ -40,10 +41,7 @@ QByteArray fileBytes(const VYRParamSet& record)
 
 QString wrongSizeMessage(qsizetype size)
 {
-    return QStringLiteral("This file is %1 %2 long; a VYRANTA configuration file has exactly %3 bytes.")
-        .arg(size)
-        .arg(size == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"))
-        .arg(fileoffset::Size);
+    return values::wrongFileSizeMessage(size, QStringLiteral("VYRANTA"), fileoffset::Size);
 }
 
 QString loadRecord(std::span<const std::uint8_t> bytes, VYRParamSet& record)
