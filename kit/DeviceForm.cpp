@@ -239,8 +239,8 @@ void DeviceForm::closeEvent(QCloseEvent* e)
 
 void DeviceForm::reject()
 {
-    // Escape closes the form like its close button, so the port is released and Main returns.
-    close();
+    // Escape does nothing: the form has no cancel button, and a key pressed out of habit must
+    // not throw away every edit. The form closes by its close button, Alt+F4 or the system menu.
 }
 
 } // namespace tarnixw::kit

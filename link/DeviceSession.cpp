@@ -21,14 +21,17 @@ const OpenOutcome& DeviceSession::open(Setup setup)
     m_setup = std::move(setup);
     TrafficOperation record;
     record.name = m_setup.operation;
-    record.port = m_setup.portNumber > 0 ? QStringLiteral("COM%1").arg(m_setup.portNumber) : m_setup.devicePath;
+    // Without a device path the port is "COM" and its number, COM0 included (a typed text that
+    // is no item of the forms' list): it is named so in the record and in the open's outcome.
+    const bool byNumber = m_setup.devicePath.isEmpty();
+    record.port = byNumber ? QStringLiteral("COM%1").arg(m_setup.portNumber) : m_setup.devicePath;
     record.baud = m_setup.baud;
     record.slave = m_setup.slave.value_or(0);
     record.startNs = operationClock().nowNs();
     m_log.beginOperation(std::move(record));
 
-    m_open = m_setup.portNumber > 0 ? m_port.openComAt(m_setup.portNumber, m_setup.baud)
-                                    : m_port.OpenComPath(m_setup.devicePath, m_setup.baud);
+    m_open = byNumber ? m_port.openComAt(m_setup.portNumber, m_setup.baud)
+                      : m_port.OpenComPath(m_setup.devicePath, m_setup.baud);
     m_opened = m_open.ok();
     if (m_opened) {
         m_log.current()->device = m_port.devicePath();

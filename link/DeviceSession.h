@@ -42,7 +42,7 @@ class DeviceSession {
 public:
     struct Setup {
         QString operation; // how the line traffic names it: "Read", "Write", "ID Search"
-        int portNumber = 0; // "COM" + portNumber, or, when 0, devicePath
+        int portNumber = 0; // "COM" + portNumber (COM0 too) when no devicePath is given
         QString devicePath;
         int baud = 19200;
         // The slave the record names before start() (a front end that knows it already).

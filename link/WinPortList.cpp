@@ -6,9 +6,38 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace tarnixw::link {
+
+std::optional<RegistryValue> readRegistryValue(
+    void* key, unsigned long index, unsigned long nameChars, unsigned long dataBytes)
+{
+    // A value name has at most 16,383 characters; the data grows to what Windows says it needs.
+    constexpr DWORD kLongestName = 16384;
+    std::vector<wchar_t> name(std::max<DWORD>(nameChars, 1) + 1);
+    std::vector<BYTE> data(std::max<DWORD>(dataBytes, 1) + sizeof(wchar_t));
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        DWORD nameLength = DWORD(name.size());
+        DWORD dataLength = DWORD(data.size() - sizeof(wchar_t));
+        DWORD type = 0;
+        const LONG rc = RegEnumValueW(
+            static_cast<HKEY>(key), index, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength);
+        if (rc == ERROR_SUCCESS) {
+            RegistryValue v;
+            v.name.assign(name.data(), nameLength);
+            v.type = type;
+            v.data.assign(data.begin(), data.begin() + dataLength);
+            return v;
+        }
+        if (rc != ERROR_MORE_DATA)
+            return std::nullopt;
+        name.resize(kLongestName + 1);
+        data.resize(std::max<std::size_t>(std::size_t(dataLength) + sizeof(wchar_t), data.size() * 2));
+    }
+    return std::nullopt;
+}
 
 // The system's list of serial ports: the values of HARDWARE\DEVICEMAP\SERIALCOMM under the
 // local machine, in enumeration order. Each value's name is the kernel's device name
@@ -33,20 +62,16 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
         != ERROR_SUCCESS)
         count = 0;
     for (DWORD i = 0; i < count; ++i) {
-        std::vector<wchar_t> name(longestName + 1);
-        std::vector<BYTE> data(longestData + sizeof(wchar_t));
-        DWORD nameLength = DWORD(name.size());
-        DWORD dataLength = DWORD(data.size() - sizeof(wchar_t));
-        DWORD type = 0;
-        if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataLength) != ERROR_SUCCESS)
+        const std::optional<RegistryValue> value = readRegistryValue(key, i, longestName, longestData);
+        if (!value)
             continue;
         PortEntry e;
         e.namedBySystem = true;
-        e.deviceName = QString::fromWCharArray(name.data(), int(nameLength));
-        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        e.deviceName = QString::fromStdWString(value->name);
+        if (value->type == REG_SZ || value->type == REG_EXPAND_SZ) {
             // The stored string need not end in a null character.
             QString port = QString::fromWCharArray(
-                reinterpret_cast<const wchar_t*>(data.data()), int(dataLength / sizeof(wchar_t)));
+                reinterpret_cast<const wchar_t*>(value->data.data()), int(value->data.size() / sizeof(wchar_t)));
             while (port.endsWith(QChar(0)))
                 port.chop(1);
             e.portName = port.trimmed();

@@ -31,14 +31,6 @@ std::string systemReason(DWORD code)
     return reason;
 }
 
-// The errors after which the port is gone for good (the USB adapter was pulled).
-bool deviceGone(DWORD code)
-{
-    return code == ERROR_BAD_COMMAND || code == ERROR_DEVICE_REMOVED || code == ERROR_ACCESS_DENIED
-        || code == ERROR_OPERATION_ABORTED || code == ERROR_GEN_FAILURE || code == ERROR_INVALID_HANDLE
-        || code == ERROR_FILE_NOT_FOUND;
-}
-
 DWORD baudOf(int baud)
 {
     switch (baud) {
@@ -54,6 +46,34 @@ DWORD baudOf(int baud)
 }
 
 } // namespace
+
+PortErrorKind classifyPortError(unsigned long code)
+{
+    switch (code) {
+    case ERROR_DEVICE_REMOVED: // the adapter was pulled
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_BAD_COMMAND: // what USB serial drivers answer once their device is gone
+    case ERROR_ACCESS_DENIED: // the same, from other drivers
+    case ERROR_INVALID_HANDLE:
+    case ERROR_FILE_NOT_FOUND:
+        return PortErrorKind::Gone;
+    case ERROR_OPERATION_ABORTED: // fAbortOnError: every call fails until the error is cleared
+    case ERROR_GEN_FAILURE: // a device error on the line, not the device leaving
+        return PortErrorKind::LineError;
+    default:
+        return PortErrorKind::Other;
+    }
+}
+
+PortTimeouts portTimeoutsFor(int baud)
+{
+    PortTimeouts t;
+    t.readInterval = MAXDWORD; // with both read totals 0: return at once with what is there
+    const int bitsPerByte = 10; // 8N1
+    t.writeTotalMultiplier = static_cast<unsigned long>((bitsPerByte * 1000 + baud - 1) / std::max(baud, 1));
+    t.writeTotalConstant = 1000;
+    return t;
+}
 
 namespace {
 
@@ -91,32 +111,58 @@ WinSerialPort::~WinSerialPort()
     close();
 }
 
+void WinSerialPort::failed()
+{
+    switch (classifyPortError(GetLastError())) {
+    case PortErrorKind::Gone:
+        m_vanished = true;
+        break;
+    case PortErrorKind::LineError: {
+        // Clears the error, so the next call works; the exchange at hand counts as silent.
+        DWORD errors = 0;
+        COMSTAT status{};
+        ClearCommError(handleOf(m_handle), &errors, &status);
+        break;
+    }
+    case PortErrorKind::Other:
+        break;
+    }
+}
+
 void WinSerialPort::purge()
 {
     if (m_handle && !m_vanished
-        && !PurgeComm(handleOf(m_handle), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)
-        && deviceGone(GetLastError()))
-        m_vanished = true;
+        && !PurgeComm(handleOf(m_handle), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+        failed();
 }
 
 void WinSerialPort::purgeReceive()
 {
     // The receive abort only, as a form closing with the port open does.
-    if (m_handle && !m_vanished && !PurgeComm(handleOf(m_handle), PURGE_RXABORT) && deviceGone(GetLastError()))
-        m_vanished = true;
+    if (m_handle && !m_vanished && !PurgeComm(handleOf(m_handle), PURGE_RXABORT))
+        failed();
 }
 
 long WinSerialPort::write(std::span<const std::uint8_t> bytes)
 {
     if (!m_handle || m_vanished)
         return -1;
+    // A write whose handshake is never granted gives up at the write timeout, short.
     DWORD written = 0;
     if (!WriteFile(handleOf(m_handle), bytes.data(), DWORD(bytes.size()), &written, nullptr)) {
-        if (deviceGone(GetLastError()))
-            m_vanished = true;
+        failed();
         return written ? long(written) : -1;
     }
     return long(written);
+}
+
+std::optional<PortTimeouts> WinSerialPort::timeouts() const
+{
+    COMMTIMEOUTS t{};
+    if (!m_handle || !GetCommTimeouts(handleOf(m_handle), &t))
+        return std::nullopt;
+    return PortTimeouts{t.ReadIntervalTimeout, t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant,
+        t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant};
 }
 
 std::size_t WinSerialPort::bytesAvailable()
@@ -127,7 +173,7 @@ std::size_t WinSerialPort::bytesAvailable()
     DWORD errors = 0;
     COMSTAT status{};
     if (!ClearCommError(handleOf(m_handle), &errors, &status)) {
-        if (deviceGone(GetLastError()))
+        if (classifyPortError(GetLastError()) == PortErrorKind::Gone)
             m_vanished = true;
         return 0;
     }
@@ -138,17 +184,14 @@ std::size_t WinSerialPort::read(std::span<std::uint8_t> out)
 {
     if (!m_handle || m_vanished || out.empty())
         return 0;
-    // Never more than the driver holds: with the driver's default timeouts a larger read would
-    // wait for bytes that are not coming.
+    // Never more than the driver holds (the read timeouts return at once anyway).
     const std::size_t waiting = bytesAvailable();
     const DWORD want = DWORD(std::min(out.size(), waiting));
     if (want == 0)
         return 0;
     DWORD got = 0;
-    if (!ReadFile(handleOf(m_handle), out.data(), want, &got, nullptr)) {
-        if (deviceGone(GetLastError()))
-            m_vanished = true;
-    }
+    if (!ReadFile(handleOf(m_handle), out.data(), want, &got, nullptr))
+        failed();
     return std::size_t(got);
 }
 
@@ -207,6 +250,18 @@ OpenResult WinPortOpener::open(const std::string& devicePath, int baud)
         || applied.Parity != NOPARITY || applied.StopBits != ONESTOPBIT) {
         r.error = OpenError::SetupFailed;
         r.detail = set ? "the port does not take these line settings" : systemReason(setError);
+        CloseHandle(h);
+        if (*claim)
+            CloseHandle(*claim);
+        return r;
+    }
+    // Reads return at once; a write gives up rather than wait for ever on a handshake.
+    const PortTimeouts wanted = portTimeoutsFor(baud);
+    COMMTIMEOUTS timeouts{wanted.readInterval, wanted.readTotalMultiplier, wanted.readTotalConstant,
+        wanted.writeTotalMultiplier, wanted.writeTotalConstant};
+    if (!SetCommTimeouts(h, &timeouts)) {
+        r.error = OpenError::SetupFailed;
+        r.detail = "the port does not take its timeouts: " + systemReason(GetLastError());
         CloseHandle(h);
         if (*claim)
             CloseHandle(*claim);

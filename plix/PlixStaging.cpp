@@ -85,7 +85,7 @@ BoxValue convertBox(Field f, const QString& text)
     BoxValue r;
     const auto number = values::parseNumber(text);
     if (!number) {
-        r.error = QStringLiteral("%1: '%2' is not a valid number.").arg(humanLabel(f), text);
+        r.error = humanLabel(f) + QStringLiteral(": ") + values::notANumberMessage(text);
         return r;
     }
     const Conversion c = conversionOf(parameterOf(f));

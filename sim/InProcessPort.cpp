@@ -52,6 +52,8 @@ long InProcessPort::write(std::span<const std::uint8_t> bytes)
             + link::lineTimeNs(reply.bytes.size(), m_baud) + std::int64_t(reply.delayMs) * 1'000'000;
         m_onTheWay.push_back({at, reply.bytes});
     }
+    if (m_writesWait)
+        m_clock.sleepUntilNs(now + link::lineTimeNs(bytes.size(), m_baud));
     return long(bytes.size());
 }
 

@@ -29,6 +29,9 @@ public:
     void close() override { m_open = false; }
 
     void setBaud(int baud) { m_baud = baud; }
+    // Writes return once the frame has crossed the line, as a native UART's do (else at once,
+    // as a USB adapter's driver takes the bytes).
+    void setWritesWaitForTheLine(bool wait) { m_writesWait = wait; }
     void unplug() { m_unplugged = true; }
     // The cable is back: the device behind it answers again (from a clean line).
     void replug()
@@ -59,6 +62,7 @@ private:
     int m_baud;
     bool m_open = true;
     bool m_unplugged = false;
+    bool m_writesWait = false;
     int m_purges = 0;
     std::deque<Arrival> m_onTheWay;
     std::deque<std::uint8_t> m_received;

@@ -35,7 +35,7 @@ Converted convertText(const QString& text, long double scale, int bits)
 QString faultMessage(const QString& box, const QString& text, Fault fault)
 {
     if (fault == Fault::NotNumber)
-        return QStringLiteral("%1: '%2' is not a valid number.").arg(box, text);
+        return box + QStringLiteral(": ") + values::notANumberMessage(text);
     return QStringLiteral("%1: '%2' is out of the range the device can store.").arg(box, text);
 }
 

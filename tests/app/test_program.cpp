@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 
 using namespace tarnixw;
@@ -120,6 +121,22 @@ struct Step {
     int timeoutMs = 20000;
 };
 
+// The splash's tick count at the moment the main window was first shown (the splash timer
+// goes on ticking after that, and the script may look a while later).
+class MainShownAtTick final : public QObject {
+public:
+    MainShownAtTick() { qApp->installEventFilter(this); }
+    int tick = -1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (tick < 0 && event->type() == QEvent::Show && watched->objectName() == QLatin1String("Main"))
+            tick = app::TLogo::tickCount();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 class UserScript final : public QObject {
 public:
     explicit UserScript(QList<Step> steps)
@@ -186,10 +203,12 @@ private slots:
 
         QString portSet;
         QElapsedTimer mainBack;
+        QElapsedTimer formEscaped;
+        MainShownAtTick mainShownAt;
         const QList<Step> steps = {
             {"the splash is shown", [] { return shownWindow("Logo") != nullptr; }},
             {"the main window comes up on the third tick, the splash hidden",
-                [] { return shownWindow("Main") && !shownWindow("Logo") && app::TLogo::tickCount() == 3; }},
+                [&] { return shownWindow("Main") && !shownWindow("Logo") && mainShownAt.tick == 3; }},
             {"Check COM: unplug", [] { return answerBox(QStringLiteral("Please unplug the USB COM port cable")); }},
             {"Check COM: plug", [] { return answerBox(QStringLiteral("Please plug the Ostrell USB COM port cable")); }},
             {"Check COM: the port is set",
@@ -211,17 +230,31 @@ private slots:
                     return true;
                 }},
             {"Read Done.", [] { return answerBox(QStringLiteral("Read Done.")); }},
-            {"Escape closes the PLIXARO form",
-                [] {
+            {"Escape on the PLIXARO form",
+                [&] {
                     QWidget* form = shownWindow("FormPLIX");
                     if (!form || QApplication::activeModalWidget() != form)
                         return false;
+                    formEscaped.start();
                     later([form = QPointer<QWidget>(form)] {
                         if (form)
                             QTest::keyClick(form, Qt::Key_Escape);
                     });
                     return true;
                 }},
+            {"the PLIXARO form is still shown a second later (Escape does nothing); close it as a user does",
+                [&] {
+                    QWidget* form = shownWindow("FormPLIX");
+                    if (!form || formEscaped.elapsed() < 1000)
+                        return false;
+                    later([form = QPointer<QWidget>(form)] {
+                        // The window system's close request, as the close button or Alt+F4 sends it.
+                        if (form && form->windowHandle())
+                            form->windowHandle()->close();
+                    });
+                    return true;
+                },
+                3000},
             {"the main window is back; Escape on it",
                 [&] {
                     QWidget* main = shownWindow("Main");

@@ -457,6 +457,43 @@ private slots:
         QCOMPARE(once.image(0, 64), once.deviceBytes(32, 64));
     }
 
+    // The answer window is 16 steps of 15 ms from the moment the write returns, however long
+    // the write took (a native UART's write returns once the frame has left) and however long
+    // each step's hook takes; the record stamps the request when the write returned.
+    void answerWindowCountsFromTheWrite_data()
+    {
+        QTest::addColumn<bool>("writesWait");
+        QTest::addColumn<int>("lateMs");
+        QTest::addColumn<int>("hookMs");
+        QTest::addColumn<ExchangeResult>("result");
+        // A VYRANTA write block at 9600 baud: 73 bytes cross the line in 76 ms, the answer in 8 ms.
+        QTest::newRow("UART write, answer 228 ms after it") << true << 220 << 0 << ExchangeResult::Accepted;
+        QTest::newRow("UART write, answer 248 ms after it") << true << 240 << 0 << ExchangeResult::Silent;
+        QTest::newRow("adapter write, same answer") << false << 220 << 0 << ExchangeResult::Silent;
+        QTest::newRow("slow step hook") << false << 0 << 5 << ExchangeResult::Accepted;
+        QTest::newRow("slow step hook, UART write") << true << 220 << 9 << ExchangeResult::Accepted;
+    }
+    void answerWindowCountsFromTheWrite()
+    {
+        QFETCH(bool, writesWait);
+        QFETCH(int, lateMs);
+        QFETCH(int, hookMs);
+        QFETCH(ExchangeResult, result);
+        Rig r(sim::Model::Vyr, 1, 9600);
+        r.port.setWritesWaitForTheLine(writesWait);
+        r.device.faults().lateMs = lateMs;
+        r.onStep = [&] { r.clock.advanceNs(std::int64_t(hookMs) * 1'000'000); };
+        const int length = link::buildWriteFrame(r.buffers.RequestBuffer, 1, 2048, Bytes(64, 0x5A));
+        QCOMPARE(length, 73);
+        const std::int64_t start = r.clock.nowNs();
+        const std::int64_t written = start + (writesWait ? link::lineTimeNs(73, 9600) : 0);
+
+        QCOMPARE(r.link.ComExchange(length, 16, 16), result);
+
+        QCOMPARE(r.clock.nowNs() - written, 16 * kStepNs);
+        QCOMPARE(r.traffic.front().timeNs, written);
+    }
+
     void portVanishes()
     {
         Rig r;
@@ -589,19 +626,21 @@ private slots:
         QTest::addColumn<bool>("skipOpen");
         QTest::addColumn<QList<int>>("sentAddresses");
         QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("leftOpen"); // the device's write-enable afterwards
         const QString none = QStringLiteral("Device No Response !!");
-        QTest::newRow("all answered") << QList<int>{} << false << QList<int>{4010, 32, 2048, 4010} << QStringList{};
+        QTest::newRow("all answered") << QList<int>{} << false << QList<int>{4010, 32, 2048, 4010} << QStringList{}
+                                      << false;
         QTest::newRow("open silent once")
-            << QList<int>{1} << false << QList<int>{4010, 4010, 32, 2048, 4010} << QStringList{};
+            << QList<int>{1} << false << QList<int>{4010, 4010, 32, 2048, 4010} << QStringList{} << false;
         QTest::newRow("open fails, close silent")
-            << QList<int>{1, 2, 3, 4} << false << QList<int>{4010, 4010, 4010, 4010} << QStringList{none};
+            << QList<int>{1, 2, 3, 4} << false << QList<int>{4010, 4010, 4010, 4010} << QStringList{none} << false;
         QTest::newRow("block A fails") << QList<int>{2, 3, 4} << false << QList<int>{4010, 32, 32, 32, 4010}
-                                       << QStringList{none};
+                                       << QStringList{none} << false;
         QTest::newRow("block A fails, close retried")
             << QList<int>{2, 3, 4, 5, 6, 7} << false << QList<int>{4010, 32, 32, 32, 4010, 4010, 4010}
-            << QStringList{none, none};
-        QTest::newRow("write-enable never opened")
-            << QList<int>{} << true << QList<int>{32, 4010} << QStringList{QStringLiteral("Response Error !!")};
+            << QStringList{none, none} << true;
+        QTest::newRow("write-enable never opened") << QList<int>{} << true << QList<int>{32, 4010}
+                                                   << QStringList{QStringLiteral("Response Error !!")} << false;
     }
     void plixWriteSteps()
     {
@@ -609,6 +648,7 @@ private slots:
         QFETCH(bool, skipOpen);
         QFETCH(QList<int>, sentAddresses);
         QFETCH(QStringList, messages);
+        QFETCH(bool, leftOpen);
         Rig r(sim::Model::Plix);
         r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
         auto& l = r.link;
@@ -633,7 +673,7 @@ private slots:
             sent << r.writtenAddress(i);
         QCOMPARE(sent, sentAddresses);
         QCOMPARE(r.told, messages);
-        QVERIFY(!r.device.writeEnabled() || silent.size() > 3);
+        QCOMPARE(r.device.writeEnabled(), leftOpen);
         const bool complete = messages.isEmpty();
         QCOMPARE(r.deviceBytes(32, 56) == Bytes(56, 0x11), complete);
         QCOMPARE(r.deviceBytes(2048, 38) == Bytes(38, 0x22), complete);

@@ -33,6 +33,14 @@ public:
         tcgetattr(m_master, &t);
         return t;
     }
+    void addFlags(tcflag_t cflag, tcflag_t iflag)
+    {
+        termios t = settings();
+        t.c_cflag |= cflag;
+        t.c_iflag |= iflag;
+        tcsetattr(m_master, TCSANOW, &t);
+        QCOMPARE(settings().c_cflag & cflag, cflag);
+    }
     QByteArray readAll()
     {
         QByteArray out;
@@ -93,6 +101,8 @@ private slots:
         if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
         auto& [pty, ports, port] = c;
+        // Hardware and software flow control left on by another program are turned off.
+        pty.addFlags(CRTSCTS, IXON | IXOFF);
         QVERIFY(port.OpenComPort(1, baudIndex).ok());
         const termios t = pty.settings();
         QCOMPARE(int(cfgetospeed(&t)), speed);

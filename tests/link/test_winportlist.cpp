@@ -3,6 +3,7 @@
 // below the local machine (Wine lets a test write there).
 #include "kit/Messages.h"
 #include "link/PortList.h"
+#include "link/WinSerialPort.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QtTest>
@@ -120,6 +121,24 @@ private slots:
         QCOMPARE(set.value_or(0), port);
         QCOMPARE(dialogs.texts().size(), 3);
         QCOMPARE(dialogs.texts().last(), shown);
+    }
+
+    // A value that grew after the key's longest sizes were read (an adapter plugged in at that
+    // moment) is read again with larger buffers, whole.
+    void aValueThatGrewIsReadWhole()
+    {
+        const QString longName = QStringLiteral("\\Device\\USBSER%1").arg(QString(40, QLatin1Char('0')));
+        TestKey key({{longName, QStringLiteral("COM123")}});
+        HKEY open = nullptr;
+        QCOMPARE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, wide(key.path()), 0, KEY_READ, &open), LONG(ERROR_SUCCESS));
+        const std::optional<link::RegistryValue> value = link::readRegistryValue(open, 0, 1, 2);
+        RegCloseKey(open);
+        QVERIFY(value);
+        QCOMPARE(QString::fromStdWString(value->name), longName);
+        QCOMPARE(value->type, static_cast<unsigned long>(REG_SZ));
+        QCOMPARE(QString::fromWCharArray(
+                     reinterpret_cast<const wchar_t*>(value->data.data()), int(value->data.size() / sizeof(wchar_t))),
+            QStringLiteral("COM123") + QChar(0));
     }
 
     void aKeyThatIsNotThereIsNoList()

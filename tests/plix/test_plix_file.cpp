@@ -77,10 +77,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("last box not a number") << "CH1Hystersis"
                                                << "1,5"
-                                               << "CH1 Hysteresis: '1,5' is not a valid number.";
+                                               << "CH1 Hysteresis: '1,5' is not a valid floating point value";
         QTest::newRow("first box not a number") << "CH0SensorFrom"
                                                 << ""
-                                                << "CH0 Sensor From: '' is not a valid number.";
+                                                << "CH0 Sensor From: '' is not a valid floating point value";
         QTest::newRow("too wide") << "CH1SilenceTime"
                                   << "70000"
                                   << "CH1 Silence Time: '70000' is out of the range the device can store.";

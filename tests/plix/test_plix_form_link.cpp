@@ -9,6 +9,7 @@
 #include "plix/PlixForm.h"
 #include "tests/support/SimLine.h"
 
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,21 +112,20 @@ private slots:
         QCOMPARE(rig.opener.closes, 1);
     }
 
-    // A key pressed the moment the "Read Done." box closes is the form's again: the operation's
-    // hold on the user's input ended when its port was closed.
-    void aKeyPressedAsTheLastBoxClosesReachesTheForm()
+    // A close request made the moment the "Read Done." box closes is the form's again: the
+    // operation's hold on the user's input ended when its port was closed.
+    void aCloseAsTheLastBoxClosesReachesTheForm()
     {
         Rig rig;
         rig.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(rig.form.get()));
         rig.dialogs.onShow = [&](const test::Shown& s) {
             if (s.text == QLatin1String("Read Done."))
-                QCoreApplication::postEvent(
-                    rig.form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+                QCoreApplication::postEvent(rig.form.get(), new QCloseEvent);
         };
         rig.form->ReadClick();
         QCOMPARE(rig.dialogs.texts(), QStringList{QStringLiteral("Read Done.")});
-        QTRY_VERIFY(!rig.form->isVisible()); // Escape closed it
+        QTRY_VERIFY(!rig.form->isVisible()); // the close request closed it
     }
 
     // Silences count per phase, not per request; a rejected answer stops at once.
@@ -373,6 +373,25 @@ private slots:
         QCOMPARE(rig.opener.opens, 0);
         QVERIFY(rig.written().empty());
         QCOMPARE(rig.form->get<QPushButton>("IDSearch")->text(), QStringLiteral("ID Search"));
+    }
+
+    // Text typed into the COM box that is no item is port COM0: the box names it, and so does
+    // the operation's line in the traffic.
+    void typedPortIsComZero()
+    {
+        Rig rig;
+        rig.form->rdCOM()->setEditText(QStringLiteral("abc"));
+        QCOMPARE(rig.form->portNumber(), 0);
+
+        rig.form->ReadClick();
+
+        QCOMPARE(rig.dialogs.texts(), QStringList{QStringLiteral("OPEN COM ERROR!!")});
+        QCOMPARE(rig.dialogs.shown[0].detail,
+            QStringLiteral("COM0 is not connected. Use Check COM to find the cable's port."));
+        QCOMPARE(rig.opener.opens, 0);
+        const link::TrafficLog& log = rig.form->trafficLog();
+        QVERIFY(log.size() > 0);
+        QCOMPARE(log.operationOf(log.at(0)).port, QStringLiteral("COM0"));
     }
 
     // The line traffic of the form: Ctrl+L or the background's menu opens it, it follows a

@@ -256,13 +256,13 @@ private slots:
         const QString range = QStringLiteral("is out of the range the device can store.");
         QTest::newRow("not a number") << "CH1PvTo"
                                       << "abc"
-                                      << "CH1 P.V. To: 'abc' is not a valid number.";
+                                      << "CH1 P.V. To: 'abc' is not a valid floating point value";
         QTest::newRow("empty") << "CH0SilenceTime"
                                << ""
-                               << "CH0 Silence Time: '' is not a valid number.";
+                               << "CH0 Silence Time: '' is not a valid floating point value";
         QTest::newRow("nan") << "CH0Hystersis"
                              << "nan"
-                             << "CH0 Hysteresis: 'nan' is not a valid number.";
+                             << "CH0 Hysteresis: 'nan' is not a valid floating point value";
         QTest::newRow("alarm beyond 32 bits") << "CH0HighAlarm"
                                               << "5000000"
                                               << "CH0 High Alarm: '5000000' " + range;

@@ -188,9 +188,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         QTest::newRow("analog") << false << "abc"
-                                << "CH3 Alarm High: 'abc' is not a valid number.";
+                                << "CH3 Alarm High: 'abc' is not a valid floating point value";
         QTest::newRow("DI") << true << "x"
-                            << "DI Module 1 CH5 Silence: 'x' is not a valid number.";
+                            << "DI Module 1 CH5 Silence: 'x' is not a valid floating point value";
         QTest::newRow("too big") << false << "1e12"
                                  << "CH3 Alarm High: '1e12' is out of the range the device can store.";
     }

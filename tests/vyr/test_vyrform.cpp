@@ -5,6 +5,7 @@
 
 #include "kit/FormKit.h"
 #include "link/ComPort.h"
+#include "tests/support/Restore.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempPorts.h"
 
@@ -599,7 +600,7 @@ private slots:
     {
         test::ScriptedDialogs dialogs;
         FakeOpener opener;
-        link::PortOpener* before = link::ComPort::setOpener(&opener);
+        const test::Installed installed(link::ComPort::setOpener, &opener);
         Showing s;
         QVERIFY(s.open());
         QPointer<QWidget> some[] = {s.form.AllBtn(0), s.form.analogEdit(Column::Hysteresis, 15),
@@ -617,7 +618,29 @@ private slots:
         for (int i = 0; i < 5; ++i)
             QCOMPARE(generatedChildren(s.form.page(i)), 0);
         QVERIFY(s.form.control(QStringLiteral("Read"))); // the frame stays
-        link::ComPort::setOpener(before);
+        QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    // Escape is no way out of the form: the box being edited keeps its text and the focus.
+    void escapeKeepsTheFormAndItsEdits()
+    {
+        test::ScriptedDialogs dialogs;
+        Showing s;
+        QVERIFY(s.open());
+        QVERIFY(QTest::qWaitForWindowActive(&s.form));
+        QLineEdit* box = s.form.analogEdit(Column::DTo, 4);
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->selectAll();
+        QTest::keyClicks(box, QStringLiteral("250.5"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QTest::keyClick(&s.form, Qt::Key_Escape);
+        QTest::qWait(20);
+        QVERIFY(s.form.isVisible());
+        QVERIFY(s.form.isBuilt());
+        QCOMPARE(s.mainShown, 0);
+        QCOMPARE(box->text(), QStringLiteral("250.5"));
+        QVERIFY(box->hasFocus());
         QVERIFY(dialogs.shown.isEmpty());
     }
 
@@ -629,7 +652,7 @@ private slots:
         QVERIFY(device.open());
         ports.publish(QStringLiteral("COM1"), device.fileName());
         FakeOpener opener;
-        link::PortOpener* before = link::ComPort::setOpener(&opener);
+        const test::Installed installed(link::ComPort::setOpener, &opener);
 
         Showing s;
         QVERIFY(s.open());
@@ -641,7 +664,6 @@ private slots:
         QVERIFY(!TFormVYR::port().isOpen());
         QCOMPARE(s.mainShown, 1);
         QCOMPARE(s.form.generatedCount(), 0);
-        link::ComPort::setOpener(before);
         QVERIFY2(dialogs.shown.isEmpty(), qPrintable(dialogs.texts().join(QLatin1Char('|'))));
     }
 };

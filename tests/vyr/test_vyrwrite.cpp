@@ -339,16 +339,16 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("alarm not a number") << "CH3 HLimit"
                                             << "abc"
-                                            << "CH3 Alarm High: 'abc' is not a valid number.";
+                                            << "CH3 Alarm High: 'abc' is not a valid floating point value";
         QTest::newRow("empty SFrom") << "CH0 SFrom"
                                      << ""
-                                     << "CH0 Signal Range From: '' is not a valid number.";
+                                     << "CH0 Signal Range From: '' is not a valid floating point value";
         QTest::newRow("nan hysteresis") << "CH15 Hysteresis"
                                         << "nan"
-                                        << "CH15 Hysteresis%: 'nan' is not a valid number.";
+                                        << "CH15 Hysteresis%: 'nan' is not a valid floating point value";
         QTest::newRow("DI silence") << "DI 1 5"
                                     << "x"
-                                    << "DI Module 1 CH5 Silence: 'x' is not a valid number.";
+                                    << "DI Module 1 CH5 Silence: 'x' is not a valid floating point value";
         QTest::newRow("alarm beyond 32 bits") << "CH3 HLimit"
                                               << "5000000"
                                               << "CH3 Alarm High: '5000000' is out of the range the device can store.";

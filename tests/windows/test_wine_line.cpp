@@ -8,6 +8,7 @@
 #include "kit/Messages.h"
 #include "link/ComPort.h"
 #include "link/PortList.h"
+#include "link/WinSerialPort.h"
 #include "plix/PlixForm.h"
 #include "plix/PlixModel.h"
 #include "tests/cli/CliRun.h"
@@ -149,6 +150,12 @@ private slots:
         QCOMPARE(dialogs.shown[0].kind, test::Shown::System);
         QCOMPARE(dialogs.shown[0].caption, QStringLiteral("Comm Error"));
         QCOMPARE(dialogs.shown[0].text, QStringLiteral("OPEN COM ERROR!!"));
+
+        // Its reads return at once and its writes give up after their line time and a second:
+        // set at the open and read back from the driver.
+        auto* win = dynamic_cast<link::WinSerialPort*>(holder.ComHandle());
+        QVERIFY(win);
+        QCOMPARE(win->timeouts(), std::optional(link::portTimeoutsFor(19200)));
 
         holder.CloseComPort(); // released: the next operation opens it
         QVERIFY(second.OpenComPort(port, 1).ok());
