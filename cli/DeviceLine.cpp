@@ -34,7 +34,7 @@ bool parsePort(const QString& text, LineSettings& settings)
     if (!entries)
         return false;
     for (const link::PortEntry& e : *entries)
-        if (!e.stableName.isEmpty() && e.stableName == text && !e.devicePath.isEmpty()) {
+        if (!text.isEmpty() && (e.stableName == text || e.hardwareName == text) && !e.devicePath.isEmpty()) {
             settings.devicePath = e.devicePath;
             return true;
         }

@@ -244,6 +244,13 @@ int decimalsOf(const QString& literal)
     return std::max(0, fraction - exponent);
 }
 
+// Whether a number literal is written as an integer: no point, no exponent. "30.0" and "1.5e1"
+// are 30 and 15, but an integer field takes neither: what was written is what is meant.
+bool writtenAsInteger(const QString& literal)
+{
+    return !literal.contains(QLatin1Char('.')) && !literal.contains(QLatin1Char('e'), Qt::CaseInsensitive);
+}
+
 // A JSON value as the user wrote it, shortened when long.
 QString shown(const QJsonValue& v, const QString& literal = {})
 {
@@ -370,8 +377,9 @@ private:
         }
         const double d = v.toDouble();
         const QString written = literal(path);
-        // Written decimals are refused, zeros too: an integer field holds none.
-        if (d != std::floor(d) || decimalsOf(written) > 0) {
+        // Written decimals are refused, zeros too, and so is an exponent: an integer field
+        // holds neither.
+        if (d != std::floor(d) || !writtenAsInteger(written)) {
             fail(path, QStringLiteral("%1 is not an integer").arg(shown(v, written)));
             return std::nullopt;
         }
@@ -387,8 +395,11 @@ private:
     {
         switch (f.format) {
         case Format::Identity:
-            if (!v.isDouble() || v.toDouble() != double(f.min))
-                fail(path, QStringLiteral("%1 must be %2, the entry's place in its list").arg(shown(v)).arg(f.min));
+            if (!v.isDouble() || v.toDouble() != double(f.min) || !writtenAsInteger(literal(path)))
+                fail(path,
+                    QStringLiteral("%1 must be %2, the entry's place in its list")
+                        .arg(shown(v, literal(path)))
+                        .arg(f.min));
             return;
         case Format::Flag:
             if (!v.isBool())
@@ -529,11 +540,15 @@ JsonImport configFromJson(const QByteArray& text)
     const QJsonObject root = doc.object();
     const QJsonValue format = root.value(QStringLiteral("format"));
     const QJsonValue model = root.value(QStringLiteral("model"));
+    const Written written = writtenText(text);
+    const QString formatWritten
+        = written.numbers.count(QStringLiteral("format")) ? written.numbers.at(QStringLiteral("format")) : QString();
     if (format.isUndefined())
         r.errors << QStringLiteral("missing key \"format\"");
-    else if (!format.isDouble() || format.toDouble() != kFormat)
-        r.errors
-            << QStringLiteral("format: %1 is not a format this program reads (%2)").arg(shown(format)).arg(kFormat);
+    else if (!format.isDouble() || format.toDouble() != kFormat || !writtenAsInteger(formatWritten))
+        r.errors << QStringLiteral("format: %1 is not a format this program reads (%2)")
+                        .arg(shown(format, formatWritten))
+                        .arg(kFormat);
     std::optional<Model> m;
     if (model.isUndefined()) {
         r.errors << QStringLiteral("missing key \"model\"");
@@ -547,7 +562,6 @@ JsonImport configFromJson(const QByteArray& text)
         return r;
 
     // A key given twice would be taken at its last value in silence.
-    const Written written = writtenText(text);
     for (const QString& path : written.twice)
         r.errors << QStringLiteral("%1: the key is given twice").arg(path);
     Config config;

@@ -6,6 +6,9 @@
 # the program only with the WINE prefix, and Qt Test writes to standard error only when told.
 # DEVSIM and CLI give the suite the path of tarnixw-devsim or tarnixw-cli (TARNIXW_DEVSIM,
 # TARNIXW_CLI) and build them first.
+# The real-time suites (labels pty and wine-line: a real line, its 15 ms wait steps and the
+# processes at both ends) hold one resource lock, so that ctest -j never runs two of them at
+# once: each keeps its windows without another real-time suite taking the cores.
 # A Windows build's tests run under Wine, which sees this machine's files on drive Z:.
 if(WIN32 AND CMAKE_CROSSCOMPILING)
   set(TARNIXW_TEST_DRIVE "Z:")
@@ -41,4 +44,7 @@ function(tarnixw_add_test)
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "${env}"
     LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
+  if("pty" IN_LIST T_LABELS OR "wine-line" IN_LIST T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK realtime_line)
+  endif()
 endfunction()

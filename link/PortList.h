@@ -21,15 +21,20 @@ struct PortEntry {
     int number = 0; // the N of "COMN"
     // The name that stays the port's from run to run, for scripts: a virtual port's name, a
     // USB adapter's /dev/serial/by-id name (its maker, product and serial), a UART's device
-    // name; on Windows its COM name.
+    // name, or for either of those the name of a virtual port that links to it; on Windows its
+    // COM name.
     QString stableName;
+    // The hardware's own stable name when a virtual port's link has named it otherwise (the
+    // by-id name stays usable as well).
+    QString hardwareName;
     // Windows names its ports itself (the registry's data, "COM7"); the list keeps those names
     // and numbers. Elsewhere the list numbers the ports.
     bool namedBySystem = false;
 
     // What the port is, for a list a person reads: a USB adapter with what its USB device
     // tells of itself (each empty where sysfs has nothing), another hardware UART, or a
-    // virtual port, whose link in the virtual-port directory points at devicePath.
+    // virtual port. linkPath is the link in the virtual-port directory that points at
+    // devicePath: a virtual port's own, or one that names a hardware port.
     PortKind kind = PortKind::Uart;
     QString usbId; // "0403:6001"
     QString usbVendor;

@@ -119,6 +119,21 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
         const QFileInfo fi(path);
         if (!fi.isSymLink() || !QFileInfo::exists(fi.symLinkTarget()))
             continue; // only links whose target exists are ports
+        // A link to a listed hardware port is a name for that port, not a port of its own: the
+        // port shows once, as the hardware it is, under the name the link gives it (the name
+        // someone chose for it, and scripts use).
+        const QString device = fi.canonicalFilePath();
+        const auto hardware = std::find_if(out.begin(), out.end(), [&](const PortEntry& e) {
+            return e.kind != PortKind::Virtual && QFileInfo(e.devicePath).canonicalFilePath() == device;
+        });
+        if (hardware != out.end()) {
+            if (hardware->linkPath.isEmpty()) {
+                hardware->hardwareName = hardware->stableName;
+                hardware->stableName = name;
+                hardware->linkPath = path;
+            }
+            continue;
+        }
         struct stat st { };
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
             continue;
@@ -137,7 +152,7 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
             return a.appearedNs < b.appearedNs;
         return a.deviceName < b.deviceName;
     });
-    // Two sources naming the same device (a link to a listed hardware port) show once.
+    // A link named like a listed port shows once, as the port that appeared first.
     std::set<QString> seen;
     std::erase_if(out, [&](const PortEntry& e) { return !seen.insert(e.deviceName).second; });
     return out;

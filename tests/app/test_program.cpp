@@ -7,6 +7,7 @@
 #include "app/Program.h"
 #include "kit/BusyGuard.h"
 #include "tests/support/DevSim.h"
+#include "tests/support/Restore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -195,7 +196,7 @@ private slots:
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start(
             {QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--id"), QStringLiteral("1")}));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(sim.runtimeDir()));
+        const test::EnvironmentVariable runtime("XDG_RUNTIME_DIR", QFile::encodeName(sim.runtimeDir()));
 #endif
         QTemporaryDir files;
         const QString saved = files.filePath(QStringLiteral("site-a.vyx"));

@@ -15,10 +15,14 @@ struct CliRun {
 };
 
 // Runs tarnixw-cli with the arguments (in `runtimeDir` as XDG_RUNTIME_DIR when given, so that
-// it lists a simulator's virtual port) and waits for it.
-inline CliRun runCli(const QStringList& args, const QString& runtimeDir = {}, int timeoutMs = 30000)
+// it lists a simulator's virtual port; with its standard output to `stdoutFile` when given) and
+// waits for it.
+inline CliRun runCli(
+    const QStringList& args, const QString& runtimeDir = {}, int timeoutMs = 30000, const QString& stdoutFile = {})
 {
     QProcess p;
+    if (!stdoutFile.isEmpty())
+        p.setStandardOutputFile(stdoutFile);
     if (!runtimeDir.isEmpty()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);

@@ -1,7 +1,11 @@
 // The PLIXARO form end to end in real time: Write and Read through the termios port and a
 // pseudo-terminal to tarnixw-devsim, found as COM1 in a temporary port list.
 
+#include "link/Clock.h"
 #include "link/ComPort.h"
+#include "link/ModbusLink.h"
+#include "link/PosixSerialPort.h"
+#include "link/Traffic.h"
 #include "plix/PlixForm.h"
 #include "tests/support/DevSim.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -59,7 +63,21 @@ private slots:
         QVERIFY(!plix::model().CH1Enabled);
         QVERIFY(!plix::TFormPLIX::port().isOpen());
 
-        // The device kept the write-enable closed after the write.
+        // The write closed the device's write-enable behind it: a write to block B now is
+        // refused with exception 4 (the device declines) and changes nothing.
+        link::PosixPortOpener opener;
+        link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
+        QVERIFY2(opened.port, opened.detail.c_str());
+        link::ModelBuffers buffers = link::ModelBuffers::plix();
+        link::ModbusLink other(buffers, *opened.port, link::SteadyClock::instance());
+        other.SlaveId = 5;
+        other.beginOperation();
+        link::PutLong(buffers.RequestBuffer, 7, 1);
+        QCOMPARE(other.WriteRegisters(2072, 4, link::kBlockWaitSteps), link::StepResult::Failed);
+        QCOMPARE(
+            link::describeVerdict(other.exchanges().lastAnswer), QStringLiteral("exception 4 (Server Device Failure)"));
+        opened.port->close();
+
         QVERIFY(sim.stop());
         QFile dump(sim.dumpPath());
         QVERIFY(dump.open(QIODevice::ReadOnly));

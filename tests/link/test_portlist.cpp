@@ -1,5 +1,6 @@
 // The port list: which devices count as serial ports, their order and their COM numbers.
 #include "link/PortList.h"
+#include "tests/support/Restore.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,6 +169,26 @@ private slots:
         QCOMPARE(entries->front().devicePath, sys.existingFile());
     }
 
+    // A virtual port that links to a listed hardware port is a name for it: the port shows
+    // once, as the hardware it is, under the link's name, which a script gives as --port.
+    void aLinkToAHardwarePortNamesIt()
+    {
+        FakeSystem sys;
+        sys.addTty("ttyUSB0", "ftdi_sio", QString());
+        sys.addLink("cable", sys.path() + "/dev/ttyUSB0", 100);
+        sys.addLink("vyr-sim", sys.existingFile(), 200);
+        PortList list(sys.sources());
+        const auto entries = list.refresh();
+        QVERIFY(entries);
+        QCOMPARE(describe(*entries), (QStringList{"\\Device\\vyr-sim=COM1", "\\Device\\ttyUSB0=COM2"}));
+        const PortEntry& cable = entries->back();
+        QCOMPARE(cable.stableName, QString("cable"));
+        QCOMPARE(cable.kind, PortKind::Uart);
+        QCOMPARE(cable.devicePath, sys.path() + "/dev/ttyUSB0");
+        QCOMPARE(cable.linkPath, sys.path() + "/ports/cable");
+        QCOMPARE(cable.hardwareName, QString("ttyUSB0")); // its own name still names it
+    }
+
     void aPortKeepsItsNumberAndANewOneTakesTheLowestFree()
     {
         FakeSystem sys;
@@ -204,13 +225,10 @@ private slots:
 
     void virtualDirectoryFollowsXdgRuntimeDir()
     {
-        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", "/run/user/1234");
+        tarnixw::test::EnvironmentVariable runtime("XDG_RUNTIME_DIR", QByteArray("/run/user/1234"));
         QCOMPARE(virtualPortDirectory(), QString("/run/user/1234/tarnixw/ports"));
-        qunsetenv("XDG_RUNTIME_DIR");
+        runtime.set(std::nullopt);
         QCOMPARE(virtualPortDirectory(), QString("/tmp/tarnixw-%1/ports").arg(getuid()));
-        if (!saved.isEmpty())
-            qputenv("XDG_RUNTIME_DIR", saved);
     }
 };
 

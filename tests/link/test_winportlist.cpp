@@ -4,6 +4,7 @@
 #include "kit/Messages.h"
 #include "link/PortList.h"
 #include "link/WinSerialPort.h"
+#include "tests/support/Restore.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QtTest>
@@ -114,10 +115,9 @@ private slots:
             pairs.append({values[i], values[i + 1]});
         TestKey key(pairs);
         link::PortList list = listOf(key.path());
-        link::PortList* before = link::PortList::setSystem(&list);
+        const test::Installed installed(link::PortList::setSystem, &list);
         test::ScriptedDialogs dialogs;
         const std::optional<int> set = kit::CheckCOM();
-        link::PortList::setSystem(before);
         QCOMPARE(set.value_or(0), port);
         QCOMPARE(dialogs.texts().size(), 3);
         QCOMPARE(dialogs.texts().last(), shown);
@@ -145,10 +145,9 @@ private slots:
     {
         link::PortList list = listOf(QStringLiteral("Software\\Tarnixw-tests\\no-such-key"));
         QVERIFY(!list.refresh());
-        link::PortList* before = link::PortList::setSystem(&list);
+        const test::Installed installed(link::PortList::setSystem, &list);
         test::ScriptedDialogs dialogs;
         QVERIFY(!kit::CheckCOM());
-        link::PortList::setSystem(before);
         QCOMPARE(dialogs.texts().last(), QStringLiteral("Registry -> HARDWAREDEVICEMAPSERIALCOMM Not Found !"));
         // and it was not created by looking
         HKEY key = nullptr;

@@ -5,8 +5,8 @@
 #include "link/ComPort.h"
 #include "plix/PlixForm.h"
 #include "tests/support/LeaveCheckProbe.h"
+#include "tests/support/Restore.h"
 #include "tests/support/ScriptedDialogs.h"
-#include "values/SafeFile.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -332,7 +332,9 @@ private slots:
         Shown s;
         QVERIFY(s.ok);
         kit::QtDialogs real;
-        kit::Dialogs* before = realBoxes ? kit::setDialogs(&real) : nullptr;
+        std::optional<test::Installed<kit::Dialogs>> realDialogs;
+        if (realBoxes)
+            realDialogs.emplace(kit::setDialogs, &real);
         int boxesClosed = 0;
         QTimer closer;
         connect(&closer, &QTimer::timeout, this, [&] {
@@ -367,8 +369,6 @@ private slots:
         QTest::mouseClick(s.button("CH0"), Qt::LeftButton);
         QCOMPARE(clicks.count(), 1);
         QVERIFY(!plix::model().CH0Enabled);
-        if (realBoxes)
-            kit::setDialogs(before);
     }
 
     // A refused box holds back a click on Read as well: no port is opened.
@@ -448,15 +448,20 @@ private slots:
     void openRefuses_data()
     {
         QTest::addColumn<int>("size"); // -1: a directory
-        QTest::newRow("empty") << 0;
-        QTest::newRow("99 bytes") << 99;
-        QTest::newRow("101 bytes") << 101;
-        QTest::newRow("a VYR file") << 1204;
-        QTest::newRow("a directory") << -1;
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << 0 << "This file is 0 bytes long; a PLIXARO configuration file has exactly 100 bytes.";
+        QTest::newRow("99 bytes") << 99
+                                  << "This file is 99 bytes long; a PLIXARO configuration file has exactly 100 bytes.";
+        QTest::newRow("101 bytes")
+            << 101 << "This file is 101 bytes long; a PLIXARO configuration file has exactly 100 bytes.";
+        QTest::newRow("a VYR file")
+            << 1204 << "This file is 1204 bytes long; a PLIXARO configuration file has exactly 100 bytes.";
+        QTest::newRow("a directory") << -1 << "Can not open file !!";
     }
     void openRefuses()
     {
         QFETCH(int, size);
+        QFETCH(QString, message);
         Shown s;
         QTemporaryDir dir;
         QString path = dir.path();
@@ -471,9 +476,7 @@ private slots:
 
         s.form.OpenFileClick();
 
-        const QString expected = size >= 0 ? values::wrongFileSizeMessage(size, QStringLiteral("PLIXARO"), 100)
-                                           : values::cannotOpenFileMessage();
-        QCOMPARE(s.dialogs.texts(), QStringList{expected});
+        QCOMPARE(s.dialogs.texts(), QStringList{message});
         QVERIFY(plix::model().paramSet == imageBefore);
         QVERIFY(!plix::model().CH0Enabled);
         QCOMPARE(s.button("CH0")->text(), QStringLiteral("CH0 Disable"));
@@ -511,8 +514,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("missing/set.plx"));
         s.dialogs.fileAnswers.push_back(path);
         s.form.SaveFlieClick();
-        QCOMPARE(s.dialogs.texts().size(), 1);
-        QVERIFY(!s.dialogs.texts().contains(QStringLiteral("Save File Done.")));
+        QCOMPARE(s.dialogs.texts(), QStringList{QStringLiteral("Can not open file !!")});
         QVERIFY(!QFile::exists(path));
     }
 
