@@ -22,6 +22,21 @@ QString wrongFileSizeMessage(qint64 actualSize, const QString& modelName, qint64
         .arg(expectedSize);
 }
 
+namespace {
+
+// The system's reason for a failed write. A write that the system cut short without one (a
+// disk that filled up part way, a file size limit) leaves Qt's "Unknown error": said as what
+// happened instead.
+QString writeFailureReason(const QFileDevice& file)
+{
+    const QString reason = file.errorString();
+    if (reason == QFile().errorString())
+        return QStringLiteral("the disk took only part of the bytes");
+    return reason;
+}
+
+} // namespace
+
 std::optional<QString> saveFileSafely(const QString& path, const QByteArray& bytes)
 {
     // Only a regular file is replaced: renaming over a device or a pipe would destroy it.
@@ -33,7 +48,7 @@ std::optional<QString> saveFileSafely(const QString& path, const QByteArray& byt
         return cannotOpenFileMessage();
     const qint64 written = file.write(bytes);
     if (written != bytes.size()) {
-        const QString reason = file.errorString();
+        const QString reason = writeFailureReason(file);
         file.cancelWriting();
         return QStringLiteral("The file could not be written completely (%1); the previous file was left unchanged.")
             .arg(reason);
@@ -41,7 +56,7 @@ std::optional<QString> saveFileSafely(const QString& path, const QByteArray& byt
     // The rename must not become visible before the data is on disk, or a power cut could
     // leave an empty file where the old one was.
     if (!file.flush() || !syncToDisk(file.handle())) {
-        const QString reason = file.errorString();
+        const QString reason = writeFailureReason(file);
         file.cancelWriting();
         return QStringLiteral("The file could not be written to disk (%1); the previous file was left unchanged.")
             .arg(reason);

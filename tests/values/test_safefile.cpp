@@ -96,24 +96,35 @@ private slots:
     // larger image goes to the disk at once, and then the write itself comes up short.
     void limitedWriteKeepsExistingFile_data()
     {
+        QTest::addColumn<int>("limit");
         QTest::addColumn<int>("size");
         QTest::addColumn<QString>("message");
         QTest::newRow("within the buffer: refused at the flush")
-            << 100 << "The file could not be written to disk (File too large); the previous file was left unchanged.";
+            << 0 << 100
+            << "The file could not be written to disk (File too large); the previous file was left unchanged.";
         QTest::newRow("beyond the buffer: the write comes up short")
-            << 40000
+            << 0 << 40000
             << "The file could not be written completely (File too large); the previous file was left unchanged.";
+        QTest::newRow("room for part of it, at the flush")
+            << 16 << 100
+            << "The file could not be written to disk (the disk took only part of the bytes); the previous file was "
+               "left unchanged.";
+        QTest::newRow("room for part of it, at the write")
+            << 16 << 40000
+            << "The file could not be written completely (the disk took only part of the bytes); the previous file "
+               "was left unchanged.";
     }
     void limitedWriteKeepsExistingFile()
     {
+        QFETCH(int, limit);
         QFETCH(int, size);
         QFETCH(QString, message);
         const QString path = m_dir.filePath(QStringLiteral("short.plx"));
         QCOMPARE(saveFileSafely(path, QByteArray(8, 'o')), std::nullopt);
         std::optional<QString> error;
         {
-            const FileSizeLimit limit(0);
-            QVERIFY(limit.set());
+            const FileSizeLimit sizeLimit{rlim_t(limit)};
+            QVERIFY(sizeLimit.set());
             error = saveFileSafely(path, QByteArray(size, 'n'));
         }
         QCOMPARE(error.value_or(QStringLiteral("<saved>")), message);
