@@ -138,21 +138,19 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
     const plix::StagingResult staged = plix::stageValues(plix::Texts::defaults(), {true, true});
     TARNIXW_FUZZ_CHECK(staged.ok(), staged.error);
     plix::PLIXParamSet paramSet;
-    std::vector<std::uint8_t>& request = buffers.RequestBuffer;
     link::ModbusLink bus(buffers, port, clock, checkBar, {}, countStop);
     bus.SlaveId = slave;
     bus.beginOperation();
-    constexpr int kPayload = 7;
+    const std::span<std::uint8_t> data = bus.writeData();
 
     int before = g_told;
-    request[kPayload] = link::device::kPlixWriteEnableHigh;
-    request[kPayload + 1] = link::device::kPlixWriteEnableLow;
+    data[0] = link::device::kPlixWriteEnableHigh;
+    data[1] = link::device::kPlixWriteEnableLow;
     const link::StepResult opened = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, 56);
     TARNIXW_FUZZ_CHECK(g_told - before == (opened == link::StepResult::Accepted ? 0 : 1), QString());
 
     before = g_told;
-    TARNIXW_FUZZ_CHECK(
-        plix::PackBlockA(*staged.value, request, kPayload, paramSet) == kPayload + plix::kBlockASize, QString());
+    TARNIXW_FUZZ_CHECK(plix::PackBlockA(*staged.value, data, 0, paramSet) == plix::kBlockASize, QString());
     const link::StepResult a
         = bus.WriteRegisters(plix::kBlockAAddress, plix::kBlockASize, 56, [](int k) { return k + 3; });
     if (opened != link::StepResult::Accepted)
@@ -160,14 +158,13 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
     TARNIXW_FUZZ_CHECK(g_told - before == (a == link::StepResult::Failed ? 1 : 0), QString());
 
     before = g_told;
-    TARNIXW_FUZZ_CHECK(
-        plix::PackBlockB(*staged.value, request, kPayload, paramSet) == kPayload + plix::kBlockBSize, QString());
+    TARNIXW_FUZZ_CHECK(plix::PackBlockB(*staged.value, data, 0, paramSet) == plix::kBlockBSize, QString());
     const link::StepResult b
         = bus.WriteRegisters(plix::kBlockBAddress, plix::kBlockBSize, 38, [](int k) { return k + 62; });
     TARNIXW_FUZZ_CHECK(g_told - before == (b == link::StepResult::Failed ? 1 : 0), QString());
 
-    request[kPayload] = 0xFF;
-    request[kPayload + 1] = 0xFF;
+    data[0] = 0xFF;
+    data[1] = 0xFF;
     link::WriteStepRules closing;
     closing.runWhenStopped = true;
     closing.sendOnce = opened == link::StepResult::Failed;

@@ -17,10 +17,9 @@ std::optional<std::uint8_t> IdSearch(
 {
     int candidate = 1;
     std::optional<std::uint8_t> found;
-    ModelBuffers& buffers = link.buffers();
     while (candidate <= 255 && !found) {
-        const int length = buildProbeFrame(buffers.RequestBuffer, std::uint8_t(candidate));
-        const std::int64_t sentAt = link.send(length);
+        const std::int64_t sentAt
+            = link.send(link.frameRequest(std::uint8_t(candidate), putProbePdu(link.requestPdu())));
         // Only the intact 7-byte answer of this candidate counts (id, 4, byte count 2, one
         // register, CRC); with fast answers the wait ends as soon as it is in.
         const Verdict answer = link.awaitAnswer(sentAt, kBlockWaitSteps, {}, std::uint8_t(candidate), true);

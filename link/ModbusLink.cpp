@@ -28,7 +28,7 @@ void ModbusLink::stop(StopReason reason, bool tell)
 {
     if (m_exchanges.reason == StopReason::None) {
         m_exchanges.reason = reason;
-        m_exchanges.stoppedAt = requestOf(m_buffers.RequestBuffer);
+        m_exchanges.stoppedAt = requestOf(requestPdu());
     }
     if (m_state == State::Going)
         m_state = State::Stopped;
@@ -40,12 +40,12 @@ void ModbusLink::cancel()
 {
     m_state = State::Cancelled;
     m_exchanges.reason = StopReason::Cancelled;
-    m_exchanges.stoppedAt = requestOf(m_buffers.RequestBuffer);
+    m_exchanges.stoppedAt = requestOf(requestPdu());
 }
 
 void ModbusLink::answered()
 {
-    m_exchanges.answered.push_back(requestOf(m_buffers.RequestBuffer));
+    m_exchanges.answered.push_back(requestOf(requestPdu()));
 }
 
 std::int64_t ModbusLink::send(int frameLength)
@@ -59,7 +59,8 @@ std::int64_t ModbusLink::send(int frameLength)
     // bytes have left, which takes a 73-byte frame 76 ms at 9600 baud. The record says so too.
     const std::int64_t sentAt = m_clock.nowNs();
     if (m_observer)
-        m_observer(Traffic{sentAt, Traffic::Direction::Sent, {frame.begin(), frame.end()}, {}});
+        m_observer(
+            Traffic{sentAt, Traffic::Direction::Sent, {frame.begin(), frame.end()}, {}, requestOf(requestPdu())});
     return sentAt;
 }
 
@@ -118,7 +119,8 @@ Verdict ModbusLink::awaitAnswer(
     std::int64_t sentAtNs, int steps, const StepProgressRule& rule, std::uint8_t slave, bool mayEndEarly)
 {
     const std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
-    const auto judge = [&](std::size_t received) { return judgeAnswer(m_buffers.RequestBuffer, buf, received, slave); };
+    const auto judge
+        = [&](std::size_t received) { return judgeAnswer(*m_framing, m_buffers.RequestBuffer, buf, received, slave); };
     std::size_t received = 0;
     bool complete = false;
     // With fast answers the bytes are taken as they come and the wait ends at the first
@@ -141,8 +143,8 @@ Verdict ModbusLink::awaitAnswer(
         m_exchanges.lastAnswer = verdict;
     if (m_observer) {
         const std::size_t stored = std::min(received, buf.size());
-        m_observer(
-            Traffic{m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)}, verdict});
+        m_observer(Traffic{
+            m_clock.nowNs(), Traffic::Direction::Received, {buf.begin(), buf.begin() + long(stored)}, verdict, {}});
     }
     return verdict;
 }
@@ -153,11 +155,10 @@ ExchangeResult ModbusLink::ComExchange(
     // Whatever is still on the line (a late answer to an earlier request) is not this answer.
     m_port.purge();
     const std::int64_t sentAt = send(frameLength);
-    assert(m_buffers.RequestBuffer[1] == function); // the answer is judged by the request's function
+    assert(requestPdu()[0] == function); // the answer is judged by the request's function
     // Only an intact frame of exactly the expected shape is an answer (see the class comment).
     // Only reads may end their wait early: writes keep their fixed waits.
-    const Verdict verdict
-        = awaitAnswer(sentAt, waitSteps, progressRule, SlaveId, m_buffers.RequestBuffer[1] == kReadHolding);
+    const Verdict verdict = awaitAnswer(sentAt, waitSteps, progressRule, SlaveId, requestPdu()[0] == kReadHolding);
     if (!verdict.accepted() && verdict.received > 0)
         m_port.purge();
     return verdict.accepted() ? ExchangeResult::Accepted
@@ -228,11 +229,11 @@ bool ModbusLink::ReadBlocks(
         [&](int b, int size) {
             assert(size > 0 && size % 2 == 0
                 && std::size_t(imageOffset + b * blockSize + size) <= m_buffers.DeviceImage.size());
-            return buildReadFrame(
-                m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize), std::uint16_t(size / 2));
+            return frameRequest(SlaveId,
+                putReadPdu(requestPdu(), std::uint16_t(startAddress + b * blockSize), std::uint16_t(size / 2)));
         },
         [&](int b, int size) {
-            std::copy_n(m_buffers.ResponseBuffer.begin() + 3, size,
+            std::copy_n(readAnswerData(m_framing->answerPdu(m_buffers.ResponseBuffer)).begin(), size,
                 m_buffers.DeviceImage.begin() + imageOffset + b * blockSize);
         });
 }
@@ -245,8 +246,8 @@ bool ModbusLink::WriteBlocks(
         [&](int b, int size) {
             const int imagePos = imageOffset + b * blockSize;
             assert(size > 0 && size % 2 == 0 && std::size_t(imagePos + size) <= m_buffers.DeviceImage.size());
-            return buildWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress + b * blockSize),
-                std::span<const std::uint8_t>(m_buffers.DeviceImage.data() + imagePos, std::size_t(size)));
+            std::copy_n(m_buffers.DeviceImage.begin() + imagePos, size, writeData().begin());
+            return frameRequest(SlaveId, putWritePdu(requestPdu(), std::uint16_t(startAddress + b * blockSize), size));
         },
         [](int, int) {});
 }
@@ -256,7 +257,7 @@ StepResult ModbusLink::WriteRegisters(
 {
     if (StopFlag() && !rules.runWhenStopped)
         return StepResult::Skipped;
-    const int length = completeWriteFrame(m_buffers.RequestBuffer, SlaveId, std::uint16_t(startAddress), byteCount);
+    const int length = frameRequest(SlaveId, putWritePdu(requestPdu(), std::uint16_t(startAddress), byteCount));
     // After cancel() the step closes what the operation opened: sent once, its answer waited for
     // in full whatever the step hook says meanwhile, and nothing reported.
     if (cancelled()) {

@@ -57,19 +57,17 @@ struct WriteStepRules {
 inline constexpr int kWaitStepMs = 15;
 inline constexpr int kBlockWaitSteps = 16;
 
-// The master's side of the Modbus RTU exchange: purge, send, wait a fixed number of 15 ms
+// The master's side of the Modbus exchange: purge, send, wait a fixed number of 15 ms
 // steps, take what arrived and judge it. One ModbusLink serves one device operation.
 //
-// An answer is accepted only when it is a complete frame with a valid CRC and exactly the
-// expected shape (function 3: slave, 3, byte count 2 x quantity, data, CRC; function 16: the
-// 8-byte echo of the request's address and quantity). Only a frame with a valid CRC counts as
-// an answer at all:
+// An answer is accepted only when it is intact and of exactly the expected shape (judgeAnswer:
+// the framing's check, then the PDU's):
 //   - a damaged frame (bad CRC) is line noise, whatever its first bytes say, and counts as
 //     silence, as a Modbus slave treats a damaged request;
 //   - a frame from our slave with the expected function code but the wrong length is
 //     incomplete or overrun, and counts as silence too, so no stale byte is ever copied;
 //   - an intact frame from another slave id, with another function code, or an exception
-//     answer (slave, function | 0x80, code, CRC) is rejected: "Response Error !!".
+//     answer is rejected: "Response Error !!".
 // Silences use up the phase's retry budget as a silent device does.
 class ModbusLink {
 public:
@@ -106,6 +104,14 @@ public:
     // and writes keep their fixed waits.
     void setFastAnswers(bool fast) { m_fastAnswers = fast; }
 
+    // The framing the frames travel in: RTU unless told otherwise.
+    void setFraming(const Framing& framing) { m_framing = &framing; }
+    // The next request's PDU in the RequestBuffer, and where a function-16 request's data goes.
+    std::span<std::uint8_t> requestPdu() { return m_framing->requestPdu(m_buffers.RequestBuffer); }
+    std::span<std::uint8_t> writeData() { return writeRequestData(requestPdu()); }
+    // Puts the framing around the request's PDU of `length` bytes; returns the frame's length.
+    int frameRequest(std::uint8_t slave, int length) { return m_framing->wrap(m_buffers.RequestBuffer, slave, length); }
+
     // Sends the frame of frameLength bytes in the RequestBuffer and judges the answer.
     ExchangeResult ComExchange(
         int frameLength, std::uint8_t function, int waitSteps, const StepProgressRule& progressRule = {});
@@ -117,7 +123,7 @@ public:
     // One phase of function-16 writes with data from the DeviceImage.
     bool WriteBlocks(int startAddress, int blockCount, int blockSize, int lastSize, int imageOffset,
         const BlockProgressRule& rule = {});
-    // One function-16 write whose byteCount payload bytes are already at RequestBuffer[7..],
+    // One function-16 write whose byteCount data bytes are already at writeData(),
     // repeated on silence up to the third (SilenceCount starts at 0).
     StepResult WriteRegisters(
         int startAddress, int byteCount, int waitSteps, const StepProgressRule& rule = {}, WriteStepRules rules = {});
@@ -158,6 +164,7 @@ private:
     std::size_t takeArrived(std::size_t kept);
 
     ModelBuffers& m_buffers;
+    const Framing* m_framing = &kRtuFraming;
     SerialPort& m_port;
     Clock& m_clock;
     StepHook m_stepHook;

@@ -59,22 +59,21 @@ QString describeVerdict(const Verdict& v)
     return {};
 }
 
-QString describeRequest(std::span<const std::uint8_t> frame)
+QString describeRequest(const Request& request)
 {
-    if (frame.size() < 8)
-        return QStringLiteral("frame");
-    const int quantity = requestOf(frame).quantity;
     const QString registers
-        = quantity == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(quantity);
-    switch (frame[1]) {
+        = request.quantity == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(request.quantity);
+    switch (request.function) {
+    case 0:
+        return QStringLiteral("frame");
     case kReadHolding:
-        return QStringLiteral("read %1 from byte %2").arg(registers).arg(requestOf(frame).address);
+        return QStringLiteral("read %1 from byte %2").arg(registers).arg(request.address);
     case kWriteMultiple:
-        return QStringLiteral("write %1 at %2").arg(registers).arg(requestOf(frame).address);
+        return QStringLiteral("write %1 at %2").arg(registers).arg(request.address);
     case kReadInput:
         return QStringLiteral("ID probe");
     default:
-        return QStringLiteral("function %1").arg(frame[1]);
+        return QStringLiteral("function %1").arg(request.function);
     }
 }
 
@@ -100,7 +99,7 @@ QString formatTrafficLine(const Traffic& t, std::int64_t operationStartNs)
     return QStringLiteral("%1 ms  %2  %3  %4")
         .arg(ms, 9, 'f', 1)
         .arg(sent ? QStringLiteral("->") : QStringLiteral("<-"), bytes,
-            sent ? describeRequest(t.bytes) : describeVerdict(t.verdict));
+            sent ? describeRequest(t.request) : describeVerdict(t.verdict));
 }
 
 QString formatOperationLine(const TrafficOperation& op)

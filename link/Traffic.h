@@ -20,9 +20,9 @@ QString exceptionName(int code);
 // Data Address)", ...
 QString describeVerdict(const Verdict& v);
 
-// What a request frame asks, in words: "read 32 registers from byte 64", "write 1 register at
+// What a request asks, in words: "read 32 registers from byte 64", "write 1 register at
 // 4010", "ID probe".
-QString describeRequest(std::span<const std::uint8_t> frame);
+QString describeRequest(const Request& request);
 
 // Bytes as the program and the simulator log them: upper-case hex pairs separated by spaces.
 QString hexBytes(std::span<const std::uint8_t> bytes);
@@ -35,6 +35,7 @@ struct Traffic {
     Direction direction = Direction::Sent;
     std::vector<std::uint8_t> bytes;
     Verdict verdict; // Received only
+    Request request; // Sent only: what it asks
 };
 
 // The line of one frame: time since the operation started (0.1 ms), direction, the bytes in

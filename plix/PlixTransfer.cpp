@@ -7,8 +7,6 @@ namespace tarnixw::plix {
 
 namespace {
 
-// A write request's payload starts after slave, function, address, quantity and byte count.
-constexpr int kPayload = 7;
 constexpr int kEnableWaitSteps = 56;
 
 } // namespace
@@ -24,20 +22,20 @@ bool readBlocks(link::ModbusLink& bus)
 void writeBlocks(
     link::ModbusLink& bus, const BlockPacker& packA, const BlockPacker& packB, const std::function<void()>& written)
 {
-    std::vector<std::uint8_t>& request = bus.buffers().RequestBuffer;
+    const std::span<std::uint8_t> data = bus.writeData();
 
     // 1: open the device's configuration for writing.
-    request[kPayload] = link::device::kPlixWriteEnableHigh;
-    request[kPayload + 1] = link::device::kPlixWriteEnableLow;
+    data[0] = link::device::kPlixWriteEnableHigh;
+    data[1] = link::device::kPlixWriteEnableLow;
     const link::StepResult enabled = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
 
     // 2 and 3: the two blocks, skipped once a step has failed.
     if (!bus.StopFlag()) {
-        packA(request, kPayload);
+        packA(data, 0);
         bus.WriteRegisters(kBlockAAddress, kBlockASize, 56, [](int k) { return k + 3; });
     }
     if (!bus.StopFlag()) {
-        packB(request, kPayload);
+        packB(data, 0);
         if (bus.WriteRegisters(kBlockBAddress, kBlockBSize, 38, [](int k) { return k + 62; })
             == link::StepResult::Accepted)
             written();
@@ -45,8 +43,7 @@ void writeBlocks(
 
     // 4: close the write-enable whatever happened. After a failed open it is sent once: the
     // device is not answering, and a silence then says nothing new.
-    request[kPayload] = std::uint8_t(link::device::kPlixWriteDisableValue >> 8);
-    request[kPayload + 1] = std::uint8_t(link::device::kPlixWriteDisableValue);
+    link::PutShort(data, 0, link::device::kPlixWriteDisableValue);
     link::WriteStepRules closing;
     closing.runWhenStopped = true;
     closing.sendOnce = enabled == link::StepResult::Failed;

@@ -16,8 +16,8 @@ namespace tarnixw::plix {
 // arrived (otherwise the link says why it stopped).
 bool readBlocks(link::ModbusLink& bus);
 
-// Lays a block's payload into the request at frame position `pos`.
-using BlockPacker = std::function<void(std::span<std::uint8_t> request, int pos)>;
+// Lays a block into a write request's data `data` from `pos` on.
+using BlockPacker = std::function<void(std::span<std::uint8_t> data, int pos)>;
 
 // Write: opens the device's write-enable, sends block A and then block B as packA and packB lay
 // them just before each is sent (a block is neither packed nor sent once a step has failed),

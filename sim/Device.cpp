@@ -98,7 +98,18 @@ bool Device::loadMemory(const QString& path, QString* error)
             *error = f.errorString();
         return false;
     }
-    const QByteArray data = f.read(qint64(kMemorySize));
+    // Only a whole image is taken: a file of another size is not one --dump wrote (a .vyx or
+    // .plx configuration file, say), and loading it would leave a memory no device holds.
+    const QByteArray data = f.read(qint64(kMemorySize) + 1);
+    if (data.size() != qsizetype(kMemorySize)) {
+        if (error)
+            *error = QStringLiteral(
+                "%1: a memory image has exactly %2 bytes (as --dump writes it); this file has %3 bytes")
+                         .arg(path)
+                         .arg(kMemorySize)
+                         .arg(f.size());
+        return false;
+    }
     std::copy(data.begin(), data.end(), m_memory.begin());
     return true;
 }
@@ -118,19 +129,7 @@ bool Device::dumpMemory(const QString& path, QString* error) const
 
 std::optional<std::size_t> Device::requestLength(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() < 2)
-        return std::nullopt;
-    switch (bytes[1]) {
-    case link::kReadHolding:
-    case link::kReadInput:
-        return 8;
-    case link::kWriteMultiple:
-        if (bytes.size() < 7)
-            return std::nullopt;
-        return 9 + std::size_t(bytes[6]);
-    default:
-        return 0;
-    }
+    return link::rtuRequestLength(bytes);
 }
 
 bool Device::inParameterMemory(int address, int bytes) const
@@ -143,48 +142,40 @@ bool Device::inParameterMemory(int address, int bytes) const
 
 std::vector<std::uint8_t> Device::exception(std::uint8_t function, std::uint8_t code) const
 {
-    std::vector<std::uint8_t> out(5);
-    out[0] = m_slaveId;
-    out[1] = std::uint8_t(function | link::kExceptionBit);
-    out[2] = code;
-    link::appendCrc(out, 3);
-    return out;
+    return {std::uint8_t(function | link::kExceptionBit), code};
 }
 
-std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> frame)
+// The answer PDU to a request PDU.
+std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> pdu)
 {
-    const std::uint8_t fn = frame[1];
+    const auto [fn, address, quantity] = link::requestOf(pdu);
     if (fn != link::kReadHolding && fn != link::kReadInput && fn != link::kWriteMultiple)
         return exception(fn, 1);
-    if (frame.size() < 8)
+    if (pdu.size() < 5)
         return exception(fn, 3);
-    const int address = (int(frame[2]) << 8) | frame[3];
-    const int quantity = (int(frame[4]) << 8) | frame[5];
 
     if (fn == link::kReadHolding || fn == link::kReadInput) {
-        if (frame.size() != 8 || quantity < 1 || quantity > 125)
+        if (pdu.size() != 5 || quantity < 1 || quantity > 125)
             return exception(fn, 3);
-        std::vector<std::uint8_t> out(std::size_t(5 + 2 * quantity));
-        out[0] = m_slaveId;
-        out[1] = fn;
-        out[2] = std::uint8_t(2 * quantity);
+        std::vector<std::uint8_t> out(std::size_t(2 + 2 * quantity));
+        out[0] = fn;
+        out[1] = std::uint8_t(2 * quantity);
         if (fn == link::kReadInput) {
             if (address != link::device::kProbeRegister || quantity != 1)
                 return exception(fn, 2);
-            PutShort(out, 3, m_model == Model::Vyr ? kVyrProbeValue : kPlixProbeValue);
+            PutShort(out, 2, m_model == Model::Vyr ? kVyrProbeValue : kPlixProbeValue);
         } else {
             if (!inParameterMemory(address, 2 * quantity))
                 return exception(fn, 2);
-            std::copy_n(m_memory.begin() + address, 2 * quantity, out.begin() + 3);
+            std::copy_n(m_memory.begin() + address, 2 * quantity, out.begin() + 2);
         }
-        link::appendCrc(out, int(out.size()) - 2);
         return out;
     }
 
     // Function 16.
-    if (quantity < 1 || quantity > 123 || frame[6] != 2 * quantity || frame.size() != 9 + 2 * std::size_t(quantity))
+    if (quantity < 1 || quantity > 123 || pdu[5] != 2 * quantity || pdu.size() != 6 + 2 * std::size_t(quantity))
         return exception(fn, 3);
-    const std::span<const std::uint8_t> data = frame.subspan(7, 2 * std::size_t(quantity));
+    const std::span<const std::uint8_t> data = pdu.subspan(6, 2 * std::size_t(quantity));
     if (m_model == Model::Plix && address == link::device::kPlixWriteEnableRegister) {
         if (quantity != 1)
             return exception(fn, 3);
@@ -204,11 +195,7 @@ std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> frame)
         if (m_faults.alterByte && *m_faults.alterByte >= address && *m_faults.alterByte < address + 2 * quantity)
             m_memory[std::size_t(*m_faults.alterByte)] ^= 0x01;
     }
-    std::vector<std::uint8_t> out(8);
-    std::copy_n(frame.begin(), 6, out.begin());
-    out[0] = m_slaveId;
-    link::appendCrc(out, 6);
-    return out;
+    return {pdu.begin(), pdu.begin() + 5}; // the echo of function, address and quantity
 }
 
 Device::Reply Device::handle(std::span<const std::uint8_t> frame)
@@ -218,7 +205,8 @@ Device::Reply Device::handle(std::span<const std::uint8_t> frame)
         reply.unplugged = true;
         return reply;
     }
-    if (frame.size() < 4 || !link::hasValidCrc(frame) || frame[0] != m_slaveId)
+    const std::optional<std::span<const std::uint8_t>> pdu = link::rtuPduFor(frame, m_slaveId);
+    if (!pdu)
         return reply;
     const int n = ++m_requestCount;
     if (m_faults.unplugAfter >= 0 && n > m_faults.unplugAfter) {
@@ -233,12 +221,8 @@ Device::Reply Device::handle(std::span<const std::uint8_t> frame)
     if ((m_faults.silentEvery > 0 && n % m_faults.silentEvery == 0) || m_faults.silentAt.count(n))
         return reply;
 
-    std::vector<std::uint8_t> out
-        = m_faults.exceptionCode ? exception(frame[1], *m_faults.exceptionCode) : process(frame);
-    if (m_faults.wrongId) {
-        out[0] = *m_faults.wrongId;
-        link::appendCrc(out, int(out.size()) - 2);
-    }
+    std::vector<std::uint8_t> out = link::rtuFrame(m_faults.wrongId.value_or(m_slaveId),
+        m_faults.exceptionCode ? exception((*pdu)[0], *m_faults.exceptionCode) : process(*pdu));
     if (m_faults.badCrc)
         out.back() ^= 0xFF;
     if (m_faults.truncate)

@@ -66,7 +66,8 @@ public:
     std::span<const std::uint8_t> memory() const { return m_memory; }
     // The factory state: every parameter at the default the configuration screens show.
     void resetToFactory();
-    // The memory image as raw bytes (a shorter file fills the start of the memory).
+    // The memory image as raw bytes, all kMemorySize of them; a file of another size is refused
+    // and leaves the memory as it was.
     bool loadMemory(const QString& path, QString* error = nullptr);
     bool dumpMemory(const QString& path, QString* error = nullptr) const;
 

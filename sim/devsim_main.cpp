@@ -62,8 +62,9 @@ public:
             m_out = &m_err;
         }
     }
-    // The bytes as the program's line traffic shows them, so both sides' logs can be laid
-    // side by side.
+    // One frame a line: the wall-clock time, the direction as the device sees it ("<-" a
+    // request in, "->" its answer out: the other way round from the program's line traffic) and
+    // the bytes in the hex the program's line traffic shows, so a frame is found on both sides.
     void line(const char* direction, const std::vector<std::uint8_t>& bytes)
     {
         const QString text = QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ')
@@ -95,15 +96,17 @@ bool parseOptions(const QCoreApplication& app, Options& o)
     p.addHelpOption();
     const QCommandLineOption model(
         QStringLiteral("model"), QStringLiteral("vyr or plix"), QStringLiteral("MODEL"), QStringLiteral("vyr"));
-    const QCommandLineOption id(
-        QStringLiteral("id"), QStringLiteral("Modbus slave id (1..247)"), QStringLiteral("N"), QStringLiteral("1"));
-    const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("virtual port name"), QStringLiteral("NAME"));
-    const QCommandLineOption memory(
-        QStringLiteral("memory"), QStringLiteral("load the memory image"), QStringLiteral("FILE"));
+    const QCommandLineOption id(QStringLiteral("id"), QStringLiteral("Modbus slave ID, 1..255 (default 1)"),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption name(QStringLiteral("name"),
+        QStringLiteral("virtual port name (default vyr-sim or plix-sim)"), QStringLiteral("NAME"));
+    const QCommandLineOption memory(QStringLiteral("memory"),
+        QStringLiteral("load the memory image (4096 bytes, as --dump writes it) at start"), QStringLiteral("FILE"));
     const QCommandLineOption dump(
         QStringLiteral("dump"), QStringLiteral("write the memory image on exit"), QStringLiteral("FILE"));
-    const QCommandLineOption log(
-        QStringLiteral("log"), QStringLiteral("frame log (default stderr)"), QStringLiteral("FILE"));
+    const QCommandLineOption log(QStringLiteral("log"),
+        QStringLiteral("frame log: wall-clock time, <- request or -> answer, hex (default stderr)"),
+        QStringLiteral("FILE"));
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("line rate for answer timing"),
         QStringLiteral("BAUD"), QStringLiteral("19200"));
     const QCommandLineOption silentNext(

@@ -57,7 +57,16 @@ struct Rig {
     {
         return Bytes(buffers.DeviceImage.begin() + offset, buffers.DeviceImage.begin() + offset + size);
     }
-    int writtenAddress(std::size_t i) const { return (port.written()[i][2] << 8) | port.written()[i][3]; }
+    int writtenAddress(std::size_t i) const
+    {
+        return link::requestOf(link::kRtuFraming.answerPdu(port.written()[i])).address;
+    }
+    // The first `size` data bytes of the read answer in the ResponseBuffer.
+    Bytes answerData(int size) const
+    {
+        const auto data = link::readAnswerData(link::kRtuFraming.answerPdu(buffers.ResponseBuffer));
+        return Bytes(data.begin(), data.begin() + size);
+    }
 
     link::VirtualClock clock;
     sim::Device device;
@@ -82,6 +91,38 @@ void vyrRead(link::ModbusLink& l)
 
 class TestModbus : public QObject {
     Q_OBJECT
+
+    static void judgementColumns()
+    {
+        QTest::addColumn<int>("function");
+        QTest::addColumn<Bytes>("answer");
+        QTest::addColumn<ExchangeResult>("result");
+        QTest::addColumn<QString>("words"); // what the line traffic says of it
+    }
+    // Runs a row of frameCheck or pduCheck through an exchange.
+    static void judgement(bool byTheEnvelope)
+    {
+        QFETCH(int, function);
+        QFETCH(Bytes, answer);
+        QFETCH(ExchangeResult, result);
+        QFETCH(QString, words);
+        Rig r;
+        r.device.faults().silentNext = 1;
+        r.port.inject(answer, r.clock.nowNs() + 100 * 1'000'000);
+        const int length = function == 3 ? link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 2)
+                                         : link::buildWriteFrame(r.buffers.RequestBuffer, 1, 32, hex("12 34 56 78"));
+        QCOMPARE(r.link.ComExchange(length, std::uint8_t(function), 16), result);
+        QCOMPARE(r.traffic.size(), std::size_t(2)); // the request, then what came back
+        QCOMPARE(link::describeVerdict(r.traffic.back().verdict), words);
+        QCOMPARE(r.traffic.back().bytes, answer);
+        // The envelope's check alone decides its rows, and passes the PDU's rows on as intact.
+        const link::Verdict envelope
+            = link::checkRtu(r.buffers.RequestBuffer, r.buffers.ResponseBuffer, answer.size(), 1);
+        if (byTheEnvelope)
+            QCOMPARE(envelope, r.traffic.back().verdict);
+        else
+            QCOMPARE(envelope.kind, link::Verdict::Kind::Answer);
+    }
 
 private slots:
     void crc_data()
@@ -116,12 +157,10 @@ private slots:
         QTest::newRow("PLIX read 5") << read(2048, 8) << hex("01 03 08 00 00 08 46 6C");
         QTest::newRow("PLIX read 7") << read(2080, 3) << hex("01 03 08 20 00 03 06 61");
 
-        buf[7] = 0xFF;
-        buf[8] = 0xFF;
-        int n = link::completeWriteFrame(buf, 1, 4010, 2);
+        int n = link::buildWriteFrame(buf, 1, 4010, hex("FF FF"));
         QTest::newRow("close write-enable")
             << Bytes(buf.begin(), buf.begin() + n) << hex("01 10 0F AA 00 01 02 FF FF 40 EA");
-        n = link::buildProbeFrame(buf, 1);
+        n = link::wrapRtu(buf, 1, link::putProbePdu(link::kRtuFraming.requestPdu(buf)));
         QTest::newRow("probe 1") << Bytes(buf.begin(), buf.begin() + n) << hex("01 04 10 00 00 01 35 0A");
 
         Bytes data(16);
@@ -220,47 +259,53 @@ private slots:
         QCOMPARE(r.port.written()[std::size_t(first)], r.port.written()[std::size_t(first - 1)]);
     }
 
-    // The judgement of one answer to "read 2 registers at 32" (or a write at 32).
-    void judgement_data()
+    // The judgement of one answer to "read 2 registers at 32" (or a write at 32): first the RTU
+    // envelope's check, which alone decides these rows...
+    void frameCheck_data()
     {
-        QTest::addColumn<int>("function");
-        QTest::addColumn<Bytes>("answer");
-        QTest::addColumn<ExchangeResult>("result");
-        QTest::addColumn<QString>("words"); // what the line traffic says of it
+        judgementColumns();
         const Bytes good = withCrc(hex("01 03 04 00 01 00 02"));
         Bytes damaged = good;
         damaged[8] ^= 0x01; // the CRC's high byte
-        Bytes longer = good;
-        longer.push_back(0x00);
-        QTest::newRow("good") << 3 << good << ExchangeResult::Accepted << "answer";
         QTest::newRow("nothing") << 3 << Bytes{} << ExchangeResult::Silent << "silence (nothing within the window)";
         QTest::newRow("cut short") << 3 << Bytes(good.begin(), good.begin() + 5) << ExchangeResult::Silent
                                    << "incomplete frame (5 of 9 bytes)";
-        QTest::newRow("trailing byte")
-            << 3 << longer << ExchangeResult::Silent
-            << "frame of the wrong length (10 bytes, 9 expected)"; // a zero after a CRC keeps it valid
         QTest::newRow("bad CRC") << 3 << damaged << ExchangeResult::Silent << "damaged frame (bad CRC)";
-        QTest::newRow("short but intact")
-            << 3 << withCrc(hex("01 03 02 00 01")) << ExchangeResult::Silent << "incomplete frame (7 of 9 bytes)";
         QTest::newRow("two answers at once") << 3 << [&] {
             Bytes b = good;
             b.insert(b.end(), good.begin(), good.end());
             return b;
         }() << ExchangeResult::Silent << "damaged frame (bad CRC)";
-        QTest::newRow("wrong byte count") << 3 << withCrc(hex("01 03 02 00 01 00 02")) << ExchangeResult::Rejected
-                                          << "answer that does not fit the request";
         QTest::newRow("other slave") << 3 << withCrc(hex("02 03 04 00 01 00 02")) << ExchangeResult::Rejected
                                      << "answer from slave 2";
         QTest::newRow("slave 0") << 3 << withCrc(hex("00 03 04 00 01 00 02")) << ExchangeResult::Rejected
                                  << "answer from slave 0";
-        QTest::newRow("exception") << 3 << withCrc(hex("01 83 02")) << ExchangeResult::Rejected
-                                   << "exception 2 (Illegal Data Address)";
-        QTest::newRow("exception frame one byte long")
-            << 3 << withCrc(hex("01 83 02 00")) << ExchangeResult::Rejected << "answer with function 131";
         Bytes noisyException = withCrc(hex("01 83 02"));
         noisyException[3] ^= 0x40;
         QTest::newRow("exception with bad CRC")
             << 3 << noisyException << ExchangeResult::Silent << "damaged frame (bad CRC)";
+    }
+    void frameCheck() { judgement(true); }
+
+    // ...then, for an intact frame from the slave, the PDU's check.
+    void pduCheck_data()
+    {
+        judgementColumns();
+        const Bytes good = withCrc(hex("01 03 04 00 01 00 02"));
+        Bytes longer = good;
+        longer.push_back(0x00);
+        QTest::newRow("good") << 3 << good << ExchangeResult::Accepted << "answer";
+        QTest::newRow("trailing byte")
+            << 3 << longer << ExchangeResult::Silent
+            << "frame of the wrong length (10 bytes, 9 expected)"; // a zero after a CRC keeps it valid
+        QTest::newRow("short but intact")
+            << 3 << withCrc(hex("01 03 02 00 01")) << ExchangeResult::Silent << "incomplete frame (7 of 9 bytes)";
+        QTest::newRow("wrong byte count") << 3 << withCrc(hex("01 03 02 00 01 00 02")) << ExchangeResult::Rejected
+                                          << "answer that does not fit the request";
+        QTest::newRow("exception") << 3 << withCrc(hex("01 83 02")) << ExchangeResult::Rejected
+                                   << "exception 2 (Illegal Data Address)";
+        QTest::newRow("exception frame one byte long")
+            << 3 << withCrc(hex("01 83 02 00")) << ExchangeResult::Rejected << "answer with function 131";
         QTest::newRow("write echo") << 16 << withCrc(hex("01 10 00 20 00 02")) << ExchangeResult::Accepted << "answer";
         QTest::newRow("echo of another address") << 16 << withCrc(hex("01 10 00 22 00 02")) << ExchangeResult::Rejected
                                                  << "answer that does not fit the request";
@@ -268,30 +313,7 @@ private slots:
                                                   << "answer that does not fit the request";
         QTest::newRow("read answer to a write") << 16 << good << ExchangeResult::Rejected << "answer with function 3";
     }
-    void judgement()
-    {
-        QFETCH(int, function);
-        QFETCH(Bytes, answer);
-        QFETCH(ExchangeResult, result);
-        QFETCH(QString, words);
-        Rig r;
-        r.device.faults().silentNext = 1;
-        r.port.inject(answer, r.clock.nowNs() + 100 * 1'000'000);
-        int length = 0;
-        if (function == 3) {
-            length = link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 2);
-        } else {
-            r.buffers.RequestBuffer[7] = 0x12;
-            r.buffers.RequestBuffer[8] = 0x34;
-            r.buffers.RequestBuffer[9] = 0x56;
-            r.buffers.RequestBuffer[10] = 0x78;
-            length = link::completeWriteFrame(r.buffers.RequestBuffer, 1, 32, 4);
-        }
-        QCOMPARE(r.link.ComExchange(length, std::uint8_t(function), 16), result);
-        QCOMPARE(r.traffic.size(), std::size_t(2)); // the request, then what came back
-        QCOMPARE(link::describeVerdict(r.traffic.back().verdict), words);
-        QCOMPARE(r.traffic.back().bytes, answer);
-    }
+    void pduCheck() { judgement(false); }
 
     // More bytes than the response buffer holds: a damaged frame, taken off the line whole so
     // that the next exchange hears only its own answer.
@@ -308,8 +330,7 @@ private slots:
         QCOMPARE(r.traffic.back().bytes.size(), capacity);
 
         QCOMPARE(r.link.ComExchange(length, 3, 16), ExchangeResult::Accepted);
-        QCOMPARE(
-            Bytes(r.buffers.ResponseBuffer.begin() + 3, r.buffers.ResponseBuffer.begin() + 67), r.deviceBytes(32, 64));
+        QCOMPARE(r.answerData(64), r.deviceBytes(32, 64));
     }
 
     // What the line traffic says of the first answer under each fault of the line and the
@@ -362,14 +383,14 @@ private slots:
             else if (fault == "unplug")
                 f.unplugAfter = 0;
             if (probing) {
-                const int length = link::buildProbeFrame(r.buffers.RequestBuffer, 1);
+                const int length = r.link.frameRequest(1, link::putProbePdu(r.link.requestPdu()));
                 r.link.awaitAnswer(r.link.send(length), link::kBlockWaitSteps, {}, 1, false);
             } else {
                 r.link.ComExchange(link::buildReadFrame(r.buffers.RequestBuffer, 1, 32, 32), 3, 16);
             }
             QCOMPARE(r.traffic.size(), std::size_t(2));
             QCOMPARE(r.traffic[0].direction, link::Traffic::Direction::Sent);
-            QCOMPARE(link::describeRequest(r.traffic[0].bytes),
+            QCOMPARE(link::describeRequest(r.traffic[0].request),
                 probing ? QStringLiteral("ID probe") : QStringLiteral("read 32 registers from byte 32"));
             QCOMPARE(link::describeVerdict(r.traffic[1].verdict), probing ? probe : read);
         }
@@ -571,7 +592,7 @@ private slots:
         if (early) {
             const std::int64_t line = link::lineTimeNs(8 + 69, 19200);
             QVERIFY2(took >= line && took <= line + 100'000, qPrintable(QString::number(took)));
-            QCOMPARE(r.buffers.ResponseBuffer[2], std::uint8_t(64));
+            QCOMPARE(r.answerData(64), r.deviceBytes(32, 64));
         } else {
             QCOMPARE(took, 16 * kStepNs);
         }
@@ -624,7 +645,7 @@ private slots:
         Rig r;
         r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
         r.link.beginOperation();
-        link::PutLong(r.buffers.RequestBuffer, 7, 0x01020304);
+        link::PutLong(r.link.writeData(), 0, 0x01020304);
         const std::int64_t start = r.clock.nowNs();
         QCOMPARE(int(r.link.WriteRegisters(2048, 4, 56, [](int k) { return k + 3; })), result);
         QCOMPARE(int(r.port.written().size()), sends);
@@ -679,20 +700,20 @@ private slots:
         Rig r(sim::Model::Plix);
         r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
         auto& l = r.link;
-        auto& req = r.buffers.RequestBuffer;
+        const std::span<std::uint8_t> data = l.writeData();
         l.beginOperation();
         bool openFailed = false;
         if (!skipOpen) {
-            req[7] = link::device::kPlixWriteEnableHigh;
-            req[8] = link::device::kPlixWriteEnableLow;
+            data[0] = link::device::kPlixWriteEnableHigh;
+            data[1] = link::device::kPlixWriteEnableLow;
             openFailed = l.WriteRegisters(4010, 2, 56) == StepResult::Failed;
         }
-        std::fill(req.begin() + 7, req.begin() + 7 + 56, 0x11);
+        std::fill_n(data.begin(), 56, 0x11);
         l.WriteRegisters(32, 56, 56, [](int k) { return k + 3; });
-        std::fill(req.begin() + 7, req.begin() + 7 + 38, 0x22);
+        std::fill_n(data.begin(), 38, 0x22);
         l.WriteRegisters(2048, 38, 38, [](int k) { return k + 62; });
-        req[7] = 0xFF;
-        req[8] = 0xFF;
+        data[0] = 0xFF;
+        data[1] = 0xFF;
         l.WriteRegisters(4010, 2, 56, {}, {.runWhenStopped = true, .sendOnce = openFailed});
 
         QList<int> sent;

@@ -4,6 +4,7 @@
 #include "sim/InProcessPort.h"
 #include "sim/VirtualPorts.h"
 
+#include "tests/support/Restore.h"
 #include "tests/support/TestData.h"
 #include <QTemporaryDir>
 
@@ -197,6 +198,20 @@ private slots:
         QVERIFY(b.loadMemory(path));
         QCOMPARE(memoryAt(b, 0, sim::Device::kMemorySize), memoryAt(a, 0, sim::Device::kMemorySize));
         QVERIFY(!b.loadMemory(dir.filePath(QStringLiteral("missing"))));
+        // A configuration file given for a memory image, or an image with a byte too many, is
+        // refused whole: the memory stays as it was.
+        const Bytes before = memoryAt(b, 0, sim::Device::kMemorySize);
+        for (const qsizetype size : {qsizetype(1204), qsizetype(sim::Device::kMemorySize + 1)}) {
+            const QString wrong = dir.filePath(QStringLiteral("wrong.bin"));
+            QVERIFY(test::writeFileContent(wrong, QByteArray(size, '\x5A')));
+            QString error;
+            QVERIFY(!b.loadMemory(wrong, &error));
+            QVERIFY2(error.endsWith(QStringLiteral("a memory image has exactly 4096 bytes (as --dump writes it); "
+                                                   "this file has %1 bytes")
+                                        .arg(size)),
+                qPrintable(error));
+            QCOMPARE(memoryAt(b, 0, sim::Device::kMemorySize), before);
+        }
     }
 
     // The answer can be read once request and answer have crossed the line at the baud rate.
@@ -225,18 +240,15 @@ private slots:
     // Where tarnixw-devsim publishes its pseudo-terminal (Linux only).
     void virtualPortDirectory()
     {
-        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
         QTemporaryDir dir;
-        qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
+        test::EnvironmentVariable runtime("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
         QCOMPARE(sim::virtualPortDirectory(), dir.path() + QStringLiteral("/tarnixw/ports"));
         const std::optional<QString> made = sim::ensureVirtualPortDirectory();
         QCOMPARE(made, std::optional<QString>(dir.path() + QStringLiteral("/tarnixw/ports")));
         QCOMPARE(QFileInfo(*made).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
             QFile::Permissions{});
-        qunsetenv("XDG_RUNTIME_DIR");
+        runtime.set(std::nullopt);
         QCOMPARE(sim::virtualPortDirectory(), QStringLiteral("/tmp/tarnixw-%1/ports").arg(::getuid()));
-        if (!saved.isNull())
-            qputenv("XDG_RUNTIME_DIR", saved);
     }
 #endif
 };
