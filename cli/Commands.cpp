@@ -37,16 +37,22 @@ struct Context {
     QString command;
     Exit failure = Exit::Done; // why a step that returns nothing failed
 
+    // Every message starts with the program's name, a usage error too; the hint names the
+    // command whose help tells more.
     Exit usage(const QString& text) const
     {
-        console.raw(QStringLiteral("%1 %2: %3\nTry '%1 %2 --help'.").arg(kProgram, command, text));
+        console.note(text);
+        console.raw(QStringLiteral("Try '%1 %2 --help'.").arg(kProgram, command));
         return Exit::Usage;
     }
 };
 
 // ---- Options shared by the subcommands ------------------------------------------------------
 
-const QCommandLineOption kPort({"p", "port"}, "The serial port: COM3 as the forms number it, or a device path.", "P");
+const QCommandLineOption kPort({"p", "port"},
+    "The serial port: its name in 'tarnixw-cli ports' (it stays the port's), COM3 as the forms number it (this run "
+    "only), or a device path.",
+    "P");
 const QCommandLineOption kBaud({"b", "baud"}, "Line rate: 9600, 19200 (default), 38400 or 115200.", "B", "19200");
 const QCommandLineOption kId({"i", "id"}, "The device's Modbus slave ID, 1..255.", "N");
 const QCommandLineOption kModel({"m", "model"}, "vyr (VYRANTA) or plix (PLIXARO).", "M");
@@ -529,10 +535,11 @@ const std::vector<Command>& commands()
             "read a device's configuration",
             "Reads the device's whole configuration with the forms' Read and saves it as FILE: the binary image\n"
             "that the form's Save File writes after that Read (.vyx, .plx), or the same as JSON (.json; -o -\n"
-            "writes the JSON to standard output). Nothing is saved unless every block arrived. Each value the\n"
-            "forms' field checks would refuse is named as a warning.",
+            "writes the JSON to standard output). Nothing is saved unless every block arrived, nor when the\n"
+            "form's Save File would refuse what arrived (exit 7). Each value the forms' field checks would\n"
+            "refuse is named as a warning.",
             {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace, &kQuiet, &kOutput}, {}, readCommand,
-            {Done, Usage, NoResponse, ResponseError, PortError, FileError, Interrupted}},
+            {Done, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
         {"write", "--port P --id N [--baud B] [--verify] [--force] [--trace] [--quiet] FILE",
             "write a configuration file to a device",
             "Writes FILE (.vyx, .plx or .json; the model comes from the file) to the device with the forms'\n"
@@ -588,7 +595,7 @@ QString exitMeaning(Exit e)
     case FileError:
         return QStringLiteral("file error (cannot be read or written, or no configuration file)");
     case Invalid:
-        return QStringLiteral("invalid configuration (nothing was written)");
+        return QStringLiteral("invalid configuration (nothing was written or saved)");
     case Interrupted:
         return QStringLiteral("interrupted by Ctrl+C (the port is closed)");
     }
@@ -603,37 +610,44 @@ QString exitCodes(const std::vector<Exit>& exits)
     return out;
 }
 
-// Text in lines of at most 100 columns, the lines after the first indented by `indent`.
-QString wrapped(const QString& text, int indent)
+// `head` as it is (an option's name padded to its column, say), then the words of `text`, in
+// lines of at most 100 columns, the lines after the first indented by `indent`.
+QString wrapped(const QString& head, const QString& text, int indent)
 {
     constexpr int kWidth = 100;
     QString out;
-    QString line;
+    QString line = head;
+    bool words = false; // whether a word of `text` is placed: the first goes right after `head`
     for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (!line.isEmpty() && line.size() + 1 + word.size() > kWidth) {
+        if (words && line.size() + 1 + word.size() > kWidth) {
             out += line + QLatin1Char('\n');
             line = QString(indent, QLatin1Char(' '));
-        } else if (!line.isEmpty() && !line.endsWith(QLatin1Char(' '))) {
+        } else if (words) {
             line += QLatin1Char(' ');
         }
         line += word;
+        words = true;
     }
     return out + line;
 }
 
+// An option or argument: its name in a column of its own, then what it is.
+QString listed(const QString& name, const QString& text)
+{
+    return wrapped(QStringLiteral("  %1  ").arg(name.leftJustified(18)), text, 22);
+}
+
 QString commandHelp(const Command& cmd)
 {
-    QString out = wrapped(QStringLiteral("Usage: %1 %2 %3")
-                              .arg(kProgram, QString::fromLatin1(cmd.name), QString::fromLatin1(cmd.synopsis)),
+    QString out = wrapped({},
+                      QStringLiteral("Usage: %1 %2 %3")
+                          .arg(kProgram, QString::fromLatin1(cmd.name), QString::fromLatin1(cmd.synopsis)),
                       8)
         + QStringLiteral("\n\n%1\n").arg(QString::fromLatin1(cmd.description));
     if (!cmd.arguments.empty()) {
         out += QStringLiteral("\nArguments:\n");
         for (const auto& [name, text] : cmd.arguments)
-            out += wrapped(QStringLiteral("  %1  %2")
-                               .arg(QString::fromLatin1(name).leftJustified(18), QString::fromLatin1(text)),
-                       22)
-                + QLatin1Char('\n');
+            out += listed(QString::fromLatin1(name), QString::fromLatin1(text)) + QLatin1Char('\n');
     }
     out += QStringLiteral("\nOptions:\n");
     std::vector<const QCommandLineOption*> options = cmd.options;
@@ -646,8 +660,7 @@ QString commandHelp(const Command& cmd)
         QString left = names.join(QStringLiteral(", "));
         if (!o->valueName().isEmpty())
             left += QLatin1Char(' ') + o->valueName();
-        out += wrapped(QStringLiteral("  %1  %2").arg(left.leftJustified(18), o->description()), 22)
-            + QLatin1Char('\n');
+        out += listed(left, o->description()) + QLatin1Char('\n');
     }
     if (std::find(cmd.options.begin(), cmd.options.end(), &kPort) != cmd.options.end())
         out += QStringLiteral("\nMessages and the progress bar (on a terminal) go to standard error. Ctrl+C stops the\n"

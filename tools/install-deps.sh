@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs with apt-get what building and testing Tarnixw needs and this machine lacks.
+# Installs with apt-get what building and testing Tarnixw needs and this machine lacks: what
+# ./run, ./test and the scripts in tools/ call (tools/windows.sh adds its own cross tools).
 # Quiet when everything is present.
 set -euo pipefail
 packages=(
@@ -7,9 +8,14 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth
-  mbpoll socat
+  mbpoll socat               # an independent master in the pty tests; the README's virtual port by hand
+  git                        # tools/lint.sh and tools/layers.sh check the files git tracks
+  clang-format clang-tidy    # tools/lint.sh
+  jq                         # the README's commissioning example
+  man-db                     # man tarnixw-cli
   clang libclang-rt-14-dev   # tools/fuzz.sh: clang++ and libFuzzer (-fsanitize=fuzzer)
-  dpkg-dev                   # tools/package.sh: dpkg-shlibdeps finds the package's dependencies
+  dpkg-dev file              # tools/package.sh: dpkg-shlibdeps finds the package's dependencies, in
+                             # the files that file(1) tells CPack are programs
   help2man                   # the manual page of tarnixw-cli, made from its --help
 )
 missing=()

@@ -11,9 +11,12 @@
 #   - resources/ (pictures) may be used by kit/, the forms and app/.
 #
 # Tests, benchmarks, fuzzers and tools may include anything. Prints every upward include and
-# fails when there is one.
+# fails when there is one, and fails when it finds nothing to check (no git, not a checkout, no
+# Qt Widgets headers): a check that saw no file has proved nothing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh || exit 1
+shopt -s nullglob
 
 qt_widgets="${QT_WIDGETS_INCLUDE:-/usr/include/x86_64-linux-gnu/qt6/QtWidgets}"
 if [ ! -d "$qt_widgets" ]; then
@@ -25,6 +28,10 @@ declare -A widgets=([QtWidgets]=1)
 for header in "$qt_widgets"/Q*; do
   widgets["${header##*/}"]=1
 done
+if [ ${#widgets[@]} -le 1 ]; then
+  echo "layers: no Qt Widgets class headers in $qt_widgets (set QT_WIDGETS_INCLUDE)"
+  exit 1
+fi
 
 # The folders a file may include from, by what the file is.
 allowed() {
@@ -66,8 +73,20 @@ report() {
   failures=$((failures + 1))
 }
 
-mapfile -t files < <(git ls-files 'values/*' 'link/*' 'kit/*' 'vyr/*' 'plix/*' 'app/*' 'cli/*' 'sim/*' 'resources/*' |
-  grep -E '\.(cpp|h)$')
+# The files git tracks: a tree without git, or not a checkout, is refused rather than passed.
+if ! command -v git >/dev/null; then
+  echo "layers: git is missing (tools/install-deps.sh installs it): no file to check"
+  exit 1
+fi
+if ! tracked="$(git ls-files 'values/*' 'link/*' 'kit/*' 'vyr/*' 'plix/*' 'app/*' 'cli/*' 'sim/*' 'resources/*' 2>&1)"; then
+  echo "layers: git ls-files failed: $tracked"
+  exit 1
+fi
+mapfile -t files < <(grep -E '\.(cpp|h)$' <<<"$tracked")
+if [ ${#files[@]} -eq 0 ]; then
+  echo "layers: git lists no source file in values/, link/, kit/, vyr/, plix/, app/, cli/, sim/ or resources/"
+  exit 1
+fi
 for file in "${files[@]}"; do
   dir="${file%%/*}"
   ok=" $(allowed "$file") "

@@ -3,12 +3,25 @@
 # committed .clang-tidy) over app/, values/, link/, kit/, vyr/, plix/, cli/, sim/, tools/, bench/,
 # fuzz/ and tests/.
 #   tools/lint.sh [build dir with compile_commands.json]   (default: build)
+# Fails when a tool is missing or when it finds no file to lint: nothing checked proves nothing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh || exit 1
 build="${1:-build}"
 rc=0
 
-mapfile -t sources < <(git ls-files '*.cpp' '*.h' | grep -E '^(app|values|link|kit|vyr|plix|cli|sim|tools|bench|fuzz|tests)/')
+for tool in git clang-format clang-tidy; do
+  command -v "$tool" >/dev/null || { echo "lint: $tool is missing (tools/install-deps.sh installs it)"; exit 1; }
+done
+if ! tracked="$(git ls-files '*.cpp' '*.h' 2>&1)"; then
+  echo "lint: git ls-files failed: $tracked"
+  exit 1
+fi
+mapfile -t sources < <(grep -E '^(app|values|link|kit|vyr|plix|cli|sim|tools|bench|fuzz|tests)/' <<<"$tracked")
+if [ ${#sources[@]} -eq 0 ]; then
+  echo "lint: git lists no C++ file to lint"
+  exit 1
+fi
 echo "== clang-format: ${#sources[@]} files"
 if ! clang-format --dry-run --Werror "${sources[@]}" 2>/tmp/tarnixw-format.log; then
   head -40 /tmp/tarnixw-format.log
@@ -24,6 +37,10 @@ fi
 mapfile -t units < <(printf '%s\n' "${sources[@]}" | grep -E '\.cpp$' | grep -E '^(app|values|link|kit|vyr|plix|cli|sim)/' |
   while read -r f; do grep -q "\"file\": \"$PWD/$f\"" "$build/compile_commands.json" && echo "$f"; done)
 echo "== clang-tidy: ${#units[@]} translation units"
+if [ ${#units[@]} -eq 0 ]; then
+  echo "clang-tidy: $build/compile_commands.json compiles none of the project's files"
+  exit 1
+fi
 printf '%s\n' "${units[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null >/tmp/tarnixw-tidy.log
 tidy_rc=$?
 if [ $tidy_rc -ne 0 ] || grep -q 'error:' /tmp/tarnixw-tidy.log; then

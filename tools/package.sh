@@ -7,10 +7,12 @@
 #   sudo apt-get install ./build-pkg/tarnixw_*.deb
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh
 build="${PKG_BUILD_DIR:-build-pkg}"
 jobs="$(nproc)"
 [ "$jobs" -gt 2 ] && jobs=2
 command -v dpkg-shlibdeps >/dev/null || { echo "dpkg-shlibdeps is missing (tools/install-deps.sh installs dpkg-dev)"; exit 1; }
+command -v file >/dev/null || { echo "file is missing (tools/install-deps.sh installs it): CPack needs it"; exit 1; }
 command -v help2man >/dev/null || { echo "help2man is missing (tools/install-deps.sh installs it): no manual page for tarnixw-cli"; exit 1; }
 # Only the installed targets are built; the install step must not build every test first.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null

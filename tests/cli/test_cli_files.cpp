@@ -6,6 +6,7 @@
 #include "cli/Fields.h"
 #include "cli/JsonFormat.h"
 #include "cli/Report.h"
+#include "tests/support/Restore.h"
 #include "tests/support/TestData.h"
 
 #include <QDir>
@@ -111,6 +112,14 @@ private slots:
                                                  << "\"decimal_digits\": 1.5,"
                                                  << "analog_inputs[0].decimal_digits: 1.5 is not an integer"
                                                  << "";
+        QTest::newRow("zero decimals for an integer") << v << "\"silence_time\": 30"
+                                                      << "\"silence_time\": 30.0"
+                                                      << "analog_inputs[0].silence_time: 30.0 is not an integer"
+                                                      << "";
+        QTest::newRow("exponent for an integer") << v << "\"silence_time\": 30"
+                                                 << "\"silence_time\": 1.5e1"
+                                                 << "analog_inputs[0].silence_time: 1.5e1 is not an integer"
+                                                 << "";
         QTest::newRow("four decimals") << v << "\"pv_to\": 100.000"
                                        << "\"pv_to\": 100.0005"
                                        << "analog_inputs[0].pv_to: 100.0005 has more than 3 decimals"
@@ -146,6 +155,10 @@ private slots:
                                             << "\"channel\": 7,"
                                             << "analog_inputs[2].channel: 7 must be 2"
                                             << "";
+        QTest::newRow("entry's place with a point") << v << "\"channel\": 2,"
+                                                    << "\"channel\": 2.0,"
+                                                    << "analog_inputs[2].channel: 2.0 must be 2"
+                                                    << "";
         QTest::newRow("list too short")
             << v << "{\"channel\": 14, \"close\": false, \"open\": false, \"silence_time\": 30},\n"
             << ""
@@ -163,6 +176,10 @@ private slots:
                                   << "\"format\": 2"
                                   << "format: 2 is not a format this program reads"
                                   << "";
+        QTest::newRow("format with an exponent") << v << "\"format\": 1"
+                                                 << "\"format\": 1e0"
+                                                 << "format: 1e0 is not a format this program reads (1)"
+                                                 << "";
         QTest::newRow("unknown model") << v << "\"VYRANTA\""
                                        << "\"VYR\""
                                        << "model: \"VYR\" is not \"VYRANTA\" or \"PLIXARO\""
@@ -310,6 +327,9 @@ private slots:
             << "a PLIXARO configuration is saved as .plx or .json";
         QTest::newRow("missing file") << QStringList{"show", "none.vyx"} << 6 << ""
                                       << "Can not open file !!";
+        QTest::newRow("standard output on a full disk")
+            << QStringList{"show", "a.vyx", ">/dev/full"} << 6 << ""
+            << "tarnixw-cli: cannot write to standard output: No space left on device\n";
         QTest::newRow("output that cannot be saved: refused before the port")
             << QStringList{"read", "--model", "vyr", "--port", "/nonexistent/port", "--id", "1", "-o", "no/x.vyx"} << 6
             << ""
@@ -369,7 +389,8 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
         QTemporaryDir dir;
-        QDir::setCurrent(dir.path());
+        const test::CurrentDirectory inDir(dir.path());
+        QVERIFY(inDir.entered());
         const Config a = templateConfig(Model::Vyr);
         QVERIFY(!saveConfig("a.vyx", a));
         QVERIFY(!saveConfig("a.json", a));
@@ -405,21 +426,29 @@ private slots:
             "huge.json", edited("\"sensor_to_mV\": 5000", "\"sensor_to_mV\": 99999999999999999999999999999")));
         QVERIFY(test::writeFileContent("null.json", edited("\"sensor_to_mV\": 5000", "\"sensor_to_mV\": null")));
 
-        const test::CliRun r = runCli(args);
+        // A last argument ">FILE" is the shell's: standard output goes to FILE.
+        QString stdoutFile;
+        if (!args.isEmpty() && args.last().startsWith('>'))
+            stdoutFile = args.takeLast().mid(1);
+        const test::CliRun r = runCli(args, {}, 30000, stdoutFile);
         QCOMPARE(r.exitCode, exitCode);
         if (!out.isNull())
             QCOMPARE(r.out, out);
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
         QVERIFY(!QFile::exists("out.vyx"));
-        // Every message is the program's (its further lines indented or the hint to the help),
-        // and the help fits 100 columns and names only the command's own exit codes.
+        // Every message starts "tarnixw-cli: ", a usage error's too (its further lines indented,
+        // or the hint to the help), and the help fits 100 columns and names only the command's
+        // own exit codes.
         for (const QString& line : r.err.split('\n', Qt::SkipEmptyParts))
-            QVERIFY2(line.startsWith("tarnixw-cli") || line.startsWith("  ") || line.startsWith("Try 'tarnixw-cli "),
+            QVERIFY2(line.startsWith("tarnixw-cli: ") || line.startsWith("  ") || line.startsWith("Try 'tarnixw-cli "),
                 qPrintable(line));
         if (args.value(0) == "help") {
             for (const QString& line : r.out.split('\n'))
                 QVERIFY2(line.size() <= 100, qPrintable(line));
             QVERIFY(r.out.contains("  6    file error") && !r.out.contains("  3    no response"));
+            // Each option in its column, what it does in the next.
+            QVERIFY2(r.out.contains("\n  -o, --output FILE   The file to write: .vyx or .plx (binary) or .json.\n"),
+                qPrintable(r.out));
         }
     }
 
