@@ -72,7 +72,7 @@ private slots:
         link::ModbusLink other(buffers, *opened.port, link::SteadyClock::instance());
         other.SlaveId = 5;
         other.beginOperation();
-        link::PutLong(buffers.RequestBuffer, 7, 1);
+        link::PutLong(other.writeData(), 0, 1);
         QCOMPARE(other.WriteRegisters(2072, 4, link::kBlockWaitSteps), link::StepResult::Failed);
         QCOMPARE(
             link::describeVerdict(other.exchanges().lastAnswer), QStringLiteral("exception 4 (Server Device Failure)"));
