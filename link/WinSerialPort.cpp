@@ -231,6 +231,15 @@ OpenResult WinPortOpener::open(const std::string& devicePath, int baud)
         r.detail = "the port is in use by another Tarnixw program";
         return r;
     }
+    // "COM SETUP ERROR!!!": the port and the claim on it are let go again.
+    const auto setupFailed = [&](std::string detail) {
+        r.error = OpenError::SetupFailed;
+        r.detail = std::move(detail);
+        CloseHandle(h);
+        if (*claim)
+            CloseHandle(*claim);
+        return std::move(r);
+    };
     // Exactly four fields change; flow control and the rest stay as the driver reported them.
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
@@ -247,26 +256,14 @@ OpenResult WinPortOpener::open(const std::string& devicePath, int baud)
     const DWORD setError = set ? 0 : GetLastError();
     // A driver may take the call and keep other settings: read them back.
     if (!set || !GetCommState(h, &applied) || applied.BaudRate != dcb.BaudRate || applied.ByteSize != 8
-        || applied.Parity != NOPARITY || applied.StopBits != ONESTOPBIT) {
-        r.error = OpenError::SetupFailed;
-        r.detail = set ? "the port does not take these line settings" : systemReason(setError);
-        CloseHandle(h);
-        if (*claim)
-            CloseHandle(*claim);
-        return r;
-    }
+        || applied.Parity != NOPARITY || applied.StopBits != ONESTOPBIT)
+        return setupFailed(set ? "the port does not take these line settings" : systemReason(setError));
     // Reads return at once; a write gives up rather than wait for ever on a handshake.
     const PortTimeouts wanted = portTimeoutsFor(baud);
     COMMTIMEOUTS timeouts{wanted.readInterval, wanted.readTotalMultiplier, wanted.readTotalConstant,
         wanted.writeTotalMultiplier, wanted.writeTotalConstant};
-    if (!SetCommTimeouts(h, &timeouts)) {
-        r.error = OpenError::SetupFailed;
-        r.detail = "the port does not take its timeouts: " + systemReason(GetLastError());
-        CloseHandle(h);
-        if (*claim)
-            CloseHandle(*claim);
-        return r;
-    }
+    if (!SetCommTimeouts(h, &timeouts))
+        return setupFailed("the port does not take its timeouts: " + systemReason(GetLastError()));
     // Bytes that reached the port before this open (a late answer to a program that has ended
     // since) are no answer to anything this operation sends: it starts with empty queues.
     PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
