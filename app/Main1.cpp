@@ -5,6 +5,7 @@
 #include "plix/PlixForm.h"
 #include "resources/Artwork.h"
 #include "vyr/VyrForm.h"
+#include "words/Words.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -23,7 +24,7 @@ TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
     , m_closeLogo(std::move(closeLogo))
 {
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(QStringLiteral("TarnixW2011"));
+    setWindowTitle(Words::mainWindowTitle());
     setWindowIcon(artwork::programIcon());
     setFont(kit::formFont());
     setFixedSize(553, 308);
@@ -32,10 +33,10 @@ TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
 
     // PLIXARO first: it comes first in the tab order.
     const Control table[] = {
-        {Kind::Group, "GroupBox1", nullptr, {280, 16, 237, 221}, "PLIXARO", 8, true},
+        {Kind::Group, "GroupBox1", nullptr, {280, 16, 237, 221}, Words::plixModelName(), 8, true},
         {Kind::Button, "PLIXButton", "GroupBox1", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::plixDevice()),
             true},
-        {Kind::Group, "GroupBox2", nullptr, {24, 16, 237, 221}, "VYRANTA", 8, true},
+        {Kind::Group, "GroupBox2", nullptr, {24, 16, 237, 221}, Words::vyrModelName(), 8, true},
         {Kind::Button, "VYRButton", "GroupBox2", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::vyrDevice()),
             true},
     };

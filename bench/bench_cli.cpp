@@ -11,6 +11,8 @@
 #include "cli/Console.h"
 #include "cli/DeviceLine.h"
 #include "link/Modbus.h"
+#include "plix/PlixDescription.h"
+#include "vyr/VyrDescription.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,6 +27,13 @@
 
 using namespace tarnixw;
 using namespace tarnixw::cli;
+
+enum class Model { Vyr, Plix };
+
+const DeviceModel& describe(Model m)
+{
+    return m == Model::Vyr ? vyr::description() : plix::description();
+}
 
 namespace {
 
@@ -76,7 +85,7 @@ double readOnce(Console& console, Model model, const QString& port, int baud, bo
     std::vector<std::uint8_t> image;
     QElapsedTimer t;
     t.start();
-    if (readDeviceImage(console, model, s, image) != Exit::Done)
+    if (readDeviceImage(console, describe(model), s, image) != Exit::Done)
         return -1;
     return double(t.nsecsElapsed()) / 1e9;
 }

@@ -36,7 +36,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_link: cannot open the simulator's port: %s\n", opened.detail.c_str());
         return 1;
     }
-    link::ModelBuffers buffers = link::ModelBuffers::vyr();
+    link::ModelBuffers buffers = link::ModelBuffers::sized(2048, 2048, 1218);
     link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance(), [](std::optional<int>) {});
 
     const auto start = std::chrono::steady_clock::now();

@@ -3,15 +3,13 @@
 #include "Config.h"
 #include "Console.h"
 #include "DeviceLine.h"
-#include "Fields.h"
 #include "JsonFormat.h"
 #include "Report.h"
-#include "Table.h"
 
 #include "link/PortList.h"
-#include "plix/PlixModel.h"
+#include "model/Fields.h"
+#include "model/Table.h"
 #include "values/SafeFile.h"
-#include "vyr/VyrPack.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -30,10 +28,19 @@ const QString kProgram = QStringLiteral("tarnixw-cli");
 // -o - : the JSON format on standard output.
 const QString kStandardOutput = QStringLiteral("-");
 
-// What a subcommand's function gets: its parsed command line and the console.
+// "a, b or c"
+QString oneOf(const QStringList& items, const QString& last = QStringLiteral(" or "))
+{
+    if (items.size() <= 1)
+        return items.value(0);
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + last + items.last();
+}
+
+// What a subcommand's function gets: its parsed command line, the console and the models.
 struct Context {
     QCommandLineParser& args;
     Console& console;
+    const Models& models;
     QString command;
     Exit failure = Exit::Done; // why a step that returns nothing failed
 
@@ -55,8 +62,9 @@ const QCommandLineOption kPort({"p", "port"},
     "P");
 const QCommandLineOption kBaud({"b", "baud"}, "Line rate: 9600, 19200 (default), 38400 or 115200.", "B", "19200");
 const QCommandLineOption kId({"i", "id"}, "The device's Modbus slave ID, 1..255.", "N");
-const QCommandLineOption kModel({"m", "model"}, "vyr (VYRANTA) or plix (PLIXARO).", "M");
-const QCommandLineOption kOutput({"o", "output"}, "The file to write: .vyx or .plx (binary) or .json.", "FILE");
+// The models' choices are told when the models are known (describeModels).
+QCommandLineOption kModel({"m", "model"}, "", "M");
+QCommandLineOption kOutput({"o", "output"}, "", "FILE");
 const QCommandLineOption kFast(
     "fast", "End each read or probe as soon as its complete answer is in, instead of after the forms' fixed wait.");
 const QCommandLineOption kVerify(
@@ -82,33 +90,32 @@ QString whyNotWritable(const QString& path)
     return {};
 }
 
-// Whether a device read as `config` may be of the other model: the fixed words every Write
-// sets do not hold their values (VYRANTA 0 and 255; PLIXARO 0, 3 and 1000 for each channel), or
-// most values fail the forms' checks.
-bool looksLikeOtherModel(const Config& config, std::span<const std::uint8_t> image)
+// Whether a device read as `config` may be of another model: the fixed words every Write sets
+// do not hold their values, or most values fail the forms' checks.
+bool looksLikeOtherModel(const Configuration& config, std::span<const std::uint8_t> image)
 {
-    bool fixedHold = true;
-    if (config.model == Model::Vyr) {
-        const std::optional<vyr::VYRParamSet> r = vyr::recordFromDeviceImage(image);
-        fixedHold = r && r->FixedZero == 0 && r->FixedFF == 255;
-    } else {
-        const std::optional<plix::PLIXParamSet> p = plix::paramSetFromDeviceImage(image);
-        fixedHold = p && p->u16(plix::offset::kConstZero16) == 0 && p->u16(plix::offset::kConstThree16) == 3
-            && p->i32(plix::offset::kConstThousand) == 1000 && p->i32(plix::offset::kConstThousand + 4) == 1000;
-    }
-    const std::vector<Field>& fields = fieldsOf(config.model);
-    const auto checked = std::count_if(fields.begin(), fields.end(), [](const Field& f) { return f.check; });
-    return !fixedHold || (checked > 0 && 2 * outsideFormChecks(config).size() > checked);
+    const Configuration held = config.model->fromDeviceImage(image);
+    const std::vector<model::Field>& fields = config.model->fields();
+    const auto checked = std::count_if(fields.begin(), fields.end(), [](const model::Field& f) { return f.check; });
+    return !model::fixedValuesHold(held) || (checked > 0 && 2 * model::outsideFormChecks(config).size() > checked);
 }
 
-std::optional<Model> modelOption(const Context& c)
+const DeviceModel* modelOption(const Context& c)
 {
-    const QString m = c.args.value(kModel).toLower();
-    if (m == QLatin1String("vyr"))
-        return Model::Vyr;
-    if (m == QLatin1String("plix"))
-        return Model::Plix;
-    return std::nullopt;
+    const QString m = c.args.value(kModel);
+    for (const DeviceModel* model : c.models)
+        if (m.compare(model->key(), Qt::CaseInsensitive) == 0)
+            return model;
+    return nullptr;
+}
+
+// "--model must be vyr or plix"
+Exit noModel(const Context& c)
+{
+    QStringList keys;
+    for (const DeviceModel* m : c.models)
+        keys << m->key();
+    return c.usage(QStringLiteral("--model must be %1").arg(oneOf(keys)));
 }
 
 // The port, baud rate and (when wanted) slave ID of a device command; Usage when wrong.
@@ -141,41 +148,40 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId)
 
 // The output file of read and template: named, and of a kind the model is saved as; "-" is
 // the JSON format on standard output.
-Exit outputFor(const Context& c, Model model, QString& path)
+Exit outputFor(const Context& c, const DeviceModel& model, QString& path)
 {
     if (!c.args.isSet(kOutput))
         return c.usage(QStringLiteral("-o FILE is missing"));
     path = c.args.value(kOutput);
     if (path == kStandardOutput)
         return Exit::Done;
-    const std::optional<FileKind> kind = fileKindOf(path);
+    const std::optional<FileKind> kind = fileKindOf(path, c.models);
     if (!kind || !fitsModel(*kind, model))
         return c.usage(QStringLiteral("%1: %2").arg(path, kindsOfModel(model)));
     // A file that could never be saved is refused before the device is read.
     if (const QString reason = whyNotWritable(path); !reason.isEmpty()) {
-        c.console.note(QStringLiteral("%1: %2 (%3)").arg(path, values::cannotOpenFileMessage(), reason));
+        c.console.note(QStringLiteral("%1: %2 (%3)").arg(path, Words::cannotOpenFile(), reason));
         return Exit::FileError;
     }
     return Exit::Done;
 }
 
 // The --model and -o FILE of read and template.
-Exit modelAndOutput(const Context& c, Model& model, QString& path)
+Exit modelAndOutput(const Context& c, const DeviceModel*& model, QString& path)
 {
-    const std::optional<Model> m = modelOption(c);
-    if (!m)
-        return c.usage(QStringLiteral("--model must be vyr or plix"));
-    model = *m;
-    return outputFor(c, model, path);
+    model = modelOption(c);
+    if (!model)
+        return noModel(c);
+    return outputFor(c, *model, path);
 }
 
-Exit save(const Context& c, const QString& path, const Config& config)
+Exit save(const Context& c, const QString& path, const Configuration& config)
 {
     if (path == kStandardOutput) {
         c.console.out(QString::fromUtf8(configToJson(config)));
         return Exit::Done;
     }
-    if (const std::optional<QString> error = saveConfig(path, config)) {
+    if (const std::optional<QString> error = saveConfig(path, config, c.models)) {
         c.console.note(*error);
         return Exit::FileError;
     }
@@ -183,17 +189,17 @@ Exit save(const Context& c, const QString& path, const Config& config)
 }
 
 // A configuration file, with a warning for each value the forms would refuse.
-std::optional<Config> load(const Context& c, const QString& path, Exit& failure)
+std::optional<Configuration> load(const Context& c, const QString& path, Exit& failure)
 {
-    const Loaded loaded = loadConfig(path);
-    if (!loaded.config) {
+    const Loaded loaded = loadConfig(path, c.models);
+    if (!loaded.ok()) {
         c.console.note(loaded.error);
-        failure = loaded.exit;
+        failure = loaded.kind;
         return std::nullopt;
     }
-    for (const QString& w : outsideFormChecks(*loaded.config))
+    for (const QString& w : model::outsideFormChecks(*loaded.value))
         c.console.warning(QStringLiteral("%1: %2").arg(path, w));
-    return loaded.config;
+    return loaded.value;
 }
 
 bool positionals(const Context& c, int count, QStringList& out)
@@ -217,7 +223,7 @@ Exit portsCommand(Context& c)
         c.console.note(QStringLiteral("No serial port is connected."));
         return Exit::Done;
     }
-    Table t({"port", "name", "device", "what"});
+    model::Table t({"port", "name", "device", "what"});
     t.alignLeft(1);
     t.alignLeft(2);
     t.alignLeft(3);
@@ -268,35 +274,42 @@ Exit searchCommand(Context& c)
 
 // The configuration a Read of the device brings, with a warning for each value the forms would
 // refuse; nothing after saying why not (c.failure tells the exit code).
-std::optional<Config> readDevice(Context& c, Model model, const LineSettings& s, const QString& whenStopped)
+std::optional<Configuration> readDevice(
+    Context& c, const DeviceModel& model, const LineSettings& s, const QString& whenStopped)
 {
     std::vector<std::uint8_t> image;
     if (const Exit e = readDeviceImage(c.console, model, s, image, whenStopped); e != Exit::Done) {
         c.failure = e;
         return std::nullopt;
     }
-    const Loaded read = configFromRead(model, image);
-    if (!read.config) {
+    const values::Result<Configuration> read = model.fromRead(image);
+    if (!read.ok()) {
         c.console.note(read.error);
-        c.failure = read.exit;
+        c.failure = Exit::Invalid;
         return std::nullopt;
     }
-    const QStringList outside = outsideFormChecks(*read.config);
+    const QStringList outside = model::outsideFormChecks(*read.value);
     for (const QString& w : outside)
         c.console.warning(w);
-    // A device of the other model answers the same requests with values of its own layout.
-    if (looksLikeOtherModel(*read.config, image))
+    // A device of another model answers the same requests with values of its own layout.
+    if (looksLikeOtherModel(*read.value, image)) {
+        QStringList names;
+        QStringList keys;
+        for (const DeviceModel* other : c.models)
+            if (other != &model) {
+                names << other->name();
+                keys << other->key();
+            }
         c.console.warning(QStringLiteral("these are not a %1's values as a Write leaves them: is the device a %2? "
                                          "(--model %3 reads it)")
-                              .arg(modelName(model))
-                              .arg(modelName(model == Model::Vyr ? Model::Plix : Model::Vyr),
-                                  model == Model::Vyr ? QStringLiteral("plix") : QStringLiteral("vyr")));
-    return read.config;
+                              .arg(model.name(), oneOf(names), oneOf(keys)));
+    }
+    return read.value;
 }
 
 Exit readCommand(Context& c)
 {
-    Model model = Model::Vyr;
+    const DeviceModel* model = nullptr;
     QString path;
     if (const Exit e = modelAndOutput(c, model, path); e != Exit::Done)
         return e;
@@ -307,73 +320,97 @@ Exit readCommand(Context& c)
         return c.usage(QStringLiteral("read takes no arguments; the file is given with -o"));
     s.fast = c.args.isSet(kFast);
     watchInterrupt();
-    std::optional<Config> read = readDevice(c, model, s, QStringLiteral("Nothing was saved."));
+    std::optional<Configuration> read = readDevice(c, *model, s, QStringLiteral("Nothing was saved."));
     if (!read)
         return c.failure;
-    c.console.success(QStringLiteral("Read Done."));
+    c.console.success(Words::readDone());
     return save(c, path, *read);
 }
 
 // The configuration as the device should hold it after a Write, or nothing after saying why.
-std::optional<Config> readyForWrite(const Context& c, const QString& file, const Config& config)
+std::optional<Configuration> readyForWrite(const Context& c, const QString& file, const Configuration& config)
 {
     // An empty sensor range cannot be scaled, and the device needs the scaling: not even
     // --force writes it.
-    if (const QStringList empty = emptySensorRanges(config); !empty.isEmpty()) {
+    if (const QStringList empty = model::emptySensorRanges(config); !empty.isEmpty()) {
         for (const QString& e : empty)
             c.console.note(QStringLiteral("%1: %2").arg(file, e));
         c.console.note(QStringLiteral("Nothing was written: the device scales each channel by its sensor range, and "
                                       "an empty range gives no scaling (--force cannot help)."));
         return std::nullopt;
     }
-    Config ready = config;
-    QString error;
-    if (config.model == Model::Vyr) {
-        const vyr::WriteRecord w = vyr::recordForWrite(config.vyr);
-        error = w.error;
-        if (w.value)
-            ready.vyr = *w.value;
-    } else {
-        const plix::WriteImage w = plix::paramSetForWrite(config.plix);
-        error = w.error;
-        if (w.value)
-            ready.plix = *w.value;
-    }
-    if (!error.isEmpty()) {
-        // The command line names a VYRANTA's channels as AI 0..15, as its other messages do.
-        if (config.model == Model::Vyr)
-            error.replace(QRegularExpression(QStringLiteral("^CH(\\d+):")), QStringLiteral("AI \\1:"));
-        c.console.note(QStringLiteral("%1: %2 Nothing was written.").arg(file, error));
+    const values::Result<Configuration> ready = config.model->readyForWrite(config);
+    if (!ready.ok()) {
+        c.console.note(QStringLiteral("%1: %2 Nothing was written.").arg(file, ready.error));
         return std::nullopt;
     }
-    return ready;
+    return ready.value;
+}
+
+// "00 x 16" for a run of one byte, the bytes in hex otherwise.
+QString hexRun(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() > 1 && std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return b == bytes[0]; }))
+        return QStringLiteral("%1 x %2").arg(bytes[0], 2, 16, QLatin1Char('0')).arg(bytes.size());
+    QString hex;
+    for (const std::uint8_t b : bytes)
+        hex += QStringLiteral("%1 ").arg(b, 2, 16, QLatin1Char('0'));
+    return hex.trimmed();
+}
+
+// The bytes a Write sends that no value holds (they go out as the fresh buffers hold them) and
+// that read back differently: "device bytes 834..849: 00 x 16 → ...", a line per run.
+QStringList unheldDifferences(const Configuration& ready, std::span<const std::uint8_t> image)
+{
+    const std::vector<std::uint8_t> sent = ready.model->writtenImage(ready);
+    std::vector<bool> held(sent.size());
+    const Configuration zeros = ready.model->zeros();
+    const std::vector<std::uint8_t> base = ready.model->writtenImage(zeros);
+    for (const model::Field& f : ready.model->fields()) {
+        if (!f.onDevice || f.format == model::Format::Identity)
+            continue;
+        // The bytes the value is laid into: those that change when all its bits are set.
+        Configuration changed = zeros;
+        f.set(changed, f.min < 0 ? -1 : f.max);
+        const std::vector<std::uint8_t> moved = ready.model->writtenImage(changed);
+        for (std::size_t i = 0; i < moved.size(); ++i)
+            held[i] = held[i] || moved[i] != base[i];
+    }
+    QStringList lines;
+    std::size_t at = 0;
+    for (const model::MemoryBlock& block : ready.model->memory()) {
+        for (std::size_t i = at; i < at + std::size_t(block.bytes);) {
+            if (held[i]) {
+                ++i;
+                continue;
+            }
+            std::size_t end = i;
+            while (end < at + std::size_t(block.bytes) && !held[end])
+                ++end;
+            const std::span<const std::uint8_t> wrote(sent.data() + i, end - i);
+            const std::span<const std::uint8_t> back = image.subspan(i, end - i);
+            if (!std::equal(wrote.begin(), wrote.end(), back.begin()))
+                lines << QStringLiteral("device bytes %1..%2: %3 → %4")
+                             .arg(block.address + int(i - at))
+                             .arg(block.address + int(end - at) - 1)
+                             .arg(hexRun(wrote), hexRun(back));
+            i = end;
+        }
+        at += std::size_t(block.bytes);
+    }
+    return lines;
 }
 
 // Reads the device back and lists on standard output every value that differs from `ready`.
-Exit verify(Context& c, const Config& ready, const LineSettings& s)
+Exit verify(Context& c, const Configuration& ready, const LineSettings& s)
 {
     std::vector<std::uint8_t> image;
-    if (const Exit e = readDeviceImage(c.console, ready.model, s, image,
+    if (const Exit e = readDeviceImage(c.console, *ready.model, s, image,
             QStringLiteral("Everything was written; the read that verifies it failed."));
         e != Exit::Done)
         return e;
-    Config back = ready;
-    QStringList lines;
-    if (ready.model == Model::Vyr) {
-        back.vyr = *vyr::recordFromDeviceImage(image);
-        lines = differences(ready, back, true);
-        // The 16 bytes after area 1 went out as zeros.
-        const auto unedited = image.begin() + vyr::imageoffset::Unedited;
-        if (std::any_of(unedited, unedited + 16, [](std::uint8_t b) { return b != 0; })) {
-            QString hex;
-            for (auto it = unedited; it != unedited + 16; ++it)
-                hex += QStringLiteral("%1 ").arg(*it, 2, 16, QLatin1Char('0'));
-            lines << QStringLiteral("device bytes 834..849: 00 x 16 → %1").arg(hex.trimmed());
-        }
-    } else {
-        back.plix = *plix::paramSetFromDeviceImage(image);
-        lines = differences(ready, back, true);
-    }
+    QStringList lines = differences(ready, ready.model->fromDeviceImage(image), true);
+    lines << unheldDifferences(ready, image);
     if (lines.isEmpty()) {
         c.console.success(QStringLiteral("Verified: the device holds every value written."));
         return Exit::Done;
@@ -394,16 +431,16 @@ Exit writeCommand(Context& c)
     if (const Exit e = lineSettings(c, s, true); e != Exit::Done)
         return e;
     // Everything is read and checked before the port is opened.
-    const Loaded loaded = loadConfig(files[0]);
-    if (!loaded.config) {
+    const Loaded loaded = loadConfig(files[0], c.models);
+    if (!loaded.ok()) {
         c.console.note(loaded.error);
-        return loaded.exit;
+        return loaded.kind;
     }
-    if (!emptySensorRanges(*loaded.config).isEmpty()) {
-        readyForWrite(c, files[0], *loaded.config); // says why
+    if (!model::emptySensorRanges(*loaded.value).isEmpty()) {
+        readyForWrite(c, files[0], *loaded.value); // says why
         return Exit::Invalid;
     }
-    const QStringList outside = outsideFormChecks(*loaded.config);
+    const QStringList outside = model::outsideFormChecks(*loaded.value);
     if (!outside.isEmpty() && !c.args.isSet(kForce)) {
         for (const QString& w : outside)
             c.console.note(QStringLiteral("%1: %2").arg(files[0], w));
@@ -414,7 +451,7 @@ Exit writeCommand(Context& c)
     }
     for (const QString& w : outside)
         c.console.warning(QStringLiteral("%1: %2").arg(files[0], w));
-    const std::optional<Config> ready = readyForWrite(c, files[0], *loaded.config);
+    const std::optional<Configuration> ready = readyForWrite(c, files[0], *loaded.value);
     if (!ready)
         return Exit::Invalid;
     watchInterrupt();
@@ -430,10 +467,10 @@ Exit showCommand(Context& c)
     if (!positionals(c, 1, files))
         return c.usage(QStringLiteral("show takes one configuration file"));
     Exit failure = Exit::Done;
-    const std::optional<Config> config = load(c, files[0], failure);
+    const std::optional<Configuration> config = load(c, files[0], failure);
     if (!config)
         return failure;
-    c.console.out(showConfig(*config));
+    c.console.out(config->model->report(*config));
     return Exit::Done;
 }
 
@@ -442,14 +479,15 @@ Exit convertCommand(Context& c)
     QStringList files;
     if (!positionals(c, 2, files))
         return c.usage(QStringLiteral("convert takes the file to read and the file to write"));
-    if (!fileKindOf(files[1]))
-        return c.usage(QStringLiteral("%1: configuration files end in .vyx, .plx or .json").arg(files[1]));
+    const std::optional<FileKind> kind = fileKindOf(files[1], c.models);
+    if (!kind)
+        return c.usage(QStringLiteral("%1: configuration files end in %2").arg(files[1], fileKinds(c.models)));
     Exit failure = Exit::Done;
-    const std::optional<Config> config = load(c, files[0], failure);
+    const std::optional<Configuration> config = load(c, files[0], failure);
     if (!config)
         return failure;
-    if (!fitsModel(*fileKindOf(files[1]), config->model))
-        return c.usage(QStringLiteral("%1: %2").arg(files[1], kindsOfModel(config->model)));
+    if (!fitsModel(*kind, *config->model))
+        return c.usage(QStringLiteral("%1: %2").arg(files[1], kindsOfModel(*config->model)));
     return save(c, files[1], *config);
 }
 
@@ -461,12 +499,12 @@ Exit diffCommand(Context& c)
         return c.usage(device ? QStringLiteral("diff with --port takes one configuration file")
                               : QStringLiteral("diff takes two configuration files"));
     Exit failure = Exit::Done;
-    std::optional<Config> a;
+    std::optional<Configuration> a;
     if (device) {
         // The device against the file: read as read reads it, first.
-        const std::optional<Model> model = modelOption(c);
+        const DeviceModel* model = modelOption(c);
         if (!model)
-            return c.usage(QStringLiteral("--model must be vyr or plix"));
+            return noModel(c);
         LineSettings s;
         if (const Exit e = lineSettings(c, s, true); e != Exit::Done)
             return e;
@@ -480,7 +518,7 @@ Exit diffCommand(Context& c)
         if (!a)
             return failure;
     }
-    const std::optional<Config> b = load(c, files.last(), failure);
+    const std::optional<Configuration> b = load(c, files.last(), failure);
     if (!b)
         return failure;
     const QStringList lines = differences(*a, *b);
@@ -492,13 +530,13 @@ Exit diffCommand(Context& c)
 
 Exit templateCommand(Context& c)
 {
-    Model model = Model::Vyr;
+    const DeviceModel* model = nullptr;
     QString path;
     if (const Exit e = modelAndOutput(c, model, path); e != Exit::Done)
         return e;
     if (!c.args.positionalArguments().isEmpty())
         return c.usage(QStringLiteral("template takes no arguments; the file is given with -o"));
-    return save(c, path, templateConfig(model));
+    return save(c, path, model->defaults());
 }
 
 // ---- The table ----------------------------------------------------------------------------
@@ -528,13 +566,13 @@ const std::vector<Command>& commands()
         {"search", "--port P [--baud B] [--fast] [--trace] [--quiet]",
             "find the slave ID of the device on a port (probes 1..255)",
             "Probes slave IDs 1 to 255 as the forms' ID Search does and prints the first ID that answers.\n"
-            "Without an answer it ends with \"Can not Find Device ID !!\" (exit 3) after about a minute.",
+            "Without an answer it ends with \"{idNotFound}\" (exit 3) after about a minute.",
             {&kPort, &kBaud, &kFast, &kTrace, &kQuiet}, {}, searchCommand,
             {Done, Usage, NoResponse, PortError, Interrupted}},
-        {"read", "--model vyr|plix --port P --id N [--baud B] [--fast] [--trace] [--quiet] -o FILE",
+        {"read", "--model {keys} --port P --id N [--baud B] [--fast] [--trace] [--quiet] -o FILE",
             "read a device's configuration",
             "Reads the device's whole configuration with the forms' Read and saves it as FILE: the binary image\n"
-            "that the form's Save File writes after that Read (.vyx, .plx), or the same as JSON (.json; -o -\n"
+            "that the form's Save File writes after that Read ({binaries}), or the same as JSON (.json; -o -\n"
             "writes the JSON to standard output). Nothing is saved unless every block arrived, nor when the\n"
             "form's Save File would refuse what arrived (exit 7). Each value the forms' field checks would\n"
             "refuse is named as a warning.",
@@ -542,7 +580,7 @@ const std::vector<Command>& commands()
             {Done, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
         {"write", "--port P --id N [--baud B] [--verify] [--force] [--trace] [--quiet] FILE",
             "write a configuration file to a device",
-            "Writes FILE (.vyx, .plx or .json; the model comes from the file) to the device with the forms'\n"
+            "Writes FILE ({binaries} or .json; the model comes from the file) to the device with the forms'\n"
             "Write: the same requests and timing, every value exactly as the file holds it, the scaling of each\n"
             "channel computed as the form computes it. The file is read and checked whole first: nothing is sent\n"
             "when it is not valid, when a channel's sensor range is empty, or when a value lies outside the\n"
@@ -554,13 +592,13 @@ const std::vector<Command>& commands()
         {"show", "FILE", "show a configuration as tables",
             "Shows the configuration in FILE as aligned tables, in the units and number formats of the forms.\n"
             "Values the forms' field checks would refuse are named as warnings on standard error.",
-            {}, {{"FILE", "A .vyx, .plx or .json configuration."}}, showCommand, {Done, Usage, FileError, Invalid}},
+            {}, {{"FILE", "A {binaries} or .json configuration."}}, showCommand, {Done, Usage, FileError, Invalid}},
         {"convert", "IN OUT", "convert a configuration between binary and JSON",
-            "Converts IN to OUT, binary (.vyx, .plx) or JSON (.json) as their names say. Binary to JSON and\n"
+            "Converts IN to OUT, binary ({binaries}) or JSON (.json) as their names say. Binary to JSON and\n"
             "back gives the same bytes, including bytes no form shows.",
             {}, {{"IN", "The configuration to read."}, {"OUT", "The file to write."}}, convertCommand,
             {Done, Usage, FileError, Invalid}},
-        {"diff", "A B | --model vyr|plix --port P --id N [--baud B] [--fast] [--trace] FILE",
+        {"diff", "A B | --model {keys} --port P --id N [--baud B] [--fast] [--trace] FILE",
             "list the values that differ between two configurations",
             "Lists every value that differs from A to B, by name and in units, one line each; A and B may be\n"
             "binary or JSON. With --port, A is what the device holds (read as read reads it) and B the FILE.\n"
@@ -568,7 +606,7 @@ const std::vector<Command>& commands()
             {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace}, {{"A", "A configuration file."}, {"B", "Another one."}},
             diffCommand,
             {Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
-        {"template", "--model vyr|plix -o FILE", "write the designed defaults as a starting point",
+        {"template", "--model {keys} -o FILE", "write the designed defaults as a starting point",
             "Writes the configuration a form shows when it opens (its designed defaults) to FILE (-o - writes\n"
             "the JSON to standard output).",
             {&kModel, &kOutput}, {}, templateCommand, {Done, Usage, FileError}},
@@ -637,17 +675,57 @@ QString listed(const QString& name, const QString& text)
     return wrapped(QStringLiteral("  %1  ").arg(name.leftJustified(18)), text, 22);
 }
 
-QString commandHelp(const Command& cmd)
+// The models' names, keys and file extensions, each in a list.
+struct ModelWords {
+    QStringList names;
+    QStringList keys;
+    QStringList extensions;
+};
+ModelWords modelWords(const Models& models)
+{
+    ModelWords w;
+    for (const DeviceModel* m : models) {
+        w.names << m->name();
+        w.keys << m->key();
+        w.extensions << QLatin1Char('.') + m->extension();
+    }
+    return w;
+}
+
+// A text of the command table with the models and the forms' words put in: "{keys}" is
+// "vyr|plix", "{binaries}" ".vyx, .plx", "{idNotFound}" the ID search's box.
+QString withModels(const char* text, const Models& models)
+{
+    const ModelWords w = modelWords(models);
+    return QString::fromLatin1(text)
+        .replace(QLatin1String("{keys}"), w.keys.join(QLatin1Char('|')))
+        .replace(QLatin1String("{binaries}"), w.extensions.join(QStringLiteral(", ")))
+        .replace(QLatin1String("{idNotFound}"), Words::idNotFound());
+}
+
+// The options that name the models: "vyr (VYRANTA) or plix (PLIXARO).", "The file to write:
+// .vyx or .plx (binary) or .json."
+void describeModels(const Models& models)
+{
+    QStringList choices;
+    for (const DeviceModel* m : models)
+        choices << QStringLiteral("%1 (%2)").arg(m->key(), m->name());
+    kModel.setDescription(oneOf(choices) + QLatin1Char('.'));
+    kOutput.setDescription(
+        QStringLiteral("The file to write: %1 (binary) or .json.").arg(modelWords(models).extensions.join(" or ")));
+}
+
+QString commandHelp(const Command& cmd, const Models& models)
 {
     QString out = wrapped({},
                       QStringLiteral("Usage: %1 %2 %3")
-                          .arg(kProgram, QString::fromLatin1(cmd.name), QString::fromLatin1(cmd.synopsis)),
+                          .arg(kProgram, QString::fromLatin1(cmd.name), withModels(cmd.synopsis, models)),
                       8)
-        + QStringLiteral("\n\n%1\n").arg(QString::fromLatin1(cmd.description));
+        + QStringLiteral("\n\n%1\n").arg(withModels(cmd.description, models));
     if (!cmd.arguments.empty()) {
         out += QStringLiteral("\nArguments:\n");
         for (const auto& [name, text] : cmd.arguments)
-            out += listed(QString::fromLatin1(name), QString::fromLatin1(text)) + QLatin1Char('\n');
+            out += listed(QString::fromLatin1(name), withModels(text, models)) + QLatin1Char('\n');
     }
     out += QStringLiteral("\nOptions:\n");
     std::vector<const QCommandLineOption*> options = cmd.options;
@@ -678,15 +756,19 @@ const Command* commandNamed(const QString& name)
 
 } // namespace
 
-QString programHelp()
+QString programHelp(const Models& models)
 {
-    QString out = QStringLiteral(
-        "Usage: %1 COMMAND [OPTIONS] [FILES]\n\n"
-        "Configures VYRANTA and PLIXARO devices over a serial port as a Modbus RTU master, with the same\n"
-        "requests, timing and checks as the Tarnixw forms, and shows, converts and compares their\n"
-        "configuration files: the binary .vyx and .plx files and a readable JSON format.\n\n"
-        "Commands:\n")
-                      .arg(kProgram);
+    const ModelWords w = modelWords(models);
+    QStringList files;
+    for (const DeviceModel* m : models)
+        files << QStringLiteral(".%1 (%2)").arg(m->extension(), m->name());
+    QString out
+        = QStringLiteral("Usage: %1 COMMAND [OPTIONS] [FILES]\n\n"
+                         "Configures %2 devices over a serial port as a Modbus RTU master, with the same\n"
+                         "requests, timing and checks as the Tarnixw forms, and shows, converts and compares their\n"
+                         "configuration files: the binary %3 files and a readable JSON format.\n\n"
+                         "Commands:\n")
+              .arg(kProgram, oneOf(w.names, QStringLiteral(" and ")), oneOf(w.extensions, QStringLiteral(" and ")));
     for (const Command& cmd : commands())
         out += QStringLiteral("  %1  %2\n")
                    .arg(QString::fromLatin1(cmd.name).leftJustified(9), QString::fromLatin1(cmd.summary));
@@ -697,18 +779,19 @@ QString programHelp()
         "  its device path (/dev/ttyUSB0, /dev/serial/by-id/...). COM numbers hold for one run only; a\n"
         "  script names a port by its name, which stays the port's.\n\n"
         "Files:\n"
-        "  .vyx (VYRANTA) and .plx (PLIXARO) are the forms' binary configuration files; .json files hold\n"
+        "  %2 are the forms' binary configuration files; .json files hold\n"
         "  the same values in the JSON format, model named in the file.\n\n"
         "Options:\n"
         "  -h, --help     Shows this help.\n"
         "  -v, --version  Shows the version.\n\n")
-               .arg(kProgram);
+               .arg(kProgram, oneOf(files, QStringLiteral(" and ")));
     return out
         + exitCodes({Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted});
 }
 
-Exit runCommand(Console& console, const QStringList& arguments)
+Exit runCommand(Console& console, const QStringList& arguments, const Models& models)
 {
+    describeModels(models);
     QString first = arguments.value(1);
     QStringList rest = arguments.mid(2);
     if (first.isEmpty()) {
@@ -716,7 +799,7 @@ Exit runCommand(Console& console, const QStringList& arguments)
         return Exit::Usage;
     }
     if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
-        console.out(programHelp());
+        console.out(programHelp(models));
         return Exit::Done;
     }
     if (first == QLatin1String("-v") || first == QLatin1String("--version")) {
@@ -726,7 +809,7 @@ Exit runCommand(Console& console, const QStringList& arguments)
     // "help COMMAND" is "COMMAND --help".
     if (first == QLatin1String("help")) {
         if (rest.isEmpty()) {
-            console.out(programHelp());
+            console.out(programHelp(models));
             return Exit::Done;
         }
         first = rest.takeFirst();
@@ -742,11 +825,11 @@ Exit runCommand(Console& console, const QStringList& arguments)
     parser.addOption(help);
     for (const QCommandLineOption* o : cmd->options)
         parser.addOption(*o);
-    Context context{parser, console, QString::fromLatin1(cmd->name)};
+    Context context{parser, console, models, QString::fromLatin1(cmd->name)};
     if (!parser.parse(QStringList{arguments[0]} + rest))
         return context.usage(parser.errorText());
     if (parser.isSet(help)) {
-        console.out(commandHelp(*cmd));
+        console.out(commandHelp(*cmd, models));
         return Exit::Done;
     }
     console.setQuiet(
@@ -754,10 +837,10 @@ Exit runCommand(Console& console, const QStringList& arguments)
     return cmd->run(context);
 }
 
-int runCommandLine(const QStringList& arguments)
+int runCommandLine(const QStringList& arguments, const Models& models)
 {
     Console console;
-    const int rc = code(runCommand(console, arguments));
+    const int rc = code(runCommand(console, arguments, models));
     // Data that did not reach standard output (a full disk, a closed pipe) is a failure too.
     if (console.outFailed() && rc == code(Exit::Done)) {
         console.note(QStringLiteral("cannot write to standard output: %1").arg(console.outError()));

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "model/DeviceModel.h"
+
 #include <QStringList>
 
 namespace tarnixw::cli {
 
-// tarnixw-cli: runs the subcommand named by arguments[1] (arguments[0] is the program) and
-// returns the exit status. Needs a QCoreApplication.
-int runCommandLine(const QStringList& arguments);
+// tarnixw-cli: runs the subcommand named by arguments[1] (arguments[0] is the program) for a
+// device of one of `models` and returns the exit status. Needs a QCoreApplication.
+int runCommandLine(const QStringList& arguments, const model::Models& models);
 
 // The program's --help text (also the source of its manual page).
-QString programHelp();
+QString programHelp(const model::Models& models);
 
 } // namespace tarnixw::cli

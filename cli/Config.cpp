@@ -2,64 +2,38 @@
 
 #include "JsonFormat.h"
 
-#include "plix/PlixModel.h"
 #include "values/SafeFile.h"
-#include "vyr/VyrDecode.h"
-#include "vyr/VyrFile.h"
 
 #include <QFileInfo>
 
 namespace tarnixw::cli {
 
-QString modelName(Model model)
+std::optional<FileKind> fileKindOf(const QString& path, const Models& models)
 {
-    return model == Model::Vyr ? QStringLiteral("VYRANTA") : QStringLiteral("PLIXARO");
-}
-
-QByteArray Config::fileBytes() const
-{
-    return model == Model::Vyr ? vyr::fileBytes(vyr) : plix.toBytes();
-}
-
-std::optional<FileKind> fileKindOf(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("vyx"))
-        return FileKind::Vyx;
-    if (suffix == QLatin1String("plx"))
-        return FileKind::Plx;
-    if (suffix == QLatin1String("json"))
-        return FileKind::Json;
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QLatin1String("json"), Qt::CaseInsensitive) == 0)
+        return FileKind{};
+    if (const DeviceModel* m = model::modelOfExtension(models, suffix))
+        return FileKind{m};
     return std::nullopt;
 }
 
-bool fitsModel(FileKind kind, Model model)
+bool fitsModel(FileKind kind, const DeviceModel& model)
 {
-    return kind == FileKind::Json || (kind == FileKind::Vyx) == (model == Model::Vyr);
+    return kind.json() || kind.model == &model;
 }
 
-QString kindsOfModel(Model model)
+QString kindsOfModel(const DeviceModel& model)
 {
-    return QStringLiteral("a %1 configuration is saved as %2 or .json")
-        .arg(modelName(model), model == Model::Vyr ? QStringLiteral(".vyx") : QStringLiteral(".plx"));
+    return QStringLiteral("a %1 configuration is saved as .%2 or .json").arg(model.name(), model.extension());
 }
 
-Loaded configFromFileBytes(Model model, std::span<const std::uint8_t> bytes)
+QString fileKinds(const Models& models)
 {
-    Loaded r;
-    Config c;
-    c.model = model;
-    if (model == Model::Vyr) {
-        r.error = vyr::loadRecord(bytes, c.vyr);
-    } else if (!c.plix.assign(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())))) {
-        r.error = values::wrongFileSizeMessage(qint64(bytes.size()), plix::kModelName, plix::kFileSize);
-    }
-    if (!r.error.isEmpty()) {
-        r.exit = Exit::FileError;
-        return r;
-    }
-    r.config = c;
-    return r;
+    QStringList kinds;
+    for (const DeviceModel* m : models)
+        kinds << QLatin1Char('.') + m->extension();
+    return kinds.join(QStringLiteral(", ")) + QStringLiteral(" or .json");
 }
 
 QString whyNotReadable(const QString& path)
@@ -82,102 +56,52 @@ QString whyNotReadable(const QString& path)
     return reason;
 }
 
-Loaded loadConfig(const QString& path)
+Loaded loadConfig(const QString& path, const Models& models)
 {
-    Loaded r;
-    const std::optional<FileKind> kind = fileKindOf(path);
-    if (!kind) {
-        r.error = QStringLiteral("%1: the name does not tell the kind of file; configuration files end in .vyx, "
-                                 ".plx or .json")
-                      .arg(path);
-        r.exit = Exit::Usage;
-        return r;
-    }
-    if (*kind == FileKind::Json) {
+    const std::optional<FileKind> kind = fileKindOf(path, models);
+    if (!kind)
+        return Loaded::failure(
+            QStringLiteral("%1: the name does not tell the kind of file; configuration files end in %2")
+                .arg(path, fileKinds(models)),
+            Exit::Usage);
+    if (kind->json()) {
         // A configuration file is small; anything far larger is no configuration.
         constexpr qint64 kLargest = 4 * 1024 * 1024;
         QFile file(path);
-        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-            r.error = QStringLiteral("%1: %2 (%3)").arg(path, values::cannotOpenFileMessage(), whyNotReadable(path));
-            r.exit = Exit::FileError;
-            return r;
-        }
+        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+            return Loaded::failure(
+                QStringLiteral("%1: %2 (%3)").arg(path, Words::cannotOpenFile(), whyNotReadable(path)),
+                Exit::FileError);
         const QByteArray text = file.read(kLargest + 1);
-        if (file.error() != QFileDevice::NoError || text.size() > kLargest) {
-            r.error = text.size() > kLargest ? QStringLiteral("%1: too large for a configuration file").arg(path)
-                                             : QStringLiteral("%1: %2").arg(path, values::cannotOpenFileMessage());
-            r.exit = Exit::FileError;
-            return r;
-        }
-        JsonImport imported = configFromJson(text);
-        if (!imported.config) {
-            r.error = QStringLiteral("%1: not a valid configuration:\n  %2").arg(path, imported.errors.join("\n  "));
-            r.exit = Exit::Invalid;
-            return r;
-        }
-        r.config = imported.config;
-        return r;
+        if (file.error() != QFileDevice::NoError || text.size() > kLargest)
+            return Loaded::failure(text.size() > kLargest
+                    ? QStringLiteral("%1: too large for a configuration file").arg(path)
+                    : QStringLiteral("%1: %2").arg(path, Words::cannotOpenFile()),
+                Exit::FileError);
+        JsonImport imported = configFromJson(text, models);
+        if (!imported.config)
+            return Loaded::failure(
+                QStringLiteral("%1: not a valid configuration:\n  %2").arg(path, imported.errors.join("\n  ")),
+                Exit::Invalid);
+        return Loaded::of(*imported.config);
     }
-    const Model model = *kind == FileKind::Vyx ? Model::Vyr : Model::Plix;
-    const qint64 size = model == Model::Vyr ? vyr::fileoffset::Size : plix::kFileSize;
-    const values::FileBytes file = values::readFileExactly(path, size, modelName(model));
-    if (!file.value) {
-        r.error = file.error == values::cannotOpenFileMessage()
-            ? QStringLiteral("%1: %2 (%3)").arg(path, file.error, whyNotReadable(path))
-            : QStringLiteral("%1: %2").arg(path, file.error);
-        r.exit = Exit::FileError;
-        return r;
-    }
-    r = configFromFileBytes(model,
-        std::span<const std::uint8_t>(
-            reinterpret_cast<const std::uint8_t*>(file.value->constData()), std::size_t(file.value->size())));
-    return r;
+    const DeviceModel& model = *kind->model;
+    const values::FileBytes file = values::readFileExactly(path, model.fileSize(), model.name());
+    if (!file.value)
+        return Loaded::failure(file.kind == values::FileProblem::CannotOpen
+                ? QStringLiteral("%1: %2 (%3)").arg(path, file.error, whyNotReadable(path))
+                : QStringLiteral("%1: %2").arg(path, file.error),
+            Exit::FileError);
+    return Loaded::of({&model, *file.value});
 }
 
-std::optional<QString> saveConfig(const QString& path, const Config& config)
+std::optional<QString> saveConfig(const QString& path, const Configuration& config, const Models& models)
 {
-    const std::optional<FileKind> kind = fileKindOf(path);
-    const QByteArray bytes = kind == FileKind::Json ? configToJson(config) : config.fileBytes();
+    const std::optional<FileKind> kind = fileKindOf(path, models);
+    const QByteArray bytes = kind && kind->json() ? configToJson(config) : config.bytes;
     if (const std::optional<QString> error = values::saveFileSafely(path, bytes))
         return QStringLiteral("%1: %2").arg(path, *error);
     return std::nullopt;
-}
-
-Config templateConfig(Model model)
-{
-    Config c;
-    c.model = model;
-    // What Save File captures from a freshly built screen; the defaults always convert.
-    if (model == Model::Vyr)
-        vyr::recordScreen(vyr::Screen::defaults(), c.vyr);
-    else
-        plix::captureForSave(plix::Texts::defaults(), plix::ChannelFlags{}, c.plix);
-    return c;
-}
-
-Loaded configFromRead(Model model, std::span<const std::uint8_t> deviceImage)
-{
-    Loaded r;
-    Config c;
-    c.model = model;
-    QString error;
-    if (model == Model::Vyr) {
-        const std::optional<vyr::Screen> screen = vyr::decodeDeviceImage(deviceImage);
-        error = screen ? vyr::recordScreen(*screen, c.vyr) : QStringLiteral("The device image is incomplete.");
-    } else {
-        const std::optional<plix::DecodedSet> shown = plix::decodeDeviceImage(deviceImage);
-        if (!shown)
-            error = QStringLiteral("The device image is incomplete.");
-        else if (const std::optional<QString> refused = plix::captureForSave(shown->texts, shown->flags, c.plix))
-            error = *refused;
-    }
-    if (!error.isEmpty()) {
-        r.error = error;
-        r.exit = Exit::Invalid;
-        return r;
-    }
-    r.config = c;
-    return r;
 }
 
 } // namespace tarnixw::cli

@@ -6,10 +6,7 @@
 #include "link/IdSearch.h"
 #include "link/PortDiscovery.h"
 #include "link/PortList.h"
-#include "plix/PlixModel.h"
-#include "plix/PlixTransfer.h"
-#include "vyr/VyrPack.h"
-#include "vyr/VyrTransfer.h"
+#include "words/Words.h"
 
 namespace tarnixw::cli {
 
@@ -52,10 +49,11 @@ std::optional<int> parseBaud(const QString& text)
     return std::nullopt;
 }
 
-DeviceLine::DeviceLine(Console& console, QString barLabel, QString operation)
+DeviceLine::DeviceLine(Console& console, QString barLabel, QString operation, Target target)
     : m_console(console)
     , m_label(std::move(barLabel))
     , m_operation(std::move(operation))
+    , m_target(target)
 { }
 
 DeviceLine::~DeviceLine()
@@ -90,7 +88,7 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
     m_session.emplace(m_port, buffers, m_log);
     // The ID search probes every id itself: no slave is named.
     const std::optional<std::uint8_t> slave
-        = m_operation == QLatin1String("ID Search") ? std::nullopt : std::optional<std::uint8_t>(settings.slaveId);
+        = m_target == Target::EveryId ? std::nullopt : std::optional<std::uint8_t>(settings.slaveId);
     link::DeviceSession::Setup setup;
     setup.operation = m_operation;
     setup.portNumber = settings.portNumber;
@@ -163,50 +161,39 @@ Exit DeviceLine::close(const Addendum& addendum, const QString& whenDone)
     return e;
 }
 
-Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image,
-    const QString& whenStopped)
+Exit readDeviceImage(Console& console, const DeviceModel& model, const LineSettings& settings,
+    std::vector<std::uint8_t>& image, const QString& whenStopped)
 {
-    link::ModelBuffers buffers = model == Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
+    link::ModelBuffers buffers = model.buffers();
     DeviceLine line(console, QStringLiteral("Reading"), QStringLiteral("Read"));
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
-    if (model == Model::Vyr)
-        vyr::readParamAreas(line.link());
-    else
-        plix::readBlocks(line.link());
+    model.read(line.link());
     const Exit e = line.close([&](const link::Outcome&) { return whenStopped; });
     if (e == Exit::Done)
         image = buffers.DeviceImage;
     return e;
 }
 
-Exit writeConfig(Console& console, const Config& ready, const LineSettings& settings)
+Exit writeConfig(Console& console, const Configuration& ready, const LineSettings& settings)
 {
-    // Fresh buffers: the 16 bytes after VYR area 1 go out as zeros, as from a form that has
-    // not read since the program started.
-    link::ModelBuffers buffers = ready.model == Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
+    // Fresh buffers: bytes a Write sends that no value holds go out as zeros, as from a form
+    // that has not read since the program started.
+    link::ModelBuffers buffers = ready.model->buffers();
     DeviceLine line(console, QStringLiteral("Writing"), QStringLiteral("Write"));
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
-    if (ready.model == Model::Vyr) {
-        vyr::writeParamAreas(
-            line.link(),
-            [&](std::span<std::uint8_t> image) { return vyr::layParamArea1(image, 0, ready.vyr).has_value(); },
-            [&](std::span<std::uint8_t> image) { return vyr::layParamArea2(image, 0, ready.vyr).has_value(); });
-    } else {
-        plix::writeBlocks(
-            line.link(), [&](std::span<std::uint8_t> request, int pos) { plix::layBlockA(ready.plix, request, pos); },
-            [&](std::span<std::uint8_t> request, int pos) { plix::layBlockB(ready.plix, request, pos); }, [] {});
-    }
-    // "Write Done." only when every step was answered, the PLIXARO's closing one included.
+    ready.model->write(line.link(), ready);
+    // "Write Done." only when every step was answered, a closing one included.
     return line.close([&](const link::Outcome& outcome) { return writtenState(ready, outcome.exchanges.answered); },
-        QStringLiteral("Write Done."));
+        Words::writeDone());
 }
 
 Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t& found)
 {
-    link::ModelBuffers buffers = link::ModelBuffers::vyr();
-    DeviceLine line(console, QStringLiteral("Searching..."), QStringLiteral("ID Search"));
+    // A probe and its answer are a few bytes; no model's memory is read.
+    link::ModelBuffers buffers = link::ModelBuffers::sized(256, 256, 0);
+    DeviceLine line(console, QStringLiteral("Searching..."), QStringLiteral("ID Search"), DeviceLine::Target::EveryId);
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     link::IdSearchUi ui;
@@ -217,8 +204,7 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
     };
     const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::plixIdSearchProgress);
     if (!id && !line.link().cancelled())
-        line.tell(QStringLiteral("Can not Find Device ID !! No device answered at IDs 1 to 255. Check the baud rate "
-                                 "and the wiring; --trace shows every frame."));
+        line.tell(Words::idNotFound() + QLatin1Char(' ') + Words::cliNoIdAnswered());
     const Exit e = line.close();
     if (e != Exit::Done)
         return e;

@@ -40,8 +40,11 @@ std::optional<int> parseBaud(const QString& text);
 // of the session's record as it is made.
 class DeviceLine final : private link::TrafficLog::View {
 public:
+    // Whom the operation speaks to: the slave of the settings, or every id in turn (the ID
+    // search, which names no slave).
+    enum class Target { Slave, EveryId };
     // operation: how the line traffic names it ("Read", "Write", "ID Search").
-    DeviceLine(Console& console, QString barLabel, QString operation);
+    DeviceLine(Console& console, QString barLabel, QString operation, Target target = Target::Slave);
     ~DeviceLine() override;
     DeviceLine(const DeviceLine&) = delete;
     DeviceLine& operator=(const DeviceLine&) = delete;
@@ -78,6 +81,7 @@ private:
     Console& m_console;
     QString m_label;
     QString m_operation;
+    Target m_target;
     bool m_trace = false;
     bool m_closed = false;
     link::ComPort m_port;
@@ -88,12 +92,12 @@ private:
 
 // The model's whole parameter memory as a Read gathers it (the link's DeviceImage). A failure is
 // told with `whenStopped` after it (what it means for the command).
-Exit readDeviceImage(Console& console, Model model, const LineSettings& settings, std::vector<std::uint8_t>& image,
-    const QString& whenStopped = {});
+Exit readDeviceImage(Console& console, const DeviceModel& model, const LineSettings& settings,
+    std::vector<std::uint8_t>& image, const QString& whenStopped = {});
 
-// Sends a configuration made ready for a Write (recordForWrite, paramSetForWrite) as the
-// form's Write sends it, saying "Write Done." when the form would.
-Exit writeConfig(Console& console, const Config& ready, const LineSettings& settings);
+// Sends a configuration made ready for a Write (DeviceModel::readyForWrite) as the form's Write
+// sends it, saying "Write Done." when the form would.
+Exit writeConfig(Console& console, const Configuration& ready, const LineSettings& settings);
 
 // Probes slave IDs 1..255 as the forms do; the ID that answered.
 Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t& found);

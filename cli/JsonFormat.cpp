@@ -1,6 +1,6 @@
 #include "JsonFormat.h"
 
-#include "Fields.h"
+#include "model/Fields.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,6 +16,10 @@
 namespace tarnixw::cli {
 
 namespace {
+
+using model::Field;
+using model::Format;
+using model::PathStep;
 
 constexpr int kFormat = 1;
 constexpr int kMostErrors = 40;
@@ -48,10 +52,10 @@ struct Node {
     }
 };
 
-Node buildShape(Model model)
+Node buildShape(const DeviceModel& model)
 {
     Node root;
-    for (const Field& f : fieldsOf(model)) {
+    for (const Field& f : model.fields()) {
         Node* n = &root;
         for (const PathStep& step : f.path) {
             if (step.index < 0) {
@@ -74,11 +78,14 @@ Node buildShape(Model model)
     return root;
 }
 
-const Node& shapeOf(Model model)
+const Node& shapeOf(const DeviceModel& model)
 {
-    static const Node vyr = buildShape(Model::Vyr);
-    static const Node plix = buildShape(Model::Plix);
-    return model == Model::Vyr ? vyr : plix;
+    // Each shape is built when first needed.
+    static std::map<const DeviceModel*, Node> shapes;
+    auto [it, fresh] = shapes.try_emplace(&model);
+    if (fresh)
+        it->second = buildShape(model);
+    return it->second;
 }
 
 // ---- Writing ------------------------------------------------------------------------------
@@ -89,7 +96,7 @@ QString quoted(const QString& s)
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
-void write(const Node& n, const Config& c, int indent, QString& out)
+void write(const Node& n, const Configuration& c, int indent, QString& out)
 {
     const QString inner(indent + 2, QLatin1Char(' '));
     switch (n.kind) {
@@ -303,7 +310,7 @@ QString typeName(const QJsonValue& v)
 
 class Reader {
 public:
-    Reader(Config& config, QStringList& errors, const Written& written)
+    Reader(Configuration& config, QStringList& errors, const Written& written)
         : m_config(config)
         , m_errors(errors)
         , m_written(written)
@@ -482,17 +489,26 @@ private:
         return it == m_written.numbers.end() ? QString() : it->second;
     }
 
-    Config& m_config;
+    Configuration& m_config;
     QStringList& m_errors;
     const Written& m_written;
 };
 
-std::optional<Model> modelNamed(const QString& name)
+const DeviceModel* modelNamed(const QString& name, const Models& models)
 {
-    for (const Model m : {Model::Vyr, Model::Plix})
-        if (name == modelName(m))
+    for (const DeviceModel* m : models)
+        if (name == m->name())
             return m;
-    return std::nullopt;
+    return nullptr;
+}
+
+// "\"VYRANTA\" or \"PLIXARO\""
+QString modelNames(const Models& models)
+{
+    QStringList names;
+    for (const DeviceModel* m : models)
+        names << quoted(m->name());
+    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last();
 }
 
 QString position(const QByteArray& text, int offset)
@@ -512,19 +528,19 @@ QString position(const QByteArray& text, int offset)
 
 } // namespace
 
-QByteArray configToJson(const Config& config)
+QByteArray configToJson(const Configuration& config)
 {
     QString out
-        = QStringLiteral("{\n  \"format\": %1,\n  \"model\": %2,\n").arg(kFormat).arg(quoted(modelName(config.model)));
+        = QStringLiteral("{\n  \"format\": %1,\n  \"model\": %2,\n").arg(kFormat).arg(quoted(config.model->name()));
     // The table's root object, written without its braces after the two header keys.
     QString body;
-    write(shapeOf(config.model), config, 0, body);
+    write(shapeOf(*config.model), config, 0, body);
     out += body.mid(2); // "{\n"
     out += QLatin1Char('\n');
     return out.toUtf8();
 }
 
-JsonImport configFromJson(const QByteArray& text)
+JsonImport configFromJson(const QByteArray& text, const Models& models)
 {
     JsonImport r;
     QJsonParseError parseError{};
@@ -549,14 +565,13 @@ JsonImport configFromJson(const QByteArray& text)
         r.errors << QStringLiteral("format: %1 is not a format this program reads (%2)")
                         .arg(shown(format, formatWritten))
                         .arg(kFormat);
-    std::optional<Model> m;
+    const DeviceModel* m = nullptr;
     if (model.isUndefined()) {
         r.errors << QStringLiteral("missing key \"model\"");
     } else {
-        m = modelNamed(model.toString());
+        m = modelNamed(model.toString(), models);
         if (!model.isString() || !m)
-            r.errors << QStringLiteral("model: %1 is not \"%2\" or \"%3\"")
-                            .arg(shown(model), modelName(Model::Vyr), modelName(Model::Plix));
+            r.errors << QStringLiteral("model: %1 is not %2").arg(shown(model), modelNames(models));
     }
     if (!r.errors.isEmpty() || !m)
         return r;
@@ -564,8 +579,7 @@ JsonImport configFromJson(const QByteArray& text)
     // A key given twice would be taken at its last value in silence.
     for (const QString& path : written.twice)
         r.errors << QStringLiteral("%1: the key is given twice").arg(path);
-    Config config;
-    config.model = *m;
+    Configuration config = m->zeros();
     Reader reader(config, r.errors, written);
     reader.readObject(root, shapeOf(*m), QString(), {QStringLiteral("format"), QStringLiteral("model")});
     if (r.errors.size() > kMostErrors) {

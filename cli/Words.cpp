@@ -1,13 +1,8 @@
 #include "Words.h"
 
-#include "Fields.h"
-
-#include "link/DeviceConstants.h"
 #include "link/Traffic.h"
-#include "plix/PlixPack.h"
-#include "vyr/VyrPack.h"
+#include "words/Words.h"
 
-#include <QRegularExpression>
 #include <map>
 #include <set>
 
@@ -15,59 +10,34 @@ namespace tarnixw::cli {
 
 namespace {
 
-const QString kNextSteps = QStringLiteral("Check the slave ID ('tarnixw-cli search'), the baud rate and the wiring; "
-                                          "--trace shows every frame.");
-
-// The device memory as a Write lays it: byte address -> value.
-std::map<int, std::uint8_t> deviceBytes(const Config& c)
+// The device memory as a Write of `c` lays it: byte address -> value.
+std::map<int, std::uint8_t> deviceBytes(const Configuration& c)
 {
     std::map<int, std::uint8_t> out;
-    const auto place = [&](const std::vector<std::uint8_t>& bytes, int from, int count) {
-        for (int i = 0; i < count; ++i)
-            out[from + i] = bytes[std::size_t(i)];
-    };
-    std::vector<std::uint8_t> image(2048);
-    if (c.model == Model::Vyr) {
-        vyr::layParamArea1(image, 0, c.vyr);
-        place(image, 32, vyr::kArea1PackedBytes);
-        vyr::layParamArea2(image, 0, c.vyr);
-        place(image, 2048, vyr::kArea2PackedBytes);
-    } else {
-        plix::layBlockA(c.plix, image, 0);
-        place(image, plix::kBlockAAddress, plix::kBlockASize);
-        plix::layBlockB(c.plix, image, 0);
-        place(image, plix::kBlockBAddress, plix::kBlockBSize);
-    }
+    const std::vector<std::uint8_t> image = c.model->writtenImage(c);
+    std::size_t at = 0;
+    for (const model::MemoryBlock& block : c.model->memory())
+        for (int i = 0; i < block.bytes; ++i)
+            out[block.address + i] = image[at++];
     return out;
-}
-
-// The group a value belongs to, as the user names it: "AI 3", "DI module 1", "DO module 2",
-// "CH0"; empty for the words no form shows (masks of no channel, fixed words).
-QString groupOf(const QString& label)
-{
-    static const QRegularExpression group(QStringLiteral("^(AI \\d+|DI module \\d+|DO module \\d+|CH\\d)"));
-    const QRegularExpressionMatch m = group.match(label);
-    return m.hasMatch() ? m.captured(1) : QString();
 }
 
 // Which device bytes each value of the model occupies: found by changing the value alone
 // and laying both configurations as a Write does, so the layouts are the packers' own.
-const std::vector<std::set<int>>& addressesOf(Model model)
+const std::vector<std::set<int>>& addressesOf(const DeviceModel& model)
 {
-    static std::map<Model, std::vector<std::set<int>>> cache;
-    auto [it, fresh] = cache.try_emplace(model);
+    static std::map<const DeviceModel*, std::vector<std::set<int>>> cache;
+    auto [it, fresh] = cache.try_emplace(&model);
     if (!fresh)
         return it->second;
-    const std::vector<Field>& fields = fieldsOf(model);
-    Config base;
-    base.model = model;
+    const Configuration base = model.zeros();
     const std::map<int, std::uint8_t> before = deviceBytes(base);
-    for (const Field& f : fields) {
+    for (const model::Field& f : model.fields()) {
         std::set<int> at;
-        if (f.onDevice && f.format != Format::Identity) {
-            Config changed = base;
+        if (f.onDevice && f.format != model::Format::Identity) {
+            Configuration changed = base;
             const std::int64_t v = f.get(base);
-            f.set(changed, f.format == Format::Flag ? 1 - v : (v < f.max ? v + 1 : v - 1));
+            f.set(changed, f.format == model::Format::Flag ? 1 - v : (v < f.max ? v + 1 : v - 1));
             for (const auto& [address, value] : deviceBytes(changed))
                 if (before.at(address) != value)
                     at.insert(address);
@@ -78,13 +48,10 @@ const std::vector<std::set<int>>& addressesOf(Model model)
 }
 
 // "AI 0–5, 9", "the DI modules", "DO module 1", "both channels".
-QString named(const QString& family, const std::set<int>& numbers, int all)
+QString named(const model::Family& family, const std::set<int>& numbers)
 {
-    if (family == QLatin1String("CH"))
-        return int(numbers.size()) == all ? QStringLiteral("both channels")
-                                          : QStringLiteral("CH%1").arg(*numbers.begin());
-    if (family != QLatin1String("AI") && int(numbers.size()) == all)
-        return QStringLiteral("the %1s").arg(family);
+    if (int(numbers.size()) == family.count && !family.all.isEmpty())
+        return family.all;
     QStringList runs;
     for (auto it = numbers.begin(); it != numbers.end();) {
         const int first = *it;
@@ -93,52 +60,37 @@ QString named(const QString& family, const std::set<int>& numbers, int all)
             last = *it;
         runs << (first == last ? QString::number(first) : QStringLiteral("%1\u2013%2").arg(first).arg(last));
     }
-    const bool many = numbers.size() > 1;
-    return QStringLiteral("%1%2 %3").arg(family,
-        many && family != QLatin1String("AI") ? QStringLiteral("s") : QString(), runs.join(QStringLiteral(", ")));
+    return (numbers.size() > 1 ? family.several : family.one).arg(runs.join(QStringLiteral(", ")));
 }
 
 // The groups, family by family, as one list: "AI 0–5 and the DI modules".
-QString listed(const std::map<QString, std::set<int>>& byFamily)
+QString listed(const DeviceModel& model, const std::map<int, std::set<int>>& byFamily)
 {
-    static const std::map<QString, int> all{{QStringLiteral("AI"), 16}, {QStringLiteral("DI module"), 3},
-        {QStringLiteral("DO module"), 3}, {QStringLiteral("CH"), 2}};
     QStringList parts;
-    for (const QString& family :
-        {QStringLiteral("AI"), QStringLiteral("DI module"), QStringLiteral("DO module"), QStringLiteral("CH")})
-        if (const auto it = byFamily.find(family); it != byFamily.end() && !it->second.empty())
-            parts << named(family, it->second, all.at(family));
+    for (const auto& [family, numbers] : byFamily)
+        if (!numbers.empty())
+            parts << named(model.families().at(std::size_t(family)), numbers);
     if (parts.size() <= 1)
         return parts.value(0);
     return parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + parts.last();
-}
-
-void addGroup(std::map<QString, std::set<int>>& byFamily, const QString& group)
-{
-    static const QRegularExpression split(QStringLiteral("^(.*?) ?(\\d+)$"));
-    const QRegularExpressionMatch m = split.match(group);
-    if (m.hasMatch())
-        byFamily[m.captured(1)].insert(m.captured(2).toInt());
 }
 
 } // namespace
 
 QString openFailure(const link::OpenOutcome& o)
 {
+    const QString detail = QString::fromStdString(o.detail);
     switch (o.error) {
     case link::OpenError::NoSuchPort:
-        return QStringLiteral("OPEN COM ERROR!! %1 is not connected; see 'tarnixw-cli ports'.").arg(o.port);
+        return Words::openError() + QLatin1Char(' ') + Words::cliPortNotConnected(o.port);
     case link::OpenError::Busy:
-        return QStringLiteral("OPEN COM ERROR!! %1 is in use by another program; close it and try again.").arg(o.port);
+        return Words::openError() + QLatin1Char(' ') + Words::cliPortInUse(o.port);
     case link::OpenError::PermissionDenied:
-        return QStringLiteral("OPEN COM ERROR!! You may not use %1: add your user to the 'dialout' group "
-                              "(sudo usermod -aG dialout $USER), then log out and in again.")
-            .arg(o.port);
+        return Words::openError() + QLatin1Char(' ') + Words::portNotPermitted(o.port);
     case link::OpenError::SetupFailed:
-        return QStringLiteral("COM SETUP ERROR!!! %1 does not take the line settings (%2).")
-            .arg(o.port, QString::fromStdString(o.detail));
+        return Words::setupError() + QLatin1Char(' ') + Words::cliLineSettingsRefused(o.port, detail);
     default:
-        return QStringLiteral("OPEN COM ERROR!! %1: %2.").arg(o.port, QString::fromStdString(o.detail));
+        return Words::openError() + QLatin1Char(' ') + Words::cliPortFailed(o.port, detail);
     }
 }
 
@@ -149,34 +101,37 @@ QString stopFailure(const link::Exchanges& e)
     const QString withArticle
         = (QStringLiteral("aeiou").contains(verdict.left(1)) ? QStringLiteral("an ") : QStringLiteral("a ")) + verdict;
     if (e.reason == link::StopReason::ResponseError)
-        return QStringLiteral("Response Error !! The device answered with %1; is it the model named, at this slave "
-                              "ID? --trace shows every frame.")
-            .arg(withArticle);
+        return Words::responseError() + QLatin1Char(' ') + Words::cliAnsweredWith(withArticle);
+    QString what;
     if (e.lastAnswer.kind == link::Verdict::Kind::Silence)
-        return QStringLiteral("Device No Response !! Nothing came back. %1").arg(kNextSteps);
-    if (e.lastAnswer.kind == link::Verdict::Kind::Answer) // it answered, then went quiet
-        return QStringLiteral("Device No Response !! The device answered, then fell silent. %1").arg(kNextSteps);
-    return QStringLiteral("Device No Response !! The last answer was %1. %2").arg(withArticle, kNextSteps);
+        what = Words::cliNothingCameBack();
+    else if (e.lastAnswer.kind == link::Verdict::Kind::Answer) // it answered, then went quiet
+        what = Words::cliFellSilent();
+    else
+        what = Words::cliLastAnswerWas(withArticle);
+    return Words::noResponse() + QLatin1Char(' ') + what + QLatin1Char(' ') + Words::cliNextSteps();
 }
 
-QString writtenState(const Config& ready, const std::vector<link::Request>& answered)
+QString writtenState(const Configuration& ready, const std::vector<link::Request>& answered)
 {
-    // The device bytes the answered writes carried (the PLIXARO's write-enable aside).
+    const DeviceModel& model = *ready.model;
+    const std::optional<model::WriteGate> gate = model.writeGate();
+    // The device bytes the answered writes carried (the write gate aside).
     std::set<int> written;
-    int enableWrites = 0;
+    int gateWrites = 0;
     for (const link::Request& r : answered) {
         if (r.function != link::kWriteMultiple)
             continue;
-        if (ready.model == Model::Plix && r.address == link::device::kPlixWriteEnableRegister) {
-            ++enableWrites;
+        if (gate && r.address == gate->address) {
+            ++gateWrites;
             continue;
         }
         for (int a = r.address; a < r.address + 2 * r.quantity; ++a)
             written.insert(a);
     }
-    const std::vector<Field>& fields = fieldsOf(ready.model);
-    const std::vector<std::set<int>>& addresses = addressesOf(ready.model);
-    std::map<QString, std::pair<int, int>> groups; // group -> values written, values in all
+    const std::vector<model::Field>& fields = model.fields();
+    const std::vector<std::set<int>>& addresses = addressesOf(model);
+    std::map<std::pair<int, int>, std::pair<int, int>> groups; // group -> values written, values in all
     int onDevice = 0;
     int done = 0;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -186,9 +141,10 @@ QString writtenState(const Config& ready, const std::vector<link::Request>& answ
             = std::all_of(addresses[i].begin(), addresses[i].end(), [&](int a) { return written.count(a) != 0; });
         ++onDevice;
         done += isWritten ? 1 : 0;
-        if (const QString g = groupOf(fields[i].label); !g.isEmpty()) {
-            groups[g].second += 1;
-            groups[g].first += isWritten ? 1 : 0;
+        if (fields[i].family >= 0) {
+            std::pair<int, int>& count = groups[{fields[i].family, fields[i].member}];
+            count.second += 1;
+            count.first += isWritten ? 1 : 0;
         }
     }
     QString state;
@@ -197,20 +153,20 @@ QString writtenState(const Config& ready, const std::vector<link::Request>& answ
     } else if (done == onDevice) {
         state = QStringLiteral("Everything was written.");
     } else {
-        std::map<QString, std::set<int>> whole;
-        std::map<QString, std::set<int>> part;
+        std::map<int, std::set<int>> whole;
+        std::map<int, std::set<int>> part;
         for (const auto& [group, count] : groups) {
             if (count.first == count.second)
-                addGroup(whole, group);
+                whole[group.first].insert(group.second);
             else if (count.first > 0)
-                addGroup(part, group);
+                part[group.first].insert(group.second);
         }
         // "AI 3 is written", "the DI modules are written in part"
-        const auto written = [](const std::map<QString, std::set<int>>& groups, const QString& how) {
+        const auto written = [&](const std::map<int, std::set<int>>& groups, const QString& how) {
             std::size_t members = 0;
             for (const auto& [family, numbers] : groups)
                 members += numbers.size();
-            const QString list = listed(groups);
+            const QString list = listed(model, groups);
             if (list.isEmpty())
                 return list;
             return list + (members == 1 ? QStringLiteral(" is written") : QStringLiteral(" are written")) + how;
@@ -223,10 +179,9 @@ QString writtenState(const Config& ready, const std::vector<link::Request>& answ
         pieces << QStringLiteral("the rest is not");
         state = QStringLiteral("The device holds part of the file: %1.").arg(pieces.join(QStringLiteral(", ")));
     }
-    // The PLIXARO takes writes only while its write-enable is open; a write that opened it
+    // A device with a write gate takes writes only while it is open; a write that opened it
     // closes it at its end.
-    if (ready.model == Model::Plix && !answered.empty()
-        && answered.front().address == link::device::kPlixWriteEnableRegister && enableWrites < 2)
+    if (gate && !answered.empty() && answered.front().address == gate->address && gateWrites < 2)
         state += QStringLiteral(" The device's write-enable may still be open: write the file again, or power the "
                                 "device off and on.");
     return state;

@@ -21,8 +21,8 @@ QString stopFailure(const link::Exchanges& exchanges);
 
 // What a write that stopped part way (or was interrupted) left on the device, in the user's
 // terms: nothing, a part ("AI 0–5 and the DI modules are written, AI 6 in part, the rest is
-// not"), or everything; for a PLIXARO also when its write-enable may still be open. `ready`
+// not"), or everything; for a device with a write gate also when it may still be open. `ready`
 // is the configuration that was being written, `answered` the requests the device answered.
-QString writtenState(const Config& ready, const std::vector<link::Request>& answered);
+QString writtenState(const Configuration& ready, const std::vector<link::Request>& answered);
 
 } // namespace tarnixw::cli

@@ -2,6 +2,9 @@
 #include "Commands.h"
 #include "Console.h"
 
+#include "plix/PlixDescription.h"
+#include "vyr/VyrDescription.h"
+
 #include <QCoreApplication>
 
 int main(int argc, char** argv)
@@ -9,5 +12,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnixw-cli"));
     tarnixw::cli::prepareStandardStreams();
-    return tarnixw::cli::runCommandLine(QCoreApplication::arguments());
+    // The models tarnixw-cli serves, in the order its help names them.
+    return tarnixw::cli::runCommandLine(
+        QCoreApplication::arguments(), {&tarnixw::vyr::description(), &tarnixw::plix::description()});
 }

@@ -5,12 +5,12 @@
 #include "FuzzSupport.h"
 
 #include "link/Clock.h"
-#include "link/DeviceConstants.h"
 #include "link/IdSearch.h"
 #include "link/Modbus.h"
 #include "link/ModbusLink.h"
 #include "link/SerialPort.h"
 #include "plix/PlixModel.h"
+#include "plix/PlixTransfer.h"
 #include "vyr/VyrDecode.h"
 
 #include <algorithm>
@@ -112,7 +112,8 @@ void checkBar(std::optional<int> value)
 // One VYR read phase as the form runs it, then the decode of what was gathered.
 void readVyr(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
 {
-    static link::ModelBuffers buffers = link::ModelBuffers::vyr(); // they live for the run, never cleared
+    static link::ModelBuffers buffers
+        = link::ModelBuffers::sized(2048, 2048, 1218); // they live for the run, never cleared
     link::ModbusLink bus(buffers, port, clock, checkBar, {}, countStop);
     bus.SlaveId = slave;
     bus.beginOperation();
@@ -134,7 +135,7 @@ void readVyr(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
 // The PLIX write sequence: open the configuration, block A, block B, close.
 void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
 {
-    static link::ModelBuffers buffers = link::ModelBuffers::plix();
+    static link::ModelBuffers buffers = link::ModelBuffers::sized(1024, 1024, 94);
     const plix::StagingResult staged = plix::stageValues(plix::Texts::defaults(), {true, true});
     TARNIXW_FUZZ_CHECK(staged.ok(), staged.error);
     plix::PLIXParamSet paramSet;
@@ -144,9 +145,9 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
     const std::span<std::uint8_t> data = bus.writeData();
 
     int before = g_told;
-    data[0] = link::device::kPlixWriteEnableHigh;
-    data[1] = link::device::kPlixWriteEnableLow;
-    const link::StepResult opened = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, 56);
+    data[0] = std::uint8_t(plix::kWriteEnableValue >> 8);
+    data[1] = std::uint8_t(plix::kWriteEnableValue & 0xFF);
+    const link::StepResult opened = bus.WriteRegisters(plix::kWriteEnableRegister, 2, 56);
     TARNIXW_FUZZ_CHECK(g_told - before == (opened == link::StepResult::Accepted ? 0 : 1), QString());
 
     before = g_told;
@@ -169,7 +170,7 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
     closing.runWhenStopped = true;
     closing.sendOnce = opened == link::StepResult::Failed;
     const int writesBefore = static_cast<AnswerPort&>(port).writes;
-    const link::StepResult closed = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, 56, {}, closing);
+    const link::StepResult closed = bus.WriteRegisters(plix::kWriteEnableRegister, 2, 56, {}, closing);
     TARNIXW_FUZZ_CHECK(closed != link::StepResult::Skipped, QString());
     if (closing.sendOnce)
         TARNIXW_FUZZ_CHECK(static_cast<AnswerPort&>(port).writes - writesBefore == 1, QString());
@@ -177,7 +178,7 @@ void writePlix(link::SerialPort& port, link::Clock& clock, std::uint8_t slave)
 
 void searchId(link::SerialPort& port, link::Clock& clock)
 {
-    static link::ModelBuffers buffers = link::ModelBuffers::vyr();
+    static link::ModelBuffers buffers = link::ModelBuffers::sized(2048, 2048, 1218);
     link::ModbusLink bus(buffers, port, clock);
     int foundCalls = 0;
     int shownId = 0;

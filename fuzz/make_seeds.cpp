@@ -6,8 +6,10 @@
 #include "cli/JsonFormat.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
+#include "plix/PlixDescription.h"
 #include "plix/PlixModel.h"
 #include "sim/Device.h"
+#include "vyr/VyrDescription.h"
 #include "vyr/VyrFile.h"
 #include "vyr/VyrScreen.h"
 
@@ -85,20 +87,20 @@ QByteArray linkSeed(std::uint8_t id, const sim::Faults& vyrFaults, const sim::Fa
     out.append(char(id - 1));
     RecordingPort port(out);
     link::VirtualClock clock;
-    sim::Device vyrDevice(sim::Model::Vyr, id);
-    sim::Device plixDevice(sim::Model::Plix, id);
+    sim::Device vyrDevice(vyr::description(), id);
+    sim::Device plixDevice(plix::description(), id);
     vyrDevice.faults() = vyrFaults;
     plixDevice.faults() = plixFaults;
 
     port.device = &vyrDevice;
-    link::ModelBuffers vyrBuffers = link::ModelBuffers::vyr();
+    link::ModelBuffers vyrBuffers = link::ModelBuffers::sized(2048, 2048, 1218);
     link::ModbusLink read(vyrBuffers, port, clock);
     read.SlaveId = id;
     if (read.ReadBlocks(32, 13, 64, 50, 0))
         read.ReadBlocks(2048, 7, 64, 16, 818);
 
     port.device = &plixDevice;
-    link::ModelBuffers plixBuffers = link::ModelBuffers::plix();
+    link::ModelBuffers plixBuffers = link::ModelBuffers::sized(1024, 1024, 94);
     const plix::StagingResult staged = plix::stageValues(plix::Texts::defaults(), {true, true});
     plix::PLIXParamSet paramSet;
     link::ModbusLink write(plixBuffers, port, clock);
@@ -118,7 +120,7 @@ QByteArray linkSeed(std::uint8_t id, const sim::Faults& vyrFaults, const sim::Fa
     closing.sendOnce = opened == link::StepResult::Failed;
     write.WriteRegisters(4010, 2, 56, {}, closing);
 
-    link::ModelBuffers searchBuffers = link::ModelBuffers::vyr();
+    link::ModelBuffers searchBuffers = link::ModelBuffers::sized(2048, 2048, 1218);
     link::ModbusLink search(searchBuffers, port, clock);
     link::IdSearch(search, {}, link::vyrIdSearchProgress);
     return out;
@@ -189,22 +191,18 @@ int main(int argc, char** argv)
 
     // JSON configurations: both templates, files far from them, and a few that are refused.
     const QString json = root + QStringLiteral("/fuzz_cli_json");
-    cli::Config vyrConfig = cli::templateConfig(cli::Model::Vyr);
-    writeSeed(json, QStringLiteral("vyr-template.json"), cli::configToJson(vyrConfig));
-    writeSeed(json, QStringLiteral("plix-template.json"), cli::configToJson(cli::templateConfig(cli::Model::Plix)));
-    vyrConfig.vyr.DIOpenMask[1] = 0x8421;
-    vyrConfig.vyr.DICloseMask[1] = 0x0001;
-    vyrConfig.vyr.diSilence(2, 15) = -32768;
-    vyrConfig.vyr.doMapMask(63, 2) = 0xFFFF;
-    vyrConfig.vyr.HLimit[5] = -2147483647 - 1;
-    vyrConfig.vyr.Hysteresis[3] = 255;
-    vyrConfig.vyr.Gain[0] = 25000;
-    writeSeed(json, QStringLiteral("vyr-edges.json"), cli::configToJson(vyrConfig));
-    cli::Config plixConfig = cli::configFromFileBytes(cli::Model::Plix,
-        std::span<const std::uint8_t>(
-            reinterpret_cast<const std::uint8_t*>(paramSet.bytes.data()), paramSet.bytes.size()))
-                                 .config.value();
-    writeSeed(json, QStringLiteral("plix-edges.json"), cli::configToJson(plixConfig));
+    vyr::VYRParamSet vyrRecord = vyr::recordOf(vyr::description().defaults());
+    writeSeed(json, QStringLiteral("vyr-template.json"), cli::configToJson(vyr::configurationOf(vyrRecord)));
+    writeSeed(json, QStringLiteral("plix-template.json"), cli::configToJson(plix::description().defaults()));
+    vyrRecord.DIOpenMask[1] = 0x8421;
+    vyrRecord.DICloseMask[1] = 0x0001;
+    vyrRecord.diSilence(2, 15) = -32768;
+    vyrRecord.doMapMask(63, 2) = 0xFFFF;
+    vyrRecord.HLimit[5] = -2147483647 - 1;
+    vyrRecord.Hysteresis[3] = 255;
+    vyrRecord.Gain[0] = 25000;
+    writeSeed(json, QStringLiteral("vyr-edges.json"), cli::configToJson(vyr::configurationOf(vyrRecord)));
+    writeSeed(json, QStringLiteral("plix-edges.json"), cli::configToJson(plix::configurationOf(paramSet)));
     writeSeed(json, QStringLiteral("refused.json"),
         literal("{\"format\": 1, \"model\": \"PLIXARO\", \"channels\": [{\"channel\": 0, \"pv_to\": 1.0005}], "
                 "\"extra\": [1, \"x\", null, {}]}"));

@@ -1,12 +1,13 @@
 #include "DeviceForm.h"
 
 #include "BusyGuard.h"
-#include "FormKit.h"
+#include "LeaveCheck.h"
 #include "Messages.h"
 #include "Operation.h"
 #include "TrafficWindow.h"
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
+#include "resources/Artwork.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -17,8 +18,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
+#include <utility>
 
 namespace tarnixw::kit {
 
@@ -30,16 +33,25 @@ QKeySequence lineTrafficKey()
 }
 } // namespace
 
-DeviceForm::DeviceForm(Session& session, link::ComPort& port, std::function<void()> showMain, QWidget* parent)
+DeviceForm::DeviceForm(Session& session, link::ComPort& port, link::ModelBuffers& buffers, const QString& model,
+    std::function<void()> showMain, QWidget* parent)
     : QDialog(parent)
     , m_session(session)
     , m_port(port)
+    , m_buffers(buffers)
     , m_showMain(std::move(showMain))
 {
     setFont(formFont());
     setModal(true);
     auto* traffic = new QShortcut(lineTrafficKey(), this);
     connect(traffic, &QShortcut::activated, this, &DeviceForm::showLineTraffic);
+    m_leave = new LeaveWatcher(this);
+    setObjectName(QStringLiteral("Form") + model);
+    setWindowTitle(QStringLiteral("TarnixW") + model);
+    setWindowIcon(artwork::programIcon());
+    setFixedSize(800, 600);
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
 }
 
 DeviceForm::~DeviceForm()
@@ -92,31 +104,39 @@ void DeviceForm::contextMenuEvent(QContextMenuEvent* e)
     menu.exec(e->globalPos());
 }
 
-void DeviceForm::attachComControls(QComboBox* rdCOM, QLineEdit* modbusId, QComboBox* baudRate, QProgressBar* bar)
+QWidget* DeviceForm::control(const QString& name) const
 {
-    m_rdCOM = rdCOM;
-    m_modbusId = modbusId;
-    m_baudRate = baudRate;
-    m_progress = bar;
+    const auto it = m_controls.find(name);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void DeviceForm::connectComButtons(std::function<int(int)> idSearchProgress)
+{
+    m_idSearchProgress = std::move(idSearchProgress);
+    connect(get<QPushButton>("IDSearch"), &QPushButton::clicked, this, [this] { IDSearchClick(); });
+    connect(get<QPushButton>("CheckCOM"), &QPushButton::clicked, this, [this] { CheckCOMClick(); });
 }
 
 int DeviceForm::portNumber() const
 {
-    return m_rdCOM ? selectedItem(m_rdCOM) + 1 : 0;
+    const QComboBox* box = rdCOM();
+    return box ? selectedItem(box) + 1 : 0;
 }
 
 int DeviceForm::baudIndex() const
 {
-    return m_baudRate ? selectedItem(m_baudRate) : -1;
+    const QComboBox* box = BaudRate();
+    return box ? selectedItem(box) : -1;
 }
 
 void DeviceForm::selectPortIndex(int index)
 {
-    if (!m_rdCOM || index < 0)
+    QComboBox* box = rdCOM();
+    if (!box || index < 0)
         return;
-    while (m_rdCOM->count() <= index)
-        m_rdCOM->addItem(QString::number(m_rdCOM->count() + 1));
-    m_rdCOM->setCurrentIndex(index);
+    while (box->count() <= index)
+        box->addItem(QString::number(box->count() + 1));
+    box->setCurrentIndex(index);
 }
 
 void DeviceForm::CheckCOMClick()
@@ -125,13 +145,6 @@ void DeviceForm::CheckCOMClick()
         selectPortIndex(*n - 1);
         m_session.ComIndex = *n - 1;
     }
-}
-
-void DeviceForm::attachIdSearch(QPushButton* button, link::ModelBuffers& buffers, std::function<int(int)> progressRule)
-{
-    m_idSearchButton = button;
-    m_idSearchBuffers = &buffers;
-    m_idSearchProgress = std::move(progressRule);
 }
 
 namespace {
@@ -158,28 +171,63 @@ void showRestingLook(QPushButton* button)
 
 void DeviceForm::IDSearchClick()
 {
-    if (!m_idSearchBuffers || !m_idSearchButton)
+    QPointer<QPushButton> button = get<QPushButton>("IDSearch");
+    if (!button)
         return;
-    Operation op(*this, *m_idSearchBuffers, QStringLiteral("ID Search"), Operation::SlaveId::None);
+    Operation op(*this, QStringLiteral("ID Search"), Operation::SlaveId::None);
     if (!op.opened())
         return; // the button and the bar are untouched
+    const QPointer<QProgressBar> bar = ProgressBar1();
+    const QPointer<QLineEdit> idBox = ModbusID();
     link::IdSearchUi ui;
-    ui.showSearching = [this](int candidate) {
-        if (m_idSearchButton)
-            showSearchingLook(m_idSearchButton, candidate);
+    ui.showSearching = [button](int candidate) {
+        if (button)
+            showSearchingLook(button, candidate);
     };
-    ui.setProgress = [this](int value) { BusyGuard::setBar(m_progress, value); };
-    ui.setFoundId = [this, &op](int id) {
-        if (m_modbusId)
-            m_modbusId->setText(QString::number(id));
+    ui.setProgress = [bar](int value) { BusyGuard::setBar(bar, value); };
+    ui.setFoundId = [idBox, &op](int id) {
+        if (idBox)
+            idBox->setText(QString::number(id));
         op.message(text::idFound(id));
     };
     link::ModbusLink& bus = *op.link();
     if (!link::IdSearch(bus, ui, m_idSearchProgress) && !bus.cancelled())
         op.message(text::idNotFound());
     op.closePort();
-    if (m_idSearchButton)
-        showRestingLook(m_idSearchButton);
+    if (button)
+        showRestingLook(button);
+}
+
+namespace {
+
+// The design's handler for each kind of field.
+using BoundaryCheck = bool (DeviceForm::*)(QLineEdit*);
+const std::pair<values::FieldKind, BoundaryCheck> kBoundaryChecks[] = {
+    {values::FieldKind::Sensor, &DeviceForm::BoundaryCheck_Sensor},
+    {values::FieldKind::PV, &DeviceForm::BoundaryCheck_PV},
+    {values::FieldKind::AlarmRange, &DeviceForm::BoundaryCheck_AlarmRange},
+    {values::FieldKind::Silence, &DeviceForm::BoundaryCheck_Silence},
+    {values::FieldKind::DecimalDigits, &DeviceForm::BoundaryCheck_DecimalDigits},
+    {values::FieldKind::Hysteresis, &DeviceForm::BoundaryCheck_Hystersis},
+};
+
+} // namespace
+
+void DeviceForm::checkOnLeave(QLineEdit* box, values::FieldKind kind)
+{
+    for (const auto& [k, check] : kBoundaryChecks)
+        if (k == kind)
+            m_leave->watch(box, [this, check](QLineEdit* left) { return (this->*check)(left); });
+}
+
+values::FieldCheckResult DeviceForm::fieldCheck(values::FieldKind kind, const QLineEdit& box) const
+{
+    return values::checkField(kind, box.text());
+}
+
+bool DeviceForm::boundaryCheck(values::FieldKind kind, QLineEdit* box)
+{
+    return !box || showFieldCheck(box, fieldCheck(kind, *box));
 }
 
 void DeviceForm::FormCreate()
@@ -189,7 +237,7 @@ void DeviceForm::FormCreate()
 
 void DeviceForm::FormClose()
 {
-    m_port.closeForFormClose();
+    m_port.closeWithForm();
     if (m_showMain)
         m_showMain();
 }

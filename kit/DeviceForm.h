@@ -1,8 +1,10 @@
 #pragma once
 
+#include "FormKit.h"
 #include "link/ComPort.h"
 #include "link/Modbus.h"
 #include "link/Traffic.h"
+#include "values/FieldChecks.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -14,6 +16,7 @@
 
 namespace tarnixw::kit {
 
+class LeaveWatcher;
 class TrafficWindow;
 
 // What the main window keeps for the whole run and the device forms share.
@@ -22,21 +25,30 @@ struct Session {
     int ComCheckCount = 0; // non-zero once the start-up port check has set a port
 };
 
-// What both device forms have in common: the COM parameter controls, the progress bar, the
-// per-showing selection of the port, Check COM, the line traffic of its operations, and the
-// close that releases the port and brings the main window back.
+// What both device forms have in common: the window, its designed controls by name, the COM
+// parameter controls, the progress bar, the per-showing selection of the port, Check COM, ID
+// Search, the checks made when an edit box is left, the line traffic of its operations, and
+// the close that releases the port and brings the main window back.
 class DeviceForm : public QDialog {
     Q_OBJECT
 public:
-    DeviceForm(Session& session, link::ComPort& port, std::function<void()> showMain, QWidget* parent = nullptr);
+    // The form of one model over its port and link buffers, which outlive the form: 800 x 600
+    // in the middle of the screen, named "Form" + model ("FormVYR") and titled "TarnixW" + model.
+    DeviceForm(Session& session, link::ComPort& port, link::ModelBuffers& buffers, const QString& model,
+        std::function<void()> showMain, QWidget* parent = nullptr);
     ~DeviceForm() override;
 
-    QComboBox* rdCOM() const { return m_rdCOM; }
-    QLineEdit* ModbusID() const { return m_modbusId; }
-    QComboBox* BaudRate() const { return m_baudRate; }
-    QProgressBar* ProgressBar1() const { return m_progress; }
-    // The model's serial port, which outlives the form.
+    // A control by its component name ("Read", "rdCOM", "GroupBox7"); nullptr when no such
+    // control exists now.
+    virtual QWidget* control(const QString& name) const;
+    template <typename T> T* get(const char* name) const { return qobject_cast<T*>(control(QLatin1String(name))); }
+
+    QComboBox* rdCOM() const { return get<QComboBox>("rdCOM"); }
+    QLineEdit* ModbusID() const { return get<QLineEdit>("ModbusID"); }
+    QComboBox* BaudRate() const { return get<QComboBox>("BaudRate"); }
+    QProgressBar* ProgressBar1() const { return get<QProgressBar>("ProgressBar1"); }
     link::ComPort& comPort() const { return m_port; }
+    link::ModelBuffers& linkBuffers() const { return m_buffers; }
 
     // The port number and baud index as the controls show them now: the selected item + 1
     // (0 when the user typed something that is no item), and the baud item (-1 likewise).
@@ -61,11 +73,26 @@ public:
     void operationStarted();
     void operationEnded();
 
+    // The checks made when an edit box is left, one for each kind of field. Each checks the
+    // box's text as a field of its kind (fieldCheck), shows the outcome (showFieldCheck) and
+    // returns whether the text passed.
+    bool BoundaryCheck_Sensor(QLineEdit* box) { return boundaryCheck(values::FieldKind::Sensor, box); }
+    bool BoundaryCheck_PV(QLineEdit* box) { return boundaryCheck(values::FieldKind::PV, box); }
+    bool BoundaryCheck_AlarmRange(QLineEdit* box) { return boundaryCheck(values::FieldKind::AlarmRange, box); }
+    bool BoundaryCheck_Silence(QLineEdit* box) { return boundaryCheck(values::FieldKind::Silence, box); }
+    bool BoundaryCheck_DecimalDigits(QLineEdit* box) { return boundaryCheck(values::FieldKind::DecimalDigits, box); }
+    bool BoundaryCheck_Hystersis(QLineEdit* box) { return boundaryCheck(values::FieldKind::Hysteresis, box); }
+
 protected:
-    void attachComControls(QComboBox* rdCOM, QLineEdit* modbusId, QComboBox* baudRate, QProgressBar* bar);
-    // What the ID search needs of a form: its button, its model's link buffers (which outlive
-    // the form) and its progress rule by candidate.
-    void attachIdSearch(QPushButton* button, link::ModelBuffers& buffers, std::function<int(int)> progressRule);
+    // Connects the IDSearch and CheckCOM buttons of m_controls (rdCOM, ModbusID, BaudRate and
+    // ProgressBar1 are found there by name); the ID search moves the bar by
+    // idSearchProgress(candidate).
+    void connectComButtons(std::function<int(int)> idSearchProgress);
+    // Runs the BoundaryCheck_ of the box's kind whenever the user leaves the box.
+    void checkOnLeave(QLineEdit* box, values::FieldKind kind);
+    // The check of a box as a field of its kind: values::checkField unless the form knows more
+    // (a sensor box is checked against its partner).
+    virtual values::FieldCheckResult fieldCheck(values::FieldKind kind, const QLineEdit& box) const;
 
     // Runs once per showing, when the form first comes up: selects port ComIndex.
     virtual void FormCreate();
@@ -79,23 +106,35 @@ protected:
     void reject() override;
     void contextMenuEvent(QContextMenuEvent* e) override;
 
-    Session& m_session;
-    link::ComPort& m_port;
+    // The designed controls by component name.
+    Controls m_controls;
 
 private:
     void runFormCreate();
+    bool boundaryCheck(values::FieldKind kind, QLineEdit* box);
 
+    Session& m_session;
+    link::ComPort& m_port;
+    link::ModelBuffers& m_buffers;
     std::function<void()> m_showMain;
-    QPointer<QComboBox> m_rdCOM;
-    QPointer<QLineEdit> m_modbusId;
-    QPointer<QComboBox> m_baudRate;
-    QPointer<QProgressBar> m_progress;
-    QPointer<QPushButton> m_idSearchButton;
-    link::ModelBuffers* m_idSearchBuffers = nullptr;
+    LeaveWatcher* m_leave = nullptr;
     std::function<int(int)> m_idSearchProgress;
     bool m_created = false;
     link::TrafficLog m_traffic;
     QPointer<TrafficWindow> m_trafficWindow;
+};
+
+// A device form over one model's process-wide state, Model(), whose link buffers and port
+// outlive the form.
+template <auto Model> class ModelForm : public DeviceForm {
+public:
+    static link::ModelBuffers& buffers() { return Model().buffers; }
+    static link::ComPort& port() { return Model().port; }
+
+protected:
+    ModelForm(Session& session, const QString& model, std::function<void()> showMain, QWidget* parent)
+        : DeviceForm(session, port(), buffers(), model, std::move(showMain), parent)
+    { }
 };
 
 } // namespace tarnixw::kit

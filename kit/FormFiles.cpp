@@ -37,4 +37,18 @@ void saveConfiguration(
     BusyGuard::setBar(bar, 0);
 }
 
+void openConfiguration(
+    ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& load)
+{
+    const std::optional<QString> path = dialogs().openFileName(configFileDialog(model, false));
+    if (!path)
+        return;
+    if (const std::optional<QString> error = load(*path)) {
+        dialogs().message(*error);
+        return;
+    }
+    dialogs().message(text::loadFileDone());
+    BusyGuard::setBar(bar, 0);
+}
+
 } // namespace tarnixw::kit

@@ -27,4 +27,10 @@ void sweepProgress(QProgressBar* bar);
 void saveConfiguration(
     ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& write);
 
+// Open File: asks for the name (a cancel ends it quietly), reads the file and shows it with
+// `load` (which moves the bar as it goes, or returns the text to show when it refuses the file
+// and leaves everything as it was), then says "Load File Done." and sets the bar back to 0.
+void openConfiguration(
+    ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& load);
+
 } // namespace tarnixw::kit

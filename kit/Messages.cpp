@@ -1,24 +1,8 @@
 #include "Messages.h"
 
 #include "Dialogs.h"
-#include "values/NumberText.h"
 
 namespace tarnixw::kit {
-
-namespace text {
-
-QString unplugPrompt()
-{
-    return QStringLiteral("Please unplug the USB COM port cable if connected. \n\n"
-                          "                       Then press OK button.");
-}
-
-QString plugPrompt()
-{
-    return QStringLiteral("Please plug the Ostrell USB COM port cable, then press OK button.");
-}
-
-} // namespace text
 
 namespace {
 
@@ -29,18 +13,16 @@ QString openDetail(const link::OpenOutcome& o)
     case link::OpenError::NoSuchPort:
         // A device path was named directly; Check COM finds COM numbers.
         if (!o.port.startsWith(QLatin1String("COM")))
-            return QStringLiteral("%1 is not connected.").arg(o.port);
-        return QStringLiteral("%1 is not connected. Use Check COM to find the cable's port.").arg(o.port);
+            return text::portNotConnected(o.port);
+        return text::portNotConnectedTryCheckCom(o.port);
     case link::OpenError::Busy:
-        return QStringLiteral("%1 is in use by another program. Close that program and try again.").arg(o.port);
+        return text::portInUseCloseIt(o.port);
     case link::OpenError::PermissionDenied:
-        return QStringLiteral("You may not use %1: add your user to the 'dialout' group "
-                              "(sudo usermod -aG dialout $USER), then log out and in again.")
-            .arg(o.port);
+        return text::portNotPermitted(o.port);
     case link::OpenError::SetupFailed:
         return QString::fromStdString(o.detail);
     default:
-        return o.detail.empty() ? QString() : QStringLiteral("%1: %2").arg(o.port, QString::fromStdString(o.detail));
+        return o.detail.empty() ? QString() : text::labelled(o.port, QString::fromStdString(o.detail));
     }
 }
 
@@ -72,7 +54,7 @@ void showOpenFailure(const link::OpenOutcome& outcome)
 
 QString slaveIdRefusal(const QString& idText, link::SlaveIdError error)
 {
-    return error == link::SlaveIdError::NotAnInteger ? values::notAnIntegerMessage(idText) : text::slaveIdOutOfRange();
+    return error == link::SlaveIdError::NotAnInteger ? text::notAnInteger(idText) : text::slaveIdOutOfRange();
 }
 
 std::optional<int> CheckCOM(const link::PortListReader& reader)
@@ -82,17 +64,16 @@ std::optional<int> CheckCOM(const link::PortListReader& reader)
     const link::CablePort cable = link::findCablePort(reader);
     switch (cable.finding) {
     case link::CablePort::Finding::Found:
-        dialogs().message(QStringLiteral("COM Port is set to COM%1").arg(cable.number));
+        dialogs().message(text::comPortSet(cable.number));
         return cable.number;
     case link::CablePort::Finding::NoList:
-        dialogs().message(QStringLiteral("Registry -> HARDWAREDEVICEMAPSERIALCOMM Not Found !"));
+        dialogs().message(text::portListMissing());
         break;
     case link::CablePort::Finding::NoPorts:
-        dialogs().message(QStringLiteral("You have no COM Port to select."));
+        dialogs().message(text::noComPortToSelect());
         break;
     case link::CablePort::Finding::NoDevicePort:
-        dialogs().message(QStringLiteral("You have no COM Port to select.\n"
-                                         "Please make sure the Ostrell USB COM port cable is connected."));
+        dialogs().message(text::noComPortToSelect() + QLatin1Char('\n') + text::makeSureCableConnected());
         break;
     }
     return std::nullopt;

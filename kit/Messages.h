@@ -3,79 +3,17 @@
 #include "link/ComPort.h"
 #include "link/ModbusLink.h"
 #include "link/PortDiscovery.h"
+#include "words/Words.h"
 
 #include <QString>
 #include <optional>
 
-// The texts the windows show, in one place, and how the link's outcomes become boxes.
-namespace tarnixw::kit::text {
-
-inline QString readDone()
-{
-    return QStringLiteral("Read Done.");
-}
-inline QString writeDone()
-{
-    return QStringLiteral("Write Done.");
-}
-inline QString loadFileDone()
-{
-    return QStringLiteral("Load File Done.");
-}
-inline QString saveFileDone()
-{
-    return QStringLiteral("Save File Done.");
-}
-inline QString noResponse()
-{
-    return QStringLiteral("Device No Response !!");
-}
-inline QString responseError()
-{
-    return QStringLiteral("Response Error !!");
-}
-inline QString idFound(int id)
-{
-    return QStringLiteral("ID  =  %1").arg(id);
-}
-inline QString idNotFound()
-{
-    return QStringLiteral("Can not Find Device ID !!");
-}
-inline QString slaveIdOutOfRange()
-{
-    return QStringLiteral("Please input a Modbus ID between 1 and 255.");
-}
-inline QString outOfDeviceRange()
-{
-    return QStringLiteral("A value on the screen is out of the range the device can store.");
-}
-
-// The two port errors: the system boxes' captions and texts.
-inline QString openErrorCaption()
-{
-    return QStringLiteral("Comm Error");
-}
-inline QString openError()
-{
-    return QStringLiteral("OPEN COM ERROR!!");
-}
-inline QString setupErrorCaption()
-{
-    return QStringLiteral("Set Error");
-}
-inline QString setupError()
-{
-    return QStringLiteral("COM SETUP ERROR!!!");
-}
-
-// The two prompts of Check COM.
-QString unplugPrompt();
-QString plugPrompt();
-
-} // namespace tarnixw::kit::text
-
+// How the link's outcomes become the forms' boxes.
 namespace tarnixw::kit {
+
+// The texts the windows show are the words every front end shares (text::readDone() and the
+// like); what needs a widget, showing them, is here.
+using text = ::tarnixw::Words;
 
 // The box of a failed step: "Device No Response !!" or "Response Error !!"; empty for a cancel.
 QString stopText(link::StopReason failure);

@@ -6,10 +6,10 @@
 
 namespace tarnixw::kit {
 
-Operation::Operation(DeviceForm& form, link::ModelBuffers& buffers, const QString& name, SlaveId slaveId)
+Operation::Operation(DeviceForm& form, const QString& name, SlaveId slaveId)
     : m_form(form)
     , m_guard(&form, form.ProgressBar1())
-    , m_session(form.comPort(), buffers, form.trafficLog())
+    , m_session(form.comPort(), form.linkBuffers(), form.trafficLog())
 {
     form.operationStarted();
     link::DeviceSession::Setup setup;

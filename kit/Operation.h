@@ -20,7 +20,7 @@ class DeviceForm;
 // boxes, "Device No Response !!" and "Response Error !!" the moment the link stops, and the
 // form's own (message(), error()).
 //
-//     Operation op(*this, buffers(), QStringLiteral("Read"));
+//     Operation op(*this, QStringLiteral("Read"));
 //     if (ModbusLink* bus = op.link()) { ...exchanges... }
 //     op.closePort();
 //     ...completion work, only when nothing stopped...
@@ -33,7 +33,7 @@ public:
     enum class SlaveId { FromForm, None };
 
     // name: how the line traffic names it ("Read", "Write", "ID Search").
-    Operation(DeviceForm& form, link::ModelBuffers& buffers, const QString& name, SlaveId slaveId = SlaveId::FromForm);
+    Operation(DeviceForm& form, const QString& name, SlaveId slaveId = SlaveId::FromForm);
     ~Operation();
     Operation(const Operation&) = delete;
     Operation& operator=(const Operation&) = delete;

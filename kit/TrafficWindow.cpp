@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "FormKit.h"
 #include "values/SafeFile.h"
+#include "words/Words.h"
 
 #include <QBrush>
 #include <QClipboard>
@@ -12,7 +13,6 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QListView>
-#include <QLocale>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -68,7 +68,7 @@ TrafficWindow::TrafficWindow(link::TrafficLog& log, QWidget* form)
     , m_log(log)
 {
     setObjectName(QStringLiteral("LineTraffic"));
-    setWindowTitle(QStringLiteral("Line traffic"));
+    setWindowTitle(Words::trafficTitle());
     resize(960, 420);
 
     m_model = new TrafficModel(log, this);
@@ -82,11 +82,11 @@ TrafficWindow::TrafficWindow(link::TrafficLog& log, QWidget* form)
 
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("Note"));
-    m_clear = new QPushButton(QStringLiteral("Clear"), this);
+    m_clear = new QPushButton(Words::clearButton(), this);
     m_clear->setObjectName(QStringLiteral("Clear"));
-    auto* copy = new QPushButton(QStringLiteral("Copy"), this);
+    auto* copy = new QPushButton(Words::copyButton(), this);
     copy->setObjectName(QStringLiteral("Copy"));
-    m_save = new QPushButton(QStringLiteral("Save"), this);
+    m_save = new QPushButton(Words::saveButton(), this);
     m_save->setObjectName(QStringLiteral("Save"));
     connect(m_clear, &QPushButton::clicked, this, &TrafficWindow::clearClick);
     connect(copy, &QPushButton::clicked, this, &TrafficWindow::copyClick);
@@ -121,15 +121,12 @@ TrafficWindow::TrafficWindow(link::TrafficLog& log, QWidget* form)
 void TrafficWindow::updateNote()
 {
     QString text;
-    if (m_log.dropped() > 0) {
-        const QLocale c = QLocale::c();
-        text = QStringLiteral("The list keeps the last %1 frames: %2 older ones were dropped.")
-                   .arg(c.toString(m_log.capacity()), c.toString(m_log.dropped()));
-    } else if (m_log.size() == 0) {
-        text = QStringLiteral("The frames of ID Search, Read and Write appear here as they happen.");
-    } else if (!m_saved.isEmpty()) {
-        text = QStringLiteral("Saved to %1").arg(m_saved);
-    }
+    if (m_log.dropped() > 0)
+        text = Words::trafficDropped(m_log.capacity(), m_log.dropped());
+    else if (m_log.size() == 0)
+        text = Words::trafficEmpty();
+    else if (!m_saved.isEmpty())
+        text = Words::trafficSavedTo(m_saved);
     m_note->setText(text);
 }
 
@@ -170,7 +167,7 @@ void TrafficWindow::saveClick()
     if (!m_save->isEnabled())
         return;
     FileDialogSpec spec;
-    spec.filter = QStringLiteral("Text files|*.txt|All Files|*.*");
+    spec.filter = Words::trafficFileFilter();
     spec.defaultSuffix = QStringLiteral("txt");
     const std::optional<QString> path = dialogs().saveFileName(spec);
     if (!path)

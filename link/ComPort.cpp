@@ -34,24 +34,19 @@ PortOpener* ComPort::setOpener(PortOpener* opener)
     return before;
 }
 
-OpenOutcome ComPort::OpenComPort(int portNumber, int baudIndex)
+OpenOutcome ComPort::openNumbered(int number, int baud)
 {
-    return openComAt(portNumber, baudRate(baudIndex));
-}
-
-OpenOutcome ComPort::openComAt(int portNumber, int baud)
-{
-    CloseComPort();
-    const QString label = QStringLiteral("COM%1").arg(portNumber);
-    const std::optional<QString> device = comPortDevice(portNumber);
+    close();
+    const QString label = QStringLiteral("COM%1").arg(number);
+    const std::optional<QString> device = comPortDevice(number);
     if (!device)
         return {OpenError::NoSuchPort, {}, label};
     return openDevice(*device, label, baud);
 }
 
-OpenOutcome ComPort::OpenComPath(const QString& devicePath, int baud)
+OpenOutcome ComPort::openPath(const QString& devicePath, int baud)
 {
-    CloseComPort();
+    close();
     return openDevice(devicePath, devicePath, baud);
 }
 
@@ -65,7 +60,7 @@ OpenOutcome ComPort::openDevice(const QString& devicePath, const QString& label,
     return {OpenError::None, {}, label};
 }
 
-void ComPort::CloseComPort()
+void ComPort::close()
 {
     if (m_handle) {
         m_handle->close();
@@ -74,11 +69,11 @@ void ComPort::CloseComPort()
     m_devicePath.clear();
 }
 
-void ComPort::closeForFormClose()
+void ComPort::closeWithForm()
 {
     if (m_handle) {
         m_handle->purgeReceive();
-        CloseComPort();
+        close();
     }
 }
 

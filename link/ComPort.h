@@ -24,17 +24,15 @@ public:
     ComPort(const ComPort&) = delete;
     ComPort& operator=(const ComPort&) = delete;
 
-    // Opens "COM" + portNumber at the baud rate of baudIndex. On failure nothing is held.
-    OpenOutcome OpenComPort(int portNumber, int baudIndex);
-    // The same at a baud rate of the table.
-    OpenOutcome openComAt(int portNumber, int baud);
+    // Opens "COM" + number at a baud rate of the table (baudRate()). On failure nothing is held.
+    OpenOutcome openNumbered(int number, int baud);
     // Opens a serial device by its path (a node in /dev, a virtual port's link) at a baud rate
     // of the table.
-    OpenOutcome OpenComPath(const QString& devicePath, int baud);
+    OpenOutcome openPath(const QString& devicePath, int baud);
     // Closes the port without purging.
-    void CloseComPort();
-    // A form closing with the port still open: discard pending input, then close.
-    void closeForFormClose();
+    void close();
+    // The form closes with the port still open: discard pending input, then close.
+    void closeWithForm();
 
     SerialPort* ComHandle() const { return m_handle.get(); }
     bool isOpen() const { return m_handle != nullptr; }

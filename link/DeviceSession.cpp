@@ -30,8 +30,8 @@ const OpenOutcome& DeviceSession::open(Setup setup)
     record.startNs = operationClock().nowNs();
     m_log.beginOperation(std::move(record));
 
-    m_open = byNumber ? m_port.openComAt(m_setup.portNumber, m_setup.baud)
-                      : m_port.OpenComPath(m_setup.devicePath, m_setup.baud);
+    m_open = byNumber ? m_port.openNumbered(m_setup.portNumber, m_setup.baud)
+                      : m_port.openPath(m_setup.devicePath, m_setup.baud);
     m_opened = m_open.ok();
     if (m_opened) {
         m_log.current()->device = m_port.devicePath();
@@ -74,7 +74,7 @@ void DeviceSession::closePort()
         m_link.reset();
     }
     if (m_opened)
-        m_port.CloseComPort();
+        m_port.close();
 }
 
 void DeviceSession::finish()

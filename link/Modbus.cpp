@@ -105,14 +105,9 @@ std::int64_t lineTimeNs(std::size_t bytes, int baud)
     return std::int64_t(bytes) * 10 * 1'000'000'000 / baud;
 }
 
-ModelBuffers ModelBuffers::vyr()
+ModelBuffers ModelBuffers::sized(std::size_t request, std::size_t response, std::size_t image)
 {
-    return {std::vector<std::uint8_t>(2048), std::vector<std::uint8_t>(2048), std::vector<std::uint8_t>(1218)};
-}
-
-ModelBuffers ModelBuffers::plix()
-{
-    return {std::vector<std::uint8_t>(1024), std::vector<std::uint8_t>(1024), std::vector<std::uint8_t>(94)};
+    return {std::vector<std::uint8_t>(request), std::vector<std::uint8_t>(response), std::vector<std::uint8_t>(image)};
 }
 
 } // namespace tarnixw::link

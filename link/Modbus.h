@@ -55,8 +55,7 @@ struct ModelBuffers {
     std::vector<std::uint8_t> ResponseBuffer;
     std::vector<std::uint8_t> DeviceImage;
 
-    static ModelBuffers vyr(); // 2048 / 2048 / 1218
-    static ModelBuffers plix(); // 1024 / 1024 / 94
+    static ModelBuffers sized(std::size_t request, std::size_t response, std::size_t image);
 };
 
 } // namespace tarnixw::link

@@ -1,7 +1,5 @@
 #include "ModbusPdu.h"
 
-#include "DeviceConstants.h"
-
 #include <algorithm>
 #include <cassert>
 
@@ -70,7 +68,7 @@ int putWritePdu(std::span<std::uint8_t> pdu, std::uint16_t address, int byteCoun
 
 int putProbePdu(std::span<std::uint8_t> pdu)
 {
-    return putHead(pdu, kReadInput, device::kProbeRegister, 1);
+    return putHead(pdu, kReadInput, kProbeRegister, 1);
 }
 
 std::span<std::uint8_t> writeRequestData(std::span<std::uint8_t> pdu)

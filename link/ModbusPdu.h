@@ -23,6 +23,9 @@ inline constexpr std::uint8_t kReadInput = 4;
 inline constexpr std::uint8_t kWriteMultiple = 16;
 inline constexpr std::uint8_t kExceptionBit = 0x80;
 
+// The ID probe reads this input register (function 4, one register); every model answers it.
+inline constexpr std::uint16_t kProbeRegister = 4096;
+
 // Request builders: each writes from pdu[0] and returns the PDU's length. Addresses are byte
 // addresses of the device memory, quantities count registers. A write (function 16) goes around
 // byteCount bytes (even, at most 246) already at writeRequestData(pdu); the ID probe reads input

@@ -1,4 +1,5 @@
 #include "PosixSerialPort.h"
+#include "words/Words.h"
 
 #include <cerrno>
 #include <cstring>
@@ -154,7 +155,7 @@ OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
     // as root); TIOCEXCL keeps out ordinary opens by other users.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         r.error = OpenError::Busy;
-        r.detail = "the port is in use by another program";
+        r.detail = Words::portHeldByAnotherProgram().toStdString();
         ::close(fd);
         return r;
     }
@@ -184,7 +185,7 @@ OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
     const int setError = errno;
     if (!set || tcgetattr(fd, &applied) != 0 || !lineSettingsTaken(tio, applied)) {
         r.error = OpenError::SetupFailed;
-        r.detail = set ? "the port does not take these line settings" : std::strerror(setError);
+        r.detail = set ? Words::lineSettingsRefused().toStdString() : std::strerror(setError);
         ioctl(fd, TIOCNXCL);
         ::close(fd);
         return r;

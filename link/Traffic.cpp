@@ -1,6 +1,7 @@
 #include "Traffic.h"
 
 #include "Modbus.h"
+#include "words/Words.h"
 
 #include <algorithm>
 
@@ -10,25 +11,25 @@ QString exceptionName(int code)
 {
     switch (code) {
     case 1:
-        return QStringLiteral("Illegal Function");
+        return Words::illegalFunction();
     case 2:
-        return QStringLiteral("Illegal Data Address");
+        return Words::illegalDataAddress();
     case 3:
-        return QStringLiteral("Illegal Data Value");
+        return Words::illegalDataValue();
     case 4:
-        return QStringLiteral("Server Device Failure");
+        return Words::serverDeviceFailure();
     case 5:
-        return QStringLiteral("Acknowledge");
+        return Words::acknowledge();
     case 6:
-        return QStringLiteral("Server Device Busy");
+        return Words::serverDeviceBusy();
     case 8:
-        return QStringLiteral("Memory Parity Error");
+        return Words::memoryParityError();
     case 10:
-        return QStringLiteral("Gateway Path Unavailable");
+        return Words::gatewayPathUnavailable();
     case 11:
-        return QStringLiteral("Gateway Target Device Failed to Respond");
+        return Words::gatewayTargetFailed();
     default:
-        return QStringLiteral("unknown exception");
+        return Words::unknownException();
     }
 }
 
@@ -36,44 +37,43 @@ QString describeVerdict(const Verdict& v)
 {
     switch (v.kind) {
     case Verdict::Kind::Answer:
-        return QStringLiteral("answer");
+        return Words::verdictAnswer();
     case Verdict::Kind::Silence:
-        return QStringLiteral("silence (nothing within the window)");
+        return Words::verdictSilence();
     case Verdict::Kind::Damaged:
-        return QStringLiteral("damaged frame (bad CRC)");
+        return Words::verdictDamaged();
     case Verdict::Kind::Incomplete:
-        return QStringLiteral("incomplete frame (%1 of %2 bytes)").arg(v.received).arg(v.expected);
+        return Words::verdictIncomplete(v.received, v.expected);
     case Verdict::Kind::WrongLength:
-        return QStringLiteral("frame of the wrong length (%1 bytes, %2 expected)").arg(v.received).arg(v.expected);
+        return Words::verdictWrongLength(v.received, v.expected);
     case Verdict::Kind::Overrun:
-        return QStringLiteral("damaged frame (%1 bytes, more than the buffer holds)").arg(v.received);
+        return Words::verdictOverrun(v.received);
     case Verdict::Kind::OtherSlave:
-        return QStringLiteral("answer from slave %1").arg(v.value);
+        return Words::verdictOtherSlave(v.value);
     case Verdict::Kind::Exception:
-        return QStringLiteral("exception %1 (%2)").arg(v.value).arg(exceptionName(v.value));
+        return Words::verdictException(v.value, exceptionName(v.value));
     case Verdict::Kind::OtherFunction:
-        return QStringLiteral("answer with function %1").arg(v.value);
+        return Words::verdictOtherFunction(v.value);
     case Verdict::Kind::Mismatch:
-        return QStringLiteral("answer that does not fit the request");
+        return Words::verdictMismatch();
     }
     return {};
 }
 
 QString describeRequest(const Request& request)
 {
-    const QString registers
-        = request.quantity == 1 ? QStringLiteral("1 register") : QStringLiteral("%1 registers").arg(request.quantity);
+    const QString registers = request.quantity == 1 ? Words::oneRegister() : Words::registers(request.quantity);
     switch (request.function) {
     case 0:
-        return QStringLiteral("frame");
+        return Words::requestFrame();
     case kReadHolding:
-        return QStringLiteral("read %1 from byte %2").arg(registers).arg(request.address);
+        return Words::requestRead(registers, request.address);
     case kWriteMultiple:
-        return QStringLiteral("write %1 at %2").arg(registers).arg(request.address);
+        return Words::requestWrite(registers, request.address);
     case kReadInput:
-        return QStringLiteral("ID probe");
+        return Words::requestIdProbe();
     default:
-        return QStringLiteral("function %1").arg(request.function);
+        return Words::requestFunction(request.function);
     }
 }
 
@@ -95,7 +95,7 @@ QString formatTrafficLine(const Traffic& t, std::int64_t operationStartNs)
 {
     const double ms = double(t.timeNs - operationStartNs) / 1e6;
     const bool sent = t.direction == Traffic::Direction::Sent;
-    const QString bytes = t.bytes.empty() ? QStringLiteral("(nothing)") : hexBytes(t.bytes);
+    const QString bytes = t.bytes.empty() ? Words::nothingReceived() : hexBytes(t.bytes);
     return QStringLiteral("%1 ms  %2  %3  %4")
         .arg(ms, 9, 'f', 1)
         .arg(sent ? QStringLiteral("->") : QStringLiteral("<-"), bytes,
@@ -107,9 +107,9 @@ QString formatOperationLine(const TrafficOperation& op)
     QString line = QStringLiteral("==== %1  %2").arg(op.name, op.port);
     if (!op.device.isEmpty() && op.device != op.port)
         line += QStringLiteral(" (%1)").arg(op.device);
-    line += QStringLiteral("  %1 baud").arg(op.baud);
+    line += QStringLiteral("  ") + Words::baud(op.baud);
     if (op.slave > 0)
-        line += QStringLiteral("  slave %1").arg(op.slave);
+        line += QStringLiteral("  ") + Words::slave(op.slave);
     if (!op.messages.isEmpty())
         line += QStringLiteral("  ->  ") + op.messages.join(QStringLiteral(" | "));
     else if (!op.ended)

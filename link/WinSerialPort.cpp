@@ -1,4 +1,5 @@
 #include "WinSerialPort.h"
+#include "words/Words.h"
 
 #include <windows.h>
 
@@ -23,7 +24,7 @@ std::string systemReason(DWORD code)
     const DWORD n
         = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
             nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string reason = n && text ? std::string(text, n) : "system error " + std::to_string(code);
+    std::string reason = n && text ? std::string(text, n) : Words::systemError(code).toStdString();
     if (text)
         LocalFree(text);
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
@@ -228,7 +229,7 @@ OpenResult WinPortOpener::open(const std::string& devicePath, int baud)
     if (!claim) {
         CloseHandle(h);
         r.error = OpenError::Busy;
-        r.detail = "the port is in use by another Tarnixw program";
+        r.detail = Words::portHeldByAnotherTarnixw().toStdString();
         return r;
     }
     // "COM SETUP ERROR!!!": the port and the claim on it are let go again.
@@ -257,13 +258,13 @@ OpenResult WinPortOpener::open(const std::string& devicePath, int baud)
     // A driver may take the call and keep other settings: read them back.
     if (!set || !GetCommState(h, &applied) || applied.BaudRate != dcb.BaudRate || applied.ByteSize != 8
         || applied.Parity != NOPARITY || applied.StopBits != ONESTOPBIT)
-        return setupFailed(set ? "the port does not take these line settings" : systemReason(setError));
+        return setupFailed(set ? Words::lineSettingsRefused().toStdString() : systemReason(setError));
     // Reads return at once; a write gives up rather than wait for ever on a handshake.
     const PortTimeouts wanted = portTimeoutsFor(baud);
     COMMTIMEOUTS timeouts{wanted.readInterval, wanted.readTotalMultiplier, wanted.readTotalConstant,
         wanted.writeTotalMultiplier, wanted.writeTotalConstant};
     if (!SetCommTimeouts(h, &timeouts))
-        return setupFailed("the port does not take its timeouts: " + systemReason(GetLastError()));
+        return setupFailed(Words::timeoutsRefused(QString::fromStdString(systemReason(GetLastError()))).toStdString());
     // Bytes that reached the port before this open (a late answer to a program that has ended
     // since) are no answer to anything this operation sends: it starts with empty queues.
     PurgeComm(h, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);

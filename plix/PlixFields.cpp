@@ -1,27 +1,29 @@
 #include "PlixFields.h"
 
+#include "words/Words.h"
+
 namespace tarnixw::plix {
 
 namespace {
 
 struct KindInfo {
     const char* namePart; // component name after "CH0"
-    const char* labelPart; // message label after "CH0 "
+    QString (*labelPart)(); // message label after "CH0 "
     const char* defaultText;
     values::FieldKind check;
 };
 
 // Indexed by Parameter.
 constexpr KindInfo kKinds[kParameterCount] = {
-    {"SensorFrom", "Sensor From", "1000", values::FieldKind::Sensor},
-    {"SensorTo", "Sensor To", "5000", values::FieldKind::Sensor},
-    {"PvFrom", "P.V. From", "0.000", values::FieldKind::PV},
-    {"PvTo", "P.V. To", "100.000", values::FieldKind::PV},
-    {"LowAlarm", "Low Alarm", "40.000", values::FieldKind::AlarmRange},
-    {"HighAlarm", "High Alarm", "60.000", values::FieldKind::AlarmRange},
-    {"SilenceTime", "Silence Time", "30", values::FieldKind::Silence},
-    {"DecimalDigits", "Decimal Digits", "1", values::FieldKind::DecimalDigits},
-    {"Hystersis", "Hysteresis", "0.5", values::FieldKind::Hysteresis},
+    {"SensorFrom", Words::sensorFrom, "1000", values::FieldKind::Sensor},
+    {"SensorTo", Words::sensorTo, "5000", values::FieldKind::Sensor},
+    {"PvFrom", Words::pvFrom, "0.000", values::FieldKind::PV},
+    {"PvTo", Words::pvTo, "100.000", values::FieldKind::PV},
+    {"LowAlarm", Words::lowAlarm, "40.000", values::FieldKind::AlarmRange},
+    {"HighAlarm", Words::highAlarm, "60.000", values::FieldKind::AlarmRange},
+    {"SilenceTime", Words::silenceTime, "30", values::FieldKind::Silence},
+    {"DecimalDigits", Words::decimalDigits, "1", values::FieldKind::DecimalDigits},
+    {"Hystersis", Words::hysteresis, "0.5", values::FieldKind::Hysteresis},
 };
 
 const KindInfo& info(Field f)
@@ -51,7 +53,7 @@ QString defaultText(Field f)
 
 QString humanLabel(Field f)
 {
-    return QStringLiteral("CH%1 ").arg(channelOf(f)) + QLatin1String(info(f).labelPart);
+    return Words::channelBox(channelOf(f), info(f).labelPart());
 }
 
 values::FieldKind checkKind(Field f)

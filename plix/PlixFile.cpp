@@ -26,7 +26,7 @@ std::optional<QString> saveConfigurationFile(const QString& path, const PLIXPara
 
 LoadResult loadConfigurationFile(const QString& path, PLIXParamSet& paramSet)
 {
-    const values::FileBytes file = values::readFileExactly(path, kFileSize, kModelName);
+    const values::FileBytes file = values::readFileExactly(path, kFileSize, Words::plixModelName());
     if (!file.ok())
         return LoadResult::failure(file.error);
     paramSet.assign(*file.value);

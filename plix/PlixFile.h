@@ -4,6 +4,7 @@
 #include "PlixFields.h"
 #include "PlixParamSet.h"
 #include "values/Result.h"
+#include "words/Words.h"
 
 #include <QString>
 #include <optional>
@@ -11,7 +12,7 @@
 namespace tarnixw::plix {
 
 inline constexpr int kFileSize = kParamSetSize;
-inline const QString kModelName = QStringLiteral("PLIXARO");
+inline const QString kModelName = Words::plixModelName();
 
 // Save File's first step: refreshes the mask, the two constants after it and the eighteen
 // parameter fields of `paramSet` from the screen, converting exactly as Write does. On a text

@@ -1,6 +1,5 @@
 #include "PlixForm.h"
 
-#include "kit/BusyGuard.h"
 #include "kit/Dialogs.h"
 #include "kit/FormFiles.h"
 #include "kit/Messages.h"
@@ -9,11 +8,8 @@
 #include "link/ModbusLink.h"
 #include "resources/Artwork.h"
 
-#include <QComboBox>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QWidget>
 
 namespace tarnixw::plix {
@@ -73,35 +69,12 @@ std::vector<Control> channelPanel(int ch)
 } // namespace
 
 TFormPLIX::TFormPLIX(kit::Session& session, std::function<void()> showMain, QWidget* parent)
-    : DeviceForm(session, port(), std::move(showMain), parent)
-    , m_leave(new kit::LeaveWatcher(this))
+    : ModelForm(session, QStringLiteral("PLIX"), std::move(showMain), parent)
 {
-    setObjectName(QStringLiteral("FormPLIX"));
-    setWindowTitle(QStringLiteral("TarnixWPLIX"));
-    setWindowIcon(artwork::programIcon());
-    setFixedSize(800, 600);
     buildFrame();
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
 }
 
 TFormPLIX::~TFormPLIX() = default;
-
-link::ModelBuffers& TFormPLIX::buffers()
-{
-    return model().buffers;
-}
-
-link::ComPort& TFormPLIX::port()
-{
-    return model().port;
-}
-
-QWidget* TFormPLIX::control(const QString& name) const
-{
-    const auto it = m_controls.find(name);
-    return it == m_controls.end() ? nullptr : it->second;
-}
 
 void TFormPLIX::buildFrame()
 {
@@ -136,18 +109,13 @@ void TFormPLIX::buildFrame()
 
     for (int i = 0; i < kFieldCount; ++i) {
         m_edits[i] = qobject_cast<QLineEdit*>(control(controlName(fieldAt(i))));
-        m_leave->watch(m_edits[i], [this](QLineEdit* box) { return checkLeftBox(box); });
+        checkOnLeave(m_edits[i], checkKind(fieldAt(i)));
     }
 
-    attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
-        get<QProgressBar>("ProgressBar1"));
-    attachIdSearch(get<QPushButton>("IDSearch"), buffers(), link::plixIdSearchProgress);
-
+    connectComButtons(link::plixIdSearchProgress);
     const auto onClick = [this](const char* name, void (TFormPLIX::*handler)()) {
         connect(get<QPushButton>(name), &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
-    onClick("CheckCOM", &TFormPLIX::CheckCOMClick);
-    onClick("IDSearch", &TFormPLIX::IDSearchClick);
     onClick("CH0", &TFormPLIX::CH0Click);
     onClick("CH1", &TFormPLIX::CH1Click);
     onClick("Read", &TFormPLIX::ReadClick);
@@ -215,7 +183,7 @@ void TFormPLIX::setTexts(const Texts& t)
 
 void TFormPLIX::ReadClick()
 {
-    kit::Operation op(*this, buffers(), QStringLiteral("Read"));
+    kit::Operation op(*this, QStringLiteral("Read"));
     std::optional<DecodedSet> decoded;
     if (link::ModbusLink* bus = op.link()) {
         if (readBlocks(*bus))
@@ -233,7 +201,7 @@ void TFormPLIX::ReadClick()
 
 void TFormPLIX::WriteClick()
 {
-    kit::Operation op(*this, buffers(), QStringLiteral("Write"));
+    kit::Operation op(*this, QStringLiteral("Write"));
     link::ModbusLink* const opened = op.link();
     if (!opened)
         return;
@@ -254,21 +222,17 @@ void TFormPLIX::WriteClick()
 
 void TFormPLIX::OpenFileClick()
 {
-    const std::optional<QString> path
-        = kit::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Plix, false));
-    if (!path)
-        return;
-    // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
-    const LoadResult r = loadConfigurationFile(*path, model());
-    if (!r.value) {
-        kit::dialogs().message(r.error);
-        return;
-    }
-    kit::sweepProgress(ProgressBar1());
-    setTexts(r.value->texts);
-    ApplyChannelStates();
-    kit::dialogs().message(kit::text::loadFileDone());
-    kit::BusyGuard::setBar(ProgressBar1(), 0);
+    kit::openConfiguration(
+        kit::ConfigFileModel::Plix, ProgressBar1(), [this](const QString& path) -> std::optional<QString> {
+            // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
+            const LoadResult r = loadConfigurationFile(path, model());
+            if (!r.value)
+                return r.error;
+            kit::sweepProgress(ProgressBar1());
+            setTexts(r.value->texts);
+            ApplyChannelStates();
+            return std::nullopt;
+        });
 }
 
 void TFormPLIX::SaveFlieClick()
@@ -284,76 +248,10 @@ void TFormPLIX::SaveFlieClick()
 
 // ---- Field checks -----------------------------------------------------------------------
 
-bool TFormPLIX::applyCheck(QLineEdit* box, Field f)
+values::FieldCheckResult TFormPLIX::fieldCheck(values::FieldKind, const QLineEdit& box) const
 {
-    return kit::showFieldCheck(box, checkBox(f, texts()));
-}
-
-namespace {
-
-std::optional<Field> fieldOfBox(const QLineEdit* box)
-{
-    return box ? fieldByName(box->objectName()) : std::nullopt;
-}
-
-} // namespace
-
-bool TFormPLIX::BoundaryCheck_Sensor(QLineEdit* box)
-{
-    const auto f = fieldOfBox(box);
-    return !f || applyCheck(box, *f);
-}
-
-bool TFormPLIX::BoundaryCheck_PV(QLineEdit* box)
-{
-    const auto f = fieldOfBox(box);
-    return !f || applyCheck(box, *f);
-}
-
-bool TFormPLIX::BoundaryCheck_AlarmRange(QLineEdit* box)
-{
-    const auto f = fieldOfBox(box);
-    return !f || applyCheck(box, *f);
-}
-
-bool TFormPLIX::BoundaryCheck_Silence(QLineEdit* box)
-{
-    const auto f = fieldOfBox(box);
-    return !f || applyCheck(box, *f);
-}
-
-bool TFormPLIX::BoundaryCheck_DecimalDigits(QLineEdit* box)
-{
-    const auto f = fieldOfBox(box);
-    return !f || applyCheck(box, *f);
-}
-
-bool TFormPLIX::BoundaryCheck_Hystersis(QLineEdit* box)
-{
-    const auto f = fieldOfBox(box);
-    return !f || applyCheck(box, *f);
-}
-
-bool TFormPLIX::checkLeftBox(QLineEdit* box)
-{
-    const auto f = fieldOfBox(box);
-    if (!f)
-        return true;
-    switch (checkKind(*f)) {
-    case values::FieldKind::Sensor:
-        return BoundaryCheck_Sensor(box);
-    case values::FieldKind::PV:
-        return BoundaryCheck_PV(box);
-    case values::FieldKind::AlarmRange:
-        return BoundaryCheck_AlarmRange(box);
-    case values::FieldKind::Silence:
-        return BoundaryCheck_Silence(box);
-    case values::FieldKind::DecimalDigits:
-        return BoundaryCheck_DecimalDigits(box);
-    case values::FieldKind::Hysteresis:
-        return BoundaryCheck_Hystersis(box);
-    }
-    return true;
+    const std::optional<Field> f = fieldByName(box.objectName());
+    return f ? checkBox(*f, texts()) : values::FieldCheckResult{};
 }
 
 } // namespace tarnixw::plix

@@ -13,8 +13,8 @@ void resetModel()
     ModelState& m = model();
     m.paramSet = {};
     m.setFlags({});
-    m.buffers = link::ModelBuffers::plix();
-    m.port.CloseComPort();
+    m.buffers = plix::buffers();
+    m.port.close();
 }
 
 int PackBlockA(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos)

@@ -23,7 +23,7 @@ struct ModelState {
     PLIXParamSet paramSet;
     bool CH0Enabled = true;
     bool CH1Enabled = true;
-    link::ModelBuffers buffers = link::ModelBuffers::plix();
+    link::ModelBuffers buffers = plix::buffers();
     link::ComPort port;
 
     ChannelFlags flags() const { return {CH0Enabled, CH1Enabled}; }

@@ -2,6 +2,7 @@
 
 #include "values/Fixed.h"
 #include "values/NumberText.h"
+#include "words/Words.h"
 
 namespace tarnixw::plix {
 
@@ -85,13 +86,13 @@ BoxValue convertBox(Field f, const QString& text)
     BoxValue r;
     const auto number = values::parseNumber(text);
     if (!number) {
-        r.error = humanLabel(f) + QStringLiteral(": ") + values::notANumberMessage(text);
+        r.error = Words::labelled(humanLabel(f), Words::notANumber(text));
         return r;
     }
     const Conversion c = conversionOf(parameterOf(f));
     const auto v = fittingSingle(*number * c.scale, c.bits);
     if (!v) {
-        r.error = QStringLiteral("%1: '%2' is out of the range the device can store.").arg(humanLabel(f), text);
+        r.error = Words::labelled(humanLabel(f), Words::valueOutOfDeviceRange(text));
         return r;
     }
     r.value = *v;
@@ -149,24 +150,19 @@ values::Result<Scaling> channelScaling(int ch, float sensorFrom, float sensorTo,
 {
     using R = values::Result<Scaling>;
     if (sensorFrom == sensorTo)
-        return R::failure(QStringLiteral("CH%1: Sensor From and Sensor To are both %2 mV; they must differ.")
-                              .arg(ch)
-                              .arg(QString::number(static_cast<double>(sensorFrom), 'g', 10)));
+        return R::failure(Words::plixEqualSensorRange(ch, QString::number(static_cast<double>(sensorFrom), 'g', 10)));
     // The device computes P.V. x 1000 = slope x mV / 1000 + offset: the slope is in
     // P.V. thousandths per volt, the offset in P.V. thousandths.
     const long double slopeExact = (static_cast<long double>(pvTo) - static_cast<long double>(pvFrom)) * 1000.0L
         / (static_cast<long double>(sensorTo) - static_cast<long double>(sensorFrom));
     const auto slope = fittingSingle(slopeExact, 32);
     if (!slope)
-        return R::failure(QStringLiteral("CH%1: the sensor and P.V. ranges give a slope the device cannot store; "
-                                         "widen the sensor range or narrow the P.V. range.")
-                              .arg(ch));
+        return R::failure(Words::plixSlopeOutOfRange(ch));
     const long double offsetExact = static_cast<long double>(pvTo)
         - static_cast<long double>(sensorTo) * static_cast<long double>(*slope) * 0.001L;
     const auto offset = fittingSingle(offsetExact, 32);
     if (!offset)
-        return R::failure(
-            QStringLiteral("CH%1: the sensor and P.V. ranges give an offset the device cannot store.").arg(ch));
+        return R::failure(Words::plixOffsetOutOfRange(ch));
     return R::of({*slope, *offset});
 }
 

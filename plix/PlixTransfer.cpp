@@ -1,7 +1,6 @@
 #include "PlixTransfer.h"
 
 #include "PlixModel.h"
-#include "link/DeviceConstants.h"
 
 namespace tarnixw::plix {
 
@@ -10,6 +9,11 @@ namespace {
 constexpr int kEnableWaitSteps = 56;
 
 } // namespace
+
+link::ModelBuffers buffers()
+{
+    return link::ModelBuffers::sized(1024, 1024, kBlockASize + kBlockBSize);
+}
 
 bool readBlocks(link::ModbusLink& bus)
 {
@@ -25,9 +29,8 @@ void writeBlocks(
     const std::span<std::uint8_t> data = bus.writeData();
 
     // 1: open the device's configuration for writing.
-    data[0] = link::device::kPlixWriteEnableHigh;
-    data[1] = link::device::kPlixWriteEnableLow;
-    const link::StepResult enabled = bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps);
+    link::PutShort(data, 0, kWriteEnableValue);
+    const link::StepResult enabled = bus.WriteRegisters(kWriteEnableRegister, 2, kEnableWaitSteps);
 
     // 2 and 3: the two blocks, skipped once a step has failed.
     if (!bus.StopFlag()) {
@@ -43,11 +46,11 @@ void writeBlocks(
 
     // 4: close the write-enable whatever happened. After a failed open it is sent once: the
     // device is not answering, and a silence then says nothing new.
-    link::PutShort(data, 0, link::device::kPlixWriteDisableValue);
+    link::PutShort(data, 0, kWriteDisableValue);
     link::WriteStepRules closing;
     closing.runWhenStopped = true;
     closing.sendOnce = enabled == link::StepResult::Failed;
-    bus.WriteRegisters(link::device::kPlixWriteEnableRegister, 2, kEnableWaitSteps, {}, closing);
+    bus.WriteRegisters(kWriteEnableRegister, 2, kEnableWaitSteps, {}, closing);
 }
 
 } // namespace tarnixw::plix

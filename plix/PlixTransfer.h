@@ -8,6 +8,16 @@
 
 namespace tarnixw::plix {
 
+// The device opens its configuration for writing when register 4010 receives 0xA55A, and
+// closes it again on 0xFFFF.
+inline constexpr std::uint16_t kWriteEnableRegister = 4010;
+inline constexpr std::uint16_t kWriteEnableValue = 0xA55A;
+inline constexpr std::uint16_t kWriteDisableValue = 0xFFFF;
+
+// The link buffers of the model: requests and answers of up to 1024 bytes, the DeviceImage of
+// both blocks (94 bytes).
+link::ModelBuffers buffers();
+
 // The PLIX schedule of Read and Write on an open link, shared by the window and the command
 // line.
 

@@ -1,6 +1,5 @@
 #include "Device.h"
 
-#include "link/DeviceConstants.h"
 #include "link/Modbus.h"
 
 #include <QFile>
@@ -8,32 +7,9 @@
 
 namespace tarnixw::sim {
 
-using link::PutByte;
-using link::PutLong;
 using link::PutShort;
 
-namespace {
-
-struct Area {
-    int first;
-    int end; // one past the last byte
-};
-
-constexpr Area kVyrAreas[] = {{32, 850}, {2048, 2448}};
-constexpr Area kPlixAreas[] = {{32, 88}, {2048, 2086}};
-
-// What the probe register reads: a model code.
-constexpr std::uint16_t kVyrProbeValue = 0x0001;
-constexpr std::uint16_t kPlixProbeValue = 0x0002;
-
-std::uint16_t writeEnableValue()
-{
-    return std::uint16_t((link::device::kPlixWriteEnableHigh << 8) | link::device::kPlixWriteEnableLow);
-}
-
-} // namespace
-
-Device::Device(Model model, std::uint8_t slaveId)
+Device::Device(const model::DeviceModel& model, std::uint8_t slaveId)
     : m_model(model)
     , m_slaveId(slaveId)
     , m_memory(kMemorySize)
@@ -45,48 +21,11 @@ void Device::resetToFactory()
 {
     std::fill(m_memory.begin(), m_memory.end(), 0);
     m_writeEnabled = false;
-    std::span<std::uint8_t> mem = m_memory;
-    if (m_model == Model::Vyr) {
-        PutShort(mem, 32, 0xFFFF); // all 16 analog channels in use
-        PutShort(mem, 34, 0);
-        PutShort(mem, 36, 255);
-        for (int k = 0; k < 16; ++k) {
-            PutLong(mem, 38 + 4 * k, 0);
-            PutLong(mem, 102 + 4 * k, 25000); // gain of 1000..5000 mV -> 0..100
-            PutLong(mem, 166 + 4 * k, std::uint32_t(-25000)); // offset
-            PutLong(mem, 230 + 4 * k, 1000);
-            PutLong(mem, 294 + 4 * k, 60000);
-            PutLong(mem, 358 + 4 * k, 40000);
-            PutByte(mem, 818 + k, 1);
-            PutLong(mem, 2048 + 4 * k, 1000);
-            PutLong(mem, 2112 + 4 * k, 5000);
-            PutLong(mem, 2176 + 4 * k, 0);
-            PutLong(mem, 2240 + 4 * k, 100000);
-            PutShort(mem, 2304 + 2 * k, 30);
-            for (int m = 0; m < 3; ++m)
-                PutShort(mem, 2336 + 32 * m + 2 * k, 30);
-            PutByte(mem, 2432 + k, 5);
-        }
-        // DI relay masks (422..433) and the DO map (434..817) stay 0.
-    } else {
-        int p = 32;
-        p = PutShort(mem, p, 0x0003); // both channels enabled
-        p = PutShort(mem, p, 0);
-        p = PutShort(mem, p, 3);
-        p = PutLong(mem, p, 0);
-        p = PutLong(mem, p, 0);
-        for (std::uint32_t v : {25000u, 25000u, std::uint32_t(-25000), std::uint32_t(-25000), 1000u, 1000u, 60000u,
-                 60000u, 40000u, 40000u})
-            p = PutLong(mem, p, v);
-        p = PutByte(mem, p, 1);
-        PutByte(mem, p, 1);
-        p = 2048;
-        for (std::uint32_t v : {1000u, 1000u, 5000u, 5000u, 0u, 0u, 100000u, 100000u})
-            p = PutLong(mem, p, v);
-        p = PutShort(mem, p, 30);
-        p = PutShort(mem, p, 30);
-        p = PutByte(mem, p, 5);
-        PutByte(mem, p, 5);
+    const std::vector<std::uint8_t> image = m_model.factoryImage();
+    std::size_t at = 0;
+    for (const model::MemoryBlock& block : m_model.memory()) {
+        std::copy_n(image.begin() + std::ptrdiff_t(at), block.bytes, m_memory.begin() + block.address);
+        at += std::size_t(block.bytes);
     }
 }
 
@@ -134,10 +73,9 @@ std::optional<std::size_t> Device::requestLength(std::span<const std::uint8_t> b
 
 bool Device::inParameterMemory(int address, int bytes) const
 {
-    const auto inside = [&](const Area& a) { return address >= a.first && address + bytes <= a.end; };
-    if (m_model == Model::Vyr)
-        return std::any_of(std::begin(kVyrAreas), std::end(kVyrAreas), inside);
-    return std::any_of(std::begin(kPlixAreas), std::end(kPlixAreas), inside);
+    const std::vector<model::MemoryBlock> blocks = m_model.memory();
+    return std::any_of(blocks.begin(), blocks.end(),
+        [&](const model::MemoryBlock& b) { return address >= b.address && address + bytes <= b.address + b.bytes; });
 }
 
 std::vector<std::uint8_t> Device::exception(std::uint8_t function, std::uint8_t code) const
@@ -161,9 +99,9 @@ std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> pdu)
         out[0] = fn;
         out[1] = std::uint8_t(2 * quantity);
         if (fn == link::kReadInput) {
-            if (address != link::device::kProbeRegister || quantity != 1)
+            if (address != link::kProbeRegister || quantity != 1)
                 return exception(fn, 2);
-            PutShort(out, 2, m_model == Model::Vyr ? kVyrProbeValue : kPlixProbeValue);
+            PutShort(out, 2, m_model.probeValue());
         } else {
             if (!inParameterMemory(address, 2 * quantity))
                 return exception(fn, 2);
@@ -176,20 +114,21 @@ std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> pdu)
     if (quantity < 1 || quantity > 123 || pdu[5] != 2 * quantity || pdu.size() != 6 + 2 * std::size_t(quantity))
         return exception(fn, 3);
     const std::span<const std::uint8_t> data = pdu.subspan(6, 2 * std::size_t(quantity));
-    if (m_model == Model::Plix && address == link::device::kPlixWriteEnableRegister) {
+    const std::optional<model::WriteGate> gate = m_model.writeGate();
+    if (gate && address == gate->address) {
         if (quantity != 1)
             return exception(fn, 3);
         const std::uint16_t v = std::uint16_t((data[0] << 8) | data[1]);
-        if (v == writeEnableValue())
+        if (v == gate->open)
             m_writeEnabled = true;
-        else if (v == link::device::kPlixWriteDisableValue)
+        else if (v == gate->close)
             m_writeEnabled = false;
         else
             return exception(fn, 3);
     } else {
         if (!inParameterMemory(address, 2 * quantity))
             return exception(fn, 2);
-        if (m_model == Model::Plix && !m_writeEnabled)
+        if (gate && !m_writeEnabled)
             return exception(fn, 4);
         std::copy(data.begin(), data.end(), m_memory.begin() + address);
         if (m_faults.alterByte && *m_faults.alterByte >= address && *m_faults.alterByte < address + 2 * quantity)

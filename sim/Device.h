@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/DeviceModel.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -8,8 +10,6 @@
 #include <vector>
 
 namespace tarnixw::sim {
-
-enum class Model { Vyr, Plix };
 
 // Misbehaviour of a simulated device, chosen per run. Requests are counted from 1 and only
 // those addressed to the device with an intact CRC count.
@@ -26,15 +26,15 @@ struct Faults {
     std::optional<int> alterByte; // a write covering this address stores it with its lowest bit flipped
 };
 
-// A VYRANTA or PLIXARO as a Modbus RTU slave: a byte-addressed memory read with function 3 and
+// A device of a model as a Modbus RTU slave: a byte-addressed memory read with function 3 and
 // written with function 16 (addresses are byte offsets, quantities count registers, values
 // are big-endian), and the probe input register 4096 read with function 4.
 //
-// VYR parameter memory: 32..849 and 2048..2447. PLIX: block A 32..87, block B 2048..2085,
-// and the write-enable register 4010. While the PLIX write-enable is closed, writes to its
-// blocks are refused with exception code 4 (the addresses exist; the device declines the
-// action). Any other address range gets exception 2, a quantity or byte count out of place 3,
-// any other function 1. Frames for other ids and damaged frames get no answer.
+// The parameter memory is the model's; a model with a write gate (the PLIXARO's register 4010)
+// refuses writes to it with exception code 4 while the gate is closed (the addresses exist;
+// the device declines the action). Any other address range gets exception 2, a quantity or
+// byte count out of place 3, any other function 1. Frames for other ids and damaged frames get
+// no answer.
 class Device {
 public:
     static constexpr std::size_t kMemorySize = 4096;
@@ -45,9 +45,9 @@ public:
         bool unplugged = false; // the device has left the line
     };
 
-    Device(Model model, std::uint8_t slaveId);
+    Device(const model::DeviceModel& model, std::uint8_t slaveId);
 
-    Model model() const { return m_model; }
+    const model::DeviceModel& model() const { return m_model; }
     std::uint8_t slaveId() const { return m_slaveId; }
     void setSlaveId(std::uint8_t id) { m_slaveId = id; }
     Faults& faults() { return m_faults; }
@@ -83,7 +83,7 @@ private:
     std::vector<std::uint8_t> exception(std::uint8_t function, std::uint8_t code) const;
     bool inParameterMemory(int address, int bytes) const;
 
-    Model m_model;
+    const model::DeviceModel& m_model;
     std::uint8_t m_slaveId;
     Faults m_faults;
     int m_requestCount = 0;

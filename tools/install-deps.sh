@@ -17,6 +17,7 @@ packages=(
   dpkg-dev file              # tools/package.sh: dpkg-shlibdeps finds the package's dependencies, in
                              # the files that file(1) tells CPack are programs
   help2man                   # the manual page of tarnixw-cli, made from its --help
+  qt6-l10n-tools             # tools/words.sh: lupdate finds every text marked for translation
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Holds the layers of the program: a file includes only from its own layer or from below.
 #
-#   values  <-  link  <-  kit  <-  vyr, plix  <-  app, cli
+#   words  <-  values  <-  link  <-  model  <-  kit  <-  vyr, plix  <-  app, cli, sim
 #
-#   - sim/ uses link and the models, nothing with a window;
-#   - vyr/ and plix/ never include each other;
-#   - nothing in values/, link/, cli/, sim/ or in the models' widget-free files (all of vyr/
-#     and plix/ but the forms: VyrForm*, VyrStyle*, PlixForm*) includes Qt Widgets, and they
-#     include nothing of kit/;
+#   - words/ (the texts the user reads) is the bottom: it includes only itself and never Qt
+#     Widgets, and every other layer may include it;
+#   - model/ is what every program knows of a device model (its description); vyr/ and plix/
+#     implement it and never include each other;
+#   - cli/ and sim/ serve every model through its description: only the file that makes their
+#     list of models (cli/main.cpp, sim/devsim_main.cpp) includes vyr/ and plix/;
+#   - nothing in words/, values/, link/, model/, cli/, sim/ or in the models' widget-free files
+#     (all of vyr/ and plix/ but the forms: VyrForm*, VyrStyle*, PlixForm*) includes Qt
+#     Widgets, and they include nothing of kit/;
 #   - resources/ (pictures) may be used by kit/, the forms and app/.
 #
 # Tests, benchmarks, fuzzers and tools may include anything. Prints every upward include and
@@ -37,17 +41,21 @@ fi
 allowed() {
   local file="$1"
   case "$file" in
-    values/*) echo "values" ;;
-    link/*) echo "values link" ;;
-    kit/*) echo "values link kit resources" ;;
-    vyr/VyrForm* | vyr/VyrStyle*) echo "values link kit vyr resources" ;;
-    plix/PlixForm*) echo "values link kit plix resources" ;;
-    vyr/*) echo "values link vyr" ;;
-    plix/*) echo "values link plix" ;;
-    app/*) echo "values link kit vyr plix app resources" ;;
-    cli/*) echo "values link vyr plix cli" ;;
-    sim/*) echo "values link vyr plix sim" ;;
-    resources/*) echo "resources" ;;
+    words/*) echo "words" ;;
+    values/*) echo "words values" ;;
+    link/*) echo "words values link" ;;
+    model/*) echo "words values link model" ;;
+    kit/*) echo "words values link model kit resources" ;;
+    vyr/VyrForm* | vyr/VyrStyle*) echo "words values link model kit vyr resources" ;;
+    plix/PlixForm*) echo "words values link model kit plix resources" ;;
+    vyr/*) echo "words values link model vyr" ;;
+    plix/*) echo "words values link model plix" ;;
+    app/*) echo "words values link model kit vyr plix app resources" ;;
+    cli/main.cpp) echo "words values link model vyr plix cli" ;;
+    cli/*) echo "words values link model cli" ;;
+    sim/devsim_main.cpp) echo "words values link model vyr plix sim" ;;
+    sim/*) echo "words values link model sim" ;;
+    resources/*) echo "words resources" ;;
   esac
 }
 
@@ -78,13 +86,13 @@ if ! command -v git >/dev/null; then
   echo "layers: git is missing (tools/install-deps.sh installs it): no file to check"
   exit 1
 fi
-if ! tracked="$(git ls-files 'values/*' 'link/*' 'kit/*' 'vyr/*' 'plix/*' 'app/*' 'cli/*' 'sim/*' 'resources/*' 2>&1)"; then
+if ! tracked="$(git ls-files 'words/*' 'values/*' 'link/*' 'model/*' 'kit/*' 'vyr/*' 'plix/*' 'app/*' 'cli/*' 'sim/*' 'resources/*' 2>&1)"; then
   echo "layers: git ls-files failed: $tracked"
   exit 1
 fi
 mapfile -t files < <(grep -E '\.(cpp|h)$' <<<"$tracked")
 if [ ${#files[@]} -eq 0 ]; then
-  echo "layers: git lists no source file in values/, link/, kit/, vyr/, plix/, app/, cli/, sim/ or resources/"
+  echo "layers: git lists no source file in words/, values/, link/, model/, kit/, vyr/, plix/, app/, cli/, sim/ or resources/"
   exit 1
 fi
 for file in "${files[@]}"; do

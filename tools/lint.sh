@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Lints the project's own code: clang-format (the committed .clang-format) and clang-tidy (the
-# committed .clang-tidy) over app/, values/, link/, kit/, vyr/, plix/, cli/, sim/, tools/, bench/,
-# fuzz/ and tests/.
+# committed .clang-tidy) over app/, words/, values/, link/, model/, kit/, vyr/, plix/, cli/, sim/, tools/,
+# bench/, fuzz/ and tests/.
 #   tools/lint.sh [build dir with compile_commands.json]   (default: build)
 # Fails when a tool is missing or when it finds no file to lint: nothing checked proves nothing.
 set -uo pipefail
@@ -17,7 +17,7 @@ if ! tracked="$(git ls-files '*.cpp' '*.h' 2>&1)"; then
   echo "lint: git ls-files failed: $tracked"
   exit 1
 fi
-mapfile -t sources < <(grep -E '^(app|values|link|kit|vyr|plix|cli|sim|tools|bench|fuzz|tests)/' <<<"$tracked")
+mapfile -t sources < <(grep -E '^(app|words|values|link|model|kit|vyr|plix|cli|sim|tools|bench|fuzz|tests)/' <<<"$tracked")
 if [ ${#sources[@]} -eq 0 ]; then
   echo "lint: git lists no C++ file to lint"
   exit 1
@@ -34,7 +34,7 @@ if [ ! -f "$build/compile_commands.json" ]; then
   exit 1
 fi
 # Only what this build compiles: the Windows files (Win*.cpp) belong to tools/windows.sh's.
-mapfile -t units < <(printf '%s\n' "${sources[@]}" | grep -E '\.cpp$' | grep -E '^(app|values|link|kit|vyr|plix|cli|sim)/' |
+mapfile -t units < <(printf '%s\n' "${sources[@]}" | grep -E '\.cpp$' | grep -E '^(app|words|values|link|model|kit|vyr|plix|cli|sim)/' |
   while read -r f; do grep -q "\"file\": \"$PWD/$f\"" "$build/compile_commands.json" && echo "$f"; done)
 echo "== clang-tidy: ${#units[@]} translation units"
 if [ ${#units[@]} -eq 0 ]; then

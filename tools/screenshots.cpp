@@ -18,6 +18,7 @@
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
 #include "sim/SimPortOpener.h"
+#include "tests/support/Models.h"
 #include "vyr/VyrForm.h"
 #include "vyr/VyrModel.h"
 
@@ -156,7 +157,7 @@ int main(int argc, char** argv)
         shoot(&form, QStringLiteral("03-plix-defaults"));
     }
     {
-        sim::Device device(sim::Model::Plix, 1);
+        sim::Device device(test::describe(test::Model::Plix), 1);
         fillPlix(device);
         sim::InProcessPort port(device, clock);
         sim::SimPortOpener opener(port);
@@ -170,7 +171,7 @@ int main(int argc, char** argv)
         link::ComPort::setOpener(nullptr);
     }
     {
-        sim::Device device(sim::Model::Vyr, 1);
+        sim::Device device(test::describe(test::Model::Vyr), 1);
         fillVyr(device);
         sim::InProcessPort port(device, clock);
         sim::SimPortOpener opener(port);

@@ -1,6 +1,7 @@
 #include "FieldChecks.h"
 
 #include "NumberText.h"
+#include "words/Words.h"
 
 namespace tarnixw::values {
 
@@ -49,8 +50,6 @@ bool outside(long double v, long double lo, long double hi)
     return v < lo || v > hi;
 }
 
-const QString kSensorRange = QStringLiteral("Please input an integer number between -10000 and 10000.");
-
 } // namespace
 
 bool isIntegerKind(FieldKind kind)
@@ -70,8 +69,7 @@ bool isIntegerKind(FieldKind kind)
 
 QString conversionMessage(FieldKind kind)
 {
-    return isIntegerKind(kind) ? QStringLiteral("please input an integer number.")
-                               : QStringLiteral("please input a floating point number.");
+    return isIntegerKind(kind) ? Words::inputAnInteger() : Words::inputANumber();
 }
 
 FieldCheckResult checkField(FieldKind kind, const QString& text)
@@ -83,25 +81,25 @@ FieldCheckResult checkField(FieldKind kind, const QString& text)
     switch (kind) {
     case FieldKind::Sensor:
         if (outside(v, -10000, 10000))
-            return fail(kSensorRange);
+            return fail(Words::sensorRange());
         return pass();
     case FieldKind::PV:
         if (outside(v, -999, 9999))
-            return fail(QStringLiteral("Please input a floating point number between -999 and 9999."));
+            return fail(Words::pvRange());
         return pass(formatDecimals(v, 3));
     case FieldKind::AlarmRange:
         return pass(formatDecimals(v, 3));
     case FieldKind::Silence:
         if (outside(v, -32767, 32767))
-            return fail(QStringLiteral("Please input an integer number between -32767 and 32767."));
+            return fail(Words::silenceRange());
         return pass();
     case FieldKind::DecimalDigits:
         if (outside(v, 0, 3))
-            return fail(QStringLiteral("Please input an integer number between 0 and 3."));
+            return fail(Words::digitsRange());
         return pass();
     case FieldKind::Hysteresis:
         if (outside(v, 0, 5))
-            return fail(QStringLiteral("Please input a floating point number between 0.0 and 5.0."));
+            return fail(Words::hysteresisRange());
         return pass(formatDecimals(v, 1));
     }
     return pass();
@@ -110,13 +108,13 @@ FieldCheckResult checkField(FieldKind kind, const QString& text)
 SensorCheckRules plixSensorRules()
 {
     SensorCheckRules r;
-    r.fromRangeMessage = kSensorRange;
+    r.toLabel = Words::plixSensorToCaption();
+    r.fromLabel = Words::plixSensorFromCaption();
+    r.fromRangeMessage = Words::sensorRange();
     // The PLIX to boxes have always shown their range message without a full stop.
-    r.toRangeMessage = QStringLiteral("Please input an integer number between -10000 and 10000");
-    r.fromAboveToMessage = QStringLiteral("Value must less than 'To(mV):'.");
-    r.toBelowFromMessage = QStringLiteral("Value must larger than 'From(mV):'.");
-    r.toLabel = QStringLiteral("To(mV):");
-    r.fromLabel = QStringLiteral("From(mV):");
+    r.toRangeMessage = Words::sensorRangeNoFullStop();
+    r.fromAboveToMessage = Words::mustBeLessThan(r.toLabel);
+    r.toBelowFromMessage = Words::mustBeLargerThan(r.fromLabel);
     r.fromReadsPartnerAsNumber = false;
     r.toReadsPartnerAsNumber = true;
     return r;
@@ -125,12 +123,12 @@ SensorCheckRules plixSensorRules()
 SensorCheckRules vyrSensorRules()
 {
     SensorCheckRules r;
-    r.fromRangeMessage = kSensorRange;
-    r.toRangeMessage = kSensorRange;
-    r.fromAboveToMessage = QStringLiteral("Value must less than 'To'.");
-    r.toBelowFromMessage = QStringLiteral("Value must larger than 'From'.");
-    r.toLabel = QStringLiteral("To");
-    r.fromLabel = QStringLiteral("From");
+    r.toLabel = Words::vyrSensorToCaption();
+    r.fromLabel = Words::vyrSensorFromCaption();
+    r.fromRangeMessage = Words::sensorRange();
+    r.toRangeMessage = r.fromRangeMessage;
+    r.fromAboveToMessage = Words::mustBeLessThan(r.toLabel);
+    r.toBelowFromMessage = Words::mustBeLargerThan(r.fromLabel);
     r.fromReadsPartnerAsNumber = false;
     r.toReadsPartnerAsNumber = false;
     return r;
@@ -142,7 +140,7 @@ namespace {
 // is no number ends the handler with the toolkit's conversion error.
 FieldCheckResult partnerNotConverted(const QString& partnerText, bool readsAsNumber)
 {
-    FieldCheckResult r = fail(readsAsNumber ? notANumberMessage(partnerText) : notAnIntegerMessage(partnerText));
+    FieldCheckResult r = fail(readsAsNumber ? Words::notANumber(partnerText) : Words::notAnInteger(partnerText));
     r.toolkitError = true;
     return r;
 }

@@ -106,16 +106,6 @@ std::optional<long double> parseNumber(const QString& text)
     return v;
 }
 
-QString notAnIntegerMessage(const QString& text)
-{
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
-
-QString notANumberMessage(const QString& text)
-{
-    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
-}
-
 namespace {
 
 // A number as decimal digits: value = 0.d1d2d3... x 10^exponent (no digits: zero). Rounding

@@ -18,10 +18,6 @@ std::optional<std::int32_t> parseInteger(const QString& text);
 // "nan", "inf", hexadecimal and anything that overflows are never numbers.
 std::optional<long double> parseNumber(const QString& text);
 
-// The toolkit's conversion errors for a text that is not an integer, or not a number.
-QString notAnIntegerMessage(const QString& text);
-QString notANumberMessage(const QString& text);
-
 // Fixed-point display: the value rounded to `significant` significant digits, then shown
 // with exactly `decimals` decimals ("1234.600" for 1234.567 with 5 and 3). A value whose
 // integer part has more than `significant` digits is shown in exponent form

@@ -5,6 +5,7 @@
 #include "VyrStaging.h"
 #include "values/NumberText.h"
 #include "values/SafeFile.h"
+#include "words/Words.h"
 
 namespace tarnixw::vyr {
 
@@ -28,7 +29,7 @@ QString recordScreen(const Screen& screen, VYRParamSet& record)
         return staged.error;
     const auto next = recordWithStaged(record, *staged.value, RecordFields::SaveFile);
     if (!next) // cannot happen: staging refuses every value that does not fit
-        return QStringLiteral("A value on the screen is out of the range the device can store.");
+        return Words::outOfDeviceRange();
     record = *next;
     return {};
 }
@@ -41,7 +42,7 @@ QByteArray fileBytes(const VYRParamSet& record)
 
 QString wrongSizeMessage(qsizetype size)
 {
-    return values::wrongFileSizeMessage(size, QStringLiteral("VYRANTA"), fileoffset::Size);
+    return Words::wrongFileSize(size, Words::vyrModelName(), fileoffset::Size);
 }
 
 QString loadRecord(std::span<const std::uint8_t> bytes, VYRParamSet& record)

@@ -8,11 +8,9 @@
 #include "resources/Artwork.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 
 namespace tarnixw::vyr {
@@ -30,20 +28,22 @@ constexpr int kRowHeight = 22;
 constexpr int kChanBtnLeft = 5;
 constexpr int kChanBtnWidth = 74;
 
-struct AnalogColumnPlace {
+// Where each column's boxes stand, and the check a box makes when it is left.
+struct AnalogColumn {
     int left;
     int width;
+    values::FieldKind check;
 };
-constexpr std::array<AnalogColumnPlace, kColumns> kAnalogColumns{{
-    {89, 74}, // VYRSFrom
-    {163, 74}, // VYRSTo
-    {247, 74}, // VYRDFrom
-    {321, 74}, // VYRDTo
-    {405, 74}, // VYRLLimit
-    {479, 74}, // VYRHLimit
-    {568, 37}, // VYRDigits
-    {625, 37}, // VYRSilenceT
-    {682, 37}, // VYRHysteresis
+constexpr std::array<AnalogColumn, kColumns> kAnalogColumns{{
+    {89, 74, values::FieldKind::Sensor}, // VYRSFrom
+    {163, 74, values::FieldKind::Sensor}, // VYRSTo
+    {247, 74, values::FieldKind::PV}, // VYRDFrom
+    {321, 74, values::FieldKind::PV}, // VYRDTo
+    {405, 74, values::FieldKind::AlarmRange}, // VYRLLimit
+    {479, 74, values::FieldKind::AlarmRange}, // VYRHLimit
+    {568, 37, values::FieldKind::DecimalDigits}, // VYRDigits
+    {625, 37, values::FieldKind::Silence}, // VYRSilenceT
+    {682, 37, values::FieldKind::Hysteresis}, // VYRHysteresis
 }};
 
 std::int16_t complement(std::int16_t flag)
@@ -54,36 +54,17 @@ std::int16_t complement(std::int16_t flag)
 } // namespace
 
 TFormVYR::TFormVYR(kit::Session& session, std::function<void()> showMain, QWidget* parent)
-    : DeviceForm(session, port(), std::move(showMain), parent)
-    , m_leave(new kit::LeaveWatcher(this))
+    : ModelForm(session, QStringLiteral("VYR"), std::move(showMain), parent)
 {
-    setObjectName(QStringLiteral("FormVYR"));
-    setWindowTitle(QStringLiteral("TarnixWVYR"));
-    setWindowIcon(artwork::programIcon());
-    setFixedSize(800, 600);
     buildFrame();
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
 }
 
 TFormVYR::~TFormVYR() = default;
 
-link::ModelBuffers& TFormVYR::buffers()
-{
-    return model().buffers;
-}
-
-link::ComPort& TFormVYR::port()
-{
-    return model().port;
-}
-
 QWidget* TFormVYR::control(const QString& name) const
 {
-    if (const Generated* g = generated(name))
-        return g->widget;
-    const auto it = m_controls.find(name);
-    return it == m_controls.end() ? nullptr : it->second;
+    const Generated* g = generated(name);
+    return g ? g->widget : DeviceForm::control(name);
 }
 
 const TFormVYR::Generated* TFormVYR::generated(const QString& name) const
@@ -92,7 +73,7 @@ const TFormVYR::Generated* TFormVYR::generated(const QString& name) const
     return it == m_names.cend() ? nullptr : &*it;
 }
 
-const TFormVYR::Generated* TFormVYR::find(QObject* sender, Family family) const
+const TFormVYR::Generated* TFormVYR::find(const QObject* sender, Family family) const
 {
     if (!sender)
         return nullptr;
@@ -103,33 +84,6 @@ const TFormVYR::Generated* TFormVYR::find(QObject* sender, Family family) const
 void TFormVYR::enroll(QWidget* w, Family family, int a, int b, int c)
 {
     m_names.insert(w->objectName(), Generated{w, family, std::uint8_t(a), std::uint8_t(b), std::uint8_t(c)});
-}
-
-TFormVYR::LeaveCheck TFormVYR::leaveCheckOf(Column column)
-{
-    switch (column) {
-    case Column::SFrom:
-    case Column::STo:
-        return LeaveCheck::Sensor;
-    case Column::DFrom:
-    case Column::DTo:
-        return LeaveCheck::PV;
-    case Column::LLimit:
-    case Column::HLimit:
-        return LeaveCheck::AlarmRange;
-    case Column::Digits:
-        return LeaveCheck::DecimalDigits;
-    case Column::SilenceT:
-        return LeaveCheck::Silence;
-    case Column::Hysteresis:
-        return LeaveCheck::Hystersis;
-    }
-    return LeaveCheck::Silence;
-}
-
-void TFormVYR::bindLeaveCheck(QLineEdit* box, LeaveCheck check)
-{
-    m_leave->watch(box, [this, check](QLineEdit* left) { return runLeaveCheck(check, left); });
 }
 
 void TFormVYR::buildFrame()
@@ -190,11 +144,7 @@ void TFormVYR::buildFrame()
     for (int m = 0; m < kDoModules; ++m)
         buildDoFrame(m);
 
-    attachComControls(get<QComboBox>("rdCOM"), get<QLineEdit>("ModbusID"), get<QComboBox>("BaudRate"),
-        get<QProgressBar>("ProgressBar1"));
-    attachIdSearch(get<QPushButton>("IDSearch"), buffers(), link::vyrIdSearchProgress);
-    connect(get<QPushButton>("IDSearch"), &QPushButton::clicked, this, [this] { IDSearchClick(); });
-    connect(get<QPushButton>("CheckCOM"), &QPushButton::clicked, this, [this] { CheckCOMClick(); });
+    connectComButtons(link::vyrIdSearchProgress);
     connect(get<QPushButton>("Read"), &QPushButton::clicked, this, [this] { ReadClick(); });
     connect(get<QPushButton>("Write"), &QPushButton::clicked, this, [this] { WriteClick(); });
     connect(get<QPushButton>("OpenFile"), &QPushButton::clicked, this, [this] { OpenFileClick(); });
@@ -297,7 +247,7 @@ void TFormVYR::buildAnalogPage()
             edit->setObjectName(analogName(column, n));
             edit->setPalette(green);
             edit->setGeometry(kAnalogColumns[col].left, top, kAnalogColumns[col].width, kRowHeight);
-            bindLeaveCheck(edit, leaveCheckOf(column));
+            checkOnLeave(edit, kAnalogColumns[col].check);
             m_analog[col][n] = edit;
             enroll(edit, Family::AnalogEdit, n, col);
         }

@@ -3,8 +3,6 @@
 #include "VyrModel.h"
 
 #include "kit/DeviceForm.h"
-#include "kit/FormKit.h"
-#include "kit/LeaveCheck.h"
 #include "link/Modbus.h"
 
 #include <QHash>
@@ -26,20 +24,15 @@ namespace tarnixw::vyr {
 // The designed frame exists from construction. The generated controls (3476 buttons, edit
 // boxes and check boxes) are made on the form's first activation and destroyed when it closes;
 // they work on the screen state arrays of model().screen, which outlive the form.
-class TFormVYR : public kit::DeviceForm {
+class TFormVYR : public kit::ModelForm<&vyr::model> {
     Q_OBJECT
 public:
     TFormVYR(kit::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);
     ~TFormVYR() override;
 
-    // The VYRANTA link buffers and port, held by the model for the whole run.
-    static link::ModelBuffers& buffers();
-    static link::ComPort& port();
-
     // A designed or generated control by its component name ("Read", "VYRSFrom12",
     // "DOModuleBtnB3C17R1"); nullptr when no such control exists now.
-    QWidget* control(const QString& name) const;
-    template <typename T> T* get(const char* name) const { return qobject_cast<T*>(control(QLatin1String(name))); }
+    QWidget* control(const QString& name) const override;
     QTabWidget* PageControl1() const { return m_pages; }
     // TabSheet1 .. TabSheet5 by index 0 .. 4.
     QWidget* page(int index) const { return m_sheets[index]; }
@@ -66,14 +59,16 @@ public:
     void DICloseChanged(int m, int n);
     void DIOpenChanged(int m, int n);
 
-    // Click handlers of the generated families: each finds the control that fired by its
+    // Click handlers of the generated families: these find the control that fired by its
     // component name.
     void VYRChanInUseClick(QObject* sender);
     void DIChanInUseClick(QObject* sender);
     void DICloseClick(QObject* sender);
     void DIOpenClick(QObject* sender);
     void DIAlarmClick(QObject* sender);
-    void DOModuleClick(QObject* sender);
+    // The DO cell of output r, input c and DO module m was clicked: its state array takes the
+    // box's tick. Each of the 3072 boxes is connected with its own indices, looked up by none.
+    void DOModuleClick(int r, int c, int m);
 
     // The screen as a snapshot (texts from the boxes, flags and DO cells from the state
     // arrays) and back. applyScreen leaves the pages as the update routines would, but keeps
@@ -91,16 +86,6 @@ public:
     void WriteClick();
     void OpenFileClick();
     void SaveFileClick();
-
-    // The checks made when an edit box is left. A refused text stays as typed: its message is
-    // shown and the focus goes back into the box. Some rewrite an accepted number in their
-    // field's format. Each returns whether the text passed.
-    bool BoundaryCheck_Sensor(QLineEdit* box);
-    bool BoundaryCheck_PV(QLineEdit* box);
-    bool BoundaryCheck_AlarmRange(QLineEdit* box);
-    bool BoundaryCheck_Silence(QLineEdit* box);
-    bool BoundaryCheck_DecimalDigits(QLineEdit* box);
-    bool BoundaryCheck_Hystersis(QLineEdit* box);
 
     // The families of generated controls.
     enum class Family : std::uint8_t {
@@ -125,13 +110,11 @@ public:
     // The generated control of that name, or nullptr.
     const Generated* generated(const QString& name) const;
 
-    // The checks made when an edit box is left, by kind of field.
-    enum class LeaveCheck : std::uint8_t { Sensor, PV, AlarmRange, DecimalDigits, Silence, Hystersis };
-    static LeaveCheck leaveCheckOf(Column column);
-
 protected:
     void FormCreate() override;
     void FormClose() override;
+    // A sensor box is checked against the other limit of its channel.
+    values::FieldCheckResult fieldCheck(values::FieldKind kind, const QLineEdit& box) const override;
 
 private:
     void buildFrame();
@@ -143,20 +126,15 @@ private:
     void buildDigitalPage();
     void buildDoPages();
     void destroyGenerated();
-    // Where the field checks of the edit boxes attach; the build calls it for every box.
-    void bindLeaveCheck(QLineEdit* box, LeaveCheck check);
-    bool runLeaveCheck(LeaveCheck check, QLineEdit* box);
 
     void enroll(QWidget* w, Family family, int a, int b = 0, int c = 0);
     // The sender's entry when it is a live generated control of that family.
-    const Generated* find(QObject* sender, Family family) const;
+    const Generated* find(const QObject* sender, Family family) const;
     // The DI row's looks for its in-use flag and given relay ticks; the alarm button for its
     // flag. Neither touches a state array.
     void showDIRow(int m, int n, bool close, bool open);
     void showDIAlarm(int m, int n);
 
-    kit::Controls m_controls;
-    kit::LeaveWatcher* m_leave = nullptr;
     QTabWidget* m_pages = nullptr;
     std::array<QWidget*, 5> m_sheets{};
 

@@ -64,6 +64,11 @@ bool validDi(int m, int n)
     return m >= 0 && m < kDiModules && n >= 0 && n < kDiChannels;
 }
 
+bool validDo(int r, int c, int m)
+{
+    return r >= 0 && r < kDoOutputs && c >= 0 && c < kDoInputs && m >= 0 && m < kDoModules;
+}
+
 QLabel* addLabel(QWidget* parent, const QString& text, int x, int y)
 {
     auto* label = new QLabel(text, parent);
@@ -197,7 +202,7 @@ void TFormVYR::buildDigitalPage()
             silence->setObjectName(diName(DiControl::SilenceT, m, n));
             silence->setPalette(green);
             silence->setGeometry(left + kDiSilenceLeft, top, kDiWidth, kDiHeight);
-            bindLeaveCheck(silence, LeaveCheck::Silence);
+            checkOnLeave(silence, values::FieldKind::Silence);
             m_diSilenceT[m][n] = silence;
             enroll(silence, Family::DISilenceT, m, n);
 
@@ -231,7 +236,7 @@ void TFormVYR::buildDoPages()
                 box->setObjectName(doCellName(r, c, m));
                 box->setStyle(style);
                 box->setGeometry(g.boxLeft + kCellStepX * (c % 16), g.boxTop + kCellStepY * r, kCellSize, kCellSize);
-                connect(box, &QCheckBox::clicked, this, [this, box] { DOModuleClick(box); });
+                connect(box, &QCheckBox::clicked, this, [this, r, c, m] { DOModuleClick(r, c, m); });
                 m_doGroups[m][c / 16]->addButton(box);
                 m_doModuleBtn[r][c][m] = box;
                 enroll(box, Family::DOModuleBtn, r, c, m);
@@ -354,10 +359,10 @@ void TFormVYR::DIAlarmClick(QObject* sender)
     }
 }
 
-void TFormVYR::DOModuleClick(QObject* sender)
+void TFormVYR::DOModuleClick(int r, int c, int m)
 {
-    if (const Generated* g = find(sender, Family::DOModuleBtn))
-        model().screen.DOMap[g->a][g->b][g->c] = m_doModuleBtn[g->a][g->b][g->c]->isChecked() ? 1 : 0;
+    if (validDo(r, c, m) && m_doModuleBtn[r][c][m])
+        model().screen.DOMap[r][c][m] = m_doModuleBtn[r][c][m]->isChecked() ? 1 : 0;
 }
 
 } // namespace tarnixw::vyr

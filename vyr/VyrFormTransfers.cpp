@@ -8,8 +8,6 @@
 #include "link/ModbusLink.h"
 #include "values/SafeFile.h"
 
-#include <QProgressBar>
-
 namespace tarnixw::vyr {
 
 namespace {
@@ -29,7 +27,7 @@ int openBarAfter(int cells)
 
 void TFormVYR::ReadClick()
 {
-    kit::Operation op(*this, buffers(), QStringLiteral("Read"));
+    kit::Operation op(*this, QStringLiteral("Read"));
     if (link::ModbusLink* bus = op.link())
         readParamAreas(*bus);
     op.closePort();
@@ -46,7 +44,7 @@ void TFormVYR::ReadClick()
 
 void TFormVYR::WriteClick()
 {
-    kit::Operation op(*this, buffers(), QStringLiteral("Write"));
+    kit::Operation op(*this, QStringLiteral("Write"));
     link::ModbusLink* const opened = op.link();
     if (!opened || !m_built)
         return;
@@ -100,23 +98,17 @@ void TFormVYR::OpenFileClick()
 {
     if (!m_built)
         return;
-    const std::optional<QString> path
-        = kit::dialogs().openFileName(kit::configFileDialog(kit::ConfigFileModel::Vyr, false));
-    if (!path)
-        return;
-    // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
-    const values::FileBytes file = values::readFileExactly(*path, fileoffset::Size, QStringLiteral("VYRANTA"));
-    if (!file.value) {
-        kit::dialogs().message(file.error);
-        return;
-    }
-    if (const QString error = loadRecord(*file.value, model().paramSet); !error.isEmpty()) {
-        kit::dialogs().message(error);
-        return;
-    }
-    applyScreen(screenFromRecord(model().paramSet), openBarAfter);
-    kit::dialogs().message(kit::text::loadFileDone());
-    kit::BusyGuard::setBar(ProgressBar1(), 0);
+    kit::openConfiguration(
+        kit::ConfigFileModel::Vyr, ProgressBar1(), [this](const QString& path) -> std::optional<QString> {
+            // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
+            const values::FileBytes file = values::readFileExactly(path, fileoffset::Size, QStringLiteral("VYRANTA"));
+            if (!file.value)
+                return file.error;
+            if (const QString error = loadRecord(*file.value, model().paramSet); !error.isEmpty())
+                return error;
+            applyScreen(screenFromRecord(model().paramSet), openBarAfter);
+            return std::nullopt;
+        });
 }
 
 } // namespace tarnixw::vyr

@@ -36,8 +36,8 @@ void resetModel()
     ModelState& m = model();
     m.paramSet = {};
     m.screen = {};
-    m.buffers = link::ModelBuffers::vyr();
-    m.port.CloseComPort();
+    m.buffers = vyr::buffers();
+    m.port.close();
 }
 
 } // namespace tarnixw::vyr

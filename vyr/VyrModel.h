@@ -46,7 +46,7 @@ struct ScreenState {
 struct ModelState {
     VYRParamSet paramSet;
     ScreenState screen;
-    link::ModelBuffers buffers = link::ModelBuffers::vyr();
+    link::ModelBuffers buffers = vyr::buffers();
     link::ComPort port;
 };
 

@@ -207,7 +207,7 @@ std::optional<VYRParamSet> recordFromDeviceImage(std::span<const std::uint8_t> i
     return r;
 }
 
-WriteRecord recordForWrite(const VYRParamSet& values)
+WriteRecord recordForWrite(const VYRParamSet& values, const std::function<QString(int)>& channelName)
 {
     VYRParamSet r = values;
     r.FixedZero = 0;
@@ -216,8 +216,8 @@ WriteRecord recordForWrite(const VYRParamSet& values)
     r.GainBase.fill(1000);
     // The ranges as Write stages them: held in single precision.
     for (int k = 0; k < kAnalogChannels; ++k) {
-        const values::Result<Scaling> line = channelScaling(
-            k, float(r.SFrom[k]), float(r.STo[k]), float(r.DFrom[k]), float(r.DTo[k]), QString::number(r.SFrom[k]));
+        const values::Result<Scaling> line = channelScaling(channelName(k), float(r.SFrom[k]), float(r.STo[k]),
+            float(r.DFrom[k]), float(r.DTo[k]), QString::number(r.SFrom[k]));
         if (!line.ok())
             return WriteRecord::failure(line.error);
         // channelScaling has checked that both fit once truncated.

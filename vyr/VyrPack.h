@@ -6,6 +6,7 @@
 #include "VyrStaging.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -55,8 +56,8 @@ std::optional<VYRParamSet> recordFromDeviceImage(std::span<const std::uint8_t> i
 // for a Write: the words a Write always sets are set as it sets them (FixedZero 0, FixedFF
 // 255, ChanZero 0, GainBase 1000) and each channel's Gain and Offset are computed from its
 // ranges as Write computes them. Every other field is sent exactly as held. Refused with the
-// message naming the channel whose scaling cannot be computed.
+// message naming the channel whose scaling cannot be computed as `channelName` names it.
 using WriteRecord = values::Result<VYRParamSet>;
-WriteRecord recordForWrite(const VYRParamSet& values);
+WriteRecord recordForWrite(const VYRParamSet& values, const std::function<QString(int)>& channelName);
 
 } // namespace tarnixw::vyr

@@ -1,5 +1,7 @@
 #include "VyrScreen.h"
 
+#include "words/Words.h"
+
 namespace tarnixw::vyr {
 
 namespace {
@@ -7,19 +9,19 @@ namespace {
 struct ColumnInfo {
     const char* prefix;
     const char* initial;
-    const char* label;
+    QString (*label)();
 };
 
 constexpr std::array<ColumnInfo, kColumns> kColumnInfo{{
-    {"VYRSFrom", "1000", "Signal Range From"},
-    {"VYRSTo", "5000", "Signal Range To"},
-    {"VYRDFrom", "0.000", "Physical Value From"},
-    {"VYRDTo", "100.000", "Physical Value To"},
-    {"VYRLLimit", "40.000", "Alarm Low"},
-    {"VYRHLimit", "60.000", "Alarm High"},
-    {"VYRDigits", "1", "Digits"},
-    {"VYRSilenceT", "30", "Silence"},
-    {"VYRHysteresis", "0.5", "Hysteresis%"},
+    {"VYRSFrom", "1000", Words::signalRangeFrom},
+    {"VYRSTo", "5000", Words::signalRangeTo},
+    {"VYRDFrom", "0.000", Words::physicalValueFrom},
+    {"VYRDTo", "100.000", Words::physicalValueTo},
+    {"VYRLLimit", "40.000", Words::alarmLow},
+    {"VYRHLimit", "60.000", Words::alarmHigh},
+    {"VYRDigits", "1", Words::digits},
+    {"VYRSilenceT", "30", Words::silence},
+    {"VYRHysteresis", "0.5", Words::hysteresisPercent},
 }};
 
 const char* diPrefix(DiControl family)
@@ -51,7 +53,7 @@ QString columnDefault(Column column)
 }
 QString columnLabel(Column column)
 {
-    return QString::fromLatin1(kColumnInfo[int(column)].label);
+    return kColumnInfo[int(column)].label();
 }
 
 QString analogName(Column column, int channel)
@@ -81,12 +83,12 @@ QString doCellName(int output, int input, int module)
 
 QString analogBoxLabel(int channel, Column column)
 {
-    return QStringLiteral("CH%1 %2").arg(channel).arg(columnLabel(column));
+    return Words::channelBox(channel, columnLabel(column));
 }
 
 QString diSilenceLabel(int module, int channel)
 {
-    return QStringLiteral("DI Module %1 CH%2 Silence").arg(module).arg(channel);
+    return Words::diSilenceBox(module, channel);
 }
 
 Screen Screen::defaults()

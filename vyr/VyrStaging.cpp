@@ -2,6 +2,7 @@
 
 #include "values/Fixed.h"
 #include "values/NumberText.h"
+#include "words/Words.h"
 
 #include <cfloat>
 #include <cmath>
@@ -34,9 +35,8 @@ Converted convertText(const QString& text, long double scale, int bits)
 
 QString faultMessage(const QString& box, const QString& text, Fault fault)
 {
-    if (fault == Fault::NotNumber)
-        return box + QStringLiteral(": ") + values::notANumberMessage(text);
-    return QStringLiteral("%1: '%2' is out of the range the device can store.").arg(box, text);
+    return Words::labelled(
+        box, fault == Fault::NotNumber ? Words::notANumber(text) : Words::valueOutOfDeviceRange(text));
 }
 
 struct ColumnRule {
@@ -78,22 +78,17 @@ std::optional<Scaling> scalingLine(float sFrom, float sTo, float dFrom1000, floa
 }
 
 values::Result<Scaling> channelScaling(
-    int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText)
+    const QString& channel, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText)
 {
     using R = values::Result<Scaling>;
     if (sFrom == sTo)
-        return R::failure(QStringLiteral("CH%1: Signal Range From and To are both %2 mV, so the channel's scaling "
-                                         "cannot be computed.")
-                              .arg(k)
-                              .arg(fromText));
+        return R::failure(Words::vyrEqualSignalRange(channel, fromText));
     const auto line = scalingLine(sFrom, sTo, dFrom1000, dTo1000);
     const bool gainFits = line && values::toUserField(line->gain, 32);
     const bool offsetFits = line && values::toUserField(line->offset, 32);
     if (!gainFits || !offsetFits)
-        return R::failure(QStringLiteral("CH%1: the scaling %2 computed from Signal Range and Physical Value is out "
-                                         "of the range the device can store.")
-                              .arg(k)
-                              .arg(gainFits ? QStringLiteral("offset") : QStringLiteral("gain")));
+        return R::failure(
+            Words::vyrScalingOutOfRange(channel, gainFits ? Words::scalingOffset() : Words::scalingGain()));
     return R::of(*line);
 }
 
@@ -120,8 +115,8 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
         }
         if (!computeScaling)
             continue;
-        const values::Result<Scaling> line = channelScaling(k, st[S::kSFrom + k], st[S::kSTo + k], st[S::kDFrom + k],
-            st[S::kDTo + k], screen.text(k, Column::SFrom).trimmed());
+        const values::Result<Scaling> line = channelScaling(Words::channelName(k), st[S::kSFrom + k], st[S::kSTo + k],
+            st[S::kDFrom + k], st[S::kDTo + k], screen.text(k, Column::SFrom).trimmed());
         if (!line.ok())
             return StageResult::failure(line.error);
         st[S::kGain + k] = line.value->gain;

@@ -52,11 +52,11 @@ struct Scaling {
 // result is beyond single precision.
 std::optional<Scaling> scalingLine(float sFrom, float sTo, float dFrom1000, float dTo1000);
 
-// Channel k's Gain and Offset as Write computes them from its staged ranges, checked to fit
-// the device's 32-bit fields once truncated; otherwise the message naming the channel (an
-// empty signal range names its From value as `fromText`).
+// A channel's Gain and Offset as Write computes them from its staged ranges, checked to fit
+// the device's 32-bit fields once truncated; otherwise the message naming the channel as
+// `channel` ("CH3" on the form; an empty signal range names its From value as `fromText`).
 values::Result<Scaling> channelScaling(
-    int k, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText);
+    const QString& channel, float sFrom, float sTo, float dFrom1000, float dTo1000, const QString& fromText);
 
 using StageResult = values::Result<VYRStagedValues>;
 

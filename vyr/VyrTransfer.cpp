@@ -7,15 +7,23 @@ namespace tarnixw::vyr {
 namespace {
 
 // The device addresses bytes, so consecutive 64-byte blocks step by 64.
-constexpr int kArea1Address = 32;
 constexpr int kArea1Blocks = 13;
 constexpr int kArea1LastBlock = 50;
-constexpr int kArea2Address = 2048;
 constexpr int kArea2Blocks = 7;
 constexpr int kArea2LastBlock = 16;
 constexpr int kBlockSize = 64;
 
 } // namespace
+
+int idSearchProgress(int candidate)
+{
+    return (candidate / 5) * 2;
+}
+
+link::ModelBuffers buffers()
+{
+    return link::ModelBuffers::sized(2048, 2048, imageoffset::Size);
+}
 
 bool readParamAreas(link::ModbusLink& bus)
 {

@@ -8,6 +8,17 @@
 
 namespace tarnixw::vyr {
 
+// The two parameter areas by device address (the device addresses bytes).
+inline constexpr int kArea1Address = 32;
+inline constexpr int kArea2Address = 2048;
+
+// The link buffers of the model: requests and answers of up to 2048 bytes, the DeviceImage of
+// both areas (1218 bytes).
+link::ModelBuffers buffers();
+
+// The ID search's bar by the candidate as it is after its turn: (candidate / 5) x 2.
+int idSearchProgress(int candidate);
+
 // The VYR schedule of Read and Write on an open link, shared by the window and the command
 // line: both parameter areas in 64-byte blocks (32 registers), area 1 from device byte 32 in
 // 13 blocks (the last of 50 bytes), area 2 from byte 2048 in 7 (the last of 16). Every exchange

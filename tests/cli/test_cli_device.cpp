@@ -6,6 +6,7 @@
 #include "cli/Config.h"
 #include "plix/PlixModel.h"
 #include "tests/support/DevSim.h"
+#include "tests/support/Models.h"
 #include "tests/support/TestData.h"
 #include "vyr/VyrPack.h"
 
@@ -15,7 +16,11 @@
 
 using namespace tarnixw;
 using namespace tarnixw::cli;
+using test::Config;
+using test::Model;
+using test::productModels;
 using test::runCli;
+using test::templateConfig;
 
 namespace {
 
@@ -98,7 +103,7 @@ private slots:
         const Model m = Model(model);
         QTemporaryDir dir;
         const QString file = dir.filePath("edited.json");
-        QVERIFY(!saveConfig(file, edited(m)));
+        QVERIFY(!saveConfig(file, edited(m), productModels()));
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start(simArgs(m, "9")));
 
@@ -142,7 +147,7 @@ private slots:
         const Model m = Model(model);
         QTemporaryDir dir;
         const QString file = dir.filePath(m == Model::Vyr ? "t.vyx" : "t.plx");
-        QVERIFY(!saveConfig(file, templateConfig(m)));
+        QVERIFY(!saveConfig(file, templateConfig(m), productModels()));
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start(simArgs(m, "1", {"--alter-byte", QString::number(address)})));
         const test::CliRun r = runCli({"write", "--port", sim.portPath(), "--id", "1", "--verify", file});
@@ -239,7 +244,7 @@ private slots:
         }
         QTemporaryDir dir;
         const QString path = dir.filePath(m == Model::Vyr ? "f.vyx" : "f.plx");
-        QVERIFY(!saveConfig(path, file));
+        QVERIFY(!saveConfig(path, file, productModels()));
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
         QVERIFY(sim.start(simArgs(m, "1", faults)));
         const test::CliRun r = runCli({"write", "--port", sim.portPath(), "--id", "1", path});

@@ -3,9 +3,10 @@
 #include "CliRun.h"
 
 #include "cli/Config.h"
-#include "cli/Fields.h"
 #include "cli/JsonFormat.h"
 #include "cli/Report.h"
+#include "model/Fields.h"
+#include "tests/support/Models.h"
 #include "tests/support/Restore.h"
 #include "tests/support/TestData.h"
 
@@ -16,7 +17,11 @@
 
 using namespace tarnixw;
 using namespace tarnixw::cli;
+using test::Config;
+using test::Model;
+using test::productModels;
 using test::runCli;
+using test::templateConfig;
 
 namespace {
 
@@ -33,10 +38,7 @@ QString replaceFirst(QString text, const QString& from, const QString& to)
 
 Config fromBytes(Model model, const QByteArray& bytes)
 {
-    return *configFromFileBytes(model,
-        std::span<const std::uint8_t>(
-            reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())))
-                .config;
+    return Config::of(*test::describe(model).fromFileBytes(bytes).value);
 }
 
 } // namespace
@@ -74,9 +76,9 @@ private slots:
         QFETCH(int, model);
         QFETCH(QByteArray, bytes);
         const QByteArray json = configToJson(fromBytes(Model(model), bytes));
-        const JsonImport back = configFromJson(json);
+        const JsonImport back = configFromJson(json, productModels());
         QVERIFY2(back.config, qPrintable(back.errors.join('\n')));
-        QCOMPARE(back.config->fileBytes(), bytes);
+        QCOMPARE(back.config->bytes, bytes);
         QCOMPARE(configToJson(*back.config), json);
     }
 
@@ -260,14 +262,14 @@ private slots:
         QFETCH(QString, warning);
         const QString text
             = from.isEmpty() ? templateJson(Model(model)) : replaceFirst(templateJson(Model(model)), from, to);
-        const JsonImport r = configFromJson(text.toUtf8());
+        const JsonImport r = configFromJson(text.toUtf8(), productModels());
         if (!error.isEmpty()) {
             QVERIFY(!r.config);
             QVERIFY2(r.errors.join('\n').contains(error), qPrintable(r.errors.join('\n')));
             return;
         }
         QVERIFY2(r.config, qPrintable(r.errors.join('\n')));
-        const QStringList warnings = outsideFormChecks(*r.config);
+        const QStringList warnings = tarnixw::model::outsideFormChecks(*r.config);
         if (warning.isEmpty())
             QCOMPARE(warnings, QStringList{});
         else
@@ -284,7 +286,7 @@ private slots:
         c.vyr.DIOpenMask[1] = 1u << 3;
         c.vyr.diSilence(1, 3) = -5;
         c.vyr.doMapMask(51, 2) = 1u << 5;
-        const QStringList lines = showConfig(c).split('\n');
+        const QStringList lines = c.configuration().model->report(c).split('\n');
         const auto row = [&](const QString& start, int after = 0) {
             for (int i = after; i < lines.size(); ++i)
                 if (lines[i].startsWith(start))
@@ -392,20 +394,20 @@ private slots:
         const test::CurrentDirectory inDir(dir.path());
         QVERIFY(inDir.entered());
         const Config a = templateConfig(Model::Vyr);
-        QVERIFY(!saveConfig("a.vyx", a));
-        QVERIFY(!saveConfig("a.json", a));
+        QVERIFY(!saveConfig("a.vyx", a, productModels()));
+        QVERIFY(!saveConfig("a.json", a, productModels()));
         Config b = a;
         b.vyr.STo[3] = 5500;
         b.vyr.doMapMask(51, 2) = 1u << 5;
-        QVERIFY(!saveConfig("b.json", b));
+        QVERIFY(!saveConfig("b.json", b, productModels()));
         Config digits = a;
         digits.vyr.Digits[3] = 7;
-        QVERIFY(!saveConfig("digits.json", digits));
+        QVERIFY(!saveConfig("digits.json", digits, productModels()));
         Config equal = templateConfig(Model::Plix);
         equal.plix.setSensorFrom(1, 3000);
         equal.plix.setSensorTo(1, 3000);
-        QVERIFY(!saveConfig("equal.plx", equal));
-        QVERIFY(test::writeFileContent("plix.vyx", equal.fileBytes()));
+        QVERIFY(!saveConfig("equal.plx", equal, productModels()));
+        QVERIFY(test::writeFileContent("plix.vyx", equal.configuration().bytes));
         QVERIFY(test::writeFileContent("bad.json", "{\"format\": 1, \"model\": \"VYRANTA\"}"));
         QVERIFY(QDir().mkdir("folder.json"));
         QVERIFY(test::writeFileContent("one.plx", "x"));
@@ -458,7 +460,7 @@ private slots:
         const QString doc
             = QString::fromUtf8(test::fileContent(QStringLiteral(TARNIXW_SOURCE_DIR "/docs/json-format.md")));
         for (const Model m : {Model::Vyr, Model::Plix})
-            QVERIFY2(doc.contains("```json\n" + templateJson(m) + "```\n"), qPrintable(modelName(m)));
+            QVERIFY2(doc.contains("```json\n" + templateJson(m) + "```\n"), qPrintable(test::describe(m).name()));
     }
 };
 

@@ -2,6 +2,7 @@
 // device memory in a freshly started program: the CLI over a pseudo-terminal to
 // tarnixw-devsim, the real form over the in-process simulator.
 #include "CliRun.h"
+#include "tests/support/Models.h"
 
 #include "link/Modbus.h"
 #include "plix/PlixForm.h"
@@ -19,13 +20,13 @@ namespace {
 // A device memory far from the defaults, with values the screens round (five significant
 // digits, Save File's one-thousandth loss), signed bytes, DI silences below -1, both relay
 // bits of a channel, and DO cells at the edges.
-QByteArray knownMemory(sim::Model model)
+QByteArray knownMemory(test::Model model)
 {
-    sim::Device device(model, 1);
+    sim::Device device(test::describe(model), 1);
     std::span<std::uint8_t> mem = device.memory();
     using link::PutLong;
     using link::PutShort;
-    if (model == sim::Model::Vyr) {
+    if (model == test::Model::Vyr) {
         PutShort(mem, 32, 0x8005);
         PutLong(mem, 2048 + 4 * 3, std::uint32_t(-2500));
         PutLong(mem, 2240 + 4 * 1, 1234567);
@@ -70,8 +71,8 @@ private slots:
     {
         QTest::addColumn<int>("model");
         QTest::addColumn<bool>("fast");
-        QTest::newRow("VYRANTA, fast") << int(sim::Model::Vyr) << true;
-        QTest::newRow("PLIXARO, the forms' timing") << int(sim::Model::Plix) << false;
+        QTest::newRow("VYRANTA, fast") << int(test::Model::Vyr) << true;
+        QTest::newRow("PLIXARO, the forms' timing") << int(test::Model::Plix) << false;
     }
     void readEqualsFormSave()
     {
@@ -79,8 +80,8 @@ private slots:
             QSKIP("no pseudo-terminal on this machine");
         QFETCH(int, model);
         QFETCH(bool, fast);
-        const sim::Model m = sim::Model(model);
-        const bool vyr = m == sim::Model::Vyr;
+        const test::Model m = test::Model(model);
+        const bool vyr = m == test::Model::Vyr;
         const QByteArray memory = knownMemory(m);
         QTemporaryDir dir;
         QVERIFY(test::writeFileContent(dir.filePath("memory.bin"), memory));

@@ -5,6 +5,7 @@
 #include "link/Modbus.h"
 #include "plix/PlixForm.h"
 #include "plix/PlixModel.h"
+#include "tests/support/Models.h"
 #include "tests/support/SimLine.h"
 #include "vyr/VyrForm.h"
 #include "vyr/VyrModel.h"
@@ -188,11 +189,11 @@ template <typename Form> struct FormSubject final : Subject {
 };
 
 // A fresh form of the model, its model state as at the program's start.
-std::unique_ptr<Subject> freshSubject(sim::Model model, kit::Session& session)
+std::unique_ptr<Subject> freshSubject(test::Model model, kit::Session& session)
 {
     plix::resetModel();
     vyr::resetModel();
-    if (model == sim::Model::Plix)
+    if (model == test::Model::Plix)
         return std::make_unique<FormSubject<plix::TFormPLIX>>(session);
     return std::make_unique<FormSubject<vyr::TFormVYR>>(session);
 }
@@ -200,7 +201,7 @@ std::unique_ptr<Subject> freshSubject(sim::Model model, kit::Session& session)
 // A device whose settings differ from the screen's defaults, so that a completed Read shows.
 void makeDistinct(sim::Device& d)
 {
-    if (d.model() == sim::Model::Plix) {
+    if (&d.model() == &test::describe(test::Model::Plix)) {
         link::PutLong(d.memory(), 2048, 800); // CH0 sensor from
         link::PutShort(d.memory(), 32, 0x0001); // CH1 disabled
     } else {
@@ -216,7 +217,7 @@ const QString kNotFound = QStringLiteral("Can not Find Device ID !!");
 const QString kOpenError = QStringLiteral("OPEN COM ERROR!!");
 const QString kSetupError = QStringLiteral("COM SETUP ERROR!!!");
 
-using Model = sim::Model;
+using Model = test::Model;
 
 // The slave ID the ID search rows look for: its probes take the bar through most of the rule.
 constexpr int kSearchId = 247;
@@ -225,7 +226,7 @@ constexpr int kSearchId = 247;
 
 Q_DECLARE_METATYPE(Op)
 Q_DECLARE_METATYPE(Fault)
-Q_DECLARE_METATYPE(sim::Model)
+Q_DECLARE_METATYPE(test::Model)
 
 class TestFaultMatrix : public QObject {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include "cli/DeviceLine.h"
 #include "link/ComPort.h"
 #include "plix/PlixForm.h"
+#include "tests/support/Models.h"
 #include "tests/support/SimLine.h"
 
 #include <QtTest>
@@ -91,7 +92,7 @@ private slots:
 
         Run form;
         {
-            test::SimLine line(sim::Model::Plix);
+            test::SimLine line(test::Model::Plix);
             arrange(line, fault);
             plix::resetModel();
             plix::TFormPLIX window(line.session, [] {});
@@ -102,12 +103,12 @@ private slots:
         }
         Run command;
         {
-            test::SimLine line(sim::Model::Plix);
+            test::SimLine line(test::Model::Plix);
             arrange(line, fault);
             cli::Console console;
             cli::LineSettings settings;
             settings.portNumber = 1;
-            link::ModelBuffers buffers = link::ModelBuffers::plix();
+            link::ModelBuffers buffers = link::ModelBuffers::sized(1024, 1024, 94);
             cli::DeviceLine device(console, QStringLiteral("Reading"), QStringLiteral("Read"));
             if (device.open(settings, buffers) == cli::Exit::Done)
                 plix::readBlocks(device.link());

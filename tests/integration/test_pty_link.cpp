@@ -3,6 +3,7 @@
 #include "link/PosixSerialPort.h"
 #include "sim/Device.h"
 #include "tests/support/DevSim.h"
+#include "tests/support/Models.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -73,12 +74,12 @@ private slots:
         link::PosixPortOpener opener;
         link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
         QVERIFY2(opened.port, opened.detail.c_str());
-        link::ModelBuffers buffers = link::ModelBuffers::vyr();
+        link::ModelBuffers buffers = link::ModelBuffers::sized(2048, 2048, 1218);
         link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
         l.SlaveId = 7;
         l.beginOperation();
         QVERIFY(l.ReadBlocks(2048, 7, 64, 16, 818));
-        const sim::Device factory(sim::Model::Vyr, 7);
+        const sim::Device factory(test::describe(test::Model::Vyr), 7);
         QVERIFY(
             std::equal(buffers.DeviceImage.begin() + 818, buffers.DeviceImage.end(), factory.memory().begin() + 2048));
 
@@ -107,12 +108,12 @@ private slots:
         link::PosixPortOpener opener;
         link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
         QVERIFY(opened.port);
-        link::ModelBuffers buffers = link::ModelBuffers::plix();
+        link::ModelBuffers buffers = link::ModelBuffers::sized(1024, 1024, 94);
         link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
         l.beginOperation();
         QVERIFY(!l.ReadBlocks(32, 4, 16, 8, 0));
         QCOMPARE(l.stopReason(), link::StopReason::NoResponse);
-        const sim::Device factory(sim::Model::Plix, 1);
+        const sim::Device factory(test::describe(test::Model::Plix), 1);
         QVERIFY(
             std::equal(buffers.DeviceImage.begin(), buffers.DeviceImage.begin() + 32, factory.memory().begin() + 32));
         opened.port->close();
@@ -147,7 +148,7 @@ private slots:
         link::PosixPortOpener opener;
         link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
         QVERIFY(opened.port);
-        link::ModelBuffers buffers = link::ModelBuffers::vyr();
+        link::ModelBuffers buffers = link::ModelBuffers::sized(2048, 2048, 1218);
         link::ModbusLink l(buffers, *opened.port, link::SteadyClock::instance());
         l.beginOperation();
         QVERIFY(l.ReadBlocks(2240, 1, 4, 4, 0));

@@ -68,7 +68,7 @@ private slots:
         link::PosixPortOpener opener;
         link::OpenResult opened = opener.open(sim.portPath().toStdString(), 19200);
         QVERIFY2(opened.port, opened.detail.c_str());
-        link::ModelBuffers buffers = link::ModelBuffers::plix();
+        link::ModelBuffers buffers = link::ModelBuffers::sized(1024, 1024, 94);
         link::ModbusLink other(buffers, *opened.port, link::SteadyClock::instance());
         other.SlaveId = 5;
         other.beginOperation();

@@ -46,7 +46,7 @@ private slots:
             form.DIOpenBtn(1, 5)->setChecked(true);
             form.DIOpenClick(form.DIOpenBtn(1, 5));
             form.DOModuleBtn(15, 63, 2)->setChecked(true);
-            form.DOModuleClick(form.DOModuleBtn(15, 63, 2));
+            form.DOModuleClick(15, 63, 2);
             QElapsedTimer t;
             t.start();
             form.WriteClick();

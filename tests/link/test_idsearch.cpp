@@ -1,6 +1,7 @@
 #include "link/IdSearch.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
+#include "tests/support/Models.h"
 
 #include <QtTest>
 
@@ -24,11 +25,11 @@ SearchRun search(int deviceId, const std::function<int(int)>& rule, const std::f
 {
     SearchRun run;
     link::VirtualClock clock;
-    sim::Device device(sim::Model::Vyr, std::uint8_t(deviceId));
+    sim::Device device(test::describe(test::Model::Vyr), std::uint8_t(deviceId));
     if (setup)
         setup(device);
     sim::InProcessPort port(device, clock, 9600);
-    link::ModelBuffers buffers = link::ModelBuffers::vyr();
+    link::ModelBuffers buffers = link::ModelBuffers::sized(2048, 2048, 1218);
     link::ModbusLink l(buffers, port, clock, [&](std::optional<int> v) {
         ++run.hookCalls;
         QVERIFY(!v); // the bar does not move during a probe's wait

@@ -1,7 +1,8 @@
-#include "link/DeviceConstants.h"
 #include "link/ModbusLink.h"
+#include "plix/PlixTransfer.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
+#include "tests/support/Models.h"
 
 #include "tests/support/TestData.h"
 
@@ -27,10 +28,11 @@ constexpr std::int64_t kStepNs = 15'000'000;
 
 // A link, a simulated device and the port between them, in virtual time.
 struct Rig {
-    explicit Rig(sim::Model model = sim::Model::Vyr, std::uint8_t id = 1, int baud = 19200)
-        : device(model, id)
+    explicit Rig(test::Model model = test::Model::Vyr, std::uint8_t id = 1, int baud = 19200)
+        : device(test::describe(model), id)
         , port(device, clock, baud)
-        , buffers(model == sim::Model::Vyr ? link::ModelBuffers::vyr() : link::ModelBuffers::plix())
+        , buffers(model == test::Model::Vyr ? link::ModelBuffers::sized(2048, 2048, 1218)
+                                            : link::ModelBuffers::sized(1024, 1024, 94))
         , link(
               buffers, port, clock,
               [this](std::optional<int> v) {
@@ -527,7 +529,7 @@ private slots:
         QFETCH(int, lateMs);
         QFETCH(int, hookMs);
         QFETCH(ExchangeResult, result);
-        Rig r(sim::Model::Vyr, 1, 9600);
+        Rig r(test::Model::Vyr, 1, 9600);
         r.port.setWritesWaitForTheLine(writesWait);
         r.device.faults().lateMs = lateMs;
         r.onStep = [&] { r.clock.advanceNs(std::int64_t(hookMs) * 1'000'000); };
@@ -697,15 +699,15 @@ private slots:
         QFETCH(QList<int>, sentAddresses);
         QFETCH(QStringList, messages);
         QFETCH(bool, leftOpen);
-        Rig r(sim::Model::Plix);
+        Rig r(test::Model::Plix);
         r.device.faults().silentAt = std::set<int>(silent.begin(), silent.end());
         auto& l = r.link;
         const std::span<std::uint8_t> data = l.writeData();
         l.beginOperation();
         bool openFailed = false;
         if (!skipOpen) {
-            data[0] = link::device::kPlixWriteEnableHigh;
-            data[1] = link::device::kPlixWriteEnableLow;
+            data[0] = std::uint8_t(plix::kWriteEnableValue >> 8);
+            data[1] = std::uint8_t(plix::kWriteEnableValue & 0xFF);
             openFailed = l.WriteRegisters(4010, 2, 56) == StepResult::Failed;
         }
         std::fill_n(data.begin(), 56, 0x11);

@@ -103,7 +103,7 @@ private slots:
         auto& [pty, ports, port] = c;
         // Hardware and software flow control left on by another program are turned off.
         pty.addFlags(CRTSCTS, IXON | IXOFF);
-        QVERIFY(port.OpenComPort(1, baudIndex).ok());
+        QVERIFY(port.openNumbered(1, link::ComPort::baudRate(baudIndex)).ok());
         const termios t = pty.settings();
         QCOMPARE(int(cfgetospeed(&t)), speed);
         // raw 8N1, no flow control: a cooked tty would mangle binary frames
@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(t.c_lflag & (ICANON | ECHO | ISIG), tcflag_t(0));
         QCOMPARE(t.c_iflag & (IXON | IXOFF | ICRNL), tcflag_t(0));
         QCOMPARE(t.c_oflag & OPOST, tcflag_t(0));
-        port.CloseComPort();
+        port.close();
         QVERIFY(!port.isOpen());
     }
 
@@ -154,7 +154,7 @@ private slots:
         if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
         auto& [pty, ports, port] = c;
-        QVERIFY(port.OpenComPort(1, 1).ok());
+        QVERIFY(port.openNumbered(1, 19200).ok());
         const QByteArray frame = QByteArray::fromHex("010300200020"
                                                      "45d8"
                                                      "0d0a0011130a7f ff");
@@ -176,9 +176,9 @@ private slots:
         QCOMPARE(port.ComHandle()->bytesAvailable(), size_t(0));
 
         // what reached the port before it was opened answers nothing the new owner sends
-        port.CloseComPort();
+        port.close();
         pty.write(answer);
-        QVERIFY(port.OpenComPort(1, 1).ok());
+        QVERIFY(port.openNumbered(1, 19200).ok());
         QTest::qWait(20);
         QCOMPARE(port.ComHandle()->bytesAvailable(), size_t(0));
     }
@@ -198,7 +198,7 @@ private slots:
         if (pty.ok())
             ports.publish("cable", pty.slave());
         link::ComPort port;
-        const link::OpenOutcome o = port.OpenComPort(portNumber, 1);
+        const link::OpenOutcome o = port.openNumbered(portNumber, 19200);
         QCOMPARE(o.error, link::OpenError::NoSuchPort);
         QCOMPARE(o.port, QStringLiteral("COM%1").arg(portNumber));
         QVERIFY(!port.isOpen());
@@ -213,11 +213,11 @@ private slots:
         ports.publish("cable", pty.slave());
         link::ComPort first;
         link::ComPort second;
-        QVERIFY(first.OpenComPort(1, 1).ok());
-        QCOMPARE(second.OpenComPort(1, 1).error, link::OpenError::Busy);
+        QVERIFY(first.openNumbered(1, 19200).ok());
+        QCOMPARE(second.openNumbered(1, 19200).error, link::OpenError::Busy);
         // once released, the next operation opens it without error
-        first.CloseComPort();
-        QVERIFY(second.OpenComPort(1, 1).ok());
+        first.close();
+        QVERIFY(second.openNumbered(1, 19200).ok());
     }
 
     void aDeviceThatIsNoSerialPortFailsSetup()
@@ -230,10 +230,10 @@ private slots:
         f.close();
         ports.publish("not-a-tty", file);
         link::ComPort port;
-        QCOMPARE(port.OpenComPort(1, 1).error, link::OpenError::SetupFailed);
+        QCOMPARE(port.openNumbered(1, 19200).error, link::OpenError::SetupFailed);
         QVERIFY(!port.isOpen());
         // and the device is free again afterwards
-        QCOMPARE(port.OpenComPort(1, 1).error, link::OpenError::SetupFailed);
+        QCOMPARE(port.openNumbered(1, 19200).error, link::OpenError::SetupFailed);
     }
 
     void aVanishedDeviceNeverHangsOrCrashes()
@@ -242,7 +242,7 @@ private slots:
         if (!c.pty.ok())
             QSKIP("no pseudo-terminal available");
         auto& [pty, ports, port] = c;
-        QVERIFY(port.OpenComPort(1, 1).ok());
+        QVERIFY(port.openNumbered(1, 19200).ok());
         pty.closeMaster(); // the cable is pulled
         link::SerialPort* h = port.ComHandle();
         QElapsedTimer t;
@@ -256,7 +256,7 @@ private slots:
         const std::uint8_t frame[] = {1, 3, 0, 32, 0, 32, 0x45, 0xd8};
         QVERIFY(h->write(frame) < long(sizeof frame));
         QVERIFY(t.elapsed() < 2000); // no blocking call anywhere
-        port.closeForFormClose();
+        port.closeWithForm();
         QVERIFY(!port.isOpen());
     }
 };

@@ -4,9 +4,10 @@
 #include "kit/TrafficWindow.h"
 #include "link/Clock.h"
 #include "link/ComPort.h"
-#include "link/DeviceConstants.h"
 #include "link/Modbus.h"
 #include "plix/PlixForm.h"
+#include "plix/PlixTransfer.h"
+#include "tests/support/Models.h"
 #include "tests/support/SimLine.h"
 
 #include <QCloseEvent>
@@ -27,7 +28,7 @@ namespace {
 // One simulated PLIXARO on COM1 and a fresh form, with every seam scripted.
 struct Rig : test::SimLine {
     explicit Rig(std::uint8_t deviceId = 1)
-        : SimLine(sim::Model::Plix, deviceId)
+        : SimLine(test::Model::Plix, deviceId)
     {
         plix::resetModel();
         form = std::make_unique<plix::TFormPLIX>(session, [] {});
@@ -191,8 +192,8 @@ private slots:
         QCOMPARE(rig.written().size(), std::size_t(4));
         QCOMPARE(Bytes(rig.written()[0].begin(), rig.written()[0].begin() + 7), hex("01 10 0F AA 00 01 02"));
         QVERIFY(link::hasValidCrc(rig.written()[0]));
-        QCOMPARE(
-            payload(rig.written()[0]), (Bytes{link::device::kPlixWriteEnableHigh, link::device::kPlixWriteEnableLow}));
+        QCOMPARE(payload(rig.written()[0]),
+            (Bytes{std::uint8_t(plix::kWriteEnableValue >> 8), std::uint8_t(plix::kWriteEnableValue & 0xFF)}));
         QCOMPARE(payload(rig.written()[1]),
             hex("00 02 00 00 00 03 00 00 00 00 00 00 00 00 00 00 61 A8 00 00 61 A8 FF FF 9E 58 FF FF 9E 58 "
                 "00 00 03 E8 00 00 03 E8 00 00 EA 60 00 00 EA 60 00 00 9C 40 00 00 9C 40 01 01"));

@@ -1,8 +1,9 @@
-#include "link/DeviceConstants.h"
 #include "link/Modbus.h"
+#include "plix/PlixTransfer.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
 #include "sim/VirtualPorts.h"
+#include "tests/support/Models.h"
 
 #include "tests/support/Restore.h"
 #include "tests/support/TestData.h"
@@ -14,7 +15,7 @@
 #endif
 
 using namespace tarnixw;
-using sim::Model;
+using test::Model;
 using Bytes = std::vector<std::uint8_t>;
 
 Q_DECLARE_METATYPE(Bytes)
@@ -56,7 +57,7 @@ private slots:
     // Fresh from the factory the PLIX holds the blocks the screen's defaults produce.
     void plixFactoryBlocks()
     {
-        sim::Device d(Model::Plix, 1);
+        sim::Device d(test::describe(Model::Plix), 1);
         QCOMPARE(memoryAt(d, 32, 56),
             hex("00 03 00 00 00 03 00 00 00 00 00 00 00 00 00 00 61 A8 00 00 61 A8 FF FF 9E 58 FF FF 9E 58"
                 " 00 00 03 E8 00 00 03 E8 00 00 EA 60 00 00 EA 60 00 00 9C 40 00 00 9C 40 01 01"));
@@ -91,7 +92,7 @@ private slots:
     {
         QFETCH(int, address);
         QFETCH(Bytes, bytes);
-        sim::Device d(Model::Vyr, 1);
+        sim::Device d(test::describe(Model::Vyr), 1);
         QCOMPARE(memoryAt(d, address, int(bytes.size())), bytes);
     }
 
@@ -130,7 +131,7 @@ private slots:
         QFETCH(Model, model);
         QFETCH(Bytes, request);
         QFETCH(Bytes, answer);
-        sim::Device d(model, 1);
+        sim::Device d(test::describe(model), 1);
         const Bytes before = memoryAt(d, 0, sim::Device::kMemorySize);
         QCOMPARE(d.handle(request).bytes, answer);
         const bool wrote = answer.size() == 8 && answer[1] == 16;
@@ -139,8 +140,9 @@ private slots:
 
     void plixWriteEnable()
     {
-        sim::Device d(Model::Plix, 3);
-        const Bytes open = writeFrame(3, 4010, {link::device::kPlixWriteEnableHigh, link::device::kPlixWriteEnableLow});
+        sim::Device d(test::describe(Model::Plix), 3);
+        const Bytes open = writeFrame(
+            3, 4010, {std::uint8_t(plix::kWriteEnableValue >> 8), std::uint8_t(plix::kWriteEnableValue & 0xFF)});
         QCOMPARE(d.handle(open).bytes.size(), std::size_t(8));
         QVERIFY(d.writeEnabled());
         QCOMPARE(d.handle(writeFrame(3, 2080, hex("00 0A"))).bytes, withCrc(hex("03 10 08 20 00 01")));
@@ -153,7 +155,7 @@ private slots:
 
     void faults()
     {
-        sim::Device d(Model::Vyr, 1);
+        sim::Device d(test::describe(Model::Vyr), 1);
         const Bytes req = readFrame(1, 32, 2);
         const Bytes good = withCrc(hex("01 03 04 FF FF 00 00"));
         d.faults().silentNext = 2;
@@ -190,11 +192,11 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("mem.bin"));
-        sim::Device a(Model::Vyr, 1);
+        sim::Device a(test::describe(Model::Vyr), 1);
         a.memory()[2500] = 0x5A;
         QVERIFY(a.dumpMemory(path));
         QCOMPARE(QFileInfo(path).size(), qint64(sim::Device::kMemorySize));
-        sim::Device b(Model::Plix, 1);
+        sim::Device b(test::describe(Model::Plix), 1);
         QVERIFY(b.loadMemory(path));
         QCOMPARE(memoryAt(b, 0, sim::Device::kMemorySize), memoryAt(a, 0, sim::Device::kMemorySize));
         QVERIFY(!b.loadMemory(dir.filePath(QStringLiteral("missing"))));
@@ -218,7 +220,7 @@ private slots:
     void inProcessLineTime()
     {
         link::VirtualClock clock;
-        sim::Device d(Model::Vyr, 1);
+        sim::Device d(test::describe(Model::Vyr), 1);
         sim::InProcessPort port(d, clock, 9600);
         const Bytes req = readFrame(1, 32, 32);
         QCOMPARE(port.write(req), long(8));

@@ -4,8 +4,8 @@
 
 namespace tarnixw::test {
 
-SimLine::SimLine(sim::Model model, std::uint8_t deviceId)
-    : device(model, deviceId)
+SimLine::SimLine(test::Model model, std::uint8_t deviceId)
+    : device(describe(model), deviceId)
     , port(device, clock)
     , opener(port)
 {

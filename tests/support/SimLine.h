@@ -3,6 +3,7 @@
 #include "ScriptedDialogs.h"
 #include "TempPorts.h"
 #include "TestData.h"
+#include "tests/support/Models.h"
 
 #include "kit/DeviceForm.h"
 #include "link/Clock.h"
@@ -19,7 +20,7 @@ namespace tarnixw::test {
 // the port list names it, every port opens onto it, the operations wait on the virtual clock
 // and the dialogs are recorded. Installed for its lifetime.
 struct SimLine {
-    explicit SimLine(sim::Model model, std::uint8_t deviceId = 1);
+    explicit SimLine(test::Model model, std::uint8_t deviceId = 1);
     ~SimLine();
     SimLine(const SimLine&) = delete;
     SimLine& operator=(const SimLine&) = delete;

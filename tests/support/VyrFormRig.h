@@ -13,7 +13,7 @@ namespace tarnixw::test {
 // the program's start.
 struct VyrFormRig : SimLine {
     explicit VyrFormRig(std::uint8_t deviceId = 1)
-        : SimLine(sim::Model::Vyr, deviceId)
+        : SimLine(test::Model::Vyr, deviceId)
     {
         vyr::resetModel();
         form = std::make_unique<vyr::TFormVYR>(session, [] {});

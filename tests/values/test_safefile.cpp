@@ -1,5 +1,6 @@
 #include "tests/support/TestData.h"
 #include "values/SafeFile.h"
+#include "words/Words.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,7 +138,7 @@ private slots:
     {
         const QString fifo = m_dir.filePath(QStringLiteral("pipe"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QCOMPARE(saveFileSafely(fifo, QByteArray(4, 'p')), std::optional<QString>(cannotOpenFileMessage()));
+        QCOMPARE(saveFileSafely(fifo, QByteArray(4, 'p')), std::optional<QString>(tarnixw::Words::cannotOpenFile()));
         QVERIFY(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
         QFile::remove(fifo);
     }
@@ -145,9 +146,10 @@ private slots:
 
     void cannotSaveOverDirectory()
     {
-        QCOMPARE(saveFileSafely(m_dir.path(), QByteArray(1, 'a')), std::optional<QString>(cannotOpenFileMessage()));
+        QCOMPARE(
+            saveFileSafely(m_dir.path(), QByteArray(1, 'a')), std::optional<QString>(tarnixw::Words::cannotOpenFile()));
         QCOMPARE(saveFileSafely(m_dir.filePath(QStringLiteral("no/such/dir/x.plx")), QByteArray(1, 'a')),
-            std::optional<QString>(cannotOpenFileMessage()));
+            std::optional<QString>(tarnixw::Words::cannotOpenFile()));
     }
 
     void readsExactly_data()

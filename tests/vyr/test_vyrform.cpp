@@ -656,7 +656,7 @@ private slots:
 
         Showing s;
         QVERIFY(s.open());
-        QVERIFY(TFormVYR::port().OpenComPort(1, 1).ok());
+        QVERIFY(TFormVYR::port().openNumbered(1, 19200).ok());
         QCOMPARE(opener.log.opened, 1);
         s.form.close();
         QCOMPARE(opener.log.purgedReceive, 1);

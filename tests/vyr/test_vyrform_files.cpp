@@ -60,7 +60,7 @@ private slots:
         rig.form->VYRChanInUseClick(rig.form->VYRChanInUseBtn(15)); // channel 15 alone
         rig.form->DIChanInUseClick(rig.form->DIChanInUseBtn(2, 7));
         rig.form->DOModuleBtn(15, 40, 1)->setChecked(true);
-        rig.form->DOModuleClick(rig.form->DOModuleBtn(15, 40, 1));
+        rig.form->DOModuleClick(15, 40, 1);
         QList<int> bars;
         connect(rig.form->ProgressBar1(), &QProgressBar::valueChanged, this, [&](int v) { bars << v; });
 
@@ -134,7 +134,7 @@ private slots:
         rig.form->DISilenceT(0, 5)->setText(QStringLiteral("600"));
         for (int c : {0, 21, 63}) {
             rig.form->DOModuleBtn(c % 16, c, c % 3)->setChecked(true);
-            rig.form->DOModuleClick(rig.form->DOModuleBtn(c % 16, c, c % 3));
+            rig.form->DOModuleClick(c % 16, c, c % 3);
         }
         const Screen saved = rig.form->captureScreen();
         QTemporaryDir dir;
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(rig.form->DICloseBtn(0, 4)->isChecked());
         // No channel in use in the file: every analog row hidden.
         QVERIFY(rig.edit(Column::SFrom, 0)->isHidden());
-        QCOMPARE(model().paramSet.Hysteresis[3], std::uint8_t(200));
+        QCOMPARE(vyr::model().paramSet.Hysteresis[3], std::uint8_t(200));
     }
 
     // Anything but a whole 1204-byte image is refused and changes nothing.
@@ -229,14 +229,14 @@ private slots:
         rig.dialogs.fileAnswers.push_back(path);
         rig.edit(Column::SFrom, 0)->setText(QStringLiteral("-77"));
         const Screen before = rig.form->captureScreen();
-        model().paramSet.Gain[3] = 4242;
-        const VYRParamSet recordBefore = model().paramSet;
+        vyr::model().paramSet.Gain[3] = 4242;
+        const VYRParamSet recordBefore = vyr::model().paramSet;
 
         rig.form->OpenFileClick();
 
         QCOMPARE(rig.dialogs.texts(), QStringList{message});
         QVERIFY(rig.form->captureScreen() == before);
-        QVERIFY(model().paramSet == recordBefore);
+        QVERIFY(vyr::model().paramSet == recordBefore);
         QCOMPARE(rig.form->ProgressBar1()->value(), 0);
     }
 
@@ -250,7 +250,7 @@ private slots:
         QVERIFY(rig.dialogs.texts().isEmpty());
         QCOMPARE(rig.dialogs.fileSpecs.size(), 2);
         // The record took the screen although the save was cancelled.
-        QCOMPARE(model().paramSet.STo[0], 5000);
+        QCOMPARE(vyr::model().paramSet.STo[0], 5000);
     }
 
     void saveRefusesATextThatIsNoNumber()
@@ -267,7 +267,7 @@ private slots:
         QVERIFY(rig.dialogs.errors()[0].contains(QStringLiteral("CH12 Alarm Low")));
         QVERIFY(rig.dialogs.fileSpecs.isEmpty());
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("never.vyx"))));
-        QVERIFY(model().paramSet == VYRParamSet{});
+        QVERIFY(vyr::model().paramSet == VYRParamSet{});
     }
 
     // A save that fails is reported, never as done, and an existing file stays as it was.

@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(rig.written()[19], test::hexBytes("01 03 09 80 00 08 46 78"));
 
         // Analog page: the in-use mask decides which rows show, every row gets its values.
-        const ScreenState& st = model().screen;
+        const ScreenState& st = vyr::model().screen;
         for (int k = 0; k < kAnalogChannels; ++k) {
             const bool inUse = k == 0 || k == 2 || k == 15;
             QCOMPARE(st.VYRChanInUse[k], inUse ? kOn : kOff);
@@ -195,16 +195,16 @@ private slots:
             rig.device.faults().exceptionCode = std::uint8_t(exception);
         rig.form->DIChanInUseClick(rig.form->AllBtn(2)); // something that is not the build
         const Screen before = rig.form->captureScreen();
-        const ScreenState stateBefore = model().screen;
+        const ScreenState stateBefore = vyr::model().screen;
 
         rig.form->ReadClick();
 
         QCOMPARE(rig.dialogs.texts(), QStringList{message});
         QCOMPARE(int(rig.written().size()), requests);
         QVERIFY(rig.form->captureScreen() == before);
-        QVERIFY(model().screen.DOMap == stateBefore.DOMap);
-        QVERIFY(model().screen.DIClose == stateBefore.DIClose);
-        QVERIFY(model().screen.VYRChanInUse == stateBefore.VYRChanInUse);
+        QVERIFY(vyr::model().screen.DOMap == stateBefore.DOMap);
+        QVERIFY(vyr::model().screen.DIClose == stateBefore.DIClose);
+        QVERIFY(vyr::model().screen.VYRChanInUse == stateBefore.VYRChanInUse);
         QVERIFY(!rig.form->DOModuleBtn(15, 63, 2)->isChecked());
         QCOMPARE(rig.form->ProgressBar1()->value(), 0);
         QCOMPARE(rig.opener.closes, 1);
@@ -270,9 +270,9 @@ private slots:
         auto& image = TFormVYR::buffers().DeviceImage;
         std::fill(image.begin(), image.end(), 0); // as at the program's start
         rig.edit(Column::DFrom, 2)->setText(QStringLiteral("-524.272"));
-        rig.form->DOModuleClick(nullptr); // a click from nowhere changes nothing
+        rig.form->DOModuleClick(kDoOutputs, 0, 0); // a click on no cell changes nothing
         rig.form->DOModuleBtn(15, 0, 0)->setChecked(true);
-        rig.form->DOModuleClick(rig.form->DOModuleBtn(15, 0, 0));
+        rig.form->DOModuleClick(15, 0, 0);
         int framesAtDone = -1;
         rig.dialogs.onShow = [&](const test::Shown&) { framesAtDone = int(rig.written().size()); };
         int highestBar = 0;
@@ -300,10 +300,10 @@ private slots:
         QCOMPARE(link::GetShort(mem, doWordAt(0, 0)), std::int16_t(0x8000));
         QCOMPARE(link::GetLong(mem, 102), 25000);
         // The record keeps what was written, for a later Save File.
-        QCOMPARE(model().paramSet.Gain[0], 25000);
-        QCOMPARE(model().paramSet.Offset[0], -25000);
-        QCOMPARE(model().paramSet.GainBase[15], 1000);
-        QCOMPARE(model().paramSet.DFrom[2], -524272);
+        QCOMPARE(vyr::model().paramSet.Gain[0], 25000);
+        QCOMPARE(vyr::model().paramSet.Offset[0], -25000);
+        QCOMPARE(vyr::model().paramSet.GainBase[15], 1000);
+        QCOMPARE(vyr::model().paramSet.DFrom[2], -524272);
         // The last blocks compute beyond 100 %: the bar shows full.
         QCOMPARE(highestBar, 100);
         QCOMPARE(rig.form->ProgressBar1()->value(), 0);
@@ -353,8 +353,8 @@ private slots:
         QCOMPARE(rig.dialogs.texts(), QStringList{message});
         QCOMPARE(int(rig.written().size()), requests);
         // The record holds the staged values either way.
-        QCOMPARE(model().paramSet.GainBase[0], 1000);
-        QCOMPARE(model().paramSet.STo[0], 5000);
+        QCOMPARE(vyr::model().paramSet.GainBase[0], 1000);
+        QCOMPARE(vyr::model().paramSet.STo[0], 5000);
         QCOMPARE(rig.opener.closes, 1);
         QCOMPARE(rig.form->ProgressBar1()->value(), 0);
     }
@@ -409,7 +409,7 @@ private slots:
         QVERIFY(rig.written().empty());
         QCOMPARE(rig.opener.opens, 1);
         QCOMPARE(rig.opener.closes, 1);
-        QVERIFY(model().paramSet == VYRParamSet{});
+        QVERIFY(vyr::model().paramSet == VYRParamSet{});
         QCOMPARE(rig.form->ProgressBar1()->value(), 0);
     }
 

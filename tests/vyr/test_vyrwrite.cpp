@@ -475,7 +475,7 @@ private slots:
         QVERIFY(recordScreen(Screen::defaults(), r).isEmpty());
         r.FixedFF = 7;
         r.HLimit[2] = 123456789;
-        const WriteRecord w = recordForWrite(r);
+        const WriteRecord w = recordForWrite(r, [](int k) { return QStringLiteral("CH%1").arg(k); });
         QVERIFY(w.value);
         QCOMPARE(w.value->HLimit[2], 123456789);
         QCOMPARE(w.value->FixedFF, std::uint16_t(255));
@@ -483,7 +483,7 @@ private slots:
         QCOMPARE(w.value->Offset[0], -25000);
         QCOMPARE(w.value->GainBase[3], 1000);
         r.STo[5] = r.SFrom[5];
-        QVERIFY(recordForWrite(r).error.startsWith("CH5: "));
+        QVERIFY(recordForWrite(r, [](int k) { return QStringLiteral("AI %1").arg(k); }).error.startsWith("AI 5: "));
     }
 
     void saveStagingIgnoresEqualRange()

@@ -70,7 +70,8 @@ template <class Form> Outcome readOn(int port, bool silent = false)
     }
     test::ScriptedDialogs& shown = sim ? sim->dialogs : *dialogs;
     kit::Session session;
-    Form::buffers() = std::is_same_v<Form, vyr::TFormVYR> ? link::ModelBuffers::vyr() : link::ModelBuffers::plix();
+    Form::buffers() = std::is_same_v<Form, vyr::TFormVYR> ? link::ModelBuffers::sized(2048, 2048, 1218)
+                                                          : link::ModelBuffers::sized(1024, 1024, 94);
     Form form(session, [] {});
     form.show();
     // The showing selects port ComIndex first; the test's port is chosen after it.
@@ -132,10 +133,10 @@ private slots:
     {
         const int port = mappedPort("TARNIXW_WINE_PLIX");
         link::ComPort holder;
-        QVERIFY(holder.OpenComPort(port, 1).ok());
+        QVERIFY(holder.openNumbered(port, 19200).ok());
         QCOMPARE(holder.devicePath(), QStringLiteral("\\\\.\\COM%1").arg(port));
         link::ComPort second;
-        const link::OpenOutcome refused = second.OpenComPort(port, 1);
+        const link::OpenOutcome refused = second.openNumbered(port, 19200);
         QCOMPARE(refused.error, link::OpenError::Busy);
         QVERIFY(!second.isOpen());
 
@@ -157,11 +158,11 @@ private slots:
         QVERIFY(win);
         QCOMPARE(win->timeouts(), std::optional(link::portTimeoutsFor(19200)));
 
-        holder.CloseComPort(); // released: the next operation opens it
-        QVERIFY(second.OpenComPort(port, 1).ok());
-        second.CloseComPort();
-        QCOMPARE(second.OpenComPort(0, 1).error, link::OpenError::NoSuchPort); // COM0 names no port
-        QCOMPARE(second.OpenComPort(99, 1).error, link::OpenError::NoSuchPort);
+        holder.close(); // released: the next operation opens it
+        QVERIFY(second.openNumbered(port, 19200).ok());
+        second.close();
+        QCOMPARE(second.openNumbered(0, 19200).error, link::OpenError::NoSuchPort); // COM0 names no port
+        QCOMPARE(second.openNumbered(99, 19200).error, link::OpenError::NoSuchPort);
     }
 
     // HARDWARE\DEVICEMAP\SERIALCOMM names every mapped port, and Check COM takes the one

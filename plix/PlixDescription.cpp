@@ -1,0 +1,245 @@
+#include "PlixDescription.h"
+
+#include "PlixModel.h"
+
+#include "model/Fields.h"
+#include "model/Table.h"
+
+#include <tuple>
+
+namespace tarnixw::plix {
+
+namespace {
+
+using model::Format;
+using model::PathStep;
+using model::Place;
+using values::FieldKind;
+
+std::vector<model::Field> plixFields()
+{
+    namespace o = offset;
+    model::FieldTable b;
+    const auto key = model::FieldTable::key;
+    const auto at = model::FieldTable::at;
+    const auto join = model::FieldTable::join;
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        b.setGroup(0, ch);
+        const std::vector<PathStep> path{key("channels"), at(ch)};
+        const QString name = QStringLiteral("CH%1 ").arg(ch);
+        b.identity(join(path, {key("channel")}), ch);
+        b.bit(join(path, {key("enabled")}), name + "enabled", o::kEnableMask, ch);
+        const auto add = [&](const char* jsonKey, const char* label, Format format, int at, int bytes) -> auto&
+        {
+            return b.value(join(path, {key(jsonKey)}), name + label, format, Place{at + bytes * ch, bytes, true});
+        };
+        for (const auto& [jsonKey, label, at] : {std::tuple{"sensor_from_mV", "sensor from", o::kSensorFrom},
+                 std::tuple{"sensor_to_mV", "sensor to", o::kSensorTo}}) {
+            model::Field& f = add(jsonKey, label, Format::Integer, at, 4);
+            f.unit = QStringLiteral("mV");
+            f.check = FieldKind::Sensor;
+        }
+        add("pv_from", "P.V. from", Format::Thousandths, o::kPvFrom, 4).check = FieldKind::PV;
+        add("pv_to", "P.V. to", Format::Thousandths, o::kPvTo, 4).check = FieldKind::PV;
+        add("alarm_low", "alarm low", Format::Thousandths, o::kLowAlarm, 4);
+        add("alarm_high", "alarm high", Format::Thousandths, o::kHighAlarm, 4);
+        model::Field& silence = add("silence_time_min", "silence time", Format::Integer, o::kSilenceTime, 2);
+        silence.unit = QStringLiteral("min");
+        silence.check = FieldKind::Silence;
+        add("decimal_digits", "decimal digits", Format::Integer, o::kDecimalDigits, 1).check = FieldKind::DecimalDigits;
+        model::Field& h = add("hysteresis_percent", "hysteresis", Format::Tenths, o::kHysteresis, 1);
+        h.unit = QStringLiteral("%");
+        h.check = FieldKind::Hysteresis;
+        const std::vector<PathStep> cal = join(path, {key("calibration")});
+        b.value(join(cal, {key("slope")}), name + "slope", Format::Integer, Place{o::kSlope + 4 * ch, 4, true});
+        b.value(join(cal, {key("offset")}), name + "offset", Format::Integer, Place{o::kOffset + 4 * ch, 4, true});
+        b.value(join(cal, {key("constant")}), name + "constant 1000", Format::Integer,
+            Place{o::kConstThousand + 4 * ch, 4, true});
+    }
+    b.setGroup(-1, -1);
+    const std::vector<PathStep> fixed{key("fixed_words")};
+    b.value(join(fixed, {key("unused_mask_bits")}), QStringLiteral("enable mask bits 2..15"), Format::Integer,
+        Place{o::kEnableMask, 2, false, 2, 14});
+    b.value(join(fixed, {key("zero_word")}), QStringLiteral("fixed word 0"), Format::Integer,
+        Place{o::kConstZero16, 2, false});
+    b.value(join(fixed, {key("three_word")}), QStringLiteral("fixed word 3"), Format::Integer,
+        Place{o::kConstThree16, 2, false});
+    b.value(join(fixed, {key("zero_long_a")}), QStringLiteral("fixed long 0 (a)"), Format::Integer,
+        Place{o::kConstZeroA, 4, true});
+    b.value(join(fixed, {key("zero_long_b")}), QStringLiteral("fixed long 0 (b)"), Format::Integer,
+        Place{o::kConstZeroB, 4, true});
+    // The two-byte gaps between the fields: the file keeps them, the device never sees them.
+    for (const int gap : {6, 58, 98})
+        b.value(join(fixed, {PathStep{QStringLiteral("padding_at_%1").arg(gap), -1}}),
+             QStringLiteral("padding word at %1").arg(gap), Format::Integer, Place{gap, 2, false})
+            .onDevice
+            = false;
+    return b.fields;
+}
+
+QString yesNo(bool v)
+{
+    return v ? QStringLiteral("yes") : QStringLiteral("no");
+}
+
+QString report(const PLIXParamSet& p)
+{
+    const DecodedSet d = decodeParamSet(p);
+    QString out = QStringLiteral("PLIXARO configuration\n\n");
+    model::Table t({"", "CH0", "CH1"});
+    t.add({"enabled", yesNo(d.flags.ch0Enabled), yesNo(d.flags.ch1Enabled)});
+    const std::pair<Parameter, const char*> rows[] = {
+        {Parameter::SensorFrom, "sensor from mV"},
+        {Parameter::SensorTo, "sensor to mV"},
+        {Parameter::PvFrom, "P.V. from"},
+        {Parameter::PvTo, "P.V. to"},
+        {Parameter::LowAlarm, "alarm low"},
+        {Parameter::HighAlarm, "alarm high"},
+        {Parameter::SilenceTime, "silence time min"},
+        {Parameter::DecimalDigits, "decimal digits"},
+        {Parameter::Hysteresis, "hysteresis %"},
+    };
+    for (const auto& [kind, label] : rows)
+        t.add({QString::fromLatin1(label), d.texts[fieldOf(0, kind)], d.texts[fieldOf(1, kind)]});
+    t.add({"slope (last Write)", QString::number(p.slope(0)), QString::number(p.slope(1))});
+    t.add({"offset (last Write)", QString::number(p.offsetValue(0)), QString::number(p.offsetValue(1))});
+    return out + t.text();
+}
+
+class Description final : public model::DeviceModel {
+public:
+    QString name() const override { return kModelName; }
+    QString key() const override { return QStringLiteral("plix"); }
+    QString extension() const override { return QStringLiteral("plx"); }
+    int fileSize() const override { return kFileSize; }
+
+    const std::vector<model::Field>& fields() const override
+    {
+        static const std::vector<model::Field> table = plixFields();
+        return table;
+    }
+    const std::vector<model::Family>& families() const override
+    {
+        static const std::vector<model::Family> list{{QStringLiteral("CH"), kChannelCount, QStringLiteral("CH%1"),
+            QStringLiteral("CH%1"), QStringLiteral("both channels")}};
+        return list;
+    }
+    values::SensorCheckRules sensorRules() const override { return values::plixSensorRules(); }
+    QStringList otherRefusals(const model::Configuration& c) const override
+    {
+        const unsigned mask = paramSetOf(c).enableMask();
+        if (mask & ~3u)
+            return {QStringLiteral("enable mask bits 2..15: %1, which the form never writes").arg(mask >> 2)};
+        return {};
+    }
+    std::vector<model::FixedValue> fixedValues() const override
+    {
+        namespace o = offset;
+        return {{Place{o::kConstZero16, 2, false}, 0}, {Place{o::kConstThree16, 2, false}, 3},
+            {Place{o::kConstThousand, 4, true}, 1000}, {Place{o::kConstThousand + 4, 4, true}, 1000}};
+    }
+
+    model::Configuration defaults() const override
+    {
+        PLIXParamSet p;
+        captureForSave(Texts::defaults(), ChannelFlags{}, p);
+        return configurationOf(p);
+    }
+    values::Result<model::Configuration> fromRead(std::span<const std::uint8_t> image) const override
+    {
+        using R = values::Result<model::Configuration>;
+        const std::optional<DecodedSet> shown = decodeDeviceImage(image);
+        if (!shown)
+            return R::failure(QStringLiteral("The device image is incomplete."));
+        PLIXParamSet p;
+        if (const std::optional<QString> refused = captureForSave(shown->texts, shown->flags, p))
+            return R::failure(*refused);
+        return R::of(configurationOf(p));
+    }
+    model::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
+    {
+        return configurationOf(paramSetFromDeviceImage(image).value_or(PLIXParamSet{}));
+    }
+    values::Result<model::Configuration> readyForWrite(const model::Configuration& c) const override
+    {
+        const WriteImage w = paramSetForWrite(paramSetOf(c));
+        if (!w.ok())
+            return values::Result<model::Configuration>::failure(w.error);
+        return values::Result<model::Configuration>::of(configurationOf(*w.value));
+    }
+
+    std::vector<model::MemoryBlock> memory() const override
+    {
+        return {{kBlockAAddress, kBlockASize}, {kBlockBAddress, kBlockBSize}};
+    }
+    link::ModelBuffers buffers() const override { return plix::buffers(); }
+    bool read(link::ModbusLink& bus) const override { return readBlocks(bus); }
+    void write(link::ModbusLink& bus, const model::Configuration& ready) const override
+    {
+        const PLIXParamSet p = paramSetOf(ready);
+        writeBlocks(
+            bus, [&](std::span<std::uint8_t> data, int pos) { layBlockA(p, data, pos); },
+            [&](std::span<std::uint8_t> data, int pos) { layBlockB(p, data, pos); }, [] {});
+    }
+    std::vector<std::uint8_t> writtenImage(const model::Configuration& ready) const override
+    {
+        const PLIXParamSet p = paramSetOf(ready);
+        std::vector<std::uint8_t> image(kDeviceImageSize);
+        layBlockB(p, image, layBlockA(p, image, 0));
+        return image;
+    }
+    std::vector<std::uint8_t> factoryImage() const override
+    {
+        // Block A at 0 (device byte 32), block B at 56 (device byte 2048).
+        std::vector<std::uint8_t> image(kDeviceImageSize);
+        std::span<std::uint8_t> mem = image;
+        int p = 0;
+        p = link::PutShort(mem, p, 0x0003); // both channels enabled
+        p = link::PutShort(mem, p, 0);
+        p = link::PutShort(mem, p, 3);
+        p = link::PutLong(mem, p, 0);
+        p = link::PutLong(mem, p, 0);
+        for (std::uint32_t v : {25000u, 25000u, std::uint32_t(-25000), std::uint32_t(-25000), 1000u, 1000u, 60000u,
+                 60000u, 40000u, 40000u})
+            p = link::PutLong(mem, p, v);
+        p = link::PutByte(mem, p, 1);
+        link::PutByte(mem, p, 1);
+        p = kBlockASize;
+        for (std::uint32_t v : {1000u, 1000u, 5000u, 5000u, 0u, 0u, 100000u, 100000u})
+            p = link::PutLong(mem, p, v);
+        p = link::PutShort(mem, p, 30);
+        p = link::PutShort(mem, p, 30);
+        p = link::PutByte(mem, p, 5);
+        link::PutByte(mem, p, 5);
+        return image;
+    }
+    std::optional<model::WriteGate> writeGate() const override
+    {
+        return model::WriteGate{kWriteEnableRegister, kWriteEnableValue, kWriteDisableValue};
+    }
+    std::uint16_t probeValue() const override { return 0x0002; }
+
+    QString report(const model::Configuration& c) const override { return plix::report(paramSetOf(c)); }
+};
+
+} // namespace
+
+const model::DeviceModel& description()
+{
+    static const Description d;
+    return d;
+}
+
+PLIXParamSet paramSetOf(const model::Configuration& c)
+{
+    PLIXParamSet p;
+    p.assign(c.bytes);
+    return p;
+}
+
+model::Configuration configurationOf(const PLIXParamSet& paramSet)
+{
+    return {&description(), paramSet.toBytes()};
+}
+
+} // namespace tarnixw::plix

@@ -1,0 +1,343 @@
+// tarnixw-devsim: a simulated device on a pseudo-terminal, published as a named virtual port,
+// for trying the program and for the end-to-end tests.
+
+#include "Devsim.h"
+
+#include "Device.h"
+#include "VirtualPorts.h"
+
+#include "link/Modbus.h"
+#include "link/Traffic.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace tarnixw;
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void onSignal(int)
+{
+    g_stop = 1;
+}
+
+struct Options {
+    const model::DeviceModel* model = nullptr;
+    int id = 1;
+    QString name;
+    QString memory;
+    QString dump;
+    QString log;
+    int baud = 19200;
+    sim::Faults faults;
+};
+
+class FrameLog {
+public:
+    explicit FrameLog(const QString& path)
+    {
+        if (!path.isEmpty()) {
+            m_file.setFileName(path);
+            if (m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+                m_out = &m_file;
+        }
+        if (!m_out) {
+            m_err.open(stderr, QIODevice::WriteOnly);
+            m_out = &m_err;
+        }
+    }
+    // One frame a line: the wall-clock time, the direction as the device sees it ("<-" a
+    // request in, "->" its answer out: the other way round from the program's line traffic) and
+    // the bytes in the hex the program's line traffic shows, so a frame is found on both sides.
+    void line(const char* direction, const std::vector<std::uint8_t>& bytes)
+    {
+        const QString text = QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ')
+            + QLatin1String(direction) + QLatin1Char(' ') + tarnixw::link::hexBytes(bytes) + QLatin1Char('\n');
+        m_out->write(text.toUtf8());
+        m_out->waitForBytesWritten(0);
+        if (m_out == &m_file)
+            m_file.flush();
+    }
+    void note(const QString& text)
+    {
+        m_out->write((
+            QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1String(" -- ") + text + QLatin1Char('\n'))
+                         .toUtf8());
+        if (m_out == &m_file)
+            m_file.flush();
+    }
+
+private:
+    QFile m_file;
+    QFile m_err;
+    QIODevice* m_out = nullptr;
+};
+
+bool parseOptions(const QCoreApplication& app, const model::Models& models, Options& o)
+{
+    QStringList names;
+    QStringList keys;
+    for (const model::DeviceModel* m : models) {
+        names << m->name();
+        keys << m->key();
+    }
+    const QString keyChoice
+        = keys.mid(0, keys.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + keys.last();
+    QCommandLineParser p;
+    p.setApplicationDescription(
+        QStringLiteral("Simulated %1 Modbus RTU slave on a pseudo-terminal").arg(names.join(QStringLiteral(" / "))));
+    p.addHelpOption();
+    const QCommandLineOption model(QStringLiteral("model"), keyChoice, QStringLiteral("MODEL"), keys.first());
+    const QCommandLineOption id(QStringLiteral("id"), QStringLiteral("Modbus slave ID, 1..255 (default 1)"),
+        QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption name(QStringLiteral("name"),
+        QStringLiteral("virtual port name (default the model's: %1-sim)").arg(keys.first()), QStringLiteral("NAME"));
+    const QCommandLineOption memory(QStringLiteral("memory"),
+        QStringLiteral("load the memory image (4096 bytes, as --dump writes it) at start"), QStringLiteral("FILE"));
+    const QCommandLineOption dump(
+        QStringLiteral("dump"), QStringLiteral("write the memory image on exit"), QStringLiteral("FILE"));
+    const QCommandLineOption log(QStringLiteral("log"),
+        QStringLiteral("frame log: wall-clock time, <- request or -> answer, hex (default stderr)"),
+        QStringLiteral("FILE"));
+    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("line rate for answer timing"),
+        QStringLiteral("BAUD"), QStringLiteral("19200"));
+    const QCommandLineOption silentNext(
+        QStringLiteral("silent-next"), QStringLiteral("ignore the next N requests"), QStringLiteral("N"));
+    const QCommandLineOption silentEvery(
+        QStringLiteral("silent-every"), QStringLiteral("ignore every K-th request"), QStringLiteral("K"));
+    const QCommandLineOption wrongId(
+        QStringLiteral("wrong-id"), QStringLiteral("answer under slave id N"), QStringLiteral("N"));
+    const QCommandLineOption exception(
+        QStringLiteral("exception"), QStringLiteral("refuse every request with this code"), QStringLiteral("CODE"));
+    const QCommandLineOption truncate(QStringLiteral("truncate"), QStringLiteral("send half of each answer"));
+    const QCommandLineOption badCrc(QStringLiteral("bad-crc"), QStringLiteral("damage each answer's CRC"));
+    const QCommandLineOption late(
+        QStringLiteral("late"), QStringLiteral("answer MS milliseconds late"), QStringLiteral("MS"));
+    const QCommandLineOption unplugAfter(
+        QStringLiteral("unplug-after"), QStringLiteral("vanish after N requests"), QStringLiteral("N"));
+    const QCommandLineOption alterByte(QStringLiteral("alter-byte"),
+        QStringLiteral("store the byte at ADDRESS changed whenever a write covers it"), QStringLiteral("ADDRESS"));
+    p.addOptions({model, id, name, memory, dump, log, baud, silentNext, silentEvery, wrongId, exception, truncate,
+        badCrc, late, unplugAfter, alterByte});
+    p.process(app);
+
+    const auto number = [&](const QCommandLineOption& opt, int lo, int hi, int& out) {
+        if (!p.isSet(opt) && opt.defaultValues().isEmpty())
+            return true;
+        bool ok = false;
+        const int v = p.value(opt).toInt(&ok);
+        if (!ok || v < lo || v > hi) {
+            std::fprintf(
+                stderr, "tarnixw-devsim: --%s must be an integer %d..%d\n", qPrintable(opt.names().first()), lo, hi);
+            return false;
+        }
+        out = v;
+        return true;
+    };
+    o.model = keys.contains(p.value(model), Qt::CaseInsensitive) ? model::modelCalled(models, p.value(model)) : nullptr;
+    if (!o.model) {
+        std::fprintf(stderr, "tarnixw-devsim: --model must be %s\n", qPrintable(keyChoice));
+        return false;
+    }
+    o.name = p.isSet(name) ? p.value(name) : o.model->key() + QStringLiteral("-sim");
+    if (o.name.isEmpty() || o.name.contains(QLatin1Char('/')) || o.name.startsWith(QLatin1Char('.'))) {
+        std::fprintf(stderr, "tarnixw-devsim: --name must be a plain file name\n");
+        return false;
+    }
+    o.memory = p.value(memory);
+    o.dump = p.value(dump);
+    o.log = p.value(log);
+    int wrong = -1, code = -1, altered = -1;
+    if (!number(id, 1, 255, o.id) || !number(baud, 50, 4000000, o.baud)
+        || !number(silentNext, 0, 1 << 30, o.faults.silentNext)
+        || !number(silentEvery, 0, 1 << 30, o.faults.silentEvery) || !number(wrongId, 0, 255, wrong)
+        || !number(exception, 1, 255, code) || !number(late, 0, 60000, o.faults.lateMs)
+        || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter) || !number(alterByte, 0, 4095, altered))
+        return false;
+    if (altered >= 0)
+        o.faults.alterByte = altered;
+    if (wrong >= 0)
+        o.faults.wrongId = std::uint8_t(wrong);
+    if (code >= 0)
+        o.faults.exceptionCode = std::uint8_t(code);
+    o.faults.truncate = p.isSet(truncate);
+    o.faults.badCrc = p.isSet(badCrc);
+    return true;
+}
+
+void sleepNs(std::int64_t ns)
+{
+    if (ns > 0)
+        std::this_thread::sleep_for(std::chrono::nanoseconds(ns));
+}
+
+bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 50);
+            continue;
+        }
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+int sim::runDevsim(int argc, char** argv, const model::Models& models)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarnixw-devsim"));
+    Options o;
+    if (!parseOptions(app, models, o))
+        return 2;
+
+    sim::Device device(*o.model, std::uint8_t(o.id));
+    device.faults() = o.faults;
+    QString error;
+    if (!o.memory.isEmpty() && !device.loadMemory(o.memory, &error)) {
+        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::fprintf(stderr, "tarnixw-devsim: no pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    // Raw line: the slave's settings are reached through the master.
+    termios tio{};
+    if (::tcgetattr(master, &tio) == 0) {
+        ::cfmakeraw(&tio);
+        ::tcsetattr(master, TCSANOW, &tio);
+    }
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    const QByteArray slavePath = ::ptsname(master);
+
+    const std::optional<QString> dir = sim::ensureVirtualPortDirectory(&error);
+    if (!dir) {
+        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
+        return 1;
+    }
+    const QByteArray linkPath = QFile::encodeName(*dir + QLatin1Char('/') + o.name);
+    ::unlink(linkPath.constData()); // a link left by a simulator that was killed
+    if (::symlink(slavePath.constData(), linkPath.constData()) != 0) {
+        std::fprintf(stderr, "tarnixw-devsim: cannot publish %s: %s\n", linkPath.constData(), std::strerror(errno));
+        return 1;
+    }
+
+    struct sigaction sa { };
+    sa.sa_handler = onSignal;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+
+    FrameLog log(o.log);
+    log.note(QStringLiteral("%1 id %2 on %3 as %4")
+                 .arg(o.model->key().toUpper())
+                 .arg(o.id)
+                 .arg(QString::fromLocal8Bit(slavePath), QFile::decodeName(linkPath)));
+
+    // Frames are told apart by their length where the function code gives it, else by the
+    // 3.5-character silence (1.75 ms above 19200 baud). A pseudo-terminal delivers a frame
+    // written at once in one piece, so an incomplete frame is given a few milliseconds more.
+    const std::int64_t charNs = tarnixw::link::lineTimeNs(1, o.baud);
+    const std::int64_t gapNs = o.baud > 19200 ? 1'750'000 : charNs * 7 / 2;
+    const int partialTimeoutMs = int(std::max<std::int64_t>(gapNs / 1'000'000 + 1, 10));
+
+    std::vector<std::uint8_t> pending;
+    bool unplugged = false;
+    while (!g_stop && !unplugged) {
+        pollfd p{master, POLLIN, 0};
+        const int r = ::poll(&p, 1, pending.empty() ? 200 : partialTimeoutMs);
+        if (r < 0)
+            continue; // EINTR: the loop condition looks at the stop flag
+        if (r == 0) {
+            if (!pending.empty()) {
+                // The line went quiet in mid-frame: what came is one (damaged or unknown) frame.
+                log.line("<-", pending);
+                const sim::Device::Reply reply = device.handle(pending);
+                pending.clear();
+                if (reply.unplugged) {
+                    log.note(QStringLiteral("unplugged"));
+                    unplugged = true;
+                } else if (!reply.bytes.empty()) {
+                    sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
+                        + std::int64_t(reply.delayMs) * 1'000'000);
+                    writeAll(master, reply.bytes);
+                    log.line("->", reply.bytes);
+                }
+            }
+            continue;
+        }
+        if (!(p.revents & POLLIN)) {
+            // No program has the port open: nothing to read until one opens it. A program that
+            // opens it and sends at once is heard within a millisecond, as by a device.
+            ::usleep(1000);
+            continue;
+        }
+        std::uint8_t buf[512];
+        const ssize_t n = ::read(master, buf, sizeof buf);
+        if (n <= 0) {
+            ::usleep(5000);
+            continue;
+        }
+        pending.insert(pending.end(), buf, buf + n);
+        for (;;) {
+            const std::optional<std::size_t> len = sim::Device::requestLength(pending);
+            if (!len || *len == 0 || pending.size() < *len)
+                break;
+            const std::vector<std::uint8_t> frame(pending.begin(), pending.begin() + long(*len));
+            pending.erase(pending.begin(), pending.begin() + long(*len));
+            log.line("<-", frame);
+            const sim::Device::Reply reply = device.handle(frame);
+            if (reply.unplugged) {
+                log.note(QStringLiteral("unplugged"));
+                unplugged = true;
+                break;
+            }
+            if (reply.bytes.empty())
+                continue;
+            sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
+                + std::int64_t(reply.delayMs) * 1'000'000);
+            // Whatever the master sent meanwhile stays queued for the next round.
+            writeAll(master, reply.bytes);
+            log.line("->", reply.bytes);
+        }
+    }
+
+    ::unlink(linkPath.constData());
+    ::close(master);
+    int rc = 0;
+    if (!o.dump.isEmpty() && !device.dumpMemory(o.dump, &error)) {
+        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
+        rc = 1;
+    }
+    log.note(QStringLiteral("stopped"));
+    return rc;
+}
