@@ -1,10 +1,10 @@
 #include "Main1.h"
 
+#include "Devices.h"
+
 #include "kit/FormKit.h"
 #include "kit/Messages.h"
-#include "plix/PlixForm.h"
 #include "resources/Artwork.h"
-#include "vyr/VyrForm.h"
 #include "words/Words.h"
 
 #include <QCloseEvent>
@@ -31,22 +31,19 @@ TMain::TMain(std::function<void()> closeLogo, QWidget* parent)
     if (const QScreen* s = screen())
         move(s->availableGeometry().center() - rect().center());
 
-    // PLIXARO first: it comes first in the tab order.
-    const Control table[] = {
-        {Kind::Group, "GroupBox1", nullptr, {280, 16, 237, 221}, Words::plixModelName(), 8, true},
-        {Kind::Button, "PLIXButton", "GroupBox1", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::plixDevice()),
-            true},
-        {Kind::Group, "GroupBox2", nullptr, {24, 16, 237, 221}, Words::vyrModelName(), 8, true},
-        {Kind::Button, "VYRButton", "GroupBox2", {8, 16, 220, 200}, {}, 8, false, {}, QIcon(artwork::vyrDevice()),
-            true},
-    };
+    // A group box and a picture button per model, in the list's tab order.
+    std::vector<Control> table;
+    for (const DeviceButton& d : deviceButtons()) {
+        m_session.models.push_back(d.model);
+        table.push_back({Kind::Group, d.group, nullptr, d.groupGeometry, d.model->name(), 8, true});
+        table.push_back({Kind::Button, d.button, d.group, {8, 16, 220, 200}, {}, 8, false, {}, QIcon(d.picture), true});
+    }
     const kit::Controls controls = kit::buildControls(this, table);
-    auto* vyr = qobject_cast<QPushButton*>(controls.at(QStringLiteral("VYRButton")));
-    auto* plix = qobject_cast<QPushButton*>(controls.at(QStringLiteral("PLIXButton")));
-    vyr->setIconSize(QSize(200, 141));
-    plix->setIconSize(QSize(200, 140));
-    connect(vyr, &QPushButton::clicked, this, &TMain::VYRButtonClick);
-    connect(plix, &QPushButton::clicked, this, &TMain::PLIXButtonClick);
+    for (const DeviceButton& d : deviceButtons()) {
+        auto* button = qobject_cast<QPushButton*>(controls.at(QLatin1String(d.button)));
+        button->setIconSize(d.picture.size());
+        connect(button, &QPushButton::clicked, this, d.click);
+    }
 
     // Coming back to the program from another one counts as a new activation of the main
     // window; its own message boxes closing do not.
@@ -97,14 +94,9 @@ void TMain::runDeviceForm(QDialog* form)
         QTimer::singleShot(0, this, &TMain::CheckCOMClick);
 }
 
-void TMain::VYRButtonClick()
+void TMain::openDeviceForm(const DeviceButton& device)
 {
-    runDeviceForm(new vyr::TFormVYR(m_session, [this] { show(); }));
-}
-
-void TMain::PLIXButtonClick()
-{
-    runDeviceForm(new plix::TFormPLIX(m_session, [this] { show(); }));
+    runDeviceForm(device.form(m_session, [this] { show(); }));
 }
 
 void TMain::FormClose()

@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace tarnixw::app {
 
+struct DeviceButton;
+
 // The main window: one picture button per device model. It keeps the selected port
 // (ComIndex) for the whole run and runs the start-up port check.
 //
@@ -29,6 +31,7 @@ public:
     int ComCheckCount() const { return m_session.ComCheckCount; }
 
     void CheckCOMClick();
+    // The picture buttons of the models (Devices.cpp).
     void VYRButtonClick();
     void PLIXButtonClick();
 
@@ -44,6 +47,7 @@ protected:
 
 private:
     void runDeviceForm(QDialog* form);
+    void openDeviceForm(const DeviceButton& device);
     void FormClose();
 
     kit::Session m_session;

@@ -10,6 +10,7 @@
 #include "model/Fields.h"
 #include "model/Table.h"
 #include "values/SafeFile.h"
+#include "words/Words.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -29,7 +30,7 @@ const QString kProgram = QStringLiteral("tarnixw-cli");
 const QString kStandardOutput = QStringLiteral("-");
 
 // "a, b or c"
-QString oneOf(const QStringList& items, const QString& last = QStringLiteral(" or "))
+QString oneOf(const QStringList& items, const QString& last = Words::cliOr())
 {
     if (items.size() <= 1)
         return items.value(0);
@@ -49,30 +50,25 @@ struct Context {
     Exit usage(const QString& text) const
     {
         console.note(text);
-        console.raw(QStringLiteral("Try '%1 %2 --help'.").arg(kProgram, command));
+        console.raw(Words::cliTryHelp(command));
         return Exit::Usage;
     }
 };
 
 // ---- Options shared by the subcommands ------------------------------------------------------
 
-const QCommandLineOption kPort({"p", "port"},
-    "The serial port: its name in 'tarnixw-cli ports' (it stays the port's), COM3 as the forms number it (this run "
-    "only), or a device path.",
-    "P");
-const QCommandLineOption kBaud({"b", "baud"}, "Line rate: 9600, 19200 (default), 38400 or 115200.", "B", "19200");
-const QCommandLineOption kId({"i", "id"}, "The device's Modbus slave ID, 1..255.", "N");
-// The models' choices are told when the models are known (describeModels).
-QCommandLineOption kModel({"m", "model"}, "", "M");
-QCommandLineOption kOutput({"o", "output"}, "", "FILE");
-const QCommandLineOption kFast(
-    "fast", "End each read or probe as soon as its complete answer is in, instead of after the forms' fixed wait.");
-const QCommandLineOption kVerify(
-    "verify", "Read the device back afterwards and list every value that differs from what was written.");
-const QCommandLineOption kForce("force", "Write also values that the forms' field checks would refuse.");
-const QCommandLineOption kTrace(
-    "trace", "Print every frame on the line to standard error, as the forms' line traffic shows it.");
-const QCommandLineOption kQuiet("quiet", "No message when all went well (errors are still told).");
+// What each option is, is told when the program runs (describeOptions): in the words of the
+// translation installed then, with the models' choices.
+QCommandLineOption kPort({"p", "port"}, {}, "P");
+QCommandLineOption kBaud({"b", "baud"}, {}, "B", "19200");
+QCommandLineOption kId({"i", "id"}, {}, "N");
+QCommandLineOption kModel({"m", "model"}, {}, "M");
+QCommandLineOption kOutput({"o", "output"}, {}, "FILE");
+QCommandLineOption kFast("fast");
+QCommandLineOption kVerify("verify");
+QCommandLineOption kForce("force");
+QCommandLineOption kTrace("trace");
+QCommandLineOption kQuiet("quiet");
 
 // Why a configuration could not be saved at `path`, in the system's words; empty when it can.
 QString whyNotWritable(const QString& path)
@@ -80,13 +76,13 @@ QString whyNotWritable(const QString& path)
     const QFileInfo file(path);
     const QFileInfo folder(file.absolutePath());
     if (file.isDir())
-        return QStringLiteral("it is a folder");
+        return Words::cliItIsAFolder();
     if (!folder.exists())
-        return QStringLiteral("no such folder: %1").arg(folder.filePath());
+        return Words::cliNoSuchFolder(folder.filePath());
     if (!folder.isDir())
-        return QStringLiteral("%1 is not a folder").arg(folder.filePath());
+        return Words::cliNotAFolder(folder.filePath());
     if (!folder.isWritable() || (file.exists() && !file.isWritable()))
-        return QStringLiteral("permission denied");
+        return Words::cliPermissionDenied();
     return {};
 }
 
@@ -95,9 +91,9 @@ QString whyNotWritable(const QString& path)
 bool looksLikeOtherModel(const Configuration& config, std::span<const std::uint8_t> image)
 {
     const Configuration held = config.model->fromDeviceImage(image);
-    const std::vector<model::Field>& fields = config.model->fields();
-    const auto checked = std::count_if(fields.begin(), fields.end(), [](const model::Field& f) { return f.check; });
-    return !model::fixedValuesHold(held) || (checked > 0 && 2 * model::outsideFormChecks(config).size() > checked);
+    const std::vector<models::Field>& fields = config.model->fields();
+    const auto checked = std::count_if(fields.begin(), fields.end(), [](const models::Field& f) { return f.check; });
+    return !models::fixedValuesHold(held) || (checked > 0 && 2 * models::outsideFormChecks(config).size() > checked);
 }
 
 const DeviceModel* modelOption(const Context& c)
@@ -115,32 +111,29 @@ Exit noModel(const Context& c)
     QStringList keys;
     for (const DeviceModel* m : c.models)
         keys << m->key();
-    return c.usage(QStringLiteral("--model must be %1").arg(oneOf(keys)));
+    return c.usage(Words::cliModelMustBe(oneOf(keys)));
 }
 
 // The port, baud rate and (when wanted) slave ID of a device command; Usage when wrong.
 Exit lineSettings(const Context& c, LineSettings& s, bool withId)
 {
     if (!c.args.isSet(kPort))
-        return c.usage(QStringLiteral("--port is missing"));
+        return c.usage(Words::cliPortMissing());
     if (!parsePort(c.args.value(kPort), s))
-        return c.usage(QStringLiteral("--port %1 is no COM name (COM3), port name or device path; see '%2 ports'")
-                           .arg(c.args.value(kPort), kProgram));
+        return c.usage(Words::cliNoPort(c.args.value(kPort)));
     const std::optional<int> baud = parseBaud(c.args.value(kBaud));
     if (!baud)
-        return c.usage(QStringLiteral("--baud %1 is not 9600, 19200, 38400 or 115200").arg(c.args.value(kBaud)));
+        return c.usage(Words::cliNoBaud(c.args.value(kBaud)));
     s.baud = *baud;
     s.trace = c.args.isSet(kTrace);
     if (withId) {
         if (!c.args.isSet(kId))
-            return c.usage(QStringLiteral("--id is missing"));
+            return c.usage(Words::cliIdMissing());
         // The forms' rule for ModbusID.
         const link::SlaveIdText id = link::slaveIdFromText(c.args.value(kId));
         if (!id.id)
-            return c.usage(id.error == link::SlaveIdError::OutOfRange
-                    ? QStringLiteral("--id %1 is no slave ID: give one between 1 and 255").arg(c.args.value(kId))
-                    : QStringLiteral("--id %1 is no slave ID: give a whole number between 1 and 255")
-                          .arg(c.args.value(kId)));
+            return c.usage(id.error == link::SlaveIdError::OutOfRange ? Words::cliIdOutOfRange(c.args.value(kId))
+                                                                      : Words::cliIdNoNumber(c.args.value(kId)));
         s.slaveId = *id.id;
     }
     return Exit::Done;
@@ -151,13 +144,13 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId)
 Exit outputFor(const Context& c, const DeviceModel& model, QString& path)
 {
     if (!c.args.isSet(kOutput))
-        return c.usage(QStringLiteral("-o FILE is missing"));
+        return c.usage(Words::cliOutputMissing());
     path = c.args.value(kOutput);
     if (path == kStandardOutput)
         return Exit::Done;
     const std::optional<FileKind> kind = fileKindOf(path, c.models);
     if (!kind || !fitsModel(*kind, model))
-        return c.usage(QStringLiteral("%1: %2").arg(path, kindsOfModel(model)));
+        return c.usage(Words::labelled(path, kindsOfModel(model)));
     // A file that could never be saved is refused before the device is read.
     if (const QString reason = whyNotWritable(path); !reason.isEmpty()) {
         c.console.note(QStringLiteral("%1: %2 (%3)").arg(path, Words::cannotOpenFile(), reason));
@@ -197,8 +190,8 @@ std::optional<Configuration> load(const Context& c, const QString& path, Exit& f
         failure = loaded.kind;
         return std::nullopt;
     }
-    for (const QString& w : model::outsideFormChecks(*loaded.value))
-        c.console.warning(QStringLiteral("%1: %2").arg(path, w));
+    for (const QString& w : models::outsideFormChecks(*loaded.value))
+        c.console.warning(Words::labelled(path, w));
     return loaded.value;
 }
 
@@ -213,17 +206,17 @@ bool positionals(const Context& c, int count, QStringList& out)
 Exit portsCommand(Context& c)
 {
     if (!c.args.positionalArguments().isEmpty())
-        return c.usage(QStringLiteral("ports takes no arguments"));
+        return c.usage(Words::cliTakesNoArguments(c.command));
     const auto entries = link::PortList::system().refresh();
     if (!entries) {
-        c.console.note(QStringLiteral("The system's list of serial ports cannot be read."));
+        c.console.note(Words::cliPortListUnreadable());
         return Exit::PortError;
     }
     if (entries->empty()) {
-        c.console.note(QStringLiteral("No serial port is connected."));
+        c.console.note(Words::cliNoSerialPort());
         return Exit::Done;
     }
-    model::Table t({"port", "name", "device", "what"});
+    models::Table t(Words::cliPortsColumns());
     t.alignLeft(1);
     t.alignLeft(2);
     t.alignLeft(3);
@@ -232,21 +225,21 @@ Exit portsCommand(Context& c)
         QString path = e.devicePath;
         switch (e.kind) {
         case link::PortKind::Usb: {
-            QStringList parts{QStringLiteral("USB adapter"), e.usbId};
+            QStringList parts{Words::cliUsbAdapter(), e.usbId};
             if (!e.usbVendor.isEmpty())
                 parts << e.usbVendor;
             if (!e.usbProduct.isEmpty())
                 parts << e.usbProduct;
             what = parts.join(QLatin1Char(' '));
             if (!e.usbSerial.isEmpty())
-                what += QStringLiteral(", serial ") + e.usbSerial;
+                what = Words::cliWithSerial(what, e.usbSerial);
             break;
         }
         case link::PortKind::Uart:
-            what = QStringLiteral("UART");
+            what = Words::cliUart();
             break;
         case link::PortKind::Virtual:
-            what = QStringLiteral("virtual port ") + e.linkPath;
+            what = Words::cliVirtualPort(e.linkPath);
             break;
         }
         t.add({e.portName, e.stableName, path, what});
@@ -261,7 +254,7 @@ Exit searchCommand(Context& c)
     if (const Exit e = lineSettings(c, s, false); e != Exit::Done)
         return e;
     if (!c.args.positionalArguments().isEmpty())
-        return c.usage(QStringLiteral("search takes no arguments"));
+        return c.usage(Words::cliTakesNoArguments(c.command));
     s.fast = c.args.isSet(kFast);
     watchInterrupt();
     std::uint8_t id = 0;
@@ -288,7 +281,7 @@ std::optional<Configuration> readDevice(
         c.failure = Exit::Invalid;
         return std::nullopt;
     }
-    const QStringList outside = model::outsideFormChecks(*read.value);
+    const QStringList outside = models::outsideFormChecks(*read.value);
     for (const QString& w : outside)
         c.console.warning(w);
     // A device of another model answers the same requests with values of its own layout.
@@ -300,9 +293,7 @@ std::optional<Configuration> readDevice(
                 names << other->name();
                 keys << other->key();
             }
-        c.console.warning(QStringLiteral("these are not a %1's values as a Write leaves them: is the device a %2? "
-                                         "(--model %3 reads it)")
-                              .arg(model.name(), oneOf(names), oneOf(keys)));
+        c.console.warning(Words::cliOtherModel(model.name(), oneOf(names), oneOf(keys)));
     }
     return read.value;
 }
@@ -317,10 +308,10 @@ Exit readCommand(Context& c)
     if (const Exit e = lineSettings(c, s, true); e != Exit::Done)
         return e;
     if (!c.args.positionalArguments().isEmpty())
-        return c.usage(QStringLiteral("read takes no arguments; the file is given with -o"));
+        return c.usage(Words::cliTakesOnlyOutput(c.command));
     s.fast = c.args.isSet(kFast);
     watchInterrupt();
-    std::optional<Configuration> read = readDevice(c, *model, s, QStringLiteral("Nothing was saved."));
+    std::optional<Configuration> read = readDevice(c, *model, s, Words::cliNothingSaved());
     if (!read)
         return c.failure;
     c.console.success(Words::readDone());
@@ -332,16 +323,15 @@ std::optional<Configuration> readyForWrite(const Context& c, const QString& file
 {
     // An empty sensor range cannot be scaled, and the device needs the scaling: not even
     // --force writes it.
-    if (const QStringList empty = model::emptySensorRanges(config); !empty.isEmpty()) {
+    if (const QStringList empty = models::emptySensorRanges(config); !empty.isEmpty()) {
         for (const QString& e : empty)
-            c.console.note(QStringLiteral("%1: %2").arg(file, e));
-        c.console.note(QStringLiteral("Nothing was written: the device scales each channel by its sensor range, and "
-                                      "an empty range gives no scaling (--force cannot help)."));
+            c.console.note(Words::labelled(file, e));
+        c.console.note(Words::cliEmptyRangeNotWritten());
         return std::nullopt;
     }
     const values::Result<Configuration> ready = config.model->readyForWrite(config);
     if (!ready.ok()) {
-        c.console.note(QStringLiteral("%1: %2 Nothing was written.").arg(file, ready.error));
+        c.console.note(Words::cliNotWritten(file, ready.error));
         return std::nullopt;
     }
     return ready.value;
@@ -366,8 +356,8 @@ QStringList unheldDifferences(const Configuration& ready, std::span<const std::u
     std::vector<bool> held(sent.size());
     const Configuration zeros = ready.model->zeros();
     const std::vector<std::uint8_t> base = ready.model->writtenImage(zeros);
-    for (const model::Field& f : ready.model->fields()) {
-        if (!f.onDevice || f.format == model::Format::Identity)
+    for (const models::Field& f : ready.model->fields()) {
+        if (!f.onDevice || f.format == models::Format::Identity)
             continue;
         // The bytes the value is laid into: those that change when all its bits are set.
         Configuration changed = zeros;
@@ -378,7 +368,7 @@ QStringList unheldDifferences(const Configuration& ready, std::span<const std::u
     }
     QStringList lines;
     std::size_t at = 0;
-    for (const model::MemoryBlock& block : ready.model->memory()) {
+    for (const models::MemoryBlock& block : ready.model->memory()) {
         for (std::size_t i = at; i < at + std::size_t(block.bytes);) {
             if (held[i]) {
                 ++i;
@@ -390,10 +380,8 @@ QStringList unheldDifferences(const Configuration& ready, std::span<const std::u
             const std::span<const std::uint8_t> wrote(sent.data() + i, end - i);
             const std::span<const std::uint8_t> back = image.subspan(i, end - i);
             if (!std::equal(wrote.begin(), wrote.end(), back.begin()))
-                lines << QStringLiteral("device bytes %1..%2: %3 → %4")
-                             .arg(block.address + int(i - at))
-                             .arg(block.address + int(end - at) - 1)
-                             .arg(hexRun(wrote), hexRun(back));
+                lines << Words::cliDeviceBytes(block.address + int(i - at), block.address + int(end - at) - 1,
+                    hexRun(wrote), hexRun(back));
             i = end;
         }
         at += std::size_t(block.bytes);
@@ -405,20 +393,17 @@ QStringList unheldDifferences(const Configuration& ready, std::span<const std::u
 Exit verify(Context& c, const Configuration& ready, const LineSettings& s)
 {
     std::vector<std::uint8_t> image;
-    if (const Exit e = readDeviceImage(c.console, *ready.model, s, image,
-            QStringLiteral("Everything was written; the read that verifies it failed."));
+    if (const Exit e = readDeviceImage(c.console, *ready.model, s, image, Words::cliVerifyReadFailed());
         e != Exit::Done)
         return e;
     QStringList lines = differences(ready, ready.model->fromDeviceImage(image), true);
     lines << unheldDifferences(ready, image);
     if (lines.isEmpty()) {
-        c.console.success(QStringLiteral("Verified: the device holds every value written."));
+        c.console.success(Words::cliVerified());
         return Exit::Done;
     }
     c.console.out(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    c.console.note(QStringLiteral("Verify: %1 %2 read back differently.")
-                       .arg(lines.size())
-                       .arg(lines.size() == 1 ? QStringLiteral("value") : QStringLiteral("values")));
+    c.console.note(Words::cliVerifyDiffers(lines.size()));
     return Exit::Differences;
 }
 
@@ -426,7 +411,7 @@ Exit writeCommand(Context& c)
 {
     QStringList files;
     if (!positionals(c, 1, files))
-        return c.usage(QStringLiteral("write takes one configuration file"));
+        return c.usage(Words::cliTakesOneFile(c.command));
     LineSettings s;
     if (const Exit e = lineSettings(c, s, true); e != Exit::Done)
         return e;
@@ -436,21 +421,19 @@ Exit writeCommand(Context& c)
         c.console.note(loaded.error);
         return loaded.kind;
     }
-    if (!model::emptySensorRanges(*loaded.value).isEmpty()) {
+    if (!models::emptySensorRanges(*loaded.value).isEmpty()) {
         readyForWrite(c, files[0], *loaded.value); // says why
         return Exit::Invalid;
     }
-    const QStringList outside = model::outsideFormChecks(*loaded.value);
+    const QStringList outside = models::outsideFormChecks(*loaded.value);
     if (!outside.isEmpty() && !c.args.isSet(kForce)) {
         for (const QString& w : outside)
-            c.console.note(QStringLiteral("%1: %2").arg(files[0], w));
-        c.console.note(QStringLiteral("Nothing was written: %1 outside the forms' checks (--force writes them).")
-                           .arg(outside.size() == 1 ? QStringLiteral("1 value is")
-                                                    : QStringLiteral("%1 values are").arg(outside.size())));
+            c.console.note(Words::labelled(files[0], w));
+        c.console.note(Words::cliOutsideChecks(outside.size()));
         return Exit::Invalid;
     }
     for (const QString& w : outside)
-        c.console.warning(QStringLiteral("%1: %2").arg(files[0], w));
+        c.console.warning(Words::labelled(files[0], w));
     const std::optional<Configuration> ready = readyForWrite(c, files[0], *loaded.value);
     if (!ready)
         return Exit::Invalid;
@@ -465,7 +448,7 @@ Exit showCommand(Context& c)
 {
     QStringList files;
     if (!positionals(c, 1, files))
-        return c.usage(QStringLiteral("show takes one configuration file"));
+        return c.usage(Words::cliTakesOneFile(c.command));
     Exit failure = Exit::Done;
     const std::optional<Configuration> config = load(c, files[0], failure);
     if (!config)
@@ -478,16 +461,16 @@ Exit convertCommand(Context& c)
 {
     QStringList files;
     if (!positionals(c, 2, files))
-        return c.usage(QStringLiteral("convert takes the file to read and the file to write"));
+        return c.usage(Words::cliConvertTakesTwo());
     const std::optional<FileKind> kind = fileKindOf(files[1], c.models);
     if (!kind)
-        return c.usage(QStringLiteral("%1: configuration files end in %2").arg(files[1], fileKinds(c.models)));
+        return c.usage(Words::labelled(files[1], Words::cliFilesEndIn(fileKinds(c.models))));
     Exit failure = Exit::Done;
     const std::optional<Configuration> config = load(c, files[0], failure);
     if (!config)
         return failure;
     if (!fitsModel(*kind, *config->model))
-        return c.usage(QStringLiteral("%1: %2").arg(files[1], kindsOfModel(*config->model)));
+        return c.usage(Words::labelled(files[1], kindsOfModel(*config->model)));
     return save(c, files[1], *config);
 }
 
@@ -496,8 +479,7 @@ Exit diffCommand(Context& c)
     QStringList files;
     const bool device = c.args.isSet(kPort);
     if (!positionals(c, device ? 1 : 2, files))
-        return c.usage(device ? QStringLiteral("diff with --port takes one configuration file")
-                              : QStringLiteral("diff takes two configuration files"));
+        return c.usage(device ? Words::cliDiffWithPortTakesOne() : Words::cliDiffTakesTwo());
     Exit failure = Exit::Done;
     std::optional<Configuration> a;
     if (device) {
@@ -535,7 +517,7 @@ Exit templateCommand(Context& c)
     if (const Exit e = modelAndOutput(c, model, path); e != Exit::Done)
         return e;
     if (!c.args.positionalArguments().isEmpty())
-        return c.usage(QStringLiteral("template takes no arguments; the file is given with -o"));
+        return c.usage(Words::cliTakesOnlyOutput(c.command));
     return save(c, path, model->defaults());
 }
 

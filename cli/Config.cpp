@@ -13,7 +13,7 @@ std::optional<FileKind> fileKindOf(const QString& path, const Models& models)
     const QString suffix = QFileInfo(path).suffix();
     if (suffix.compare(QLatin1String("json"), Qt::CaseInsensitive) == 0)
         return FileKind{};
-    if (const DeviceModel* m = model::modelOfExtension(models, suffix))
+    if (const DeviceModel* m = models::modelOfExtension(models, suffix))
         return FileKind{m};
     return std::nullopt;
 }

@@ -10,9 +10,9 @@
 
 namespace tarnixw::cli {
 
-using model::Configuration;
-using model::DeviceModel;
-using model::Models;
+using models::Configuration;
+using models::DeviceModel;
+using models::Models;
 
 // A kind of configuration file, told by the name's extension (in any case): a model's binary
 // file, or the JSON format (any model, named in the file).

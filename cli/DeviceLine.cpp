@@ -202,7 +202,7 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
     ui.setProgress = [&](int value) {
         console.progress(link::clampProgress(value), QStringLiteral("Searching... ID: %1").arg(candidate));
     };
-    const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::plixIdSearchProgress);
+    const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::idSearchProgress);
     if (!id && !line.link().cancelled())
         line.tell(Words::idNotFound() + QLatin1Char(' ') + Words::cliNoIdAnswered());
     const Exit e = line.close();

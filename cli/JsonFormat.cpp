@@ -17,9 +17,9 @@ namespace tarnixw::cli {
 
 namespace {
 
-using model::Field;
-using model::Format;
-using model::PathStep;
+using models::Field;
+using models::Format;
+using models::PathStep;
 
 constexpr int kFormat = 1;
 constexpr int kMostErrors = 40;

@@ -9,13 +9,13 @@ QStringList differences(const Configuration& a, const Configuration& b, bool dev
     if (a.model != b.model)
         return {QStringLiteral("model: %1 → %2").arg(a.model->name(), b.model->name())};
     QStringList out;
-    for (const model::Field& f : a.model->fields()) {
-        if (f.format == model::Format::Identity || (deviceOnly && !f.onDevice))
+    for (const models::Field& f : a.model->fields()) {
+        if (f.format == models::Format::Identity || (deviceOnly && !f.onDevice))
             continue;
         const std::int64_t va = f.get(a);
         const std::int64_t vb = f.get(b);
         if (va != vb)
-            out << QStringLiteral("%1: %2 → %3").arg(f.label, model::valueText(f, va), model::valueText(f, vb));
+            out << QStringLiteral("%1: %2 → %3").arg(f.label, models::valueText(f, va), models::valueText(f, vb));
     }
     return out;
 }

@@ -16,7 +16,7 @@ std::map<int, std::uint8_t> deviceBytes(const Configuration& c)
     std::map<int, std::uint8_t> out;
     const std::vector<std::uint8_t> image = c.model->writtenImage(c);
     std::size_t at = 0;
-    for (const model::MemoryBlock& block : c.model->memory())
+    for (const models::MemoryBlock& block : c.model->memory())
         for (int i = 0; i < block.bytes; ++i)
             out[block.address + i] = image[at++];
     return out;
@@ -32,12 +32,12 @@ const std::vector<std::set<int>>& addressesOf(const DeviceModel& model)
         return it->second;
     const Configuration base = model.zeros();
     const std::map<int, std::uint8_t> before = deviceBytes(base);
-    for (const model::Field& f : model.fields()) {
+    for (const models::Field& f : model.fields()) {
         std::set<int> at;
-        if (f.onDevice && f.format != model::Format::Identity) {
+        if (f.onDevice && f.format != models::Format::Identity) {
             Configuration changed = base;
             const std::int64_t v = f.get(base);
-            f.set(changed, f.format == model::Format::Flag ? 1 - v : (v < f.max ? v + 1 : v - 1));
+            f.set(changed, f.format == models::Format::Flag ? 1 - v : (v < f.max ? v + 1 : v - 1));
             for (const auto& [address, value] : deviceBytes(changed))
                 if (before.at(address) != value)
                     at.insert(address);
@@ -48,7 +48,7 @@ const std::vector<std::set<int>>& addressesOf(const DeviceModel& model)
 }
 
 // "AI 0–5, 9", "the DI modules", "DO module 1", "both channels".
-QString named(const model::Family& family, const std::set<int>& numbers)
+QString named(const models::Family& family, const std::set<int>& numbers)
 {
     if (int(numbers.size()) == family.count && !family.all.isEmpty())
         return family.all;
@@ -115,7 +115,7 @@ QString stopFailure(const link::Exchanges& e)
 QString writtenState(const Configuration& ready, const std::vector<link::Request>& answered)
 {
     const DeviceModel& model = *ready.model;
-    const std::optional<model::WriteGate> gate = model.writeGate();
+    const std::optional<models::WriteGate> gate = model.writeGate();
     // The device bytes the answered writes carried (the write gate aside).
     std::set<int> written;
     int gateWrites = 0;
@@ -129,7 +129,7 @@ QString writtenState(const Configuration& ready, const std::vector<link::Request
         for (int a = r.address; a < r.address + 2 * r.quantity; ++a)
             written.insert(a);
     }
-    const std::vector<model::Field>& fields = model.fields();
+    const std::vector<models::Field>& fields = model.fields();
     const std::vector<std::set<int>>& addresses = addressesOf(model);
     std::map<std::pair<int, int>, std::pair<int, int>> groups; // group -> values written, values in all
     int onDevice = 0;

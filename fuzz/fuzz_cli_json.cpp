@@ -17,7 +17,7 @@ using namespace tarnixw;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const model::Models models{&vyr::description(), &plix::description()};
+    static const models::Models models{&vyr::description(), &plix::description()};
     const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
     const cli::JsonImport r = cli::configFromJson(text, models);
     if (!r.config) {
@@ -25,18 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     TARNIXW_FUZZ_CHECK(r.errors.isEmpty(), r.errors.join('\n'));
-    const model::Configuration& config = *r.config;
+    const models::Configuration& config = *r.config;
 
     const QByteArray json = cli::configToJson(config);
     const cli::JsonImport again = cli::configFromJson(json, models);
     TARNIXW_FUZZ_CHECK(again.config && *again.config == config, again.errors.join('\n'));
     TARNIXW_FUZZ_CHECK(cli::configToJson(*again.config) == json, QStringLiteral("JSON is not a fixed point"));
 
-    const values::Result<model::Configuration> binary = config.model->fromFileBytes(config.bytes);
+    const values::Result<models::Configuration> binary = config.model->fromFileBytes(config.bytes);
     TARNIXW_FUZZ_CHECK(binary.value && *binary.value == config, binary.error);
 
     (void)config.model->report(config);
-    (void)model::outsideFormChecks(config);
+    (void)models::outsideFormChecks(config);
     TARNIXW_FUZZ_CHECK(cli::differences(config, config).isEmpty(), QStringLiteral("differs from itself"));
     (void)cli::differences(config, config.model->defaults());
     (void)config.model->readyForWrite(config);

@@ -2,6 +2,7 @@
 // sequence and one ID search round, over a port that hands out the fuzz input as whatever
 // arrived after each request. Nothing may crash, read out of bounds or hang, and every
 // operation reports its outcome exactly once.
+#include "vyr/VyrTransfer.h"
 #include "FuzzSupport.h"
 
 #include "link/Clock.h"
@@ -193,7 +194,7 @@ void searchId(link::SerialPort& port, link::Clock& clock)
         ++foundCalls;
         shownId = id;
     };
-    const std::optional<std::uint8_t> id = link::IdSearch(bus, ui, link::vyrIdSearchProgress);
+    const std::optional<std::uint8_t> id = link::IdSearch(bus, ui, vyr::idSearchProgress);
     TARNIXW_FUZZ_CHECK(foundCalls == (id ? 1 : 0), QString());
     TARNIXW_FUZZ_CHECK(!bus.cancelled(), QString());
     if (id)

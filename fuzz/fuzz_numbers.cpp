@@ -58,20 +58,21 @@ void fieldChecks(const QString& text, const QString& partner)
 {
     for (const values::FieldKind kind : kKinds) {
         const values::FieldCheckResult r = values::checkField(kind, text);
-        TARNIXW_FUZZ_CHECK(r.ok == r.message.isEmpty(), r.message);
-        if (!r.ok || !r.rewritten)
+        TARNIXW_FUZZ_CHECK(r.ok() == r.error.isEmpty(), r.error);
+        if (!r.ok() || !*r.value)
             continue;
         // The rewritten text passes the same check again and stays as it is.
-        const values::FieldCheckResult again = values::checkField(kind, *r.rewritten);
-        TARNIXW_FUZZ_CHECK(again.ok && again.rewritten == r.rewritten, *r.rewritten);
+        const QString& rewritten = **r.value;
+        const values::FieldCheckResult again = values::checkField(kind, rewritten);
+        TARNIXW_FUZZ_CHECK(again.ok() && again.value == r.value, rewritten);
     }
     for (const values::SensorCheckRules& rules : {values::plixSensorRules(), values::vyrSensorRules()}) {
         const values::FieldCheckResult from = values::checkSensorFrom(text, partner, rules);
         const values::FieldCheckResult to = values::checkSensorTo(partner, text, rules);
-        TARNIXW_FUZZ_CHECK(from.ok == from.message.isEmpty() && to.ok == to.message.isEmpty(), QString());
+        TARNIXW_FUZZ_CHECK(from.ok() == from.error.isEmpty() && to.ok() == to.error.isEmpty(), QString());
         // A from box that passes against its to box means the to box passes against it.
-        if (from.ok && values::checkField(values::FieldKind::Sensor, partner).ok)
-            TARNIXW_FUZZ_CHECK(to.ok, text + QStringLiteral(" / ") + partner + QStringLiteral(": ") + to.message);
+        if (from.ok() && values::checkField(values::FieldKind::Sensor, partner).ok())
+            TARNIXW_FUZZ_CHECK(to.ok(), text + QStringLiteral(" / ") + partner + QStringLiteral(": ") + to.error);
     }
 }
 
@@ -86,7 +87,7 @@ void plixStaging(const QList<QByteArray>& lines, std::uint8_t control)
     const plix::ChannelFlags flags{(control & 1) != 0, (control & 2) != 0};
     for (int i = 0; i < plix::kFieldCount; ++i) {
         const values::FieldCheckResult r = plix::checkBox(plix::fieldAt(i), texts);
-        TARNIXW_FUZZ_CHECK(r.ok == r.message.isEmpty(), QString());
+        TARNIXW_FUZZ_CHECK(r.ok() == r.error.isEmpty(), QString());
     }
     const plix::StagingResult staged = plix::stageValues(texts, flags);
     TARNIXW_FUZZ_CHECK(staged.ok() != !staged.error.isEmpty(), staged.error);

@@ -2,6 +2,7 @@
 // answers the simulated devices give to the link's requests, healthy and with each fault;
 // the configuration files of a freshly built screen; typed texts; JSON configurations. Run by hand when a format
 // changes: fuzz_make_seeds fuzz/corpus
+#include "vyr/VyrTransfer.h"
 #include "cli/Config.h"
 #include "cli/JsonFormat.h"
 #include "link/IdSearch.h"
@@ -122,7 +123,7 @@ QByteArray linkSeed(std::uint8_t id, const sim::Faults& vyrFaults, const sim::Fa
 
     link::ModelBuffers searchBuffers = link::ModelBuffers::sized(2048, 2048, 1218);
     link::ModbusLink search(searchBuffers, port, clock);
-    link::IdSearch(search, {}, link::vyrIdSearchProgress);
+    link::IdSearch(search, {}, vyr::idSearchProgress);
     return out;
 }
 

@@ -33,10 +33,11 @@ QKeySequence lineTrafficKey()
 }
 } // namespace
 
-DeviceForm::DeviceForm(Session& session, link::ComPort& port, link::ModelBuffers& buffers, const QString& model,
-    std::function<void()> showMain, QWidget* parent)
+DeviceForm::DeviceForm(Session& session, link::ComPort& port, link::ModelBuffers& buffers,
+    const models::DeviceModel& description, const QString& model, std::function<void()> showMain, QWidget* parent)
     : QDialog(parent)
     , m_session(session)
+    , m_description(description)
     , m_port(port)
     , m_buffers(buffers)
     , m_showMain(std::move(showMain))

@@ -4,6 +4,7 @@
 #include "link/ComPort.h"
 #include "link/Modbus.h"
 #include "link/Traffic.h"
+#include "model/DeviceModel.h"
 #include "values/FieldChecks.h"
 
 #include <QComboBox>
@@ -23,6 +24,9 @@ class TrafficWindow;
 struct Session {
     int ComIndex = 0; // selected port, 0-based (port number - 1)
     int ComCheckCount = 0; // non-zero once the start-up port check has set a port
+    // The models the program serves, in the main window's order: the file dialogs offer their
+    // files in it.
+    models::Models models;
 };
 
 // What both device forms have in common: the window, its designed controls by name, the COM
@@ -34,8 +38,9 @@ class DeviceForm : public QDialog {
 public:
     // The form of one model over its port and link buffers, which outlive the form: 800 x 600
     // in the middle of the screen, named "Form" + model ("FormVYR") and titled "TarnixW" + model.
-    DeviceForm(Session& session, link::ComPort& port, link::ModelBuffers& buffers, const QString& model,
-        std::function<void()> showMain, QWidget* parent = nullptr);
+    DeviceForm(Session& session, link::ComPort& port, link::ModelBuffers& buffers,
+        const models::DeviceModel& description, const QString& model, std::function<void()> showMain,
+        QWidget* parent = nullptr);
     ~DeviceForm() override;
 
     // A control by its component name ("Read", "rdCOM", "GroupBox7"); nullptr when no such
@@ -49,6 +54,8 @@ public:
     QProgressBar* ProgressBar1() const { return get<QProgressBar>("ProgressBar1"); }
     link::ComPort& comPort() const { return m_port; }
     link::ModelBuffers& linkBuffers() const { return m_buffers; }
+    const Session& session() const { return m_session; }
+    const models::DeviceModel& description() const { return m_description; }
 
     // The port number and baud index as the controls show them now: the selected item + 1
     // (0 when the user typed something that is no item), and the baud item (-1 likewise).
@@ -114,6 +121,7 @@ private:
     bool boundaryCheck(values::FieldKind kind, QLineEdit* box);
 
     Session& m_session;
+    const models::DeviceModel& m_description;
     link::ComPort& m_port;
     link::ModelBuffers& m_buffers;
     std::function<void()> m_showMain;
@@ -126,14 +134,14 @@ private:
 
 // A device form over one model's process-wide state, Model(), whose link buffers and port
 // outlive the form.
-template <auto Model> class ModelForm : public DeviceForm {
+template <auto Model, auto Description> class ModelForm : public DeviceForm {
 public:
     static link::ModelBuffers& buffers() { return Model().buffers; }
     static link::ComPort& port() { return Model().port; }
 
 protected:
     ModelForm(Session& session, const QString& model, std::function<void()> showMain, QWidget* parent)
-        : DeviceForm(session, port(), buffers(), model, std::move(showMain), parent)
+        : DeviceForm(session, port(), buffers(), Description(), model, std::move(showMain), parent)
     { }
 };
 

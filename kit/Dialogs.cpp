@@ -1,5 +1,7 @@
 #include "Dialogs.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <stdexcept>
 
 namespace tarnixw::kit {
@@ -30,13 +32,6 @@ QList<FilterEntry> parseFilter(const QString& filter)
         out.append({parts[i], parts[i + 1]});
     return out;
 }
-
-} // namespace tarnixw::kit
-
-#include <QCoreApplication>
-#include <QFileInfo>
-
-namespace tarnixw::kit {
 
 QString titleFromProgramPath(const QString& path)
 {

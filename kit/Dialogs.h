@@ -50,12 +50,10 @@ struct FilterEntry {
 };
 QList<FilterEntry> parseFilter(const QString& filter);
 
-} // namespace tarnixw::kit
-
-namespace tarnixw::kit {
 // The application title, caption of every message box: the program file's name without
 // directory and extension, its first letter as it is and every letter after it in lower case
 // ("tarnixw" -> "tarnixw", "TARNIXW.EXE" -> "Tarnixw").
 QString applicationTitle();
 QString titleFromProgramPath(const QString& path);
+
 } // namespace tarnixw::kit

@@ -5,13 +5,18 @@
 
 namespace tarnixw::kit {
 
-FileDialogSpec configFileDialog(ConfigFileModel model, bool saving)
+FileDialogSpec configFileDialog(const models::Models& models, const models::DeviceModel& own, bool saving)
 {
     FileDialogSpec spec;
-    spec.filter = QStringLiteral("*.plx|*.plx|*.vyx|*.vyx|All Files|*.*");
-    spec.selectedFilter = model == ConfigFileModel::Plix ? 0 : 1;
+    const models::Models offered = models.empty() ? models::Models{&own} : models;
+    for (std::size_t i = 0; i < offered.size(); ++i) {
+        spec.filter += QStringLiteral("*.%1|*.%1|").arg(offered[i]->extension());
+        if (offered[i] == &own)
+            spec.selectedFilter = int(i);
+    }
+    spec.filter += QStringLiteral("All Files|*.*");
     if (saving)
-        spec.defaultSuffix = model == ConfigFileModel::Plix ? QStringLiteral("plx") : QStringLiteral("vyx");
+        spec.defaultSuffix = own.extension();
     return spec;
 }
 
@@ -22,10 +27,11 @@ void sweepProgress(QProgressBar* bar)
         sweep.set(i);
 }
 
-void saveConfiguration(
-    ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& write)
+void saveConfiguration(const DeviceForm& form, const FileAction& write)
 {
-    const std::optional<QString> path = dialogs().saveFileName(configFileDialog(model, true));
+    QProgressBar* const bar = form.ProgressBar1();
+    const std::optional<QString> path
+        = dialogs().saveFileName(configFileDialog(form.session().models, form.description(), true));
     if (!path)
         return;
     if (const std::optional<QString> error = write(*path)) {
@@ -37,10 +43,11 @@ void saveConfiguration(
     BusyGuard::setBar(bar, 0);
 }
 
-void openConfiguration(
-    ConfigFileModel model, QProgressBar* bar, const std::function<std::optional<QString>(const QString& path)>& load)
+void openConfiguration(const DeviceForm& form, const FileAction& load)
 {
-    const std::optional<QString> path = dialogs().openFileName(configFileDialog(model, false));
+    QProgressBar* const bar = form.ProgressBar1();
+    const std::optional<QString> path
+        = dialogs().openFileName(configFileDialog(form.session().models, form.description(), false));
     if (!path)
         return;
     if (const std::optional<QString> error = load(*path)) {

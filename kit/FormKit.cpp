@@ -55,17 +55,14 @@ Controls buildControls(QWidget* window, std::span<const Control> table, Controls
         }
         QWidget* w = nullptr;
         switch (c.kind) {
-        case Kind::Label: {
-            auto* l = new QLabel(c.text, parent);
-            w = l;
+        case Kind::Label:
+            w = new QLabel(c.text, parent);
             break;
-        }
         case Kind::Button: {
             auto* b = new QPushButton(c.text, parent);
             if (!c.icon.isNull()) {
                 b->setIcon(c.icon);
-                const QSize s = c.icon.availableSizes().value(0, QSize(20, 20));
-                b->setIconSize(s);
+                b->setIconSize(c.icon.availableSizes().value(0, QSize(20, 20)));
             }
             b->setAutoDefault(false);
             w = b;

@@ -13,18 +13,18 @@ namespace tarnixw::kit {
 
 bool showFieldCheck(QLineEdit* box, const values::FieldCheckResult& result)
 {
-    if (result.toolkitError) {
-        dialogs().error(result.message); // the handler ends here; the box is not held
+    if (!result.ok() && result.kind == values::CheckFailure::ToolkitError) {
+        dialogs().error(result.error); // the handler ends here; the box is not held
         return true;
     }
-    if (!result.ok) {
+    if (!result.ok()) {
         // The typed text stays; the focus goes back so the user can correct it.
-        dialogs().message(result.message);
+        dialogs().message(result.error);
         box->setFocus(Qt::OtherFocusReason);
         return false;
     }
-    if (result.rewritten)
-        box->setText(*result.rewritten);
+    if (const std::optional<QString>& rewritten = *result.value)
+        box->setText(*rewritten);
     return true;
 }
 
@@ -104,11 +104,6 @@ void LeaveWatcher::watch(QLineEdit* box, Check check)
         connect(box, &QObject::destroyed, this, [this](QObject* gone) { m_checks.remove(gone); });
     }
     m_checks.insert(box, check);
-}
-
-bool LeaveWatcher::watches(const QLineEdit* box) const
-{
-    return m_checks.contains(box);
 }
 
 bool LeaveWatcher::eventFilter(QObject* watched, QEvent* event)

@@ -34,7 +34,6 @@ public:
 
     // Checks the box with `check` whenever it is left. A box that is destroyed drops out.
     void watch(QLineEdit* box, Check check);
-    bool watches(const QLineEdit* box) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

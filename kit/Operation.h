@@ -52,8 +52,6 @@ public:
     void message(const QString& text);
     void error(const QString& text);
 
-    BusyGuard& guard() { return m_guard; }
-
 private:
     DeviceForm& m_form;
     BusyGuard m_guard;

@@ -2,12 +2,7 @@
 
 namespace tarnixw::link {
 
-int vyrIdSearchProgress(int candidate)
-{
-    return (candidate / 5) * 2;
-}
-
-int plixIdSearchProgress(int candidate)
+int idSearchProgress(int candidate)
 {
     return candidate * 100 / 255;
 }

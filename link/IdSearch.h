@@ -19,9 +19,9 @@ struct IdSearchUi {
     std::function<void(int id)> setFoundId;
 };
 
-// The progress rules of the two forms, by the candidate as it is after its turn.
-int vyrIdSearchProgress(int candidate); // (candidate / 5) x 2
-int plixIdSearchProgress(int candidate); // candidate x 100 / 255
+// The bar by the candidate as it is after its turn: candidate x 100 / 255. (A form may have a
+// rule of its own.)
+int idSearchProgress(int candidate);
 
 // Probes ids 1..255 on the link's open port, one 16-step wait each, and stops at the first
 // id whose answer is a complete, intact probe answer (id, 4, byte count 2, one register,

@@ -9,28 +9,14 @@ namespace tarnixw::link {
 
 QString exceptionName(int code)
 {
-    switch (code) {
-    case 1:
-        return Words::illegalFunction();
-    case 2:
-        return Words::illegalDataAddress();
-    case 3:
-        return Words::illegalDataValue();
-    case 4:
-        return Words::serverDeviceFailure();
-    case 5:
-        return Words::acknowledge();
-    case 6:
-        return Words::serverDeviceBusy();
-    case 8:
-        return Words::memoryParityError();
-    case 10:
-        return Words::gatewayPathUnavailable();
-    case 11:
-        return Words::gatewayTargetFailed();
-    default:
-        return Words::unknownException();
-    }
+    static const std::pair<int, QString (*)()> kNames[] = {{1, Words::illegalFunction}, {2, Words::illegalDataAddress},
+        {3, Words::illegalDataValue}, {4, Words::serverDeviceFailure}, {5, Words::acknowledge},
+        {6, Words::serverDeviceBusy}, {8, Words::memoryParityError}, {10, Words::gatewayPathUnavailable},
+        {11, Words::gatewayTargetFailed}};
+    for (const auto& [known, name] : kNames)
+        if (known == code)
+            return name();
+    return Words::unknownException();
 }
 
 QString describeVerdict(const Verdict& v)

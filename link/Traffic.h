@@ -91,7 +91,6 @@ public:
     QString lineAt(int row) const;
     // Every row as text, one a line.
     QStringList lines() const;
-    int frameCount() const { return m_frames; }
     // Frames dropped to keep within the capacity since the log was last cleared.
     long long dropped() const { return m_dropped; }
     int capacity() const { return m_capacity; }

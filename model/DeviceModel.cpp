@@ -5,7 +5,7 @@
 
 #include "values/SafeFile.h"
 
-namespace tarnixw::model {
+namespace tarnixw::models {
 
 std::int64_t Field::get(const Configuration& c) const
 {
@@ -77,4 +77,4 @@ const DeviceModel* modelOfExtension(const Models& models, const QString& extensi
     return nullptr;
 }
 
-} // namespace tarnixw::model
+} // namespace tarnixw::models

@@ -16,7 +16,7 @@
 // What the command line, the simulator, the file dialogs and the main window know of a device
 // model: its description. Each model describes itself once, next to its own code; the programs
 // that serve every model take a list of descriptions and never name one.
-namespace tarnixw::model {
+namespace tarnixw::models {
 
 class DeviceModel;
 
@@ -184,4 +184,4 @@ const DeviceModel* modelCalled(const Models& models, const QString& keyOrName);
 // The model whose files end in this extension (any case), or none.
 const DeviceModel* modelOfExtension(const Models& models, const QString& extension);
 
-} // namespace tarnixw::model
+} // namespace tarnixw::models

@@ -1,6 +1,6 @@
 #include "Fields.h"
 
-namespace tarnixw::model {
+namespace tarnixw::models {
 
 namespace {
 
@@ -68,21 +68,6 @@ void FieldTable::identity(std::vector<PathStep> path, int index)
     f.min = f.max = index;
 }
 
-QString pathText(const std::vector<PathStep>& path)
-{
-    QString out;
-    for (const PathStep& s : path) {
-        if (s.index >= 0) {
-            out += QStringLiteral("[%1]").arg(s.index);
-        } else {
-            if (!out.isEmpty())
-                out += QLatin1Char('.');
-            out += s.key;
-        }
-    }
-    return out;
-}
-
 QString jsonText(const Field& field, std::int64_t value)
 {
     switch (field.format) {
@@ -138,8 +123,8 @@ QStringList outsideFormChecks(const Configuration& config)
             continue;
         const std::int64_t v = f.get(config);
         if (*f.check != values::FieldKind::Sensor) {
-            if (const values::FieldCheckResult r = values::checkField(*f.check, jsonText(f, v)); !r.ok)
-                refused(f, v, r.message);
+            if (const values::FieldCheckResult r = values::checkField(*f.check, jsonText(f, v)); !r.ok())
+                refused(f, v, r.error);
             continue;
         }
         // A signal range: its From, then its To, each compared with the other as the form
@@ -150,11 +135,11 @@ QStringList outsideFormChecks(const Configuration& config)
         const std::int64_t toValue = to.get(config);
         const QString fromText = jsonText(f, v);
         const QString toText = jsonText(to, toValue);
-        if (const values::FieldCheckResult r = values::checkSensorFrom(fromText, toText, rules); !r.ok)
-            refused(f, v, r.message);
+        if (const values::FieldCheckResult r = values::checkSensorFrom(fromText, toText, rules); !r.ok())
+            refused(f, v, r.error);
         if (const values::FieldCheckResult r = values::checkSensorTo(toText, fromText, rules);
-            !r.ok && r.message != rules.toBelowFromMessage)
-            refused(to, toValue, r.message);
+            !r.ok() && r.error != rules.toBelowFromMessage)
+            refused(to, toValue, r.error);
     }
     return out + config.model->otherRefusals(config) + emptySensorRanges(config);
 }
@@ -170,4 +155,4 @@ bool fixedValuesHold(const Configuration& config)
     return true;
 }
 
-} // namespace tarnixw::model
+} // namespace tarnixw::models

@@ -9,7 +9,7 @@
 
 // What every model's field table offers: building it, naming and writing its values, and the
 // forms' checks run over a whole configuration.
-namespace tarnixw::model {
+namespace tarnixw::models {
 
 // Builds a model's field table, value by value, in the order of the JSON format.
 class FieldTable {
@@ -40,8 +40,6 @@ private:
     int m_member = -1;
 };
 
-// "analog_inputs[3].sensor_to_mV"
-QString pathText(const std::vector<PathStep>& path);
 // The value for a person, with its unit: "5000 mV", "100.000", "0.5 %", "on", "yes".
 QString valueText(const Field& field, std::int64_t value);
 // The value as a JSON number or literal: "100.000", "0.5", "true".
@@ -60,4 +58,4 @@ QStringList emptySensorRanges(const Configuration& config);
 // Whether the fixed words every Write sets hold their values.
 bool fixedValuesHold(const Configuration& config);
 
-} // namespace tarnixw::model
+} // namespace tarnixw::models

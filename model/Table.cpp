@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tarnixw::model {
+namespace tarnixw::models {
 
 Table::Table(QStringList header)
 {
@@ -54,4 +54,4 @@ QString Table::text() const
     return out;
 }
 
-} // namespace tarnixw::model
+} // namespace tarnixw::models

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace tarnixw::model {
+namespace tarnixw::models {
 
 // An aligned text table: columns padded to their widest cell, two spaces apart, numbers (and
 // every column after the first) right-aligned.
@@ -24,4 +24,4 @@ private:
     std::vector<int> m_left{0};
 };
 
-} // namespace tarnixw::model
+} // namespace tarnixw::models

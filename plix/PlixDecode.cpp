@@ -33,60 +33,46 @@ QString tenthsText(int v)
     return values::formatSignificant(percent, 2, 1);
 }
 
-// Block positions of a field in the gathered device image.
-constexpr int imageA(int address)
+// The texts and flags of a parameter image: as a Read shows the device's (`asRead`: sensor
+// limits as the device holds them, digits and hysteresis bytes read back signed), or as Open
+// File shows the file's (sensor limits through single precision on the way back, as they went
+// in; the bytes unsigned).
+DecodedSet decoded(const PLIXParamSet& p, bool asRead)
 {
-    return address - kBlockAAddress;
-}
-constexpr int imageB(int address)
-{
-    return address - kBlockBAddress + kBlockASize;
+    DecodedSet d;
+    d.flags = flagsFromMask(p.enableMask());
+    const auto sensor = [asRead](std::int32_t v) {
+        return integerText(asRead ? v : values::truncateToInt64(static_cast<float>(v)).value_or(0));
+    };
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        Texts& t = d.texts;
+        t[fieldOf(ch, Parameter::SensorFrom)] = sensor(p.sensorFrom(ch));
+        t[fieldOf(ch, Parameter::SensorTo)] = sensor(p.sensorTo(ch));
+        t[fieldOf(ch, Parameter::PvFrom)] = thousandthsText(p.pvFrom(ch));
+        t[fieldOf(ch, Parameter::PvTo)] = thousandthsText(p.pvTo(ch));
+        t[fieldOf(ch, Parameter::HighAlarm)] = thousandthsText(p.highAlarm(ch));
+        t[fieldOf(ch, Parameter::LowAlarm)] = thousandthsText(p.lowAlarm(ch));
+        t[fieldOf(ch, Parameter::SilenceTime)] = integerText(p.silenceTime(ch));
+        t[fieldOf(ch, Parameter::DecimalDigits)]
+            = integerText(asRead ? std::int8_t(p.decimalDigits(ch)) : p.decimalDigits(ch));
+        t[fieldOf(ch, Parameter::Hysteresis)] = tenthsText(asRead ? std::int8_t(p.hysteresis(ch)) : p.hysteresis(ch));
+    }
+    return d;
 }
 
 } // namespace
 
 std::optional<DecodedSet> decodeDeviceImage(std::span<const std::uint8_t> image)
 {
-    if (image.size() < static_cast<std::size_t>(kDeviceImageSize))
+    const std::optional<PLIXParamSet> p = paramSetFromDeviceImage(image);
+    if (!p)
         return std::nullopt;
-    DecodedSet d;
-    d.flags = flagsFromMask(std::uint16_t(GetShort(image, imageA(0x0020))));
-    for (int ch = 0; ch < kChannelCount; ++ch) {
-        Texts& t = d.texts;
-        t[fieldOf(ch, Parameter::SensorFrom)] = integerText(GetLong(image, imageB(0x0800) + 4 * ch));
-        t[fieldOf(ch, Parameter::SensorTo)] = integerText(GetLong(image, imageB(0x0808) + 4 * ch));
-        t[fieldOf(ch, Parameter::PvFrom)] = thousandthsText(GetLong(image, imageB(0x0810) + 4 * ch));
-        t[fieldOf(ch, Parameter::PvTo)] = thousandthsText(GetLong(image, imageB(0x0818) + 4 * ch));
-        t[fieldOf(ch, Parameter::HighAlarm)] = thousandthsText(GetLong(image, imageA(0x0046) + 4 * ch));
-        t[fieldOf(ch, Parameter::LowAlarm)] = thousandthsText(GetLong(image, imageA(0x004E) + 4 * ch));
-        t[fieldOf(ch, Parameter::SilenceTime)] = integerText(GetShort(image, imageB(0x0820) + 2 * ch));
-        // The device's digits and hysteresis bytes read back signed.
-        t[fieldOf(ch, Parameter::DecimalDigits)] = integerText(std::int8_t(image[imageA(0x0056) + ch]));
-        t[fieldOf(ch, Parameter::Hysteresis)] = tenthsText(std::int8_t(image[imageB(0x0824) + ch]));
-    }
-    return d;
+    return decoded(*p, true);
 }
 
 DecodedSet decodeParamSet(const PLIXParamSet& p)
 {
-    DecodedSet d;
-    d.flags = flagsFromMask(p.enableMask());
-    for (int ch = 0; ch < kChannelCount; ++ch) {
-        Texts& t = d.texts;
-        // Sensor limits pass through single precision on the way back, as they did on the way in.
-        const auto viaSingle
-            = [](std::int32_t v) { return integerText(values::truncateToInt64(static_cast<float>(v)).value_or(0)); };
-        t[fieldOf(ch, Parameter::SensorFrom)] = viaSingle(p.sensorFrom(ch));
-        t[fieldOf(ch, Parameter::SensorTo)] = viaSingle(p.sensorTo(ch));
-        t[fieldOf(ch, Parameter::PvFrom)] = thousandthsText(p.pvFrom(ch));
-        t[fieldOf(ch, Parameter::PvTo)] = thousandthsText(p.pvTo(ch));
-        t[fieldOf(ch, Parameter::HighAlarm)] = thousandthsText(p.highAlarm(ch));
-        t[fieldOf(ch, Parameter::LowAlarm)] = thousandthsText(p.lowAlarm(ch));
-        t[fieldOf(ch, Parameter::SilenceTime)] = integerText(p.silenceTime(ch));
-        t[fieldOf(ch, Parameter::DecimalDigits)] = integerText(p.decimalDigits(ch));
-        t[fieldOf(ch, Parameter::Hysteresis)] = tenthsText(p.hysteresis(ch));
-    }
-    return d;
+    return decoded(p, false);
 }
 
 std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t> image)
@@ -95,7 +81,7 @@ std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t
         return std::nullopt;
     PLIXParamSet p;
     // Block A in address order: three 16-bit words, twelve 32-bit values, two bytes.
-    int pos = imageA(kBlockAAddress);
+    int pos = 0;
     for (const int off : {offset::kEnableMask, offset::kConstZero16, offset::kConstThree16}) {
         p.setU16(off, std::uint16_t(GetShort(image, pos)));
         pos += 2;
@@ -109,7 +95,7 @@ std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t
     p.setU8(offset::kDecimalDigits, image[std::size_t(pos)]);
     p.setU8(offset::kDecimalDigits + 1, image[std::size_t(pos) + 1]);
     // Block B: eight 32-bit values, two 16-bit words, two bytes.
-    pos = imageB(kBlockBAddress);
+    pos = kBlockASize;
     for (const int off : {offset::kSensorFrom, offset::kSensorFrom + 4, offset::kSensorTo, offset::kSensorTo + 4,
              offset::kPvFrom, offset::kPvFrom + 4, offset::kPvTo, offset::kPvTo + 4}) {
         p.setI32(off, GetLong(image, pos));

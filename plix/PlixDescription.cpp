@@ -11,18 +11,18 @@ namespace tarnixw::plix {
 
 namespace {
 
-using model::Format;
-using model::PathStep;
-using model::Place;
+using models::Format;
+using models::PathStep;
+using models::Place;
 using values::FieldKind;
 
-std::vector<model::Field> plixFields()
+std::vector<models::Field> plixFields()
 {
     namespace o = offset;
-    model::FieldTable b;
-    const auto key = model::FieldTable::key;
-    const auto at = model::FieldTable::at;
-    const auto join = model::FieldTable::join;
+    models::FieldTable b;
+    const auto key = models::FieldTable::key;
+    const auto at = models::FieldTable::at;
+    const auto join = models::FieldTable::join;
     for (int ch = 0; ch < kChannelCount; ++ch) {
         b.setGroup(0, ch);
         const std::vector<PathStep> path{key("channels"), at(ch)};
@@ -35,7 +35,7 @@ std::vector<model::Field> plixFields()
         };
         for (const auto& [jsonKey, label, at] : {std::tuple{"sensor_from_mV", "sensor from", o::kSensorFrom},
                  std::tuple{"sensor_to_mV", "sensor to", o::kSensorTo}}) {
-            model::Field& f = add(jsonKey, label, Format::Integer, at, 4);
+            models::Field& f = add(jsonKey, label, Format::Integer, at, 4);
             f.unit = QStringLiteral("mV");
             f.check = FieldKind::Sensor;
         }
@@ -43,11 +43,11 @@ std::vector<model::Field> plixFields()
         add("pv_to", "P.V. to", Format::Thousandths, o::kPvTo, 4).check = FieldKind::PV;
         add("alarm_low", "alarm low", Format::Thousandths, o::kLowAlarm, 4);
         add("alarm_high", "alarm high", Format::Thousandths, o::kHighAlarm, 4);
-        model::Field& silence = add("silence_time_min", "silence time", Format::Integer, o::kSilenceTime, 2);
+        models::Field& silence = add("silence_time_min", "silence time", Format::Integer, o::kSilenceTime, 2);
         silence.unit = QStringLiteral("min");
         silence.check = FieldKind::Silence;
         add("decimal_digits", "decimal digits", Format::Integer, o::kDecimalDigits, 1).check = FieldKind::DecimalDigits;
-        model::Field& h = add("hysteresis_percent", "hysteresis", Format::Tenths, o::kHysteresis, 1);
+        models::Field& h = add("hysteresis_percent", "hysteresis", Format::Tenths, o::kHysteresis, 1);
         h.unit = QStringLiteral("%");
         h.check = FieldKind::Hysteresis;
         const std::vector<PathStep> cal = join(path, {key("calibration")});
@@ -86,7 +86,7 @@ QString report(const PLIXParamSet& p)
 {
     const DecodedSet d = decodeParamSet(p);
     QString out = QStringLiteral("PLIXARO configuration\n\n");
-    model::Table t({"", "CH0", "CH1"});
+    models::Table t({"", "CH0", "CH1"});
     t.add({"enabled", yesNo(d.flags.ch0Enabled), yesNo(d.flags.ch1Enabled)});
     const std::pair<Parameter, const char*> rows[] = {
         {Parameter::SensorFrom, "sensor from mV"},
@@ -106,48 +106,48 @@ QString report(const PLIXParamSet& p)
     return out + t.text();
 }
 
-class Description final : public model::DeviceModel {
+class Description final : public models::DeviceModel {
 public:
     QString name() const override { return kModelName; }
     QString key() const override { return QStringLiteral("plix"); }
     QString extension() const override { return QStringLiteral("plx"); }
     int fileSize() const override { return kFileSize; }
 
-    const std::vector<model::Field>& fields() const override
+    const std::vector<models::Field>& fields() const override
     {
-        static const std::vector<model::Field> table = plixFields();
+        static const std::vector<models::Field> table = plixFields();
         return table;
     }
-    const std::vector<model::Family>& families() const override
+    const std::vector<models::Family>& families() const override
     {
-        static const std::vector<model::Family> list{{QStringLiteral("CH"), kChannelCount, QStringLiteral("CH%1"),
+        static const std::vector<models::Family> list{{QStringLiteral("CH"), kChannelCount, QStringLiteral("CH%1"),
             QStringLiteral("CH%1"), QStringLiteral("both channels")}};
         return list;
     }
     values::SensorCheckRules sensorRules() const override { return values::plixSensorRules(); }
-    QStringList otherRefusals(const model::Configuration& c) const override
+    QStringList otherRefusals(const models::Configuration& c) const override
     {
         const unsigned mask = paramSetOf(c).enableMask();
         if (mask & ~3u)
             return {QStringLiteral("enable mask bits 2..15: %1, which the form never writes").arg(mask >> 2)};
         return {};
     }
-    std::vector<model::FixedValue> fixedValues() const override
+    std::vector<models::FixedValue> fixedValues() const override
     {
         namespace o = offset;
         return {{Place{o::kConstZero16, 2, false}, 0}, {Place{o::kConstThree16, 2, false}, 3},
             {Place{o::kConstThousand, 4, true}, 1000}, {Place{o::kConstThousand + 4, 4, true}, 1000}};
     }
 
-    model::Configuration defaults() const override
+    models::Configuration defaults() const override
     {
         PLIXParamSet p;
         captureForSave(Texts::defaults(), ChannelFlags{}, p);
         return configurationOf(p);
     }
-    values::Result<model::Configuration> fromRead(std::span<const std::uint8_t> image) const override
+    values::Result<models::Configuration> fromRead(std::span<const std::uint8_t> image) const override
     {
-        using R = values::Result<model::Configuration>;
+        using R = values::Result<models::Configuration>;
         const std::optional<DecodedSet> shown = decodeDeviceImage(image);
         if (!shown)
             return R::failure(QStringLiteral("The device image is incomplete."));
@@ -156,32 +156,32 @@ public:
             return R::failure(*refused);
         return R::of(configurationOf(p));
     }
-    model::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
+    models::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
     {
         return configurationOf(paramSetFromDeviceImage(image).value_or(PLIXParamSet{}));
     }
-    values::Result<model::Configuration> readyForWrite(const model::Configuration& c) const override
+    values::Result<models::Configuration> readyForWrite(const models::Configuration& c) const override
     {
         const WriteImage w = paramSetForWrite(paramSetOf(c));
         if (!w.ok())
-            return values::Result<model::Configuration>::failure(w.error);
-        return values::Result<model::Configuration>::of(configurationOf(*w.value));
+            return values::Result<models::Configuration>::failure(w.error);
+        return values::Result<models::Configuration>::of(configurationOf(*w.value));
     }
 
-    std::vector<model::MemoryBlock> memory() const override
+    std::vector<models::MemoryBlock> memory() const override
     {
         return {{kBlockAAddress, kBlockASize}, {kBlockBAddress, kBlockBSize}};
     }
     link::ModelBuffers buffers() const override { return plix::buffers(); }
     bool read(link::ModbusLink& bus) const override { return readBlocks(bus); }
-    void write(link::ModbusLink& bus, const model::Configuration& ready) const override
+    void write(link::ModbusLink& bus, const models::Configuration& ready) const override
     {
         const PLIXParamSet p = paramSetOf(ready);
         writeBlocks(
             bus, [&](std::span<std::uint8_t> data, int pos) { layBlockA(p, data, pos); },
             [&](std::span<std::uint8_t> data, int pos) { layBlockB(p, data, pos); }, [] {});
     }
-    std::vector<std::uint8_t> writtenImage(const model::Configuration& ready) const override
+    std::vector<std::uint8_t> writtenImage(const models::Configuration& ready) const override
     {
         const PLIXParamSet p = paramSetOf(ready);
         std::vector<std::uint8_t> image(kDeviceImageSize);
@@ -213,31 +213,31 @@ public:
         link::PutByte(mem, p, 5);
         return image;
     }
-    std::optional<model::WriteGate> writeGate() const override
+    std::optional<models::WriteGate> writeGate() const override
     {
-        return model::WriteGate{kWriteEnableRegister, kWriteEnableValue, kWriteDisableValue};
+        return models::WriteGate{kWriteEnableRegister, kWriteEnableValue, kWriteDisableValue};
     }
     std::uint16_t probeValue() const override { return 0x0002; }
 
-    QString report(const model::Configuration& c) const override { return plix::report(paramSetOf(c)); }
+    QString report(const models::Configuration& c) const override { return plix::report(paramSetOf(c)); }
 };
 
 } // namespace
 
-const model::DeviceModel& description()
+const models::DeviceModel& description()
 {
     static const Description d;
     return d;
 }
 
-PLIXParamSet paramSetOf(const model::Configuration& c)
+PLIXParamSet paramSetOf(const models::Configuration& c)
 {
     PLIXParamSet p;
     p.assign(c.bytes);
     return p;
 }
 
-model::Configuration configurationOf(const PLIXParamSet& paramSet)
+models::Configuration configurationOf(const PLIXParamSet& paramSet)
 {
     return {&description(), paramSet.toBytes()};
 }

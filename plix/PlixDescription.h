@@ -7,10 +7,10 @@
 namespace tarnixw::plix {
 
 // The PLIXARO as the programs that serve every model know it.
-const model::DeviceModel& description();
+const models::DeviceModel& description();
 
 // The parameter image a configuration of this model holds, and the configuration of an image.
-PLIXParamSet paramSetOf(const model::Configuration& c);
-model::Configuration configurationOf(const PLIXParamSet& paramSet);
+PLIXParamSet paramSetOf(const models::Configuration& c);
+models::Configuration configurationOf(const PLIXParamSet& paramSet);
 
 } // namespace tarnixw::plix

@@ -112,7 +112,7 @@ void TFormPLIX::buildFrame()
         checkOnLeave(m_edits[i], checkKind(fieldAt(i)));
     }
 
-    connectComButtons(link::plixIdSearchProgress);
+    connectComButtons(link::idSearchProgress);
     const auto onClick = [this](const char* name, void (TFormPLIX::*handler)()) {
         connect(get<QPushButton>(name), &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
     };
@@ -222,8 +222,7 @@ void TFormPLIX::WriteClick()
 
 void TFormPLIX::OpenFileClick()
 {
-    kit::openConfiguration(
-        kit::ConfigFileModel::Plix, ProgressBar1(), [this](const QString& path) -> std::optional<QString> {
+    kit::openConfiguration(*this, [this](const QString& path) -> std::optional<QString> {
             // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
             const LoadResult r = loadConfigurationFile(path, model());
             if (!r.value)
@@ -242,7 +241,7 @@ void TFormPLIX::SaveFlieClick()
         kit::dialogs().error(*error);
         return;
     }
-    kit::saveConfiguration(kit::ConfigFileModel::Plix, ProgressBar1(),
+    kit::saveConfiguration(*this,
         [this](const QString& path) { return saveConfigurationFile(path, model().paramSet); });
 }
 
@@ -251,7 +250,7 @@ void TFormPLIX::SaveFlieClick()
 values::FieldCheckResult TFormPLIX::fieldCheck(values::FieldKind, const QLineEdit& box) const
 {
     const std::optional<Field> f = fieldByName(box.objectName());
-    return f ? checkBox(*f, texts()) : values::FieldCheckResult{};
+    return f ? checkBox(*f, texts()) : values::FieldCheckResult::of(std::nullopt);
 }
 
 } // namespace tarnixw::plix

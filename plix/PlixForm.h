@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlixDescription.h"
 #include "PlixModel.h"
 #include "PlixTransfer.h"
 
@@ -16,7 +17,7 @@ namespace tarnixw::plix {
 // The PLIXARO configuration window: both channels side by side, the COM parameters, the
 // progress bar and the six action buttons. It only moves text between its boxes and the
 // model; the checks, staging, packing, decoding and file image live in the model (PlixModel.h).
-class TFormPLIX : public kit::ModelForm<&plix::model> {
+class TFormPLIX : public kit::ModelForm<&plix::model, &plix::description> {
     Q_OBJECT
 public:
     TFormPLIX(kit::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);

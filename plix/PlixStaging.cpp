@@ -1,7 +1,6 @@
 #include "PlixStaging.h"
 
 #include "values/Fixed.h"
-#include "values/NumberText.h"
 #include "words/Words.h"
 
 namespace tarnixw::plix {
@@ -10,93 +9,33 @@ namespace {
 
 // ---- Conversions shared by Write and Save File ------------------------------------------
 
-// How a box's text becomes its device integer: the scale applied before single precision
-// and the width of its device field.
+// How a box's text becomes its device integer, by Parameter: its place in the staged values
+// (plus the channel), the scale applied before single precision and the width of its device
+// field.
 struct Conversion {
+    int staged;
     long double scale;
     int bits;
 };
-
-Conversion conversionOf(Parameter k)
-{
-    switch (k) {
-    case Parameter::SensorFrom:
-    case Parameter::SensorTo:
-        return {1.0L, 32};
-    case Parameter::PvFrom:
-    case Parameter::PvTo:
-    case Parameter::LowAlarm:
-    case Parameter::HighAlarm:
-        return {1000.0L, 32};
-    case Parameter::SilenceTime:
-        return {1.0L, 16};
-    case Parameter::DecimalDigits:
-        return {1.0L, 8};
-    case Parameter::Hysteresis:
-        return {10.0L, 8};
-    }
-    return {1.0L, 32};
-}
-
-int stagedIndex(Field f)
-{
-    const int ch = channelOf(f);
-    switch (parameterOf(f)) {
-    case Parameter::SensorFrom:
-        return staged::kSensorFrom + ch;
-    case Parameter::SensorTo:
-        return staged::kSensorTo + ch;
-    case Parameter::PvFrom:
-        return staged::kPvFrom + ch;
-    case Parameter::PvTo:
-        return staged::kPvTo + ch;
-    case Parameter::LowAlarm:
-        return staged::kLowAlarm + ch;
-    case Parameter::HighAlarm:
-        return staged::kHighAlarm + ch;
-    case Parameter::SilenceTime:
-        return staged::kSilenceTime + ch;
-    case Parameter::DecimalDigits:
-        return staged::kDecimalDigits + ch;
-    case Parameter::Hysteresis:
-        return staged::kHysteresis + ch;
-    }
-    return 0;
-}
-
-using values::toSingle;
+constexpr Conversion kConversions[kParameterCount] = {
+    {staged::kSensorFrom, 1.0L, 32},
+    {staged::kSensorTo, 1.0L, 32},
+    {staged::kPvFrom, 1000.0L, 32},
+    {staged::kPvTo, 1000.0L, 32},
+    {staged::kLowAlarm, 1000.0L, 32},
+    {staged::kHighAlarm, 1000.0L, 32},
+    {staged::kSilenceTime, 1.0L, 16},
+    {staged::kDecimalDigits, 1.0L, 8},
+    {staged::kHysteresis, 10.0L, 8},
+};
 
 // The single-precision value whose truncation fits `bits`.
 std::optional<float> fittingSingle(long double v, int bits)
 {
-    const auto f = toSingle(v);
+    const auto f = values::toSingle(v);
     if (!f || !values::toUserField(*f, bits))
         return std::nullopt;
     return f;
-}
-
-struct BoxValue {
-    float value = 0;
-    QString error;
-};
-
-// A box's text as its staged single-precision value.
-BoxValue convertBox(Field f, const QString& text)
-{
-    BoxValue r;
-    const auto number = values::parseNumber(text);
-    if (!number) {
-        r.error = Words::labelled(humanLabel(f), Words::notANumber(text));
-        return r;
-    }
-    const Conversion c = conversionOf(parameterOf(f));
-    const auto v = fittingSingle(*number * c.scale, c.bits);
-    if (!v) {
-        r.error = Words::labelled(humanLabel(f), Words::valueOutOfDeviceRange(text));
-        return r;
-    }
-    r.value = *v;
-    return r;
 }
 
 } // namespace
@@ -106,10 +45,11 @@ std::optional<QString> convertTexts(const Texts& texts, PLIXStagedValues& out)
 {
     for (int i = 0; i < kFieldCount; ++i) {
         const Field f = fieldAt(i);
-        const BoxValue b = convertBox(f, texts[f]);
-        if (!b.error.isEmpty())
+        const Conversion& c = kConversions[static_cast<int>(parameterOf(f))];
+        const values::Result<float> b = values::deviceValue(humanLabel(f), texts[f], c.scale, c.bits);
+        if (!b.ok())
             return b.error;
-        out[stagedIndex(f)] = b.value;
+        out[c.staged + channelOf(f)] = *b.value;
     }
     return std::nullopt;
 }

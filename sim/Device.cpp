@@ -9,7 +9,7 @@ namespace tarnixw::sim {
 
 using link::PutShort;
 
-Device::Device(const model::DeviceModel& model, std::uint8_t slaveId)
+Device::Device(const models::DeviceModel& model, std::uint8_t slaveId)
     : m_model(model)
     , m_slaveId(slaveId)
     , m_memory(kMemorySize)
@@ -23,7 +23,7 @@ void Device::resetToFactory()
     m_writeEnabled = false;
     const std::vector<std::uint8_t> image = m_model.factoryImage();
     std::size_t at = 0;
-    for (const model::MemoryBlock& block : m_model.memory()) {
+    for (const models::MemoryBlock& block : m_model.memory()) {
         std::copy_n(image.begin() + std::ptrdiff_t(at), block.bytes, m_memory.begin() + block.address);
         at += std::size_t(block.bytes);
     }
@@ -73,9 +73,9 @@ std::optional<std::size_t> Device::requestLength(std::span<const std::uint8_t> b
 
 bool Device::inParameterMemory(int address, int bytes) const
 {
-    const std::vector<model::MemoryBlock> blocks = m_model.memory();
+    const std::vector<models::MemoryBlock> blocks = m_model.memory();
     return std::any_of(blocks.begin(), blocks.end(),
-        [&](const model::MemoryBlock& b) { return address >= b.address && address + bytes <= b.address + b.bytes; });
+        [&](const models::MemoryBlock& b) { return address >= b.address && address + bytes <= b.address + b.bytes; });
 }
 
 std::vector<std::uint8_t> Device::exception(std::uint8_t function, std::uint8_t code) const
@@ -114,7 +114,7 @@ std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> pdu)
     if (quantity < 1 || quantity > 123 || pdu[5] != 2 * quantity || pdu.size() != 6 + 2 * std::size_t(quantity))
         return exception(fn, 3);
     const std::span<const std::uint8_t> data = pdu.subspan(6, 2 * std::size_t(quantity));
-    const std::optional<model::WriteGate> gate = m_model.writeGate();
+    const std::optional<models::WriteGate> gate = m_model.writeGate();
     if (gate && address == gate->address) {
         if (quantity != 1)
             return exception(fn, 3);

@@ -45,11 +45,10 @@ public:
         bool unplugged = false; // the device has left the line
     };
 
-    Device(const model::DeviceModel& model, std::uint8_t slaveId);
+    Device(const models::DeviceModel& model, std::uint8_t slaveId);
 
-    const model::DeviceModel& model() const { return m_model; }
+    const models::DeviceModel& model() const { return m_model; }
     std::uint8_t slaveId() const { return m_slaveId; }
-    void setSlaveId(std::uint8_t id) { m_slaveId = id; }
     Faults& faults() { return m_faults; }
     int requestCount() const { return m_requestCount; }
     bool writeEnabled() const { return m_writeEnabled; }
@@ -83,7 +82,7 @@ private:
     std::vector<std::uint8_t> exception(std::uint8_t function, std::uint8_t code) const;
     bool inParameterMemory(int address, int bytes) const;
 
-    const model::DeviceModel& m_model;
+    const models::DeviceModel& m_model;
     std::uint8_t m_slaveId;
     Faults m_faults;
     int m_requestCount = 0;

@@ -40,7 +40,7 @@ void onSignal(int)
 }
 
 struct Options {
-    const model::DeviceModel* model = nullptr;
+    const models::DeviceModel* model = nullptr;
     int id = 1;
     QString name;
     QString memory;
@@ -91,11 +91,11 @@ private:
     QIODevice* m_out = nullptr;
 };
 
-bool parseOptions(const QCoreApplication& app, const model::Models& models, Options& o)
+bool parseOptions(const QCoreApplication& app, const models::Models& models, Options& o)
 {
     QStringList names;
     QStringList keys;
-    for (const model::DeviceModel* m : models) {
+    for (const models::DeviceModel* m : models) {
         names << m->name();
         keys << m->key();
     }
@@ -152,7 +152,7 @@ bool parseOptions(const QCoreApplication& app, const model::Models& models, Opti
         out = v;
         return true;
     };
-    o.model = keys.contains(p.value(model), Qt::CaseInsensitive) ? model::modelCalled(models, p.value(model)) : nullptr;
+    o.model = keys.contains(p.value(model), Qt::CaseInsensitive) ? models::modelCalled(models, p.value(model)) : nullptr;
     if (!o.model) {
         std::fprintf(stderr, "tarnixw-devsim: --model must be %s\n", qPrintable(keyChoice));
         return false;
@@ -210,7 +210,7 @@ bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
 
 } // namespace
 
-int sim::runDevsim(int argc, char** argv, const model::Models& models)
+int sim::runDevsim(int argc, char** argv, const models::Models& models)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnixw-devsim"));
@@ -240,12 +240,12 @@ int sim::runDevsim(int argc, char** argv, const model::Models& models)
     ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
     const QByteArray slavePath = ::ptsname(master);
 
-    const std::optional<QString> dir = sim::ensureVirtualPortDirectory(&error);
-    if (!dir) {
-        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
+    const values::Result<QString> dir = sim::ensureVirtualPortDirectory();
+    if (!dir.ok()) {
+        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(dir.error));
         return 1;
     }
-    const QByteArray linkPath = QFile::encodeName(*dir + QLatin1Char('/') + o.name);
+    const QByteArray linkPath = QFile::encodeName(*dir.value + QLatin1Char('/') + o.name);
     ::unlink(linkPath.constData()); // a link left by a simulator that was killed
     if (::symlink(slavePath.constData(), linkPath.constData()) != 0) {
         std::fprintf(stderr, "tarnixw-devsim: cannot publish %s: %s\n", linkPath.constData(), std::strerror(errno));
@@ -270,6 +270,25 @@ int sim::runDevsim(int argc, char** argv, const model::Models& models)
     const std::int64_t gapNs = o.baud > 19200 ? 1'750'000 : charNs * 7 / 2;
     const int partialTimeoutMs = int(std::max<std::int64_t>(gapNs / 1'000'000 + 1, 10));
 
+    // The device's answer to a frame goes out after the gap and its own line time; false once
+    // the device has left the line.
+    const auto answer = [&](const std::vector<std::uint8_t>& frame) {
+        log.line("<-", frame);
+        const sim::Device::Reply reply = device.handle(frame);
+        if (reply.unplugged) {
+            log.note(QStringLiteral("unplugged"));
+            return false;
+        }
+        if (!reply.bytes.empty()) {
+            sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
+                + std::int64_t(reply.delayMs) * 1'000'000);
+            // Whatever the master sent meanwhile stays queued for the next round.
+            writeAll(master, reply.bytes);
+            log.line("->", reply.bytes);
+        }
+        return true;
+    };
+
     std::vector<std::uint8_t> pending;
     bool unplugged = false;
     while (!g_stop && !unplugged) {
@@ -280,18 +299,8 @@ int sim::runDevsim(int argc, char** argv, const model::Models& models)
         if (r == 0) {
             if (!pending.empty()) {
                 // The line went quiet in mid-frame: what came is one (damaged or unknown) frame.
-                log.line("<-", pending);
-                const sim::Device::Reply reply = device.handle(pending);
+                unplugged = !answer(pending);
                 pending.clear();
-                if (reply.unplugged) {
-                    log.note(QStringLiteral("unplugged"));
-                    unplugged = true;
-                } else if (!reply.bytes.empty()) {
-                    sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
-                        + std::int64_t(reply.delayMs) * 1'000'000);
-                    writeAll(master, reply.bytes);
-                    log.line("->", reply.bytes);
-                }
             }
             continue;
         }
@@ -314,20 +323,10 @@ int sim::runDevsim(int argc, char** argv, const model::Models& models)
                 break;
             const std::vector<std::uint8_t> frame(pending.begin(), pending.begin() + long(*len));
             pending.erase(pending.begin(), pending.begin() + long(*len));
-            log.line("<-", frame);
-            const sim::Device::Reply reply = device.handle(frame);
-            if (reply.unplugged) {
-                log.note(QStringLiteral("unplugged"));
+            if (!answer(frame)) {
                 unplugged = true;
                 break;
             }
-            if (reply.bytes.empty())
-                continue;
-            sleepNs(gapNs + tarnixw::link::lineTimeNs(reply.bytes.size(), o.baud)
-                + std::int64_t(reply.delayMs) * 1'000'000);
-            // Whatever the master sent meanwhile stays queued for the next round.
-            writeAll(master, reply.bytes);
-            log.line("->", reply.bytes);
         }
     }
 

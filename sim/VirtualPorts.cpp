@@ -19,22 +19,17 @@ QString baseDirectory()
     return ports.left(ports.lastIndexOf(QLatin1Char('/')));
 }
 
-// A private directory: created 0700, and refused if someone else owns it (a shared /tmp).
-bool makePrivateDir(const QString& path, QString* error)
+// A private directory: created 0700, and refused if someone else owns it (a shared /tmp). The
+// message when it cannot be had, else nothing.
+std::optional<QString> makePrivateDir(const QString& path)
 {
     const QByteArray p = QFile::encodeName(path);
-    if (::mkdir(p.constData(), 0700) != 0 && errno != EEXIST) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-        return false;
-    }
+    if (::mkdir(p.constData(), 0700) != 0 && errno != EEXIST)
+        return QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
     struct stat st { };
-    if (::lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-        if (error)
-            *error = QStringLiteral("%1 is not a directory of this user").arg(path);
-        return false;
-    }
-    return true;
+    if (::lstat(p.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return QStringLiteral("%1 is not a directory of this user").arg(path);
+    return std::nullopt;
 }
 
 } // namespace
@@ -44,11 +39,12 @@ QString virtualPortDirectory()
     return link::virtualPortDirectory();
 }
 
-std::optional<QString> ensureVirtualPortDirectory(QString* error)
+values::Result<QString> ensureVirtualPortDirectory()
 {
-    if (!makePrivateDir(baseDirectory(), error) || !makePrivateDir(virtualPortDirectory(), error))
-        return std::nullopt;
-    return virtualPortDirectory();
+    for (const QString& dir : {baseDirectory(), virtualPortDirectory()})
+        if (const std::optional<QString> refused = makePrivateDir(dir))
+            return values::Result<QString>::failure(*refused);
+    return values::Result<QString>::of(virtualPortDirectory());
 }
 
 } // namespace tarnixw::sim

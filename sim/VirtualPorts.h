@@ -1,7 +1,8 @@
 #pragma once
 
+#include "values/Result.h"
+
 #include <QString>
-#include <optional>
 
 namespace tarnixw::sim {
 
@@ -9,8 +10,8 @@ namespace tarnixw::sim {
 // $XDG_RUNTIME_DIR/tarnixw/ports/ when XDG_RUNTIME_DIR is set, else /tmp/tarnixw-<uid>/ports/.
 QString virtualPortDirectory();
 
-// Creates the directory (and its tarnixw parent) with mode 0700 if missing; returns its path,
-// or nothing when it cannot be made or belongs to another user.
-std::optional<QString> ensureVirtualPortDirectory(QString* error = nullptr);
+// Creates the directory (and its tarnixw parent) with mode 0700 if missing; its path, or why it
+// cannot be made or belongs to another user.
+values::Result<QString> ensureVirtualPortDirectory();
 
 } // namespace tarnixw::sim

@@ -1,5 +1,6 @@
 #include "FieldChecks.h"
 
+#include "Fixed.h"
 #include "NumberText.h"
 #include "words/Words.h"
 
@@ -7,34 +8,16 @@ namespace tarnixw::values {
 
 namespace {
 
-FieldCheckResult fail(const QString& message)
-{
-    FieldCheckResult r;
-    r.ok = false;
-    r.message = message;
-    return r;
-}
+using R = FieldCheckResult;
 
 FieldCheckResult pass(std::optional<QString> rewritten = std::nullopt)
 {
-    FieldCheckResult r;
-    r.rewritten = std::move(rewritten);
-    return r;
+    return R::of(std::move(rewritten));
 }
 
-// The box's own value: integers for the integer kinds, numbers for the others.
-std::optional<long double> convert(FieldKind kind, const QString& text)
-{
-    if (isIntegerKind(kind)) {
-        const auto i = parseInteger(text);
-        if (!i)
-            return std::nullopt;
-        return static_cast<long double>(*i);
-    }
-    return parseNumber(text);
-}
-
-std::optional<long double> readPartner(const QString& text, bool asNumber)
+// A box's text read as a number, or as an integer: the integer kinds read their own box as
+// one, and a sensor comparison reads the partner box as its rules say.
+std::optional<long double> readText(const QString& text, bool asNumber)
 {
     if (asNumber)
         return parseNumber(text);
@@ -74,32 +57,32 @@ QString conversionMessage(FieldKind kind)
 
 FieldCheckResult checkField(FieldKind kind, const QString& text)
 {
-    const auto value = convert(kind, text);
+    const auto value = readText(text, !isIntegerKind(kind));
     if (!value)
-        return fail(conversionMessage(kind));
+        return R::failure(conversionMessage(kind));
     const long double v = *value;
     switch (kind) {
     case FieldKind::Sensor:
         if (outside(v, -10000, 10000))
-            return fail(Words::sensorRange());
+            return R::failure(Words::sensorRange());
         return pass();
     case FieldKind::PV:
         if (outside(v, -999, 9999))
-            return fail(Words::pvRange());
+            return R::failure(Words::pvRange());
         return pass(formatDecimals(v, 3));
     case FieldKind::AlarmRange:
         return pass(formatDecimals(v, 3));
     case FieldKind::Silence:
         if (outside(v, -32767, 32767))
-            return fail(Words::silenceRange());
+            return R::failure(Words::silenceRange());
         return pass();
     case FieldKind::DecimalDigits:
         if (outside(v, 0, 3))
-            return fail(Words::digitsRange());
+            return R::failure(Words::digitsRange());
         return pass();
     case FieldKind::Hysteresis:
         if (outside(v, 0, 5))
-            return fail(Words::hysteresisRange());
+            return R::failure(Words::hysteresisRange());
         return pass(formatDecimals(v, 1));
     }
     return pass();
@@ -136,45 +119,47 @@ SensorCheckRules vyrSensorRules()
 
 namespace {
 
+// Leaving a sensor box: integer, range, then the comparison with the channel's other limit.
 // The partner box is converted without a check first, as the comparison reads it: a text that
 // is no number ends the handler with the toolkit's conversion error.
-FieldCheckResult partnerNotConverted(const QString& partnerText, bool readsAsNumber)
+FieldCheckResult checkSensor(const QString& text, const QString& partnerText, const SensorCheckRules& rules, bool from)
 {
-    FieldCheckResult r = fail(readsAsNumber ? Words::notANumber(partnerText) : Words::notAnInteger(partnerText));
-    r.toolkitError = true;
-    return r;
+    const auto value = parseInteger(text);
+    if (!value)
+        return R::failure(conversionMessage(FieldKind::Sensor));
+    if (outside(*value, -10000, 10000))
+        return R::failure(from ? rules.fromRangeMessage : rules.toRangeMessage);
+    const bool asNumber = from ? rules.fromReadsPartnerAsNumber : rules.toReadsPartnerAsNumber;
+    const auto partner = readText(partnerText, asNumber);
+    if (!partner)
+        return R::failure(asNumber ? Words::notANumber(partnerText) : Words::notAnInteger(partnerText),
+            CheckFailure::ToolkitError);
+    if (from ? *value > *partner : *partner > *value)
+        return R::failure(from ? rules.fromAboveToMessage : rules.toBelowFromMessage);
+    return pass();
 }
 
 } // namespace
 
 FieldCheckResult checkSensorFrom(const QString& text, const QString& partnerToText, const SensorCheckRules& rules)
 {
-    const auto value = parseInteger(text);
-    if (!value)
-        return fail(conversionMessage(FieldKind::Sensor));
-    if (outside(*value, -10000, 10000))
-        return fail(rules.fromRangeMessage);
-    const auto to = readPartner(partnerToText, rules.fromReadsPartnerAsNumber);
-    if (!to)
-        return partnerNotConverted(partnerToText, rules.fromReadsPartnerAsNumber);
-    if (*value > *to)
-        return fail(rules.fromAboveToMessage);
-    return pass();
+    return checkSensor(text, partnerToText, rules, true);
 }
 
 FieldCheckResult checkSensorTo(const QString& text, const QString& partnerFromText, const SensorCheckRules& rules)
 {
-    const auto value = parseInteger(text);
-    if (!value)
-        return fail(conversionMessage(FieldKind::Sensor));
-    if (outside(*value, -10000, 10000))
-        return fail(rules.toRangeMessage);
-    const auto from = readPartner(partnerFromText, rules.toReadsPartnerAsNumber);
-    if (!from)
-        return partnerNotConverted(partnerFromText, rules.toReadsPartnerAsNumber);
-    if (*from > *value)
-        return fail(rules.toBelowFromMessage);
-    return pass();
+    return checkSensor(text, partnerFromText, rules, false);
+}
+
+Result<float> deviceValue(const QString& label, const QString& text, long double scale, int bits)
+{
+    const auto number = parseNumber(text);
+    if (!number)
+        return Result<float>::failure(Words::labelled(label, Words::notANumber(text)));
+    const auto single = toSingle(*number * scale);
+    if (!single || !toUserField(*single, bits))
+        return Result<float>::failure(Words::labelled(label, Words::valueOutOfDeviceRange(text)));
+    return Result<float>::of(*single);
 }
 
 } // namespace tarnixw::values

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "Result.h"
+
 #include <QString>
 #include <optional>
 
 namespace tarnixw::values {
 
 // The checks an analog parameter box makes when the user leaves it, shared by both models.
-// They are pure: the form passes the texts in, shows `message` when the check fails (and puts
-// the focus back), and replaces the box's text with `rewritten` when one is given.
+// They are pure: the form passes the texts in, shows the message when the check fails (and
+// puts the focus back), and replaces the box's text with the rewritten one when one is given.
 
 enum class FieldKind {
     Sensor, // integer, -10000..10000 mV, cross-checked with the channel's other limit
@@ -18,14 +20,11 @@ enum class FieldKind {
     Hysteresis, // number, 0..5, rewritten "0.0"
 };
 
-struct FieldCheckResult {
-    bool ok = true;
-    QString message; // set when !ok
-    std::optional<QString> rewritten; // set when ok and the kind rewrites its text
-    // The check ended with the toolkit's conversion error (`message`, shown in the error box)
-    // rather than one of its own messages: the handler just ends, the box is not held.
-    bool toolkitError = false;
-};
+// Why a check failed: one of its own messages (the box is held), or the toolkit's conversion
+// error, shown in the error box: the handler just ends, the box is not held.
+enum class CheckFailure { Refused, ToolkitError };
+// A passed check gives the text the box is to show instead when its kind rewrites it.
+using FieldCheckResult = Result<std::optional<QString>, CheckFailure>;
 
 // Whether the kind's text must be an integer (otherwise any number).
 bool isIntegerKind(FieldKind kind);
@@ -58,5 +57,10 @@ SensorCheckRules vyrSensorRules();
 FieldCheckResult checkSensorFrom(const QString& text, const QString& partnerToText, const SensorCheckRules& rules);
 // Leaving a sensor-to box: integer, range, then not below the partner from box.
 FieldCheckResult checkSensorTo(const QString& text, const QString& partnerFromText, const SensorCheckRules& rules);
+
+// A box's text as Write sends it, shared by Write and Save File of both models: a number,
+// multiplied by `scale` and held in single precision, that fits a device field of `bits` once
+// truncated (values::toUserField); otherwise the message naming the box by `label`.
+Result<float> deviceValue(const QString& label, const QString& text, long double scale, int bits);
 
 } // namespace tarnixw::values

@@ -9,14 +9,15 @@
 #include "model/Fields.h"
 #include "model/Table.h"
 #include "values/FieldChecks.h"
+#include "words/Words.h"
 
 namespace tarnixw::vyr {
 
 namespace {
 
-using model::Format;
-using model::PathStep;
-using model::Place;
+using models::Format;
+using models::PathStep;
+using models::Place;
 using values::FieldKind;
 namespace f = fileoffset;
 
@@ -41,12 +42,12 @@ Place silence(int j)
     return word(f::SilenceT + 2 * j, true);
 }
 
-std::vector<model::Field> vyrFields()
+std::vector<models::Field> vyrFields()
 {
-    model::FieldTable b;
-    const auto key = model::FieldTable::key;
-    const auto at = model::FieldTable::at;
-    const auto join = model::FieldTable::join;
+    models::FieldTable b;
+    const auto key = models::FieldTable::key;
+    const auto at = models::FieldTable::at;
+    const auto join = models::FieldTable::join;
     for (int k = 0; k < kAnalogChannels; ++k) {
         b.setGroup(AnalogInput, k);
         const std::vector<PathStep> ch{key("analog_inputs"), at(k)};
@@ -55,7 +56,7 @@ std::vector<model::Field> vyrFields()
         b.bit(join(ch, {key("in_use")}), ai + "in use", f::ChanInUseMask, k);
         for (const auto& [name, label, offset] :
             {std::tuple{"sensor_from_mV", "sensor from", f::SFrom}, std::tuple{"sensor_to_mV", "sensor to", f::STo}}) {
-            model::Field& mv = b.value(join(ch, {key(name)}), ai + label, Format::Integer, long32(offset + 4 * k));
+            models::Field& mv = b.value(join(ch, {key(name)}), ai + label, Format::Integer, long32(offset + 4 * k));
             mv.unit = QStringLiteral("mV");
             mv.check = FieldKind::Sensor;
         }
@@ -69,7 +70,7 @@ std::vector<model::Field> vyrFields()
             = FieldKind::DecimalDigits;
         b.value(join(ch, {key("silence_time")}), ai + "silence time", Format::Integer, silence(4 * k)).check
             = FieldKind::Silence;
-        model::Field& h = b.value(
+        models::Field& h = b.value(
             join(ch, {key("hysteresis_percent")}), ai + "hysteresis", Format::Tenths, byte8(f::Hysteresis + k));
         h.unit = QStringLiteral("%");
         h.check = FieldKind::Hysteresis;
@@ -89,7 +90,7 @@ std::vector<model::Field> vyrFields()
             b.identity(join(ch, {key("channel")}), n);
             for (const auto& [name, label, mask] :
                 {std::tuple{"close", "relay Close", f::DICloseMask}, std::tuple{"open", "relay Open", f::DIOpenMask}}) {
-                model::Field& relay = b.bit(join(ch, {key(name)}), di + label, mask + 2 * m, n);
+                models::Field& relay = b.bit(join(ch, {key(name)}), di + label, mask + 2 * m, n);
                 relay.off = QStringLiteral("off");
                 relay.on = QStringLiteral("on");
             }
@@ -111,7 +112,7 @@ std::vector<model::Field> vyrFields()
             const QString on = QStringLiteral("on");
             for (int c = 0; c < kDoInputs; ++c) {
                 // The word of input c and module m is element 3c + m.
-                model::Field& cell = b.bit(inputs, label + QString::number(c), f::DOMapMask + 2 * (3 * c + m), r);
+                models::Field& cell = b.bit(inputs, label + QString::number(c), f::DOMapMask + 2 * (3 * c + m), r);
                 cell.listItem = c;
                 cell.off = off;
                 cell.on = on;
@@ -134,7 +135,7 @@ QString yesNo(bool v)
 
 QString report(const VYRParamSet& record)
 {
-    using model::Table;
+    using models::Table;
     const Screen s = screenFromRecord(record);
     QString out = QStringLiteral("VYRANTA configuration\n\nAnalog inputs\n");
     Table analog(
@@ -217,22 +218,22 @@ QString report(const VYRParamSet& record)
     return out;
 }
 
-class Description final : public model::DeviceModel {
+class Description final : public models::DeviceModel {
 public:
-    QString name() const override { return QStringLiteral("VYRANTA"); }
+    QString name() const override { return Words::vyrModelName(); }
     QString key() const override { return QStringLiteral("vyr"); }
     QString extension() const override { return QStringLiteral("vyx"); }
     int fileSize() const override { return fileoffset::Size; }
 
-    const std::vector<model::Field>& fields() const override
+    const std::vector<models::Field>& fields() const override
     {
         // Built when first needed: a PLIXARO run never pays for it.
-        static const std::vector<model::Field> table = vyrFields();
+        static const std::vector<models::Field> table = vyrFields();
         return table;
     }
-    const std::vector<model::Family>& families() const override
+    const std::vector<models::Family>& families() const override
     {
-        static const std::vector<model::Family> list{
+        static const std::vector<models::Family> list{
             {QStringLiteral("AI"), kAnalogChannels, QStringLiteral("AI %1"), QStringLiteral("AI %1"), {}},
             {QStringLiteral("DI module"), kDiModules, QStringLiteral("DI module %1"), QStringLiteral("DI modules %1"),
                 QStringLiteral("the DI modules")},
@@ -242,7 +243,7 @@ public:
         return list;
     }
     values::SensorCheckRules sensorRules() const override { return values::vyrSensorRules(); }
-    QStringList otherRefusals(const model::Configuration& c) const override
+    QStringList otherRefusals(const models::Configuration& c) const override
     {
         QStringList out;
         const VYRParamSet r = recordOf(c);
@@ -255,21 +256,21 @@ public:
                                .arg(n);
         return out;
     }
-    std::vector<model::FixedValue> fixedValues() const override
+    std::vector<models::FixedValue> fixedValues() const override
     {
         return {{word(f::FixedZero), 0}, {word(f::FixedFF), 255}};
     }
 
-    model::Configuration defaults() const override
+    models::Configuration defaults() const override
     {
         // What Save File captures from a freshly built screen; the defaults always convert.
         VYRParamSet r;
         recordScreen(Screen::defaults(), r);
         return configurationOf(r);
     }
-    values::Result<model::Configuration> fromRead(std::span<const std::uint8_t> image) const override
+    values::Result<models::Configuration> fromRead(std::span<const std::uint8_t> image) const override
     {
-        using R = values::Result<model::Configuration>;
+        using R = values::Result<models::Configuration>;
         const std::optional<Screen> screen = decodeDeviceImage(image);
         if (!screen)
             return R::failure(QStringLiteral("The device image is incomplete."));
@@ -278,32 +279,32 @@ public:
             return R::failure(error);
         return R::of(configurationOf(r));
     }
-    model::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
+    models::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
     {
         return configurationOf(recordFromDeviceImage(image).value_or(VYRParamSet{}));
     }
-    values::Result<model::Configuration> readyForWrite(const model::Configuration& c) const override
+    values::Result<models::Configuration> readyForWrite(const models::Configuration& c) const override
     {
         const WriteRecord w = recordForWrite(recordOf(c), [this](int k) { return groupName(AnalogInput, k); });
         if (!w.ok())
-            return values::Result<model::Configuration>::failure(w.error);
-        return values::Result<model::Configuration>::of(configurationOf(*w.value));
+            return values::Result<models::Configuration>::failure(w.error);
+        return values::Result<models::Configuration>::of(configurationOf(*w.value));
     }
 
-    std::vector<model::MemoryBlock> memory() const override
+    std::vector<models::MemoryBlock> memory() const override
     {
         return {{kArea1Address, imageoffset::Area1Size}, {kArea2Address, imageoffset::Area2Size}};
     }
     link::ModelBuffers buffers() const override { return vyr::buffers(); }
     bool read(link::ModbusLink& bus) const override { return readParamAreas(bus); }
-    void write(link::ModbusLink& bus, const model::Configuration& ready) const override
+    void write(link::ModbusLink& bus, const models::Configuration& ready) const override
     {
         const VYRParamSet r = recordOf(ready);
         writeParamAreas(
             bus, [&](std::span<std::uint8_t> image) { return layParamArea1(image, 0, r).has_value(); },
             [&](std::span<std::uint8_t> image) { return layParamArea2(image, 0, r).has_value(); });
     }
-    std::vector<std::uint8_t> writtenImage(const model::Configuration& ready) const override
+    std::vector<std::uint8_t> writtenImage(const models::Configuration& ready) const override
     {
         // The 16 bytes after area 1 go out as the fresh buffers hold them: zeros.
         const VYRParamSet r = recordOf(ready);
@@ -345,24 +346,24 @@ public:
     }
     std::uint16_t probeValue() const override { return 0x0001; }
 
-    QString report(const model::Configuration& c) const override { return vyr::report(recordOf(c)); }
+    QString report(const models::Configuration& c) const override { return vyr::report(recordOf(c)); }
 };
 
 } // namespace
 
-const model::DeviceModel& description()
+const models::DeviceModel& description()
 {
     static const Description d;
     return d;
 }
 
-VYRParamSet recordOf(const model::Configuration& c)
+VYRParamSet recordOf(const models::Configuration& c)
 {
     return VYRParamSet::fromFileBytes(std::span<const std::uint8_t, fileoffset::Size>(
         reinterpret_cast<const std::uint8_t*>(c.bytes.constData()), std::size_t(fileoffset::Size)));
 }
 
-model::Configuration configurationOf(const VYRParamSet& record)
+models::Configuration configurationOf(const VYRParamSet& record)
 {
     return {&description(), fileBytes(record)};
 }

@@ -7,10 +7,10 @@
 namespace tarnixw::vyr {
 
 // The VYRANTA as the programs that serve every model know it.
-const model::DeviceModel& description();
+const models::DeviceModel& description();
 
 // The record a configuration of this model holds, and the configuration of a record.
-VYRParamSet recordOf(const model::Configuration& c);
-model::Configuration configurationOf(const VYRParamSet& record);
+VYRParamSet recordOf(const models::Configuration& c);
+models::Configuration configurationOf(const VYRParamSet& record);
 
 } // namespace tarnixw::vyr

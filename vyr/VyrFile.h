@@ -19,17 +19,10 @@ QString recordScreen(const Screen& screen, VYRParamSet& record);
 // The configuration file's bytes: the record's 1204-byte little-endian image.
 QByteArray fileBytes(const VYRParamSet& record);
 
-// The message for a file that is not a VYR configuration by its size.
-QString wrongSizeMessage(qsizetype size);
-
 // Open File: replaces the record with the file's bytes. A file that is not exactly 1204
-// bytes long is refused with wrongSizeMessage and the record is left unchanged. Returns an
+// bytes long is refused with the message naming its size and the record is left unchanged. Returns an
 // empty text on success.
 QString loadRecord(std::span<const std::uint8_t> bytes, VYRParamSet& record);
 QString loadRecord(const QByteArray& bytes, VYRParamSet& record);
-
-// The screen Open File shows for the record: ranges and limits through single precision,
-// digits and hysteresis read as unsigned bytes, DI channels as after a Read.
-Screen screenFromRecord(const VYRParamSet& record);
 
 } // namespace tarnixw::vyr

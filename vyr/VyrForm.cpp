@@ -46,11 +46,6 @@ constexpr std::array<AnalogColumn, kColumns> kAnalogColumns{{
     {682, 37, values::FieldKind::Hysteresis}, // VYRHysteresis
 }};
 
-std::int16_t complement(std::int16_t flag)
-{
-    return std::int16_t(~flag);
-}
-
 } // namespace
 
 TFormVYR::TFormVYR(kit::Session& session, std::function<void()> showMain, QWidget* parent)
@@ -144,7 +139,7 @@ void TFormVYR::buildFrame()
     for (int m = 0; m < kDoModules; ++m)
         buildDoFrame(m);
 
-    connectComButtons(link::vyrIdSearchProgress);
+    connectComButtons(idSearchProgress);
     connect(get<QPushButton>("Read"), &QPushButton::clicked, this, [this] { ReadClick(); });
     connect(get<QPushButton>("Write"), &QPushButton::clicked, this, [this] { WriteClick(); });
     connect(get<QPushButton>("OpenFile"), &QPushButton::clicked, this, [this] { OpenFileClick(); });

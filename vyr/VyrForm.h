@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VyrDescription.h"
 #include "VyrModel.h"
 
 #include "kit/DeviceForm.h"
@@ -24,7 +25,7 @@ namespace tarnixw::vyr {
 // The designed frame exists from construction. The generated controls (3476 buttons, edit
 // boxes and check boxes) are made on the form's first activation and destroyed when it closes;
 // they work on the screen state arrays of model().screen, which outlive the form.
-class TFormVYR : public kit::ModelForm<&vyr::model> {
+class TFormVYR : public kit::ModelForm<&vyr::model, &vyr::description> {
     Q_OBJECT
 public:
     TFormVYR(kit::Session& session, std::function<void()> showMain, QWidget* parent = nullptr);
@@ -134,6 +135,8 @@ private:
     // flag. Neither touches a state array.
     void showDIRow(int m, int n, bool close, bool open);
     void showDIAlarm(int m, int n);
+    // The DI channel's relay mode, Close or Open, in its state arrays and both boxes.
+    void setRelayMode(int m, int n, bool close);
 
     QTabWidget* m_pages = nullptr;
     std::array<QWidget*, 5> m_sheets{};

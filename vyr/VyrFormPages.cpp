@@ -16,11 +16,6 @@ namespace tarnixw::vyr {
 
 namespace {
 
-std::int16_t complement(std::int16_t flag)
-{
-    return std::int16_t(~flag);
-}
-
 // The digital page: module m's controls lie over its group box, 246 pixels apart; channel n's
 // row stands at 50 + 23 n; every control is 37 x 22.
 constexpr int kDiModuleStep = 246;
@@ -289,34 +284,24 @@ void TFormVYR::UpdateDIAlarm(int m, int n)
 
 void TFormVYR::DICloseChanged(int m, int n)
 {
-    if (!validDi(m, n) || !m_diCloseBtn[m][n])
-        return;
-    ScreenState& st = model().screen;
-    if (m_diCloseBtn[m][n]->isChecked()) {
-        st.DIClose[m][n] = 1;
-        st.DIOpen[m][n] = 0;
-        m_diOpenBtn[m][n]->setChecked(false);
-    } else {
-        st.DIClose[m][n] = 0;
-        st.DIOpen[m][n] = 1;
-        m_diOpenBtn[m][n]->setChecked(true);
-    }
+    if (validDi(m, n) && m_diCloseBtn[m][n])
+        setRelayMode(m, n, m_diCloseBtn[m][n]->isChecked());
 }
 
 void TFormVYR::DIOpenChanged(int m, int n)
 {
-    if (!validDi(m, n) || !m_diOpenBtn[m][n])
-        return;
+    if (validDi(m, n) && m_diOpenBtn[m][n])
+        setRelayMode(m, n, !m_diOpenBtn[m][n]->isChecked());
+}
+
+void TFormVYR::setRelayMode(int m, int n, bool close)
+{
+    // Ticking or unticking one box sets the other.
     ScreenState& st = model().screen;
-    if (m_diOpenBtn[m][n]->isChecked()) {
-        st.DIOpen[m][n] = 1;
-        st.DIClose[m][n] = 0;
-        m_diCloseBtn[m][n]->setChecked(false);
-    } else {
-        st.DIOpen[m][n] = 0;
-        st.DIClose[m][n] = 1;
-        m_diCloseBtn[m][n]->setChecked(true);
-    }
+    st.DIClose[m][n] = close ? 1 : 0;
+    st.DIOpen[m][n] = close ? 0 : 1;
+    m_diCloseBtn[m][n]->setChecked(close);
+    m_diOpenBtn[m][n]->setChecked(!close);
 }
 
 void TFormVYR::DIChanInUseClick(QObject* sender)

@@ -90,7 +90,7 @@ void TFormVYR::SaveFileClick()
         return;
     }
     model().screen.adoptScreen(screen);
-    kit::saveConfiguration(kit::ConfigFileModel::Vyr, ProgressBar1(),
+    kit::saveConfiguration(*this,
         [](const QString& path) { return values::saveFileSafely(path, fileBytes(model().paramSet)); });
 }
 
@@ -98,8 +98,7 @@ void TFormVYR::OpenFileClick()
 {
     if (!m_built)
         return;
-    kit::openConfiguration(
-        kit::ConfigFileModel::Vyr, ProgressBar1(), [this](const QString& path) -> std::optional<QString> {
+    kit::openConfiguration(*this, [this](const QString& path) -> std::optional<QString> {
             // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
             const values::FileBytes file = values::readFileExactly(path, fileoffset::Size, QStringLiteral("VYRANTA"));
             if (!file.value)

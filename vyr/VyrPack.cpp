@@ -1,6 +1,6 @@
 #include "VyrPack.h"
 
-#include "link/Modbus.h"
+#include "VyrBytes.h"
 #include "values/Fixed.h"
 
 namespace tarnixw::vyr {
@@ -39,13 +39,6 @@ private:
     const VYRStagedValues& m_staged;
     bool m_ok = true;
 };
-
-template <std::size_t N> int putLongs(std::span<std::uint8_t> image, int pos, const std::array<std::int32_t, N>& a)
-{
-    for (std::int32_t v : a)
-        pos = link::PutLong(image, pos, std::uint32_t(v));
-    return pos;
-}
 
 bool fits(std::span<std::uint8_t> image, int pos, int length)
 {
@@ -104,24 +97,7 @@ std::optional<int> layParamArea1(std::span<std::uint8_t> image, int pos, const V
 {
     if (!fits(image, pos, kArea1PackedBytes))
         return std::nullopt;
-    pos = link::PutShort(image, pos, r.ChanInUseMask);
-    pos = link::PutShort(image, pos, r.FixedZero);
-    pos = link::PutShort(image, pos, r.FixedFF);
-    pos = putLongs(image, pos, r.ChanZero);
-    pos = putLongs(image, pos, r.Gain);
-    pos = putLongs(image, pos, r.Offset);
-    pos = putLongs(image, pos, r.GainBase);
-    pos = putLongs(image, pos, r.HLimit);
-    pos = putLongs(image, pos, r.LLimit);
-    for (std::uint16_t w : r.DICloseMask)
-        pos = link::PutShort(image, pos, w);
-    for (std::uint16_t w : r.DIOpenMask)
-        pos = link::PutShort(image, pos, w);
-    for (std::uint16_t w : r.DOMapMask)
-        pos = link::PutShort(image, pos, w);
-    for (std::uint8_t b : r.Digits)
-        pos = link::PutByte(image, pos, b);
-    return pos;
+    return bytes::lay(r, bytes::Part::Area1, image, pos, true);
 }
 
 std::optional<int> PackParamArea2(
@@ -140,70 +116,16 @@ std::optional<int> layParamArea2(std::span<std::uint8_t> image, int pos, const V
 {
     if (!fits(image, pos, kArea2PackedBytes))
         return std::nullopt;
-    pos = putLongs(image, pos, r.SFrom);
-    pos = putLongs(image, pos, r.STo);
-    pos = putLongs(image, pos, r.DFrom);
-    pos = putLongs(image, pos, r.DTo);
-    // The record keeps the silences channel-major; the device wants them row by row.
-    for (int j = 0; j < 4; ++j)
-        for (int k = 0; k < kAnalogChannels; ++k)
-            pos = link::PutShort(image, pos, std::uint16_t(r.SilenceT[4 * k + j]));
-    for (std::uint8_t b : r.Hysteresis)
-        pos = link::PutByte(image, pos, b);
-    return pos;
+    return bytes::lay(r, bytes::Part::Area2, image, pos, true);
 }
-
-namespace {
-
-template <std::size_t N> int getLongs(std::span<const std::uint8_t> image, int pos, std::array<std::int32_t, N>& a)
-{
-    for (std::int32_t& v : a) {
-        v = link::GetLong(image, pos);
-        pos += 4;
-    }
-    return pos;
-}
-
-template <typename T, std::size_t N> int getShorts(std::span<const std::uint8_t> image, int pos, std::array<T, N>& a)
-{
-    for (T& v : a) {
-        v = T(link::GetShort(image, pos));
-        pos += 2;
-    }
-    return pos;
-}
-
-} // namespace
 
 std::optional<VYRParamSet> recordFromDeviceImage(std::span<const std::uint8_t> image)
 {
-    namespace o = imageoffset;
-    if (image.size() < std::size_t(o::Size))
+    if (image.size() < std::size_t(imageoffset::Size))
         return std::nullopt;
     VYRParamSet r;
-    r.ChanInUseMask = std::uint16_t(link::GetShort(image, o::ChanInUseMask));
-    r.FixedZero = std::uint16_t(link::GetShort(image, o::FixedZero));
-    r.FixedFF = std::uint16_t(link::GetShort(image, o::FixedFF));
-    int pos = getLongs(image, o::ChanZero, r.ChanZero);
-    pos = getLongs(image, pos, r.Gain);
-    pos = getLongs(image, pos, r.Offset);
-    pos = getLongs(image, pos, r.GainBase);
-    pos = getLongs(image, pos, r.HLimit);
-    pos = getLongs(image, pos, r.LLimit);
-    pos = getShorts(image, pos, r.DICloseMask);
-    pos = getShorts(image, pos, r.DIOpenMask);
-    getShorts(image, pos, r.DOMapMask);
-    pos = getLongs(image, o::SFrom, r.SFrom);
-    pos = getLongs(image, pos, r.STo);
-    pos = getLongs(image, pos, r.DFrom);
-    getLongs(image, pos, r.DTo);
-    for (int k = 0; k < kAnalogChannels; ++k) {
-        r.Digits[k] = image[o::Digits + k];
-        r.Hysteresis[k] = image[o::Hysteresis + k];
-        // The device keeps the silences row by row, the record channel by channel.
-        for (int j = 0; j < 4; ++j)
-            r.SilenceT[4 * k + j] = link::GetShort(image, o::AnalogSilence + 32 * j + 2 * k);
-    }
+    bytes::read(r, bytes::Part::Area1, image, 0, true);
+    bytes::read(r, bytes::Part::Area2, image, imageoffset::Area2, true);
     return r;
 }
 

@@ -24,41 +24,19 @@ constexpr std::array<ColumnInfo, kColumns> kColumnInfo{{
     {"VYRHysteresis", "0.5", Words::hysteresisPercent},
 }};
 
-const char* diPrefix(DiControl family)
-{
-    switch (family) {
-    case DiControl::ChanInUseBtn:
-        return "DIChanInUseBtn";
-    case DiControl::CloseBtn:
-        return "DICloseBtn";
-    case DiControl::OpenBtn:
-        return "DIOpenBtn";
-    case DiControl::SilenceT:
-        return "DISilenceT";
-    case DiControl::AlarmBtn:
-        return "DIAlarmBtn";
-    }
-    return "";
-}
+// Indexed by DiControl.
+constexpr const char* kDiPrefixes[] = {"DIChanInUseBtn", "DICloseBtn", "DIOpenBtn", "DISilenceT", "DIAlarmBtn"};
 
 } // namespace
 
-QString columnPrefix(Column column)
-{
-    return QString::fromLatin1(kColumnInfo[int(column)].prefix);
-}
 QString columnDefault(Column column)
 {
     return QString::fromLatin1(kColumnInfo[int(column)].initial);
 }
-QString columnLabel(Column column)
-{
-    return kColumnInfo[int(column)].label();
-}
 
 QString analogName(Column column, int channel)
 {
-    return columnPrefix(column) + QString::number(channel);
+    return QString::fromLatin1(kColumnInfo[int(column)].prefix) + QString::number(channel);
 }
 
 QString chanInUseBtnName(int channel)
@@ -73,7 +51,7 @@ QString allBtnName(int index)
 
 QString diName(DiControl family, int module, int channel)
 {
-    return QString::fromLatin1(diPrefix(family)) + QString::number(module) + QString::number(channel);
+    return QString::fromLatin1(kDiPrefixes[int(family)]) + QString::number(module) + QString::number(channel);
 }
 
 QString doCellName(int output, int input, int module)
@@ -83,12 +61,7 @@ QString doCellName(int output, int input, int module)
 
 QString analogBoxLabel(int channel, Column column)
 {
-    return Words::channelBox(channel, columnLabel(column));
-}
-
-QString diSilenceLabel(int module, int channel)
-{
-    return Words::diSilenceBox(module, channel);
+    return Words::channelBox(channel, kColumnInfo[int(column)].label());
 }
 
 Screen Screen::defaults()

@@ -15,12 +15,8 @@ inline constexpr int kColumns = 9;
 // The families of generated controls of the digital input page.
 enum class DiControl { ChanInUseBtn, CloseBtn, OpenBtn, SilenceT, AlarmBtn };
 
-// The name prefix of a column's edit boxes ("VYRSFrom").
-QString columnPrefix(Column column);
 // The text a freshly built row shows ("1000", "5000", "0.000", ...).
 QString columnDefault(Column column);
-// How messages name a column ("Signal Range From", "Alarm High", "Silence").
-QString columnLabel(Column column);
 
 // Component names of the generated controls: prefix and decimal numbers without leading
 // zeros, nothing between them.
@@ -30,13 +26,16 @@ QString allBtnName(int index); // "AllBtn0" (analog), "AllBtn1".."AllBtn3" (DI)
 QString diName(DiControl family, int module, int channel); // "DISilenceT015", "DICloseBtn115"
 QString doCellName(int output, int input, int module); // "DOModuleBtnB3C17R1"
 
-// Message prefixes naming a box: "CH3 Alarm High", "DI Module 1 CH5 Silence".
+// The message prefix naming an analog box: "CH3 Alarm High".
 QString analogBoxLabel(int channel, Column column);
-QString diSilenceLabel(int module, int channel);
 
 // Flags in the screen's convention: -1 true, 0 false (a bitwise complement toggles them).
 inline constexpr std::int16_t kOn = -1;
 inline constexpr std::int16_t kOff = 0;
+inline constexpr std::int16_t complement(std::int16_t flag)
+{
+    return std::int16_t(~flag);
+}
 
 // A snapshot of everything on the VYR screen that moves to and from the device or a file:
 // the form fills one from its widgets and state arrays for Write and Save, and applies one

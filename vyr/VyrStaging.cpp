@@ -1,43 +1,14 @@
 #include "VyrStaging.h"
 
+#include "values/FieldChecks.h"
 #include "values/Fixed.h"
-#include "values/NumberText.h"
 #include "words/Words.h"
-
-#include <cfloat>
-#include <cmath>
 
 namespace tarnixw::vyr {
 
 namespace {
 
 using values::toSingle;
-
-enum class Fault { None, NotNumber, OutOfRange };
-
-struct Converted {
-    float value = 0;
-    Fault fault = Fault::None;
-};
-
-// The text becomes a device value: parsed, scaled, held in single precision; it must fit
-// the field's width once truncated toward zero.
-Converted convertText(const QString& text, long double scale, int bits)
-{
-    const auto parsed = values::parseNumber(text);
-    if (!parsed)
-        return {0, Fault::NotNumber};
-    const auto single = toSingle(*parsed * scale);
-    if (!single || !values::toUserField(*single, bits))
-        return {0, Fault::OutOfRange};
-    return {*single, Fault::None};
-}
-
-QString faultMessage(const QString& box, const QString& text, Fault fault)
-{
-    return Words::labelled(
-        box, fault == Fault::NotNumber ? Words::notANumber(text) : Words::valueOutOfDeviceRange(text));
-}
 
 struct ColumnRule {
     Column column;
@@ -107,11 +78,11 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
 
     for (int k = 0; k < kAnalogChannels; ++k) {
         for (const ColumnRule& rule : kRules) {
-            const QString& text = screen.text(k, rule.column);
-            const Converted c = convertText(text, rule.scale, rule.bits);
-            if (c.fault != Fault::None)
-                return StageResult::failure(faultMessage(analogBoxLabel(k, rule.column), text, c.fault));
-            st[rule.base + rule.stride * k] = c.value;
+            const values::Result<float> c
+                = values::deviceValue(analogBoxLabel(k, rule.column), screen.text(k, rule.column), rule.scale, rule.bits);
+            if (!c.ok())
+                return StageResult::failure(c.error);
+            st[rule.base + rule.stride * k] = *c.value;
         }
         if (!computeScaling)
             continue;
@@ -140,11 +111,10 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
 
     for (int n = 0; n < kDiChannels; ++n)
         for (int m = 0; m < kDiModules; ++m) {
-            const QString& text = screen.DISilenceT[m][n];
-            const Converted c = convertText(text, 1.0L, 16);
-            if (c.fault != Fault::None)
-                return StageResult::failure(faultMessage(diSilenceLabel(m, n), text, c.fault));
-            st[S::kSilenceT + 4 * n + m + 1] = c.value;
+            const values::Result<float> c = values::deviceValue(Words::diSilenceBox(m, n), screen.DISilenceT[m][n], 1.0L, 16);
+            if (!c.ok())
+                return StageResult::failure(c.error);
+            st[S::kSilenceT + 4 * n + m + 1] = *c.value;
         }
 
     // The mapping goes out exactly as the boxes show it, whether or not an input is in use.

@@ -48,4 +48,31 @@ QString Words::trafficDropped(int capacity, long long dropped)
         .arg(c.toString(capacity), c.toString(dropped));
 }
 
+QString Words::cliOutsideChecks(qsizetype count)
+{
+    return tr("Nothing was written: %1 outside the forms' checks (--force writes them).")
+        .arg(count == 1 ? tr("1 value is") : tr("%1 values are").arg(count));
+}
+
+QString Words::cliVerifyDiffers(qsizetype count)
+{
+    return tr("Verify: %1 %2 read back differently.").arg(count).arg(count == 1 ? tr("value") : tr("values"));
+}
+
+QString Words::cliWritten(const QString& groups, bool several, bool inPart)
+{
+    if (inPart)
+        return (several ? tr("%1 are written in part") : tr("%1 is written in part")).arg(groups);
+    return (several ? tr("%1 are written") : tr("%1 is written")).arg(groups);
+}
+
+QString Words::cliTooManyDecimals(const QString& value, int decimals)
+{
+    return tr("%1 has more than %2 %3; the device field holds %4")
+        .arg(value)
+        .arg(decimals)
+        .arg(decimals == 1 ? tr("decimal") : tr("decimals"))
+        .arg(decimals == 3 ? tr("thousandths") : tr("tenths"));
+}
+
 } // namespace tarnixw

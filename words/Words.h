@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 // The words the user reads, in one place and without a widget: the forms' boxes, the port
 // errors, Check COM, the checks of a box the user leaves, Write's and Save File's conversion,
@@ -306,6 +307,353 @@ public:
     static QString trafficEmpty() { return tr("The frames of ID Search, Read and Write appear here as they happen."); }
     static QString trafficSavedTo(const QString& path) { return tr("Saved to %1").arg(path); }
     static QString trafficFileFilter() { return tr("Text files|*.txt|All Files|*.*"); }
+
+    // ---- tarnixw-cli: its messages
+
+    // Joining the last two of a list: "vyr or plix", "VYRANTA and PLIXARO".
+    static QString cliOr() { return tr(" or "); }
+    static QString cliAnd() { return tr(" and "); }
+
+    // A command line it cannot run, then the help that tells more.
+    static QString cliTryHelp(const QString& command) { return tr("Try 'tarnixw-cli %1 --help'.").arg(command); }
+    static QString cliTryProgramHelp() { return tr("Try 'tarnixw-cli --help'."); }
+    static QString cliCommandMissing() { return tr("a command is missing"); }
+    static QString cliNotACommand(const QString& name) { return tr("'%1' is not a command").arg(name); }
+    static QString cliModelMustBe(const QString& keys) { return tr("--model must be %1").arg(keys); }
+    static QString cliPortMissing() { return tr("--port is missing"); }
+    static QString cliNoPort(const QString& text)
+    {
+        return tr("--port %1 is no COM name (COM3), port name or device path; see 'tarnixw-cli ports'").arg(text);
+    }
+    static QString cliNoBaud(const QString& text) { return tr("--baud %1 is not 9600, 19200, 38400 or 115200").arg(text); }
+    static QString cliIdMissing() { return tr("--id is missing"); }
+    static QString cliIdOutOfRange(const QString& text)
+    {
+        return tr("--id %1 is no slave ID: give one between 1 and 255").arg(text);
+    }
+    static QString cliIdNoNumber(const QString& text)
+    {
+        return tr("--id %1 is no slave ID: give a whole number between 1 and 255").arg(text);
+    }
+    static QString cliOutputMissing() { return tr("-o FILE is missing"); }
+    static QString cliTakesNoArguments(const QString& command) { return tr("%1 takes no arguments").arg(command); }
+    static QString cliTakesOnlyOutput(const QString& command)
+    {
+        return tr("%1 takes no arguments; the file is given with -o").arg(command);
+    }
+    static QString cliTakesOneFile(const QString& command) { return tr("%1 takes one configuration file").arg(command); }
+    static QString cliConvertTakesTwo() { return tr("convert takes the file to read and the file to write"); }
+    static QString cliDiffTakesTwo() { return tr("diff takes two configuration files"); }
+    static QString cliDiffWithPortTakesOne() { return tr("diff with --port takes one configuration file"); }
+    static QString cliFilesEndIn(const QString& kinds) { return tr("configuration files end in %1").arg(kinds); }
+
+    // The ports: the list's columns and what a port is.
+    static QStringList cliPortsColumns() { return {tr("port"), tr("name"), tr("device"), tr("what")}; }
+    static QString cliPortListUnreadable() { return tr("The system's list of serial ports cannot be read."); }
+    static QString cliNoSerialPort() { return tr("No serial port is connected."); }
+    static QString cliUsbAdapter() { return tr("USB adapter"); }
+    static QString cliWithSerial(const QString& what, const QString& serial)
+    {
+        return tr("%1, serial %2").arg(what, serial);
+    }
+    static QString cliUart() { return tr("UART"); }
+    static QString cliVirtualPort(const QString& link) { return tr("virtual port %1").arg(link); }
+    // A COM number named on the command line, and the port it is this run.
+    static QString cliComPortIs(const QString& port, const QString& path) { return tr("%1 is %2.").arg(port, path); }
+    static QString cliComPortIsNamed(const QString& port, const QString& name, const QString& path)
+    {
+        return tr("%1 is the port named %2 (%3).").arg(port, name, path);
+    }
+
+    // A device operation: how the line traffic names it, the bar's word, how it ended.
+    static QString cliReadOperation() { return tr("Read"); }
+    static QString cliWriteOperation() { return tr("Write"); }
+    static QString cliIdSearchOperation() { return tr("ID Search"); }
+    static QString cliReading() { return tr("Reading"); }
+    static QString cliWriting() { return tr("Writing"); }
+    static QString cliSearching() { return tr("Searching..."); }
+    static QString cliSearchingId(int id) { return tr("Searching... ID: %1").arg(id); }
+    static QString cliInterrupted() { return tr("Interrupted."); }
+    static QString cliOperationDone() { return tr("done", "an operation's line in the traffic"); }
+
+    // Read, Write and their checks.
+    static QString cliOtherModel(const QString& model, const QString& names, const QString& keys)
+    {
+        return tr("these are not a %1's values as a Write leaves them: is the device a %2? (--model %3 reads it)")
+            .arg(model, names, keys);
+    }
+    static QString cliNothingSaved() { return tr("Nothing was saved."); }
+    static QString cliEmptyRangeNotWritten()
+    {
+        return tr("Nothing was written: the device scales each channel by its sensor range, and an empty range gives "
+                  "no scaling (--force cannot help).");
+    }
+    static QString cliNotWritten(const QString& file, const QString& error)
+    {
+        return tr("%1: %2 Nothing was written.").arg(file, error);
+    }
+    static QString cliOutsideChecks(qsizetype count);
+    static QString cliVerifyReadFailed() { return tr("Everything was written; the read that verifies it failed."); }
+    static QString cliVerified() { return tr("Verified: the device holds every value written."); }
+    static QString cliVerifyDiffers(qsizetype count);
+    // Bytes a Write sends that no value holds, read back otherwise.
+    static QString cliDeviceBytes(int first, int last, const QString& sent, const QString& back)
+    {
+        return tr("device bytes %1..%2: %3 → %4").arg(first).arg(last).arg(sent, back);
+    }
+    // A diff's line for configurations of two models.
+    static QString cliModelLabel() { return tr("model"); }
+
+    // What a write that stopped left on the device.
+    static QString cliNothingWritten() { return tr("Nothing was written: the device holds what it held before."); }
+    static QString cliEverythingWritten() { return tr("Everything was written."); }
+    // "AI 3 is written", "the DI modules are written in part"
+    static QString cliWritten(const QString& groups, bool several, bool inPart);
+    static QString cliRestIsNot() { return tr("the rest is not"); }
+    static QString cliPartWritten(const QString& pieces) { return tr("The device holds part of the file: %1.").arg(pieces); }
+    static QString cliWriteEnableMayBeOpen()
+    {
+        return tr("The device's write-enable may still be open: write the file again, or power the device off and on.");
+    }
+
+    // The files: why one cannot be read or saved.
+    static QString cliItIsAFolder() { return tr("it is a folder"); }
+    static QString cliNoSuchFolder(const QString& folder) { return tr("no such folder: %1").arg(folder); }
+    static QString cliNotAFolder(const QString& folder) { return tr("%1 is not a folder").arg(folder); }
+    static QString cliPermissionDenied() { return tr("permission denied"); }
+    static QString cliNoSuchFile() { return tr("no such file or directory"); }
+    static QString cliCannotBeRead() { return tr("it cannot be read"); }
+    static QString cliKindsOfModel(const QString& model, const QString& extension)
+    {
+        return tr("a %1 configuration is saved as .%2 or .json").arg(model, extension);
+    }
+    static QString cliKindNotTold(const QString& kinds)
+    {
+        return tr("the name does not tell the kind of file; configuration files end in %1").arg(kinds);
+    }
+    static QString cliTooLarge() { return tr("too large for a configuration file"); }
+    static QString cliNotAConfiguration() { return tr("not a valid configuration:"); }
+    static QString cliStdoutFailed(const QString& reason) { return tr("cannot write to standard output: %1").arg(reason); }
+    static QString cliWriteError() { return tr("write error"); }
+    static QString cliWarning(const QString& text) { return tr("warning: %1").arg(text); }
+
+    // The JSON format's errors, each after the JSON path of the value; `found` is the kind and
+    // the value written ("a text \"5\"", "null").
+    static QString cliJsonNumber() { return tr("a number"); }
+    static QString cliJsonText() { return tr("a text"); }
+    static QString cliJsonList() { return tr("a list"); }
+    static QString cliJsonObject() { return tr("an object"); }
+    static QString cliJsonTrueFalse() { return tr("true/false"); }
+    static QString cliJsonNothing() { return tr("nothing"); }
+    static QString cliExpectedObject(const QString& found) { return tr("expected an object, found %1").arg(found); }
+    static QString cliUnknownKey(const QString& key) { return tr("unknown key %1").arg(key); }
+    static QString cliMissingKey(const QString& key) { return tr("missing key %1").arg(key); }
+    static QString cliExpectedList(qsizetype entries, const QString& found)
+    {
+        return tr("expected a list of %1 entries, found %2").arg(entries).arg(found);
+    }
+    static QString cliExpectedEntries(qsizetype expected, qsizetype found)
+    {
+        return tr("expected %1 entries, found %2").arg(expected).arg(found);
+    }
+    static QString cliExpectedInteger(const QString& found) { return tr("expected an integer, found %1").arg(found); }
+    static QString cliNotAnInteger(const QString& value) { return tr("%1 is not an integer").arg(value); }
+    static QString cliDoesNotFit(const QString& value, const QString& lowest, const QString& highest)
+    {
+        return tr("%1 does not fit the device field (%2..%3)").arg(value, lowest, highest);
+    }
+    static QString cliMustBePlace(const QString& value, qint64 place)
+    {
+        return tr("%1 must be %2, the entry's place in its list").arg(value).arg(place);
+    }
+    static QString cliExpectedFlag(const QString& found) { return tr("expected true or false, found %1").arg(found); }
+    static QString cliExpectedNumber(const QString& found) { return tr("expected a number, found %1").arg(found); }
+    static QString cliTooManyDecimals(const QString& value, int decimals);
+    static QString cliExpectedNumbers(int highest, const QString& found)
+    {
+        return tr("expected a list of numbers 0..%1, found %2").arg(highest).arg(found);
+    }
+    static QString cliListedTwice(qint64 item) { return tr("%1 is listed twice").arg(item); }
+    static QString cliLineColumn(int line, int column) { return tr("line %1, column %2").arg(line).arg(column); }
+    static QString cliNotJson(const QString& error) { return tr("not JSON: %1").arg(error); }
+    static QString cliExpectedDocument(int format)
+    {
+        return tr("expected an object {\"format\": %1, \"model\": ...}").arg(format);
+    }
+    static QString cliUnknownFormat(const QString& value, int format)
+    {
+        return tr("%1 is not a format this program reads (%2)").arg(value).arg(format);
+    }
+    static QString cliIsNot(const QString& value, const QString& choices) { return tr("%1 is not %2").arg(value, choices); }
+    static QString cliKeyTwice() { return tr("the key is given twice"); }
+    static QString cliAndMore(qsizetype more) { return tr("... and %1 more").arg(more); }
+
+    // ---- tarnixw-cli: its help
+
+    // The options' descriptions; the models' choices are put in by the caller.
+    static QString cliPortOption()
+    {
+        return tr("The serial port: its name in 'tarnixw-cli ports' (it stays the port's), COM3 as the forms number "
+                  "it (this run only), or a device path.");
+    }
+    static QString cliBaudOption() { return tr("Line rate: 9600, 19200 (default), 38400 or 115200."); }
+    static QString cliIdOption() { return tr("The device's Modbus slave ID, 1..255."); }
+    static QString cliOutputOption(const QString& binaries)
+    {
+        return tr("The file to write: %1 (binary) or .json.").arg(binaries);
+    }
+    static QString cliFastOption()
+    {
+        return tr("End each read or probe as soon as its complete answer is in, instead of after the forms' fixed "
+                  "wait.");
+    }
+    static QString cliVerifyOption()
+    {
+        return tr("Read the device back afterwards and list every value that differs from what was written.");
+    }
+    static QString cliForceOption() { return tr("Write also values that the forms' field checks would refuse."); }
+    static QString cliTraceOption()
+    {
+        return tr("Print every frame on the line to standard error, as the forms' line traffic shows it.");
+    }
+    static QString cliQuietOption() { return tr("No message when all went well (errors are still told)."); }
+    static QString cliHelpOption() { return tr("Shows this help."); }
+
+    // A command's help: its headings, and after the options of a device command where its
+    // messages go.
+    static QString cliUsage(const QString& command, const QString& synopsis)
+    {
+        return tr("Usage: tarnixw-cli %1 %2").arg(command, synopsis);
+    }
+    static QString cliArgumentsHeading() { return tr("Arguments:"); }
+    static QString cliOptionsHeading() { return tr("Options:"); }
+    static QString cliExitStatusHeading() { return tr("Exit status:"); }
+    static QString cliDeviceCommandNote()
+    {
+        return tr("Messages and the progress bar (on a terminal) go to standard error. Ctrl+C stops the\n"
+                  "operation at its next step and closes the port.");
+    }
+
+    // What each exit status says.
+    static QString cliExitDone() { return tr("done"); }
+    static QString cliExitDifferences() { return tr("differences (diff, write --verify)"); }
+    static QString cliExitUsage() { return tr("usage error"); }
+    static QString cliExitNoResponse() { return tr("no response from the device, or no device ID found"); }
+    static QString cliExitResponseError() { return tr("response error (the device answered, but not as expected)"); }
+    static QString cliExitPortError() { return tr("port error (the port cannot be opened or set up)"); }
+    static QString cliExitFileError() { return tr("file error (cannot be read or written, or no configuration file)"); }
+    static QString cliExitInvalid() { return tr("invalid configuration (nothing was written or saved)"); }
+    static QString cliExitInterrupted() { return tr("interrupted by Ctrl+C (the port is closed)"); }
+
+    // The program's help, before and after its list of commands: the models' names (%1) and
+    // binary extensions (%2), then the extensions each with its model.
+    static QString cliProgramHelpHead(const QString& names, const QString& binaries)
+    {
+        return tr("Usage: tarnixw-cli COMMAND [OPTIONS] [FILES]\n\n"
+                  "Configures %1 devices over a serial port as a Modbus RTU master, with the same\n"
+                  "requests, timing and checks as the Tarnixw forms, and shows, converts and compares their\n"
+                  "configuration files: the binary %2 files and a readable JSON format.\n\n"
+                  "Commands:\n")
+            .arg(names, binaries);
+    }
+    static QString cliProgramHelpTail(const QString& files)
+    {
+        return tr("'tarnixw-cli help COMMAND' or 'tarnixw-cli COMMAND --help' shows a command's options.\n\n"
+                  "Ports:\n"
+                  "  A port is named as the forms name it, COM3 (see 'tarnixw-cli ports'), by its name in that list, "
+                  "or by\n"
+                  "  its device path (/dev/ttyUSB0, /dev/serial/by-id/...). COM numbers hold for one run only; a\n"
+                  "  script names a port by its name, which stays the port's.\n\n"
+                  "Files:\n"
+                  "  %1 are the forms' binary configuration files; .json files hold\n"
+                  "  the same values in the JSON format, model named in the file.\n\n"
+                  "Options:\n"
+                  "  -h, --help     Shows this help.\n"
+                  "  -v, --version  Shows the version.\n")
+            .arg(files);
+    }
+
+    // A command's help: the rest of its usage line after its name (the option names and the
+    // names in capitals are the program's syntax), its line in the program's help, its
+    // description, and what each of its arguments is, in the order of the usage line. In the
+    // texts the program puts {keys} (the models' keys: vyr|plix), {binaries} (their files'
+    // extensions) and {idNotFound} (the ID search's box).
+    struct CommandHelp {
+        QString synopsis;
+        QString summary;
+        QString description;
+        QStringList arguments;
+    };
+    static CommandHelp cliPortsHelp()
+    {
+        return {{}, tr("list the serial ports, numbered as the forms number them"),
+            tr("Lists the serial ports as COM numbers, in the order and with the numbers the forms give them, with\n"
+               "each port's name, device path and what it is: a USB adapter (vendor and product ID, maker, product\n"
+               "and serial number where the adapter tells them), a UART, or a virtual port and its link. The COM\n"
+               "numbers hold for one run only: a script names a port by its name, which stays the port's."),
+            {}};
+    }
+    static CommandHelp cliSearchHelp()
+    {
+        return {tr("--port P [--baud B] [--fast] [--trace] [--quiet]"),
+            tr("find the slave ID of the device on a port (probes 1..255)"),
+            tr("Probes slave IDs 1 to 255 as the forms' ID Search does and prints the first ID that answers.\n"
+               "Without an answer it ends with \"{idNotFound}\" (exit 3) after about a minute."),
+            {}};
+    }
+    static CommandHelp cliReadHelp()
+    {
+        return {tr("--model {keys} --port P --id N [--baud B] [--fast] [--trace] [--quiet] -o FILE"),
+            tr("read a device's configuration"),
+            tr("Reads the device's whole configuration with the forms' Read and saves it as FILE: the binary image\n"
+               "that the form's Save File writes after that Read ({binaries}), or the same as JSON (.json; -o -\n"
+               "writes the JSON to standard output). Nothing is saved unless every block arrived, nor when the\n"
+               "form's Save File would refuse what arrived (exit 7). Each value the forms' field checks would\n"
+               "refuse is named as a warning."),
+            {}};
+    }
+    static CommandHelp cliWriteHelp()
+    {
+        return {tr("--port P --id N [--baud B] [--verify] [--force] [--trace] [--quiet] FILE"),
+            tr("write a configuration file to a device"),
+            tr("Writes FILE ({binaries} or .json; the model comes from the file) to the device with the forms'\n"
+               "Write: the same requests and timing, every value exactly as the file holds it, the scaling of each\n"
+               "channel computed as the form computes it. The file is read and checked whole first: nothing is sent\n"
+               "when it is not valid, when a channel's sensor range is empty, or when a value lies outside the\n"
+               "forms' field checks (unless --force is given). A write that stops part way says what the device\n"
+               "holds now."),
+            {tr("The configuration to write.")}};
+    }
+    static CommandHelp cliShowHelp()
+    {
+        return {tr("FILE"), tr("show a configuration as tables"),
+            tr("Shows the configuration in FILE as aligned tables, in the units and number formats of the forms.\n"
+               "Values the forms' field checks would refuse are named as warnings on standard error."),
+            {tr("A {binaries} or .json configuration.")}};
+    }
+    static CommandHelp cliConvertHelp()
+    {
+        return {tr("IN OUT"), tr("convert a configuration between binary and JSON"),
+            tr("Converts IN to OUT, binary ({binaries}) or JSON (.json) as their names say. Binary to JSON and\n"
+               "back gives the same bytes, including bytes no form shows."),
+            {tr("The configuration to read."), tr("The file to write.")}};
+    }
+    static CommandHelp cliDiffHelp()
+    {
+        return {tr("A B | --model {keys} --port P --id N [--baud B] [--fast] [--trace] FILE"),
+            tr("list the values that differ between two configurations"),
+            tr("Lists every value that differs from A to B, by name and in units, one line each; A and B may be\n"
+               "binary or JSON. With --port, A is what the device holds (read as read reads it) and B the FILE.\n"
+               "Exit status 0 when they hold the same values, 1 when not."),
+            {tr("A configuration file."), tr("Another one.")}};
+    }
+    static CommandHelp cliTemplateHelp()
+    {
+        return {tr("--model {keys} -o FILE"), tr("write the designed defaults as a starting point"),
+            tr("Writes the configuration a form shows when it opens (its designed defaults) to FILE (-o - writes\n"
+               "the JSON to standard output)."),
+            {}};
+    }
 };
 
 } // namespace tarnixw

@@ -269,7 +269,7 @@ private slots:
             return;
         }
         QVERIFY2(r.config, qPrintable(r.errors.join('\n')));
-        const QStringList warnings = tarnixw::model::outsideFormChecks(*r.config);
+        const QStringList warnings = tarnixw::models::outsideFormChecks(*r.config);
         if (warning.isEmpty())
             QCOMPARE(warnings, QStringList{});
         else

@@ -1,3 +1,4 @@
+#include "vyr/VyrTransfer.h"
 #include "link/IdSearch.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
@@ -58,7 +59,7 @@ private slots:
     // candidates before it still wait their full 16 steps.
     void fastSearchEndsAtTheAnswer()
     {
-        const SearchRun run = search(3, link::plixIdSearchProgress, {}, true);
+        const SearchRun run = search(3, link::idSearchProgress, {}, true);
         QCOMPARE(run.found, std::optional<std::uint8_t>(3));
         const std::int64_t answer = link::lineTimeNs(8 + 7, 9600);
         QVERIFY(run.elapsedNs >= 2 * kProbeWaitNs + answer);
@@ -67,7 +68,7 @@ private slots:
 
     void findsFirstId()
     {
-        const SearchRun run = search(1, link::vyrIdSearchProgress);
+        const SearchRun run = search(1, vyr::idSearchProgress);
         QCOMPARE(run.found, std::optional<std::uint8_t>(1));
         QCOMPARE(run.searching, QList<int>{1});
         QCOMPARE(run.foundIds, QList<int>{1});
@@ -88,7 +89,7 @@ private slots:
     {
         QFETCH(bool, vyr);
         QFETCH(int, lastBar);
-        const SearchRun run = search(247, vyr ? link::vyrIdSearchProgress : link::plixIdSearchProgress);
+        const SearchRun run = search(247, vyr ? vyr::idSearchProgress : link::idSearchProgress);
         QCOMPARE(run.found, std::optional<std::uint8_t>(247));
         QCOMPARE(run.written.size(), std::size_t(247));
         QCOMPARE(int(run.written.back()[0]), 247);
@@ -100,7 +101,7 @@ private slots:
 
     void findsNothing()
     {
-        const SearchRun run = search(1, link::vyrIdSearchProgress, [](sim::Device& d) { d.faults().silentEvery = 1; });
+        const SearchRun run = search(1, vyr::idSearchProgress, [](sim::Device& d) { d.faults().silentEvery = 1; });
         QVERIFY(!run.found);
         QCOMPARE(run.written.size(), std::size_t(255));
         QVERIFY(run.foundIds.isEmpty());
@@ -124,7 +125,7 @@ private slots:
     void unacceptableAnswers()
     {
         QFETCH(int, kind);
-        const SearchRun run = search(5, link::plixIdSearchProgress, [kind](sim::Device& d) {
+        const SearchRun run = search(5, link::idSearchProgress, [kind](sim::Device& d) {
             switch (kind) {
             case 0:
                 d.faults().exceptionCode = 2;
@@ -150,11 +151,11 @@ private slots:
 
     void progressRules()
     {
-        QCOMPARE(link::vyrIdSearchProgress(4), 0);
-        QCOMPARE(link::vyrIdSearchProgress(9), 2);
-        QCOMPARE(link::vyrIdSearchProgress(250), 100);
-        QCOMPARE(link::plixIdSearchProgress(255), 100);
-        QCOMPARE(link::plixIdSearchProgress(254), 99);
+        QCOMPARE(vyr::idSearchProgress(4), 0);
+        QCOMPARE(vyr::idSearchProgress(9), 2);
+        QCOMPARE(vyr::idSearchProgress(250), 100);
+        QCOMPARE(link::idSearchProgress(255), 100);
+        QCOMPARE(link::idSearchProgress(254), 99);
     }
 };
 

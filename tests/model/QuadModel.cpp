@@ -8,8 +8,8 @@ namespace tarnixw::test {
 
 namespace {
 
-using model::Format;
-using model::Place;
+using models::Format;
+using models::Place;
 
 // The file: enable mask (0), set points (2 + 2k, thousandths), silence (10), sensor range of
 // channel 0 (12, 16), padding (20). The device memory at 64 holds the first 20 bytes, each
@@ -19,15 +19,15 @@ constexpr int kAddress = 64;
 constexpr int kMemoryBytes = 20;
 constexpr int kFileBytes = 24;
 
-std::vector<model::Field> quadFields()
+std::vector<models::Field> quadFields()
 {
-    model::FieldTable b;
-    const auto key = model::FieldTable::key;
-    const auto at = model::FieldTable::at;
-    const auto join = model::FieldTable::join;
+    models::FieldTable b;
+    const auto key = models::FieldTable::key;
+    const auto at = models::FieldTable::at;
+    const auto join = models::FieldTable::join;
     for (int ch = 0; ch < kChannels; ++ch) {
         b.setGroup(0, ch);
-        const std::vector<model::PathStep> path{key("channels"), at(ch)};
+        const std::vector<models::PathStep> path{key("channels"), at(ch)};
         const QString name = QStringLiteral("CH%1 ").arg(ch);
         b.identity(join(path, {key("channel")}), ch);
         b.bit(join(path, {key("enabled")}), name + "enabled", 0, ch);
@@ -39,7 +39,7 @@ std::vector<model::Field> quadFields()
     b.setGroup(0, 0);
     for (const auto& [name, label, offset] :
         {std::tuple{"sensor_from_mV", "CH0 sensor from", 12}, std::tuple{"sensor_to_mV", "CH0 sensor to", 16}}) {
-        model::Field& f = b.value({key(name)}, QString::fromLatin1(label), Format::Integer, Place{offset, 4, true});
+        models::Field& f = b.value({key(name)}, QString::fromLatin1(label), Format::Integer, Place{offset, 4, true});
         f.unit = QStringLiteral("mV");
         f.check = values::FieldKind::Sensor;
     }
@@ -63,45 +63,45 @@ std::vector<std::uint8_t> toDevice(const QByteArray& file)
     return image;
 }
 
-class Quad final : public model::DeviceModel {
+class Quad final : public models::DeviceModel {
 public:
     QString name() const override { return QStringLiteral("QUADRIS"); }
     QString key() const override { return QStringLiteral("quad"); }
     QString extension() const override { return QStringLiteral("qdx"); }
     int fileSize() const override { return kFileBytes; }
-    const std::vector<model::Field>& fields() const override
+    const std::vector<models::Field>& fields() const override
     {
-        static const std::vector<model::Field> table = quadFields();
+        static const std::vector<models::Field> table = quadFields();
         return table;
     }
-    const std::vector<model::Family>& families() const override
+    const std::vector<models::Family>& families() const override
     {
-        static const std::vector<model::Family> list{{QStringLiteral("CH"), kChannels, QStringLiteral("CH%1"),
+        static const std::vector<models::Family> list{{QStringLiteral("CH"), kChannels, QStringLiteral("CH%1"),
             QStringLiteral("CH%1"), QStringLiteral("all four channels")}};
         return list;
     }
     values::SensorCheckRules sensorRules() const override { return values::plixSensorRules(); }
 
-    model::Configuration defaults() const override
+    models::Configuration defaults() const override
     {
         // CH0 enabled, a silence of 30 min, channel 0's sensor 1000..5000 mV.
-        model::Configuration c = zeros();
-        for (const model::Field& f : fields())
+        models::Configuration c = zeros();
+        for (const models::Field& f : fields())
             for (const auto& [label, value] : {std::pair{"CH0 enabled", 1}, std::pair{"silence time", 30},
                      std::pair{"CH0 sensor from", 1000}, std::pair{"CH0 sensor to", 5000}})
                 if (f.label == QLatin1String(label))
                     f.set(c, value);
         return c;
     }
-    values::Result<model::Configuration> fromRead(std::span<const std::uint8_t> image) const override
+    values::Result<models::Configuration> fromRead(std::span<const std::uint8_t> image) const override
     {
         if (image.size() < std::size_t(kMemoryBytes))
-            return values::Result<model::Configuration>::failure(QStringLiteral("The device image is incomplete."));
-        return values::Result<model::Configuration>::of(fromDeviceImage(image));
+            return values::Result<models::Configuration>::failure(QStringLiteral("The device image is incomplete."));
+        return values::Result<models::Configuration>::of(fromDeviceImage(image));
     }
-    model::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
+    models::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
     {
-        model::Configuration c = zeros();
+        models::Configuration c = zeros();
         // The swap is its own inverse.
         const std::vector<std::uint8_t> file = toDevice(QByteArray(
             reinterpret_cast<const char*>(image.data()), qsizetype(std::min<std::size_t>(image.size(), kMemoryBytes)))
@@ -109,23 +109,23 @@ public:
         std::copy(file.begin(), file.end(), c.bytes.begin());
         return c;
     }
-    values::Result<model::Configuration> readyForWrite(const model::Configuration& c) const override
+    values::Result<models::Configuration> readyForWrite(const models::Configuration& c) const override
     {
-        return values::Result<model::Configuration>::of(c);
+        return values::Result<models::Configuration>::of(c);
     }
-    std::vector<model::MemoryBlock> memory() const override { return {{kAddress, kMemoryBytes}}; }
+    std::vector<models::MemoryBlock> memory() const override { return {{kAddress, kMemoryBytes}}; }
     link::ModelBuffers buffers() const override { return link::ModelBuffers::sized(256, 256, kMemoryBytes); }
     bool read(link::ModbusLink& bus) const override
     {
         return bus.ReadBlocks(kAddress, 1, kMemoryBytes, kMemoryBytes, 0, [](int, int k) { return k * 5; });
     }
-    void write(link::ModbusLink& bus, const model::Configuration& ready) const override
+    void write(link::ModbusLink& bus, const models::Configuration& ready) const override
     {
         const std::vector<std::uint8_t> image = writtenImage(ready);
         std::copy(image.begin(), image.end(), bus.buffers().DeviceImage.begin());
         bus.WriteBlocks(kAddress, 1, kMemoryBytes, kMemoryBytes, 0, [](int, int k) { return k * 5; });
     }
-    std::vector<std::uint8_t> writtenImage(const model::Configuration& ready) const override
+    std::vector<std::uint8_t> writtenImage(const models::Configuration& ready) const override
     {
         return toDevice(ready.bytes);
     }
@@ -135,7 +135,7 @@ public:
 
 } // namespace
 
-const model::DeviceModel& quadModel()
+const models::DeviceModel& quadModel()
 {
     static const Quad quad;
     return quad;

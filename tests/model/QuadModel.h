@@ -8,6 +8,6 @@ namespace tarnixw::test {
 // per channel, an enable mask and an alarm silence, in a 24-byte file (little-endian) and one
 // block of device memory (big-endian). It proves that the command line and the simulator serve
 // any model through its description alone.
-const model::DeviceModel& quadModel();
+const models::DeviceModel& quadModel();
 
 } // namespace tarnixw::test

@@ -5,6 +5,7 @@
 #include "link/ComPort.h"
 #include "plix/PlixForm.h"
 #include "tests/support/LeaveCheckProbe.h"
+#include "tests/support/Models.h"
 #include "tests/support/Restore.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -46,7 +47,7 @@ struct Shown {
     QPushButton* button(const char* name) const { return form.get<QPushButton>(name); }
 
     test::ScriptedDialogs dialogs;
-    kit::Session session;
+    kit::Session session{0, 0, test::formModels()};
     plix::TFormPLIX form{session, [] {}};
     bool ok = false;
 };

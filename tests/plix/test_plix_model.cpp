@@ -462,12 +462,12 @@ private slots:
     {
         Texts t = Texts::defaults();
         t[Field::CH1SensorTo] = QStringLiteral("500");
-        QCOMPARE(checkBox(Field::CH1SensorTo, t).message, QStringLiteral("Value must larger than 'From(mV):'."));
-        QVERIFY(checkBox(Field::CH0SensorTo, t).ok);
+        QCOMPARE(checkBox(Field::CH1SensorTo, t).error, QStringLiteral("Value must larger than 'From(mV):'."));
+        QVERIFY(checkBox(Field::CH0SensorTo, t).ok());
         t[Field::CH0SensorFrom] = QStringLiteral("6000");
-        QCOMPARE(checkBox(Field::CH0SensorFrom, t).message, QStringLiteral("Value must less than 'To(mV):'."));
+        QCOMPARE(checkBox(Field::CH0SensorFrom, t).error, QStringLiteral("Value must less than 'To(mV):'."));
         t[Field::CH0PvFrom] = QStringLiteral("12.3456");
-        QCOMPARE(checkBox(Field::CH0PvFrom, t).rewritten, std::optional<QString>(QStringLiteral("12.346")));
+        QCOMPARE(checkBox(Field::CH0PvFrom, t).value, std::optional<std::optional<QString>>(QStringLiteral("12.346")));
     }
 };
 

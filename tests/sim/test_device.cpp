@@ -245,9 +245,9 @@ private slots:
         QTemporaryDir dir;
         test::EnvironmentVariable runtime("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
         QCOMPARE(sim::virtualPortDirectory(), dir.path() + QStringLiteral("/tarnixw/ports"));
-        const std::optional<QString> made = sim::ensureVirtualPortDirectory();
-        QCOMPARE(made, std::optional<QString>(dir.path() + QStringLiteral("/tarnixw/ports")));
-        QCOMPARE(QFileInfo(*made).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
+        const values::Result<QString> made = sim::ensureVirtualPortDirectory();
+        QCOMPARE(made.value, std::optional<QString>(dir.path() + QStringLiteral("/tarnixw/ports")));
+        QCOMPARE(QFileInfo(*made.value).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
             QFile::Permissions{});
         runtime.set(std::nullopt);
         QCOMPARE(sim::virtualPortDirectory(), QStringLiteral("/tmp/tarnixw-%1/ports").arg(::getuid()));

@@ -10,15 +10,21 @@ namespace tarnixw::test {
 
 enum class Model { Vyr, Plix };
 
-inline const model::DeviceModel& describe(Model m)
+inline const models::DeviceModel& describe(Model m)
 {
     return m == Model::Vyr ? vyr::description() : plix::description();
 }
 
 // The models tarnixw-cli and tarnixw-devsim serve.
-inline model::Models productModels()
+inline models::Models productModels()
 {
     return {&vyr::description(), &plix::description()};
+}
+
+// The models as the main window offers them (and the file dialogs list their files).
+inline models::Models formModels()
+{
+    return {&plix::description(), &vyr::description()};
 }
 
 struct Config {
@@ -26,12 +32,12 @@ struct Config {
     vyr::VYRParamSet vyr;
     plix::PLIXParamSet plix;
 
-    model::Configuration configuration() const
+    models::Configuration configuration() const
     {
         return model == Model::Vyr ? vyr::configurationOf(vyr) : plix::configurationOf(plix);
     }
-    operator model::Configuration() const { return configuration(); }
-    static Config of(const model::Configuration& c)
+    operator models::Configuration() const { return configuration(); }
+    static Config of(const models::Configuration& c)
     {
         Config out;
         out.model = c.model == &vyr::description() ? Model::Vyr : Model::Plix;

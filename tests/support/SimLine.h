@@ -34,7 +34,7 @@ struct SimLine {
     sim::Device device;
     sim::InProcessPort port;
     sim::SimPortOpener opener;
-    kit::Session session;
+    kit::Session session{0, 0, formModels()};
 
 private:
     link::PortOpener* m_previousOpener = nullptr;

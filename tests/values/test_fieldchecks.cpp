@@ -100,11 +100,9 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, rewritten);
         const FieldCheckResult r = checkField(kind, text);
-        QCOMPARE(r.ok, ok);
-        QCOMPARE(r.message, message);
-        QCOMPARE(r.rewritten.value_or(QString()), rewritten);
-        if (!ok)
-            QVERIFY(!r.rewritten);
+        QCOMPARE(r.ok(), ok);
+        QCOMPARE(r.error, message);
+        QCOMPARE(r.value.value_or(std::nullopt).value_or(QString()), rewritten);
     }
 
     // Leaving a sensor box: range, then the comparison with the channel's other limit.
@@ -185,10 +183,10 @@ private slots:
         const SensorCheckRules rules = plix ? plixSensorRules() : vyrSensorRules();
         const FieldCheckResult r
             = leavingFrom ? checkSensorFrom(text, partner, rules) : checkSensorTo(text, partner, rules);
-        QCOMPARE(r.ok, message.isEmpty());
-        QCOMPARE(r.message, message);
-        QCOMPARE(r.toolkitError, message.contains(QLatin1String("is not a valid")));
-        QVERIFY(!r.rewritten); // sensor texts are never rewritten
+        QCOMPARE(r.ok(), message.isEmpty());
+        QCOMPARE(r.error, message);
+        QCOMPARE(!r.ok() && r.kind == CheckFailure::ToolkitError, message.contains(QLatin1String("is not a valid")));
+        QVERIFY(!r.ok() || !*r.value); // sensor texts are never rewritten
     }
 
     void integerKinds()
