@@ -380,8 +380,8 @@ QStringList unheldDifferences(const Configuration& ready, std::span<const std::u
             const std::span<const std::uint8_t> wrote(sent.data() + i, end - i);
             const std::span<const std::uint8_t> back = image.subspan(i, end - i);
             if (!std::equal(wrote.begin(), wrote.end(), back.begin()))
-                lines << Words::cliDeviceBytes(block.address + int(i - at), block.address + int(end - at) - 1,
-                    hexRun(wrote), hexRun(back));
+                lines << Words::cliDeviceBytes(
+                    block.address + int(i - at), block.address + int(end - at) - 1, hexRun(wrote), hexRun(back));
             i = end;
         }
         at += std::size_t(block.bytes);
@@ -525,11 +525,9 @@ Exit templateCommand(Context& c)
 
 struct Command {
     const char* name;
-    const char* synopsis; // after the name
-    const char* summary; // one line for the program's help
-    const char* description; // the command's help
+    Words::CommandHelp (*help)(); // its synopsis, summary, description and arguments' descriptions
     std::vector<const QCommandLineOption*> options;
-    std::vector<std::pair<const char*, const char*>> arguments; // name, description
+    std::vector<const char*> arguments; // the names of help().arguments, in their order
     Exit (*run)(Context&);
     std::vector<Exit> exits; // the exit codes it can end with
 };
@@ -539,59 +537,19 @@ using enum Exit;
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
-        {"ports", "", "list the serial ports, numbered as the forms number them",
-            "Lists the serial ports as COM numbers, in the order and with the numbers the forms give them, with\n"
-            "each port's name, device path and what it is: a USB adapter (vendor and product ID, maker, product\n"
-            "and serial number where the adapter tells them), a UART, or a virtual port and its link. The COM\n"
-            "numbers hold for one run only: a script names a port by its name, which stays the port's.",
-            {}, {}, portsCommand, {Done, Usage, PortError}},
-        {"search", "--port P [--baud B] [--fast] [--trace] [--quiet]",
-            "find the slave ID of the device on a port (probes 1..255)",
-            "Probes slave IDs 1 to 255 as the forms' ID Search does and prints the first ID that answers.\n"
-            "Without an answer it ends with \"{idNotFound}\" (exit 3) after about a minute.",
-            {&kPort, &kBaud, &kFast, &kTrace, &kQuiet}, {}, searchCommand,
+        {"ports", Words::cliPortsHelp, {}, {}, portsCommand, {Done, Usage, PortError}},
+        {"search", Words::cliSearchHelp, {&kPort, &kBaud, &kFast, &kTrace, &kQuiet}, {}, searchCommand,
             {Done, Usage, NoResponse, PortError, Interrupted}},
-        {"read", "--model {keys} --port P --id N [--baud B] [--fast] [--trace] [--quiet] -o FILE",
-            "read a device's configuration",
-            "Reads the device's whole configuration with the forms' Read and saves it as FILE: the binary image\n"
-            "that the form's Save File writes after that Read ({binaries}), or the same as JSON (.json; -o -\n"
-            "writes the JSON to standard output). Nothing is saved unless every block arrived, nor when the\n"
-            "form's Save File would refuse what arrived (exit 7). Each value the forms' field checks would\n"
-            "refuse is named as a warning.",
-            {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace, &kQuiet, &kOutput}, {}, readCommand,
-            {Done, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
-        {"write", "--port P --id N [--baud B] [--verify] [--force] [--trace] [--quiet] FILE",
-            "write a configuration file to a device",
-            "Writes FILE ({binaries} or .json; the model comes from the file) to the device with the forms'\n"
-            "Write: the same requests and timing, every value exactly as the file holds it, the scaling of each\n"
-            "channel computed as the form computes it. The file is read and checked whole first: nothing is sent\n"
-            "when it is not valid, when a channel's sensor range is empty, or when a value lies outside the\n"
-            "forms' field checks (unless --force is given). A write that stops part way says what the device\n"
-            "holds now.",
-            {&kPort, &kId, &kBaud, &kVerify, &kForce, &kTrace, &kQuiet}, {{"FILE", "The configuration to write."}},
+        {"read", Words::cliReadHelp, {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace, &kQuiet, &kOutput}, {},
+            readCommand, {Done, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
+        {"write", Words::cliWriteHelp, {&kPort, &kId, &kBaud, &kVerify, &kForce, &kTrace, &kQuiet}, {"FILE"},
             writeCommand,
             {Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
-        {"show", "FILE", "show a configuration as tables",
-            "Shows the configuration in FILE as aligned tables, in the units and number formats of the forms.\n"
-            "Values the forms' field checks would refuse are named as warnings on standard error.",
-            {}, {{"FILE", "A {binaries} or .json configuration."}}, showCommand, {Done, Usage, FileError, Invalid}},
-        {"convert", "IN OUT", "convert a configuration between binary and JSON",
-            "Converts IN to OUT, binary ({binaries}) or JSON (.json) as their names say. Binary to JSON and\n"
-            "back gives the same bytes, including bytes no form shows.",
-            {}, {{"IN", "The configuration to read."}, {"OUT", "The file to write."}}, convertCommand,
-            {Done, Usage, FileError, Invalid}},
-        {"diff", "A B | --model {keys} --port P --id N [--baud B] [--fast] [--trace] FILE",
-            "list the values that differ between two configurations",
-            "Lists every value that differs from A to B, by name and in units, one line each; A and B may be\n"
-            "binary or JSON. With --port, A is what the device holds (read as read reads it) and B the FILE.\n"
-            "Exit status 0 when they hold the same values, 1 when not.",
-            {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace}, {{"A", "A configuration file."}, {"B", "Another one."}},
-            diffCommand,
+        {"show", Words::cliShowHelp, {}, {"FILE"}, showCommand, {Done, Usage, FileError, Invalid}},
+        {"convert", Words::cliConvertHelp, {}, {"IN", "OUT"}, convertCommand, {Done, Usage, FileError, Invalid}},
+        {"diff", Words::cliDiffHelp, {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace}, {"A", "B"}, diffCommand,
             {Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
-        {"template", "--model {keys} -o FILE", "write the designed defaults as a starting point",
-            "Writes the configuration a form shows when it opens (its designed defaults) to FILE (-o - writes\n"
-            "the JSON to standard output).",
-            {&kModel, &kOutput}, {}, templateCommand, {Done, Usage, FileError}},
+        {"template", Words::cliTemplateHelp, {&kModel, &kOutput}, {}, templateCommand, {Done, Usage, FileError}},
     };
     return table;
 }
@@ -601,30 +559,30 @@ QString exitMeaning(Exit e)
 {
     switch (e) {
     case Done:
-        return QStringLiteral("done");
+        return Words::cliExitDone();
     case Differences:
-        return QStringLiteral("differences (diff, write --verify)");
+        return Words::cliExitDifferences();
     case Usage:
-        return QStringLiteral("usage error");
+        return Words::cliExitUsage();
     case NoResponse:
-        return QStringLiteral("no response from the device, or no device ID found");
+        return Words::cliExitNoResponse();
     case ResponseError:
-        return QStringLiteral("response error (the device answered, but not as expected)");
+        return Words::cliExitResponseError();
     case PortError:
-        return QStringLiteral("port error (the port cannot be opened or set up)");
+        return Words::cliExitPortError();
     case FileError:
-        return QStringLiteral("file error (cannot be read or written, or no configuration file)");
+        return Words::cliExitFileError();
     case Invalid:
-        return QStringLiteral("invalid configuration (nothing was written or saved)");
+        return Words::cliExitInvalid();
     case Interrupted:
-        return QStringLiteral("interrupted by Ctrl+C (the port is closed)");
+        return Words::cliExitInterrupted();
     }
     return {};
 }
 
 QString exitCodes(const std::vector<Exit>& exits)
 {
-    QString out = QStringLiteral("Exit status:\n");
+    QString out = Words::cliExitStatusHeading() + QLatin1Char('\n');
     for (const Exit e : exits)
         out += QStringLiteral("  %1  %2\n").arg(QString::number(code(e)).leftJustified(3), exitMeaning(e));
     return out;
@@ -676,43 +634,48 @@ ModelWords modelWords(const Models& models)
 
 // A text of the command table with the models and the forms' words put in: "{keys}" is
 // "vyr|plix", "{binaries}" ".vyx, .plx", "{idNotFound}" the ID search's box.
-QString withModels(const char* text, const Models& models)
+QString withModels(QString text, const Models& models)
 {
     const ModelWords w = modelWords(models);
-    return QString::fromLatin1(text)
-        .replace(QLatin1String("{keys}"), w.keys.join(QLatin1Char('|')))
+    return text.replace(QLatin1String("{keys}"), w.keys.join(QLatin1Char('|')))
         .replace(QLatin1String("{binaries}"), w.extensions.join(QStringLiteral(", ")))
         .replace(QLatin1String("{idNotFound}"), Words::idNotFound());
 }
 
-// The options that name the models: "vyr (VYRANTA) or plix (PLIXARO).", "The file to write:
-// .vyx or .plx (binary) or .json."
-void describeModels(const Models& models)
+// What the options are; those that name the models: "vyr (VYRANTA) or plix (PLIXARO).", "The
+// file to write: .vyx or .plx (binary) or .json."
+void describeOptions(const Models& models)
 {
     QStringList choices;
     for (const DeviceModel* m : models)
         choices << QStringLiteral("%1 (%2)").arg(m->key(), m->name());
     kModel.setDescription(oneOf(choices) + QLatin1Char('.'));
-    kOutput.setDescription(
-        QStringLiteral("The file to write: %1 (binary) or .json.").arg(modelWords(models).extensions.join(" or ")));
+    kOutput.setDescription(Words::cliOutputOption(modelWords(models).extensions.join(Words::cliOr())));
+    kPort.setDescription(Words::cliPortOption());
+    kBaud.setDescription(Words::cliBaudOption());
+    kId.setDescription(Words::cliIdOption());
+    kFast.setDescription(Words::cliFastOption());
+    kVerify.setDescription(Words::cliVerifyOption());
+    kForce.setDescription(Words::cliForceOption());
+    kTrace.setDescription(Words::cliTraceOption());
+    kQuiet.setDescription(Words::cliQuietOption());
 }
 
 QString commandHelp(const Command& cmd, const Models& models)
 {
-    QString out = wrapped({},
-                      QStringLiteral("Usage: %1 %2 %3")
-                          .arg(kProgram, QString::fromLatin1(cmd.name), withModels(cmd.synopsis, models)),
-                      8)
-        + QStringLiteral("\n\n%1\n").arg(withModels(cmd.description, models));
+    const Words::CommandHelp help = cmd.help();
+    QString out = wrapped({}, Words::cliUsage(QString::fromLatin1(cmd.name), withModels(help.synopsis, models)), 8)
+        + QStringLiteral("\n\n%1\n").arg(withModels(help.description, models));
     if (!cmd.arguments.empty()) {
-        out += QStringLiteral("\nArguments:\n");
-        for (const auto& [name, text] : cmd.arguments)
-            out += listed(QString::fromLatin1(name), withModels(text, models)) + QLatin1Char('\n');
+        out += QLatin1Char('\n') + Words::cliArgumentsHeading() + QLatin1Char('\n');
+        for (std::size_t i = 0; i < cmd.arguments.size(); ++i)
+            out += listed(QString::fromLatin1(cmd.arguments[i]), withModels(help.arguments.value(qsizetype(i)), models))
+                + QLatin1Char('\n');
     }
-    out += QStringLiteral("\nOptions:\n");
+    out += QLatin1Char('\n') + Words::cliOptionsHeading() + QLatin1Char('\n');
     std::vector<const QCommandLineOption*> options = cmd.options;
-    static const QCommandLineOption help({"h", "help"}, "Shows this help.");
-    options.push_back(&help);
+    const QCommandLineOption helpOption({"h", "help"}, Words::cliHelpOption());
+    options.push_back(&helpOption);
     for (const QCommandLineOption* o : options) {
         QStringList names;
         for (const QString& n : o->names())
@@ -723,8 +686,7 @@ QString commandHelp(const Command& cmd, const Models& models)
         out += listed(left, o->description()) + QLatin1Char('\n');
     }
     if (std::find(cmd.options.begin(), cmd.options.end(), &kPort) != cmd.options.end())
-        out += QStringLiteral("\nMessages and the progress bar (on a terminal) go to standard error. Ctrl+C stops the\n"
-                              "operation at its next step and closes the port.\n");
+        out += QLatin1Char('\n') + Words::cliDeviceCommandNote() + QLatin1Char('\n');
     return out + QLatin1Char('\n') + exitCodes(cmd.exits);
 }
 
@@ -744,40 +706,22 @@ QString programHelp(const Models& models)
     QStringList files;
     for (const DeviceModel* m : models)
         files << QStringLiteral(".%1 (%2)").arg(m->extension(), m->name());
-    QString out
-        = QStringLiteral("Usage: %1 COMMAND [OPTIONS] [FILES]\n\n"
-                         "Configures %2 devices over a serial port as a Modbus RTU master, with the same\n"
-                         "requests, timing and checks as the Tarnixw forms, and shows, converts and compares their\n"
-                         "configuration files: the binary %3 files and a readable JSON format.\n\n"
-                         "Commands:\n")
-              .arg(kProgram, oneOf(w.names, QStringLiteral(" and ")), oneOf(w.extensions, QStringLiteral(" and ")));
+    QString out = Words::cliProgramHelpHead(oneOf(w.names, Words::cliAnd()), oneOf(w.extensions, Words::cliAnd()));
     for (const Command& cmd : commands())
-        out += QStringLiteral("  %1  %2\n")
-                   .arg(QString::fromLatin1(cmd.name).leftJustified(9), QString::fromLatin1(cmd.summary));
-    out += QStringLiteral(
-        "\n'%1 help COMMAND' or '%1 COMMAND --help' shows a command's options.\n\n"
-        "Ports:\n"
-        "  A port is named as the forms name it, COM3 (see '%1 ports'), by its name in that list, or by\n"
-        "  its device path (/dev/ttyUSB0, /dev/serial/by-id/...). COM numbers hold for one run only; a\n"
-        "  script names a port by its name, which stays the port's.\n\n"
-        "Files:\n"
-        "  %2 are the forms' binary configuration files; .json files hold\n"
-        "  the same values in the JSON format, model named in the file.\n\n"
-        "Options:\n"
-        "  -h, --help     Shows this help.\n"
-        "  -v, --version  Shows the version.\n\n")
-               .arg(kProgram, oneOf(files, QStringLiteral(" and ")));
+        out += QStringLiteral("  %1  %2\n").arg(QString::fromLatin1(cmd.name).leftJustified(9), cmd.help().summary);
+    out += QLatin1Char('\n') + Words::cliProgramHelpTail(oneOf(files, Words::cliAnd())) + QLatin1Char('\n');
     return out
         + exitCodes({Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted});
 }
 
 Exit runCommand(Console& console, const QStringList& arguments, const Models& models)
 {
-    describeModels(models);
+    describeOptions(models);
     QString first = arguments.value(1);
     QStringList rest = arguments.mid(2);
     if (first.isEmpty()) {
-        console.raw(QStringLiteral("%1: a command is missing\nTry '%1 --help'.").arg(kProgram));
+        console.note(Words::cliCommandMissing());
+        console.raw(Words::cliTryProgramHelp());
         return Exit::Usage;
     }
     if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
@@ -799,11 +743,12 @@ Exit runCommand(Console& console, const QStringList& arguments, const Models& mo
     }
     const Command* cmd = commandNamed(first);
     if (!cmd) {
-        console.raw(QStringLiteral("%1: '%2' is not a command\nTry '%1 --help'.").arg(kProgram, first));
+        console.note(Words::cliNotACommand(first));
+        console.raw(Words::cliTryProgramHelp());
         return Exit::Usage;
     }
     QCommandLineParser parser;
-    const QCommandLineOption help({"h", "help"}, "Shows this help.");
+    const QCommandLineOption help({"h", "help"}, Words::cliHelpOption());
     parser.addOption(help);
     for (const QCommandLineOption* o : cmd->options)
         parser.addOption(*o);
@@ -825,7 +770,7 @@ int runCommandLine(const QStringList& arguments, const Models& models)
     const int rc = code(runCommand(console, arguments, models));
     // Data that did not reach standard output (a full disk, a closed pipe) is a failure too.
     if (console.outFailed() && rc == code(Exit::Done)) {
-        console.note(QStringLiteral("cannot write to standard output: %1").arg(console.outError()));
+        console.note(Words::cliStdoutFailed(console.outError()));
         return code(Exit::FileError);
     }
     return rc;

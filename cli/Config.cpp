@@ -3,6 +3,7 @@
 #include "JsonFormat.h"
 
 #include "values/SafeFile.h"
+#include "words/Words.h"
 
 #include <QFileInfo>
 
@@ -25,7 +26,7 @@ bool fitsModel(FileKind kind, const DeviceModel& model)
 
 QString kindsOfModel(const DeviceModel& model)
 {
-    return QStringLiteral("a %1 configuration is saved as .%2 or .json").arg(model.name(), model.extension());
+    return Words::cliKindsOfModel(model.name(), model.extension());
 }
 
 QString fileKinds(const Models& models)
@@ -33,20 +34,20 @@ QString fileKinds(const Models& models)
     QStringList kinds;
     for (const DeviceModel* m : models)
         kinds << QLatin1Char('.') + m->extension();
-    return kinds.join(QStringLiteral(", ")) + QStringLiteral(" or .json");
+    return kinds.join(QStringLiteral(", ")) + Words::cliOr() + QStringLiteral(".json");
 }
 
 QString whyNotReadable(const QString& path)
 {
     const QFileInfo info(path);
     if (info.isDir())
-        return QStringLiteral("it is a folder");
+        return Words::cliItIsAFolder();
     // Said the same way on every system (Windows words it "The system cannot find the file specified.").
     if (!info.exists())
-        return QStringLiteral("no such file or directory");
+        return Words::cliNoSuchFile();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
-        return QStringLiteral("it cannot be read");
+        return Words::cliCannotBeRead();
     // The system's reason: no such file, permission denied, too many levels of links, ...
     QString reason = file.errorString();
     while (reason.endsWith(QLatin1Char('.')))
@@ -60,10 +61,7 @@ Loaded loadConfig(const QString& path, const Models& models)
 {
     const std::optional<FileKind> kind = fileKindOf(path, models);
     if (!kind)
-        return Loaded::failure(
-            QStringLiteral("%1: the name does not tell the kind of file; configuration files end in %2")
-                .arg(path, fileKinds(models)),
-            Exit::Usage);
+        return Loaded::failure(Words::labelled(path, Words::cliKindNotTold(fileKinds(models))), Exit::Usage);
     if (kind->json()) {
         // A configuration file is small; anything far larger is no configuration.
         constexpr qint64 kLargest = 4 * 1024 * 1024;
@@ -74,14 +72,13 @@ Loaded loadConfig(const QString& path, const Models& models)
                 Exit::FileError);
         const QByteArray text = file.read(kLargest + 1);
         if (file.error() != QFileDevice::NoError || text.size() > kLargest)
-            return Loaded::failure(text.size() > kLargest
-                    ? QStringLiteral("%1: too large for a configuration file").arg(path)
-                    : QStringLiteral("%1: %2").arg(path, Words::cannotOpenFile()),
+            return Loaded::failure(
+                Words::labelled(path, text.size() > kLargest ? Words::cliTooLarge() : Words::cannotOpenFile()),
                 Exit::FileError);
         JsonImport imported = configFromJson(text, models);
         if (!imported.config)
             return Loaded::failure(
-                QStringLiteral("%1: not a valid configuration:\n  %2").arg(path, imported.errors.join("\n  ")),
+                Words::labelled(path, Words::cliNotAConfiguration(imported.errors.join(QStringLiteral("\n  ")))),
                 Exit::Invalid);
         return Loaded::of(*imported.config);
     }
@@ -90,7 +87,7 @@ Loaded loadConfig(const QString& path, const Models& models)
     if (!file.value)
         return Loaded::failure(file.kind == values::FileProblem::CannotOpen
                 ? QStringLiteral("%1: %2 (%3)").arg(path, file.error, whyNotReadable(path))
-                : QStringLiteral("%1: %2").arg(path, file.error),
+                : Words::labelled(path, file.error),
             Exit::FileError);
     return Loaded::of({&model, *file.value});
 }
@@ -100,7 +97,7 @@ std::optional<QString> saveConfig(const QString& path, const Configuration& conf
     const std::optional<FileKind> kind = fileKindOf(path, models);
     const QByteArray bytes = kind && kind->json() ? configToJson(config) : config.bytes;
     if (const std::optional<QString> error = values::saveFileSafely(path, bytes))
-        return QStringLiteral("%1: %2").arg(path, *error);
+        return Words::labelled(path, *error);
     return std::nullopt;
 }
 

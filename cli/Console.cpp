@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "words/Words.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -40,7 +42,7 @@ void Console::success(const QString& text)
 
 void Console::warning(const QString& text)
 {
-    note(QStringLiteral("warning: ") + text);
+    note(Words::cliWarning(text));
 }
 
 void Console::raw(const QString& text)
@@ -56,7 +58,7 @@ void Console::out(const QString& text)
     errno = 0;
     const std::size_t written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
     if ((std::fflush(stdout) != 0 || written != std::size_t(bytes.size())) && m_outError.isEmpty())
-        m_outError = errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("write error");
+        m_outError = errno ? QString::fromLocal8Bit(std::strerror(errno)) : Words::cliWriteError();
 }
 
 void Console::progress(int value, const QString& label)

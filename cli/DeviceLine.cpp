@@ -107,9 +107,8 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
     if (settings.portNumber > 0)
         if (const std::optional<link::PortEntry> entry = link::PortList::system().find(settings.portNumber))
             m_console.note(entry->stableName.isEmpty() || entry->stableName == entry->portName
-                    ? QStringLiteral("%1 is %2.").arg(entry->portName, entry->devicePath)
-                    : QStringLiteral("%1 is the port named %2 (%3).")
-                          .arg(entry->portName, entry->stableName, entry->devicePath));
+                    ? Words::cliComPortIs(entry->portName, entry->devicePath)
+                    : Words::cliComPortIsNamed(entry->portName, entry->stableName, entry->devicePath));
     const link::OpenOutcome& opened = m_session->open(std::move(setup));
     if (!opened.ok()) {
         tell(openFailure(opened));
@@ -145,7 +144,7 @@ Exit DeviceLine::close(const Addendum& addendum, const QString& whenDone)
         e = Exit::Interrupted;
     // One message for the fault, however many steps failed: what happened, then what it left.
     if (e == Exit::NoResponse || e == Exit::ResponseError || e == Exit::Interrupted) {
-        QString text = e == Exit::Interrupted ? QStringLiteral("Interrupted.") : stopFailure(m_outcome.exchanges);
+        QString text = e == Exit::Interrupted ? Words::cliInterrupted() : stopFailure(m_outcome.exchanges);
         if (addendum)
             if (const QString more = addendum(m_outcome); !more.isEmpty())
                 text += QLatin1Char(' ') + more;
@@ -154,7 +153,7 @@ Exit DeviceLine::close(const Addendum& addendum, const QString& whenDone)
         success(whenDone);
     }
     if (link::TrafficOperation* op = m_log.current(); op && op->messages.isEmpty())
-        op->messages << QStringLiteral("done");
+        op->messages << Words::cliOperationDone();
     m_session->finish();
     if (m_trace)
         m_console.raw(m_log.lineAt(0));
@@ -165,7 +164,7 @@ Exit readDeviceImage(Console& console, const DeviceModel& model, const LineSetti
     std::vector<std::uint8_t>& image, const QString& whenStopped)
 {
     link::ModelBuffers buffers = model.buffers();
-    DeviceLine line(console, QStringLiteral("Reading"), QStringLiteral("Read"));
+    DeviceLine line(console, Words::cliReading(), Words::cliReadOperation());
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     model.read(line.link());
@@ -180,7 +179,7 @@ Exit writeConfig(Console& console, const Configuration& ready, const LineSetting
     // Fresh buffers: bytes a Write sends that no value holds go out as zeros, as from a form
     // that has not read since the program started.
     link::ModelBuffers buffers = ready.model->buffers();
-    DeviceLine line(console, QStringLiteral("Writing"), QStringLiteral("Write"));
+    DeviceLine line(console, Words::cliWriting(), Words::cliWriteOperation());
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     ready.model->write(line.link(), ready);
@@ -193,15 +192,13 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
 {
     // A probe and its answer are a few bytes; no model's memory is read.
     link::ModelBuffers buffers = link::ModelBuffers::sized(256, 256, 0);
-    DeviceLine line(console, QStringLiteral("Searching..."), QStringLiteral("ID Search"), DeviceLine::Target::EveryId);
+    DeviceLine line(console, Words::cliSearching(), Words::cliIdSearchOperation(), DeviceLine::Target::EveryId);
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     link::IdSearchUi ui;
     int candidate = 1;
     ui.showSearching = [&](int c) { candidate = c; };
-    ui.setProgress = [&](int value) {
-        console.progress(link::clampProgress(value), QStringLiteral("Searching... ID: %1").arg(candidate));
-    };
+    ui.setProgress = [&](int value) { console.progress(link::clampProgress(value), Words::cliSearchingId(candidate)); };
     const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::idSearchProgress);
     if (!id && !line.link().cancelled())
         line.tell(Words::idNotFound() + QLatin1Char(' ') + Words::cliNoIdAnswered());

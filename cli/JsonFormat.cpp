@@ -1,6 +1,7 @@
 #include "JsonFormat.h"
 
 #include "model/Fields.h"
+#include "words/Words.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -293,19 +294,19 @@ QString typeName(const QJsonValue& v)
     case QJsonValue::Null:
         return QStringLiteral("null");
     case QJsonValue::Bool:
-        return QStringLiteral("true/false");
+        return Words::cliJsonTrueFalse();
     case QJsonValue::Double:
-        return QStringLiteral("a number");
+        return Words::cliJsonNumber();
     case QJsonValue::String:
-        return QStringLiteral("a text");
+        return Words::cliJsonText();
     case QJsonValue::Array:
-        return QStringLiteral("a list");
+        return Words::cliJsonList();
     case QJsonValue::Object:
-        return QStringLiteral("an object");
+        return Words::cliJsonObject();
     case QJsonValue::Undefined:
         break;
     }
-    return QStringLiteral("nothing");
+    return Words::cliJsonNothing();
 }
 
 class Reader {
@@ -337,18 +338,18 @@ public:
     void readObject(const QJsonValue& v, const Node& n, const QString& path, const QStringList& alsoKnown = {})
     {
         if (!v.isObject()) {
-            fail(path, QStringLiteral("expected an object, found %1").arg(found(v)));
+            fail(path, Words::cliExpectedObject(found(v)));
             return;
         }
         const QJsonObject object = v.toObject();
         for (auto it = object.begin(); it != object.end(); ++it)
             if (!n.find(it.key()) && !alsoKnown.contains(it.key()))
-                fail(path, QStringLiteral("unknown key %1").arg(quoted(it.key())));
+                fail(path, Words::cliUnknownKey(quoted(it.key())));
         for (std::size_t i = 0; i < n.keys.size(); ++i) {
             const QString& key = n.keys[i];
             const QString childPath = path.isEmpty() ? key : path + QLatin1Char('.') + key;
             if (!object.contains(key))
-                fail(path, QStringLiteral("missing key %1").arg(quoted(key)));
+                fail(path, Words::cliMissingKey(quoted(key)));
             else
                 read(object.value(key), n.items[i], childPath);
         }
@@ -363,12 +364,12 @@ private:
     void readArray(const QJsonValue& v, const Node& n, const QString& path)
     {
         if (!v.isArray()) {
-            fail(path, QStringLiteral("expected a list of %1 entries, found %2").arg(n.items.size()).arg(found(v)));
+            fail(path, Words::cliExpectedList(qsizetype(n.items.size()), found(v)));
             return;
         }
         const QJsonArray array = v.toArray();
         if (std::size_t(array.size()) != n.items.size()) {
-            fail(path, QStringLiteral("expected %1 entries, found %2").arg(n.items.size()).arg(array.size()));
+            fail(path, Words::cliExpectedEntries(qsizetype(n.items.size()), array.size()));
             return;
         }
         for (qsizetype i = 0; i < array.size(); ++i)
@@ -379,7 +380,7 @@ private:
     std::optional<std::int64_t> integer(const QJsonValue& v, const QString& path, std::int64_t lo, std::int64_t hi)
     {
         if (!v.isDouble()) {
-            fail(path, QStringLiteral("expected an integer, found %1").arg(found(v)));
+            fail(path, Words::cliExpectedInteger(found(v)));
             return std::nullopt;
         }
         const double d = v.toDouble();
@@ -387,12 +388,11 @@ private:
         // Written decimals are refused, zeros too, and so is an exponent: an integer field
         // holds neither.
         if (d != std::floor(d) || !writtenAsInteger(written)) {
-            fail(path, QStringLiteral("%1 is not an integer").arg(shown(v, written)));
+            fail(path, Words::cliNotAnInteger(shown(v, written)));
             return std::nullopt;
         }
         if (d < double(lo) || d > double(hi)) {
-            fail(path,
-                QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v, written)).arg(lo).arg(hi));
+            fail(path, Words::cliDoesNotFit(shown(v, written), QString::number(lo), QString::number(hi)));
             return std::nullopt;
         }
         return std::int64_t(d);
@@ -403,14 +403,11 @@ private:
         switch (f.format) {
         case Format::Identity:
             if (!v.isDouble() || v.toDouble() != double(f.min) || !writtenAsInteger(literal(path)))
-                fail(path,
-                    QStringLiteral("%1 must be %2, the entry's place in its list")
-                        .arg(shown(v, literal(path)))
-                        .arg(f.min));
+                fail(path, Words::cliMustBePlace(shown(v, literal(path)), f.min));
             return;
         case Format::Flag:
             if (!v.isBool())
-                fail(path, QStringLiteral("expected true or false, found %1").arg(found(v)));
+                fail(path, Words::cliExpectedFlag(found(v)));
             else
                 f.set(m_config, v.toBool() ? 1 : 0);
             return;
@@ -429,7 +426,7 @@ private:
     void readDecimal(const QJsonValue& v, const Field& f, const QString& path, int decimals)
     {
         if (!v.isDouble()) {
-            fail(path, QStringLiteral("expected a number, found %1").arg(found(v)));
+            fail(path, Words::cliExpectedNumber(found(v)));
             return;
         }
         const double scale = decimals == 3 ? 1000.0 : 10.0;
@@ -438,26 +435,19 @@ private:
         const QString lowest = jsonText(f, f.min);
         const QString highest = jsonText(f, f.max);
         if (!(d * scale >= double(f.min) - 0.5 && d * scale <= double(f.max) + 0.5)) {
-            fail(path,
-                QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v, written), lowest, highest));
+            fail(path, Words::cliDoesNotFit(shown(v, written), lowest, highest));
             return;
         }
         // The decimals as written count, zeros too: the value is never rounded to fit.
         const QString text = QString::number(d, 'f', QLocale::FloatingPointShortest);
         const qsizetype point = text.indexOf(QLatin1Char('.'));
         if ((point >= 0 && text.size() - point - 1 > decimals) || decimalsOf(written) > decimals) {
-            fail(path,
-                QStringLiteral("%1 has more than %2 %3; the device field holds %4")
-                    .arg(shown(v, written))
-                    .arg(decimals)
-                    .arg(decimals == 1 ? QStringLiteral("decimal") : QStringLiteral("decimals"))
-                    .arg(decimals == 3 ? QStringLiteral("thousandths") : QStringLiteral("tenths")));
+            fail(path, Words::cliTooManyDecimals(shown(v, written), decimals));
             return;
         }
         const std::int64_t value = std::llround(d * scale);
         if (value < f.min || value > f.max) {
-            fail(path,
-                QStringLiteral("%1 does not fit the device field (%2..%3)").arg(shown(v, written), lowest, highest));
+            fail(path, Words::cliDoesNotFit(shown(v, written), lowest, highest));
             return;
         }
         f.set(m_config, value);
@@ -467,7 +457,7 @@ private:
     {
         const int count = int(n.listFields.size());
         if (!v.isArray()) {
-            fail(path, QStringLiteral("expected a list of numbers 0..%1, found %2").arg(count - 1).arg(found(v)));
+            fail(path, Words::cliExpectedNumbers(count - 1, found(v)));
             return;
         }
         const QJsonArray array = v.toArray();
@@ -476,7 +466,7 @@ private:
             const QString itemPath = QStringLiteral("%1[%2]").arg(path).arg(i);
             const auto item = integer(array.at(i), itemPath, 0, count - 1);
             if (item && !seen.insert(*item).second)
-                fail(itemPath, QStringLiteral("%1 is listed twice").arg(*item));
+                fail(itemPath, Words::cliListedTwice(*item));
         }
         for (const Field* f : n.listFields)
             f->set(m_config, seen.count(f->listItem) ? 1 : 0);
@@ -508,7 +498,7 @@ QString modelNames(const Models& models)
     QStringList names;
     for (const DeviceModel* m : models)
         names << quoted(m->name());
-    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + names.last();
+    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + Words::cliOr() + names.last();
 }
 
 QString position(const QByteArray& text, int offset)
@@ -523,7 +513,7 @@ QString position(const QByteArray& text, int offset)
             ++column;
         }
     }
-    return QStringLiteral("line %1, column %2").arg(line).arg(column);
+    return Words::cliLineColumn(line, column);
 }
 
 } // namespace
@@ -546,11 +536,11 @@ JsonImport configFromJson(const QByteArray& text, const Models& models)
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(text, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        r.errors << QStringLiteral("%1: not JSON: %2").arg(position(text, parseError.offset), parseError.errorString());
+        r.errors << Words::labelled(position(text, parseError.offset), Words::cliNotJson(parseError.errorString()));
         return r;
     }
     if (!doc.isObject()) {
-        r.errors << QStringLiteral("expected an object {\"format\": %1, \"model\": ...}").arg(kFormat);
+        r.errors << Words::cliExpectedDocument(kFormat);
         return r;
     }
     const QJsonObject root = doc.object();
@@ -560,32 +550,31 @@ JsonImport configFromJson(const QByteArray& text, const Models& models)
     const QString formatWritten
         = written.numbers.count(QStringLiteral("format")) ? written.numbers.at(QStringLiteral("format")) : QString();
     if (format.isUndefined())
-        r.errors << QStringLiteral("missing key \"format\"");
+        r.errors << Words::cliMissingKey(quoted(QStringLiteral("format")));
     else if (!format.isDouble() || format.toDouble() != kFormat || !writtenAsInteger(formatWritten))
-        r.errors << QStringLiteral("format: %1 is not a format this program reads (%2)")
-                        .arg(shown(format, formatWritten))
-                        .arg(kFormat);
+        r.errors << Words::labelled(
+            QStringLiteral("format"), Words::cliUnknownFormat(shown(format, formatWritten), kFormat));
     const DeviceModel* m = nullptr;
     if (model.isUndefined()) {
-        r.errors << QStringLiteral("missing key \"model\"");
+        r.errors << Words::cliMissingKey(quoted(QStringLiteral("model")));
     } else {
         m = modelNamed(model.toString(), models);
         if (!model.isString() || !m)
-            r.errors << QStringLiteral("model: %1 is not %2").arg(shown(model), modelNames(models));
+            r.errors << Words::labelled(QStringLiteral("model"), Words::cliIsNot(shown(model), modelNames(models)));
     }
     if (!r.errors.isEmpty() || !m)
         return r;
 
     // A key given twice would be taken at its last value in silence.
     for (const QString& path : written.twice)
-        r.errors << QStringLiteral("%1: the key is given twice").arg(path);
+        r.errors << Words::labelled(path, Words::cliKeyTwice());
     Configuration config = m->zeros();
     Reader reader(config, r.errors, written);
     reader.readObject(root, shapeOf(*m), QString(), {QStringLiteral("format"), QStringLiteral("model")});
     if (r.errors.size() > kMostErrors) {
         const qsizetype more = r.errors.size() - kMostErrors;
         r.errors = r.errors.mid(0, kMostErrors);
-        r.errors << QStringLiteral("... and %1 more").arg(more);
+        r.errors << Words::cliAndMore(more);
     }
     if (r.errors.isEmpty())
         r.config = config;

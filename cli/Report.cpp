@@ -1,13 +1,14 @@
 #include "Report.h"
 
 #include "model/Fields.h"
+#include "words/Words.h"
 
 namespace tarnixw::cli {
 
 QStringList differences(const Configuration& a, const Configuration& b, bool deviceOnly)
 {
     if (a.model != b.model)
-        return {QStringLiteral("model: %1 → %2").arg(a.model->name(), b.model->name())};
+        return {QStringLiteral("%1: %2 → %3").arg(Words::cliModelLabel(), a.model->name(), b.model->name())};
     QStringList out;
     for (const models::Field& f : a.model->fields()) {
         if (f.format == models::Format::Identity || (deviceOnly && !f.onDevice))

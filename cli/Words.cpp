@@ -72,7 +72,7 @@ QString listed(const DeviceModel& model, const std::map<int, std::set<int>>& byF
             parts << named(model.families().at(std::size_t(family)), numbers);
     if (parts.size() <= 1)
         return parts.value(0);
-    return parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") + parts.last();
+    return parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) + Words::cliAnd() + parts.last();
 }
 
 } // namespace
@@ -96,10 +96,7 @@ QString openFailure(const link::OpenOutcome& o)
 
 QString stopFailure(const link::Exchanges& e)
 {
-    // "an answer from slave 5", "a damaged frame (bad CRC)"
-    const QString verdict = link::describeVerdict(e.lastAnswer);
-    const QString withArticle
-        = (QStringLiteral("aeiou").contains(verdict.left(1)) ? QStringLiteral("an ") : QStringLiteral("a ")) + verdict;
+    const QString withArticle = Words::cliAVerdict(link::describeVerdict(e.lastAnswer));
     if (e.reason == link::StopReason::ResponseError)
         return Words::responseError() + QLatin1Char(' ') + Words::cliAnsweredWith(withArticle);
     QString what;
@@ -149,9 +146,9 @@ QString writtenState(const Configuration& ready, const std::vector<link::Request
     }
     QString state;
     if (done == 0) {
-        state = QStringLiteral("Nothing was written: the device holds what it held before.");
+        state = Words::cliNothingWritten();
     } else if (done == onDevice) {
-        state = QStringLiteral("Everything was written.");
+        state = Words::cliEverythingWritten();
     } else {
         std::map<int, std::set<int>> whole;
         std::map<int, std::set<int>> part;
@@ -162,28 +159,27 @@ QString writtenState(const Configuration& ready, const std::vector<link::Request
                 part[group.first].insert(group.second);
         }
         // "AI 3 is written", "the DI modules are written in part"
-        const auto written = [&](const std::map<int, std::set<int>>& groups, const QString& how) {
+        const auto written = [&](const std::map<int, std::set<int>>& groups, bool inPart) {
             std::size_t members = 0;
             for (const auto& [family, numbers] : groups)
                 members += numbers.size();
             const QString list = listed(model, groups);
             if (list.isEmpty())
                 return list;
-            return list + (members == 1 ? QStringLiteral(" is written") : QStringLiteral(" are written")) + how;
+            return Words::cliWritten(list, members != 1, inPart);
         };
         QStringList pieces;
-        if (const QString w = written(whole, QString()); !w.isEmpty())
+        if (const QString w = written(whole, false); !w.isEmpty())
             pieces << w;
-        if (const QString p = written(part, QStringLiteral(" in part")); !p.isEmpty())
+        if (const QString p = written(part, true); !p.isEmpty())
             pieces << p;
-        pieces << QStringLiteral("the rest is not");
-        state = QStringLiteral("The device holds part of the file: %1.").arg(pieces.join(QStringLiteral(", ")));
+        pieces << Words::cliRestIsNot();
+        state = Words::cliPartWritten(pieces.join(QStringLiteral(", ")));
     }
     // A device with a write gate takes writes only while it is open; a write that opened it
     // closes it at its end.
     if (gate && !answered.empty() && answered.front().address == gate->address && gateWrites < 2)
-        state += QStringLiteral(" The device's write-enable may still be open: write the file again, or power the "
-                                "device off and on.");
+        state += QLatin1Char(' ') + Words::cliWriteEnableMayBeOpen();
     return state;
 }
 

@@ -18,12 +18,12 @@ void loadAndDecode(std::span<const std::uint8_t> bytes)
 {
     vyr::VYRParamSet record;
     record.ChanInUseMask = 0x1234; // a refused file must leave the record as it was
-    const QString error = vyr::loadRecord(bytes, record);
+    const std::optional<QString> error = vyr::loadRecord(bytes, record);
     if (bytes.size() != std::size_t(vyr::fileoffset::Size)) {
-        TARNIXW_FUZZ_CHECK(!error.isEmpty() && record.ChanInUseMask == 0x1234, error);
+        TARNIXW_FUZZ_CHECK(error && !error->isEmpty() && record.ChanInUseMask == 0x1234, error.value_or(QString()));
         return;
     }
-    TARNIXW_FUZZ_CHECK(error.isEmpty(), error);
+    TARNIXW_FUZZ_CHECK(!error, *error);
     const QByteArray saved = vyr::fileBytes(record);
     TARNIXW_FUZZ_CHECK(saved.size() == vyr::fileoffset::Size
             && std::equal(bytes.begin(), bytes.end(), reinterpret_cast<const std::uint8_t*>(saved.constData())),
@@ -39,8 +39,8 @@ void loadAndDecode(std::span<const std::uint8_t> bytes)
     if (forWrite.ok())
         TARNIXW_FUZZ_CHECK(forSave.ok(), forSave.error);
     vyr::VYRParamSet captured = record;
-    const QString captureError = vyr::recordScreen(screen, captured);
-    TARNIXW_FUZZ_CHECK(captureError.isEmpty() == forSave.ok(), captureError);
+    const std::optional<QString> captureError = vyr::recordScreen(screen, captured);
+    TARNIXW_FUZZ_CHECK(!captureError == forSave.ok(), captureError.value_or(QString()));
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // answers the simulated devices give to the link's requests, healthy and with each fault;
 // the configuration files of a freshly built screen; typed texts; JSON configurations. Run by hand when a format
 // changes: fuzz_make_seeds fuzz/corpus
-#include "vyr/VyrTransfer.h"
 #include "cli/Config.h"
 #include "cli/JsonFormat.h"
 #include "link/IdSearch.h"
@@ -13,6 +12,7 @@
 #include "vyr/VyrDescription.h"
 #include "vyr/VyrFile.h"
 #include "vyr/VyrScreen.h"
+#include "vyr/VyrTransfer.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -158,7 +158,7 @@ int main(int argc, char** argv)
 
     // Files of a freshly built screen, as Save File writes them.
     vyr::VYRParamSet record;
-    if (!vyr::recordScreen(vyr::Screen::defaults(), record).isEmpty())
+    if (vyr::recordScreen(vyr::Screen::defaults(), record))
         return 1;
     const QByteArray vyrFile = vyr::fileBytes(record);
     writeSeed(root + QStringLiteral("/fuzz_vyr_file"), QStringLiteral("defaults.vyx"), vyrFile);

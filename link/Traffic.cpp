@@ -9,10 +9,10 @@ namespace tarnixw::link {
 
 QString exceptionName(int code)
 {
-    static const std::pair<int, QString (*)()> kNames[] = {{1, Words::illegalFunction}, {2, Words::illegalDataAddress},
-        {3, Words::illegalDataValue}, {4, Words::serverDeviceFailure}, {5, Words::acknowledge},
-        {6, Words::serverDeviceBusy}, {8, Words::memoryParityError}, {10, Words::gatewayPathUnavailable},
-        {11, Words::gatewayTargetFailed}};
+    static const std::pair<int, QString (*)()> kNames[]
+        = {{1, Words::illegalFunction}, {2, Words::illegalDataAddress}, {3, Words::illegalDataValue},
+            {4, Words::serverDeviceFailure}, {5, Words::acknowledge}, {6, Words::serverDeviceBusy},
+            {8, Words::memoryParityError}, {10, Words::gatewayPathUnavailable}, {11, Words::gatewayTargetFailed}};
     for (const auto& [known, name] : kNames)
         if (known == code)
             return name();

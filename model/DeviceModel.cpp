@@ -39,6 +39,12 @@ void Field::set(Configuration& c, std::int64_t value) const
         b[i] = std::uint8_t(raw);
 }
 
+std::vector<std::uint8_t> DeviceModel::factoryImage() const
+{
+    // The defaults always convert.
+    return writtenImage(*readyForWrite(defaults()).value);
+}
+
 QString DeviceModel::report(const Configuration& c) const
 {
     Table t({"value", "setting"});

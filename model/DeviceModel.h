@@ -158,8 +158,9 @@ public:
     virtual void write(link::ModbusLink& bus, const Configuration& ready) const = 0;
     // The memory as a Write of `ready` leaves it, laid as the DeviceImage.
     virtual std::vector<std::uint8_t> writtenImage(const Configuration& ready) const = 0;
-    // The memory of a device fresh from the factory, laid as the DeviceImage.
-    virtual std::vector<std::uint8_t> factoryImage() const = 0;
+    // The memory of a device fresh from the factory, laid as the DeviceImage: by default every
+    // parameter at the screens' defaults, as a Write of them leaves it.
+    virtual std::vector<std::uint8_t> factoryImage() const;
     virtual std::optional<WriteGate> writeGate() const { return std::nullopt; }
     // What the ID probe's register reads on this model.
     virtual std::uint16_t probeValue() const = 0;

@@ -18,6 +18,9 @@ public:
     void alignLeft(int column) { m_left.push_back(column); }
     QString text() const;
 
+    // A flag as the tables write it: "yes" or "no".
+    static QString yesNo(bool v) { return v ? QStringLiteral("yes") : QStringLiteral("no"); }
+
 private:
     std::vector<QStringList> m_header;
     std::vector<QStringList> m_rows;

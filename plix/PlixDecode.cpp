@@ -1,16 +1,12 @@
 #include "PlixDecode.h"
 
 #include "PlixPack.h"
-#include "link/Modbus.h"
 #include "values/Fixed.h"
 #include "values/NumberText.h"
 
 namespace tarnixw::plix {
 
 namespace {
-
-using link::GetLong;
-using link::GetShort;
 
 // ---- Text formats -----------------------------------------------------------------------
 
@@ -73,39 +69,6 @@ std::optional<DecodedSet> decodeDeviceImage(std::span<const std::uint8_t> image)
 DecodedSet decodeParamSet(const PLIXParamSet& p)
 {
     return decoded(p, false);
-}
-
-std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t> image)
-{
-    if (image.size() < static_cast<std::size_t>(kDeviceImageSize))
-        return std::nullopt;
-    PLIXParamSet p;
-    // Block A in address order: three 16-bit words, twelve 32-bit values, two bytes.
-    int pos = 0;
-    for (const int off : {offset::kEnableMask, offset::kConstZero16, offset::kConstThree16}) {
-        p.setU16(off, std::uint16_t(GetShort(image, pos)));
-        pos += 2;
-    }
-    for (const int off : {offset::kConstZeroA, offset::kConstZeroB, offset::kSlope, offset::kSlope + 4, offset::kOffset,
-             offset::kOffset + 4, offset::kConstThousand, offset::kConstThousand + 4, offset::kHighAlarm,
-             offset::kHighAlarm + 4, offset::kLowAlarm, offset::kLowAlarm + 4}) {
-        p.setI32(off, GetLong(image, pos));
-        pos += 4;
-    }
-    p.setU8(offset::kDecimalDigits, image[std::size_t(pos)]);
-    p.setU8(offset::kDecimalDigits + 1, image[std::size_t(pos) + 1]);
-    // Block B: eight 32-bit values, two 16-bit words, two bytes.
-    pos = kBlockASize;
-    for (const int off : {offset::kSensorFrom, offset::kSensorFrom + 4, offset::kSensorTo, offset::kSensorTo + 4,
-             offset::kPvFrom, offset::kPvFrom + 4, offset::kPvTo, offset::kPvTo + 4}) {
-        p.setI32(off, GetLong(image, pos));
-        pos += 4;
-    }
-    for (int ch = 0; ch < kChannelCount; ++ch, pos += 2)
-        p.setSilenceTime(ch, std::uint16_t(GetShort(image, pos)));
-    p.setHysteresis(0, image[std::size_t(pos)]);
-    p.setHysteresis(1, image[std::size_t(pos) + 1]);
-    return p;
 }
 
 } // namespace tarnixw::plix

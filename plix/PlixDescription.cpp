@@ -77,17 +77,12 @@ std::vector<models::Field> plixFields()
     return b.fields;
 }
 
-QString yesNo(bool v)
-{
-    return v ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
 QString report(const PLIXParamSet& p)
 {
     const DecodedSet d = decodeParamSet(p);
     QString out = QStringLiteral("PLIXARO configuration\n\n");
     models::Table t({"", "CH0", "CH1"});
-    t.add({"enabled", yesNo(d.flags.ch0Enabled), yesNo(d.flags.ch1Enabled)});
+    t.add({"enabled", models::Table::yesNo(d.flags.ch0Enabled), models::Table::yesNo(d.flags.ch1Enabled)});
     const std::pair<Parameter, const char*> rows[] = {
         {Parameter::SensorFrom, "sensor from mV"},
         {Parameter::SensorTo, "sensor to mV"},
@@ -186,31 +181,6 @@ public:
         const PLIXParamSet p = paramSetOf(ready);
         std::vector<std::uint8_t> image(kDeviceImageSize);
         layBlockB(p, image, layBlockA(p, image, 0));
-        return image;
-    }
-    std::vector<std::uint8_t> factoryImage() const override
-    {
-        // Block A at 0 (device byte 32), block B at 56 (device byte 2048).
-        std::vector<std::uint8_t> image(kDeviceImageSize);
-        std::span<std::uint8_t> mem = image;
-        int p = 0;
-        p = link::PutShort(mem, p, 0x0003); // both channels enabled
-        p = link::PutShort(mem, p, 0);
-        p = link::PutShort(mem, p, 3);
-        p = link::PutLong(mem, p, 0);
-        p = link::PutLong(mem, p, 0);
-        for (std::uint32_t v : {25000u, 25000u, std::uint32_t(-25000), std::uint32_t(-25000), 1000u, 1000u, 60000u,
-                 60000u, 40000u, 40000u})
-            p = link::PutLong(mem, p, v);
-        p = link::PutByte(mem, p, 1);
-        link::PutByte(mem, p, 1);
-        p = kBlockASize;
-        for (std::uint32_t v : {1000u, 1000u, 5000u, 5000u, 0u, 0u, 100000u, 100000u})
-            p = link::PutLong(mem, p, v);
-        p = link::PutShort(mem, p, 30);
-        p = link::PutShort(mem, p, 30);
-        p = link::PutByte(mem, p, 5);
-        link::PutByte(mem, p, 5);
         return image;
     }
     std::optional<models::WriteGate> writeGate() const override

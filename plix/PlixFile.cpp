@@ -19,11 +19,6 @@ std::optional<QString> captureForSave(const Texts& texts, ChannelFlags flags, PL
     return std::nullopt;
 }
 
-std::optional<QString> saveConfigurationFile(const QString& path, const PLIXParamSet& paramSet)
-{
-    return values::saveFileSafely(path, paramSet.toBytes());
-}
-
 LoadResult loadConfigurationFile(const QString& path, PLIXParamSet& paramSet)
 {
     const values::FileBytes file = values::readFileExactly(path, kFileSize, Words::plixModelName());

@@ -20,9 +20,6 @@ inline const QString kModelName = Words::plixModelName();
 // Offsets 8 to 39 (calibration) are left as they are.
 std::optional<QString> captureForSave(const Texts& texts, ChannelFlags flags, PLIXParamSet& paramSet);
 
-// Writes the 100-byte image to `path` safely; the error text, or nothing on success.
-std::optional<QString> saveConfigurationFile(const QString& path, const PLIXParamSet& paramSet);
-
 // Open File: a file of exactly 100 bytes becomes the parameter image, and its texts and flags
 // are returned. Any other file is refused with the message to show, and the image is left
 // unchanged.

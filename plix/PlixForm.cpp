@@ -7,6 +7,7 @@
 #include "link/IdSearch.h"
 #include "link/ModbusLink.h"
 #include "resources/Artwork.h"
+#include "values/SafeFile.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -213,8 +214,8 @@ void TFormPLIX::WriteClick()
     // Each block goes into the model's parameter image as it is packed, just before it is sent.
     const PLIXStagedValues& staged = *r.value;
     writeBlocks(
-        *opened, [&](std::span<std::uint8_t> request, int pos) { PackBlockA(staged, request, pos); },
-        [&](std::span<std::uint8_t> request, int pos) { PackBlockB(staged, request, pos); },
+        *opened, [&](std::span<std::uint8_t> request, int pos) { PackBlockA(staged, request, pos, model().paramSet); },
+        [&](std::span<std::uint8_t> request, int pos) { PackBlockB(staged, request, pos, model().paramSet); },
         [&op] { op.message(kit::text::writeDone()); });
 }
 
@@ -223,15 +224,15 @@ void TFormPLIX::WriteClick()
 void TFormPLIX::OpenFileClick()
 {
     kit::openConfiguration(*this, [this](const QString& path) -> std::optional<QString> {
-            // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
-            const LoadResult r = loadConfigurationFile(path, model());
-            if (!r.value)
-                return r.error;
-            kit::sweepProgress(ProgressBar1());
-            setTexts(r.value->texts);
-            ApplyChannelStates();
-            return std::nullopt;
-        });
+        // Only a whole 100-byte image is taken; anything else leaves image, flags and boxes alone.
+        const LoadResult r = loadConfigurationFile(path, model());
+        if (!r.value)
+            return r.error;
+        kit::sweepProgress(ProgressBar1());
+        setTexts(r.value->texts);
+        ApplyChannelStates();
+        return std::nullopt;
+    });
 }
 
 void TFormPLIX::SaveFlieClick()
@@ -241,8 +242,8 @@ void TFormPLIX::SaveFlieClick()
         kit::dialogs().error(*error);
         return;
     }
-    kit::saveConfiguration(*this,
-        [this](const QString& path) { return saveConfigurationFile(path, model().paramSet); });
+    kit::saveConfiguration(
+        *this, [](const QString& path) { return values::saveFileSafely(path, model().paramSet.toBytes()); });
 }
 
 // ---- Field checks -----------------------------------------------------------------------

@@ -17,16 +17,6 @@ void resetModel()
     m.port.close();
 }
 
-int PackBlockA(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos)
-{
-    return PackBlockA(s, out, pos, model().paramSet);
-}
-
-int PackBlockB(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos)
-{
-    return PackBlockB(s, out, pos, model().paramSet);
-}
-
 LoadResult loadConfigurationFile(const QString& path, ModelState& m)
 {
     LoadResult r = loadConfigurationFile(path, m.paramSet);

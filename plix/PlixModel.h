@@ -39,10 +39,6 @@ ModelState& model();
 // Back to the start-of-run state (for tests).
 void resetModel();
 
-// Packs into the process-wide parameter image.
-int PackBlockA(const PLIXStagedValues& staged, std::span<std::uint8_t> out, int pos);
-int PackBlockB(const PLIXStagedValues& staged, std::span<std::uint8_t> out, int pos);
-
 // Open File into the model: the image takes the file and the flags its mask.
 LoadResult loadConfigurationFile(const QString& path, ModelState& m);
 

@@ -1,6 +1,5 @@
 #include "PlixPack.h"
 
-
 namespace tarnixw::plix {
 
 namespace {
@@ -10,35 +9,29 @@ bool fits(std::span<const std::uint8_t> out, int pos, int size)
     return pos >= 0 && static_cast<std::size_t>(pos) + static_cast<std::size_t>(size) <= out.size();
 }
 
-// Where a block's values lie in the parameter image and how wide they are, in the order the
-// device holds them. The device holds each value most significant byte first, the image least
-// significant first.
+// Where a block's values lie in the parameter image, in the order the device holds them: the
+// offset, the width, and how many lie side by side (one, or one per channel). The device holds
+// each value most significant byte first, the image least significant first.
 struct Slot {
     int offset;
     int bytes;
+    int count;
 };
 using namespace offset;
-constexpr Slot kBlockA[] = {{kEnableMask, 2}, {kConstZero16, 2}, {kConstThree16, 2}, {kConstZeroA, 4},
-    {kConstZeroB, 4}, {kSlope, 4}, {kSlope + 4, 4}, {kOffset, 4}, {kOffset + 4, 4}, {kConstThousand, 4},
-    {kConstThousand + 4, 4}, {kHighAlarm, 4}, {kHighAlarm + 4, 4}, {kLowAlarm, 4}, {kLowAlarm + 4, 4},
-    {kDecimalDigits, 1}, {kDecimalDigits + 1, 1}};
-constexpr Slot kBlockB[] = {{kSensorFrom, 4}, {kSensorFrom + 4, 4}, {kSensorTo, 4}, {kSensorTo + 4, 4}, {kPvFrom, 4},
-    {kPvFrom + 4, 4}, {kPvTo, 4}, {kPvTo + 4, 4}, {kSilenceTime, 2}, {kSilenceTime + 2, 2}, {kHysteresis, 1},
-    {kHysteresis + 1, 1}};
+constexpr int kPerChannel = kChannelCount;
+constexpr Slot kBlockA[] = {{kEnableMask, 2, 1}, {kConstZero16, 2, 1}, {kConstThree16, 2, 1}, {kConstZeroA, 4, 1},
+    {kConstZeroB, 4, 1}, {kSlope, 4, kPerChannel}, {kOffset, 4, kPerChannel}, {kConstThousand, 4, kPerChannel},
+    {kHighAlarm, 4, kPerChannel}, {kLowAlarm, 4, kPerChannel}, {kDecimalDigits, 1, kPerChannel}};
+constexpr Slot kBlockB[] = {{kSensorFrom, 4, kPerChannel}, {kSensorTo, 4, kPerChannel}, {kPvFrom, 4, kPerChannel},
+    {kPvTo, 4, kPerChannel}, {kSilenceTime, 2, kPerChannel}, {kHysteresis, 1, kPerChannel}};
 
-int lay(std::span<const Slot> block, const PLIXParamSet& p, std::span<std::uint8_t> out, int pos)
+// Calls f(image offset, block position) for each byte of the block.
+template <typename F> int eachByte(std::span<const Slot> block, int pos, F&& f)
 {
     for (const Slot& s : block)
-        for (int i = s.bytes - 1; i >= 0; --i)
-            out[pos++] = p.bytes[s.offset + i];
-    return pos;
-}
-
-int read(std::span<const Slot> block, std::span<const std::uint8_t> in, int pos, PLIXParamSet& p)
-{
-    for (const Slot& s : block)
-        for (int i = s.bytes - 1; i >= 0; --i)
-            p.bytes[s.offset + i] = in[pos++];
+        for (int n = 0; n < s.count; ++n)
+            for (int i = s.bytes - 1; i >= 0; --i)
+                f(s.offset + n * s.bytes + i, pos++);
     return pos;
 }
 
@@ -66,7 +59,9 @@ int PackBlockA(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, 
 
 int layBlockA(const PLIXParamSet& p, std::span<std::uint8_t> out, int pos)
 {
-    return fits(out, pos, kBlockASize) ? lay(kBlockA, p, out, pos) : -1;
+    if (!fits(out, pos, kBlockASize))
+        return -1;
+    return eachByte(kBlockA, pos, [&](int at, int to) { out[to] = p.bytes[at]; });
 }
 
 int PackBlockB(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, PLIXParamSet& p)
@@ -79,7 +74,9 @@ int PackBlockB(const PLIXStagedValues& s, std::span<std::uint8_t> out, int pos, 
 
 int layBlockB(const PLIXParamSet& p, std::span<std::uint8_t> out, int pos)
 {
-    return fits(out, pos, kBlockBSize) ? lay(kBlockB, p, out, pos) : -1;
+    if (!fits(out, pos, kBlockBSize))
+        return -1;
+    return eachByte(kBlockB, pos, [&](int at, int to) { out[to] = p.bytes[at]; });
 }
 
 std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t> image)
@@ -87,7 +84,8 @@ std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t
     if (image.size() < static_cast<std::size_t>(kDeviceImageSize))
         return std::nullopt;
     PLIXParamSet p;
-    read(kBlockB, image, read(kBlockA, image, 0, p), p);
+    const auto take = [&](int at, int from) { p.bytes[at] = image[from]; };
+    eachByte(kBlockB, eachByte(kBlockA, 0, take), take);
     return p;
 }
 

@@ -4,6 +4,7 @@
 #include "PlixStaging.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace tarnixw::plix {
@@ -27,5 +28,10 @@ int PackBlockB(const PLIXStagedValues& staged, std::span<std::uint8_t> out, int 
 // nothing, when `out` is too short).
 int layBlockA(const PLIXParamSet& paramSet, std::span<std::uint8_t> out, int pos);
 int layBlockB(const PLIXParamSet& paramSet, std::span<std::uint8_t> out, int pos);
+
+// The device's values in a gathered device image (block A at 0, block B at 56) as a parameter
+// image, every field exactly as stored: the inverse of the two layouts. The reserved gaps are
+// 0. Nothing when the image is shorter than kDeviceImageSize.
+std::optional<PLIXParamSet> paramSetFromDeviceImage(std::span<const std::uint8_t> image);
 
 } // namespace tarnixw::plix

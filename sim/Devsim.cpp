@@ -152,7 +152,8 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
         out = v;
         return true;
     };
-    o.model = keys.contains(p.value(model), Qt::CaseInsensitive) ? models::modelCalled(models, p.value(model)) : nullptr;
+    o.model
+        = keys.contains(p.value(model), Qt::CaseInsensitive) ? models::modelCalled(models, p.value(model)) : nullptr;
     if (!o.model) {
         std::fprintf(stderr, "tarnixw-devsim: --model must be %s\n", qPrintable(keyChoice));
         return false;

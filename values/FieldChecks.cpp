@@ -132,8 +132,8 @@ FieldCheckResult checkSensor(const QString& text, const QString& partnerText, co
     const bool asNumber = from ? rules.fromReadsPartnerAsNumber : rules.toReadsPartnerAsNumber;
     const auto partner = readText(partnerText, asNumber);
     if (!partner)
-        return R::failure(asNumber ? Words::notANumber(partnerText) : Words::notAnInteger(partnerText),
-            CheckFailure::ToolkitError);
+        return R::failure(
+            asNumber ? Words::notANumber(partnerText) : Words::notAnInteger(partnerText), CheckFailure::ToolkitError);
     if (from ? *value > *partner : *partner > *value)
         return R::failure(from ? rules.fromAboveToMessage : rules.toBelowFromMessage);
     return pass();

@@ -37,10 +37,9 @@ template <typename Record, typename F> void eachValue(Record& r, Part part, F&& 
     }
     if (part == Part::File)
         all(r.Reserved);
-    if (part != Part::Area2)
+    if (part != Part::Area2) {
         for (auto* longs : {&r.ChanZero, &r.Gain, &r.Offset, &r.GainBase, &r.HLimit, &r.LLimit})
             all(*longs);
-    if (part != Part::Area2) {
         all(r.DICloseMask);
         all(r.DIOpenMask);
         all(r.DOMapMask);

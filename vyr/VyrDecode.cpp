@@ -61,7 +61,7 @@ Screen screenOf(const VYRParamSet& r, bool asRead)
             s.DIAlarm[m][n] = silence >= 0 ? kOn : kOff;
             s.DISilenceT[m][n] = silence >= 0 ? QString::number(silence) : QStringLiteral("-1");
         }
-    // DOMap [r][c][m] := bit r of the word of input c and DO module m.
+    // DOMap [output][c][m] := bit `output` of the word of input c and DO module m.
     for (int c = 0; c < kDoInputs; ++c)
         for (int m = 0; m < kDoModules; ++m)
             for (int out = 0; out < kDoOutputs; ++out)

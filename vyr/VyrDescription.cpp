@@ -5,7 +5,6 @@
 #include "VyrPack.h"
 #include "VyrTransfer.h"
 
-#include "link/ModbusPdu.h"
 #include "model/Fields.h"
 #include "model/Table.h"
 #include "values/FieldChecks.h"
@@ -128,11 +127,6 @@ std::vector<models::Field> vyrFields()
     return b.fields;
 }
 
-QString yesNo(bool v)
-{
-    return v ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
 QString report(const VYRParamSet& record)
 {
     using models::Table;
@@ -142,7 +136,7 @@ QString report(const VYRParamSet& record)
         {"AI", "in use", "from mV", "to mV", "from", "to", "low", "high", "digits", "silence", "hysteresis %"});
     analog.addHeaderLine({"", "", "sensor", "", "P.V.", "", "alarm", ""});
     for (int k = 0; k < kAnalogChannels; ++k) {
-        QStringList row{QString::number(k), yesNo(s.VYRChanInUse[k] != 0)};
+        QStringList row{QString::number(k), models::Table::yesNo(s.VYRChanInUse[k] != 0)};
         for (const Column c : {Column::SFrom, Column::STo, Column::DFrom, Column::DTo, Column::LLimit, Column::HLimit,
                  Column::Digits, Column::SilenceT, Column::Hysteresis})
             row << s.text(k, c);
@@ -275,8 +269,8 @@ public:
         if (!screen)
             return R::failure(QStringLiteral("The device image is incomplete."));
         VYRParamSet r;
-        if (const QString error = recordScreen(*screen, r); !error.isEmpty())
-            return R::failure(error);
+        if (const std::optional<QString> error = recordScreen(*screen, r))
+            return R::failure(*error);
         return R::of(configurationOf(r));
     }
     models::Configuration fromDeviceImage(std::span<const std::uint8_t> image) const override
@@ -311,37 +305,6 @@ public:
         std::vector<std::uint8_t> image(imageoffset::Size);
         layParamArea1(image, 0, r);
         layParamArea2(image, imageoffset::Area2, r);
-        return image;
-    }
-    std::vector<std::uint8_t> factoryImage() const override
-    {
-        // Area 1 at 0 (device byte 32), area 2 at 818 (device byte 2048).
-        std::vector<std::uint8_t> image(imageoffset::Size);
-        std::span<std::uint8_t> mem = image;
-        using link::PutByte;
-        using link::PutLong;
-        using link::PutShort;
-        PutShort(mem, 0, 0xFFFF); // all 16 analog channels in use
-        PutShort(mem, 2, 0);
-        PutShort(mem, 4, 255);
-        for (int k = 0; k < 16; ++k) {
-            PutLong(mem, 6 + 4 * k, 0);
-            PutLong(mem, 70 + 4 * k, 25000); // gain of 1000..5000 mV -> 0..100
-            PutLong(mem, 134 + 4 * k, std::uint32_t(-25000)); // offset
-            PutLong(mem, 198 + 4 * k, 1000);
-            PutLong(mem, 262 + 4 * k, 60000);
-            PutLong(mem, 326 + 4 * k, 40000);
-            PutByte(mem, 786 + k, 1);
-            PutLong(mem, 818 + 4 * k, 1000);
-            PutLong(mem, 882 + 4 * k, 5000);
-            PutLong(mem, 946 + 4 * k, 0);
-            PutLong(mem, 1010 + 4 * k, 100000);
-            PutShort(mem, 1074 + 2 * k, 30);
-            for (int m = 0; m < 3; ++m)
-                PutShort(mem, 1106 + 32 * m + 2 * k, 30);
-            PutByte(mem, 1202 + k, 5);
-        }
-        // DI relay masks (390..401) and the DO map (402..785) stay 0.
         return image;
     }
     std::uint16_t probeValue() const override { return 0x0001; }

@@ -7,7 +7,7 @@
 
 namespace tarnixw::vyr {
 
-QString recordScreen(const Screen& screen, VYRParamSet& record)
+std::optional<QString> recordScreen(const Screen& screen, VYRParamSet& record)
 {
     const StageResult staged = stageScreen(screen, false);
     if (!staged.ok())
@@ -16,7 +16,7 @@ QString recordScreen(const Screen& screen, VYRParamSet& record)
     if (!next) // cannot happen: staging refuses every value that does not fit
         return Words::outOfDeviceRange();
     record = *next;
-    return {};
+    return std::nullopt;
 }
 
 QByteArray fileBytes(const VYRParamSet& record)
@@ -25,15 +25,15 @@ QByteArray fileBytes(const VYRParamSet& record)
     return QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
 }
 
-QString loadRecord(std::span<const std::uint8_t> bytes, VYRParamSet& record)
+std::optional<QString> loadRecord(std::span<const std::uint8_t> bytes, VYRParamSet& record)
 {
     if (bytes.size() != std::size_t(fileoffset::Size))
         return Words::wrongFileSize(qsizetype(bytes.size()), Words::vyrModelName(), fileoffset::Size);
     record = VYRParamSet::fromFileBytes(bytes.first<fileoffset::Size>());
-    return {};
+    return std::nullopt;
 }
 
-QString loadRecord(const QByteArray& bytes, VYRParamSet& record)
+std::optional<QString> loadRecord(const QByteArray& bytes, VYRParamSet& record)
 {
     return loadRecord(std::span<const std::uint8_t>(
                           reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())),

@@ -171,6 +171,7 @@ void TFormVYR::buildGenerated()
     m_names.reserve(3476);
 
     m_pages->setCurrentIndex(0);
+    model().screen.resetToBuild();
     buildAnalogPage();
     buildDigitalPage();
     buildDoPages();
@@ -208,7 +209,6 @@ void TFormVYR::destroyGenerated()
 
 void TFormVYR::buildAnalogPage()
 {
-    ScreenState& st = model().screen;
     QWidget* page = m_sheets[0];
     const QFont bold = kit::formFont(8, true);
 
@@ -220,7 +220,6 @@ void TFormVYR::buildAnalogPage()
     connect(all, &QPushButton::clicked, this, [this, all] { VYRChanInUseClick(all); });
     m_allBtn[0] = all;
     enroll(all, Family::AllBtn, 0);
-    st.VYRAllInUse = kOn;
 
     const QPalette green = textPalette(page, kit::kGreen);
 
@@ -234,7 +233,6 @@ void TFormVYR::buildAnalogPage()
         connect(btn, &QPushButton::clicked, this, [this, btn] { VYRChanInUseClick(btn); });
         m_chanInUseBtn[n] = btn;
         enroll(btn, Family::VYRChanInUseBtn, n);
-        st.VYRChanInUse[n] = kOn;
 
         for (int col = 0; col < kColumns; ++col) {
             const Column column = Column(col);

@@ -136,7 +136,6 @@ void TFormVYR::buildDoFrame(int module)
 
 void TFormVYR::buildDigitalPage()
 {
-    ScreenState& st = model().screen;
     QWidget* page = m_sheets[1];
     const QFont bold = kit::formFont(8, true);
     const QPalette green = textPalette(page, kit::kGreen);
@@ -158,7 +157,6 @@ void TFormVYR::buildDigitalPage()
         connect(all, &QPushButton::clicked, this, [this, all] { DIChanInUseClick(all); });
         m_allBtn[m + 1] = all;
         enroll(all, Family::AllBtn, m + 1);
-        st.DIAllInUse[m] = kOff;
     }
 
     for (int n = 0; n < kDiChannels; ++n)
@@ -177,7 +175,6 @@ void TFormVYR::buildDigitalPage()
             close->setPalette(green);
             close->setGeometry(left + kDiCloseLeft, top, kDiWidth, kDiHeight);
             close->setChecked(true); // before the handler is bound
-            st.DIClose[m][n] = kOn;
             // clicked comes from the user only, so setting the other box in code never
             // re-enters a handler.
             connect(close, &QCheckBox::clicked, this, [this, close] { DICloseClick(close); });
@@ -188,7 +185,6 @@ void TFormVYR::buildDigitalPage()
             open->setObjectName(diName(DiControl::OpenBtn, m, n));
             open->setPalette(red);
             open->setGeometry(left + kDiOpenLeft, top, kDiWidth, kDiHeight);
-            st.DIOpen[m][n] = 0;
             connect(open, &QCheckBox::clicked, this, [this, open] { DIOpenClick(open); });
             m_diOpenBtn[m][n] = open;
             enroll(open, Family::DIOpenBtn, m, n);
@@ -203,7 +199,6 @@ void TFormVYR::buildDigitalPage()
 
             QPushButton* alarm
                 = button(QStringLiteral("ON"), diName(DiControl::AlarmBtn, m, n), left + kDiAlarmLeft, top);
-            st.DIAlarm[m][n] = kOn;
             connect(alarm, &QPushButton::clicked, this, [this, alarm] { DIAlarmClick(alarm); });
             m_diAlarmBtn[m][n] = alarm;
             enroll(alarm, Family::DIAlarmBtn, m, n);
@@ -211,22 +206,18 @@ void TFormVYR::buildDigitalPage()
 
     // Every DI channel starts out of use, as its module's ALL flag.
     for (int m = 0; m < kDiModules; ++m)
-        for (int n = 0; n < kDiChannels; ++n) {
-            st.DIChanInUse[m][n] = st.DIAllInUse[m];
+        for (int n = 0; n < kDiChannels; ++n)
             UpdateDIChannel(m, n);
-        }
 }
 
 void TFormVYR::buildDoPages()
 {
-    ScreenState& st = model().screen;
     QStyle* style = compactStyle();
     for (int m = 0; m < kDoModules; ++m) {
         QWidget* page = m_sheets[2 + m];
         for (int r = 0; r < kDoOutputs; ++r)
             for (int c = 0; c < kDoInputs; ++c) {
                 const GridPlace& g = kGrids[c / 16];
-                st.DOMap[r][c][m] = 0;
                 auto* box = new QCheckBox(page);
                 box->setObjectName(doCellName(r, c, m));
                 box->setStyle(style);

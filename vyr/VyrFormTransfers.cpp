@@ -85,13 +85,13 @@ void TFormVYR::SaveFileClick()
     // The record takes the screen before the dialog opens, even when it is cancelled; gains,
     // offsets, ChanZero and GainBase keep what the last Write or Open File left there.
     const Screen screen = captureScreen();
-    if (const QString error = vyr::recordScreen(screen, model().paramSet); !error.isEmpty()) {
-        kit::dialogs().error(error);
+    if (const std::optional<QString> error = vyr::recordScreen(screen, model().paramSet)) {
+        kit::dialogs().error(*error);
         return;
     }
     model().screen.adoptScreen(screen);
-    kit::saveConfiguration(*this,
-        [](const QString& path) { return values::saveFileSafely(path, fileBytes(model().paramSet)); });
+    kit::saveConfiguration(
+        *this, [](const QString& path) { return values::saveFileSafely(path, fileBytes(model().paramSet)); });
 }
 
 void TFormVYR::OpenFileClick()
@@ -99,15 +99,15 @@ void TFormVYR::OpenFileClick()
     if (!m_built)
         return;
     kit::openConfiguration(*this, [this](const QString& path) -> std::optional<QString> {
-            // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
-            const values::FileBytes file = values::readFileExactly(path, fileoffset::Size, QStringLiteral("VYRANTA"));
-            if (!file.value)
-                return file.error;
-            if (const QString error = loadRecord(*file.value, model().paramSet); !error.isEmpty())
-                return error;
-            applyScreen(screenFromRecord(model().paramSet), openBarAfter);
-            return std::nullopt;
-        });
+        // Only a whole 1204-byte image is taken; anything else leaves record and screen alone.
+        const values::FileBytes file = values::readFileExactly(path, fileoffset::Size, QStringLiteral("VYRANTA"));
+        if (!file.value)
+            return file.error;
+        if (const std::optional<QString> error = loadRecord(*file.value, model().paramSet))
+            return error;
+        applyScreen(screenFromRecord(model().paramSet), openBarAfter);
+        return std::nullopt;
+    });
 }
 
 } // namespace tarnixw::vyr

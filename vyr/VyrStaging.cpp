@@ -78,8 +78,8 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
 
     for (int k = 0; k < kAnalogChannels; ++k) {
         for (const ColumnRule& rule : kRules) {
-            const values::Result<float> c
-                = values::deviceValue(analogBoxLabel(k, rule.column), screen.text(k, rule.column), rule.scale, rule.bits);
+            const values::Result<float> c = values::deviceValue(
+                analogBoxLabel(k, rule.column), screen.text(k, rule.column), rule.scale, rule.bits);
             if (!c.ok())
                 return StageResult::failure(c.error);
             st[rule.base + rule.stride * k] = *c.value;
@@ -111,7 +111,8 @@ StageResult stageScreen(const Screen& screen, bool computeScaling)
 
     for (int n = 0; n < kDiChannels; ++n)
         for (int m = 0; m < kDiModules; ++m) {
-            const values::Result<float> c = values::deviceValue(Words::diSilenceBox(m, n), screen.DISilenceT[m][n], 1.0L, 16);
+            const values::Result<float> c
+                = values::deviceValue(Words::diSilenceBox(m, n), screen.DISilenceT[m][n], 1.0L, 16);
             if (!c.ok())
                 return StageResult::failure(c.error);
             st[S::kSilenceT + 4 * n + m + 1] = *c.value;

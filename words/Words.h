@@ -325,7 +325,10 @@ public:
     {
         return tr("--port %1 is no COM name (COM3), port name or device path; see 'tarnixw-cli ports'").arg(text);
     }
-    static QString cliNoBaud(const QString& text) { return tr("--baud %1 is not 9600, 19200, 38400 or 115200").arg(text); }
+    static QString cliNoBaud(const QString& text)
+    {
+        return tr("--baud %1 is not 9600, 19200, 38400 or 115200").arg(text);
+    }
     static QString cliIdMissing() { return tr("--id is missing"); }
     static QString cliIdOutOfRange(const QString& text)
     {
@@ -341,7 +344,7 @@ public:
     {
         return tr("%1 takes no arguments; the file is given with -o").arg(command);
     }
-    static QString cliTakesOneFile(const QString& command) { return tr("%1 takes one configuration file").arg(command); }
+    static QString cliTakesOneFile(const QString& name) { return tr("%1 takes one configuration file").arg(name); }
     static QString cliConvertTakesTwo() { return tr("convert takes the file to read and the file to write"); }
     static QString cliDiffTakesTwo() { return tr("diff takes two configuration files"); }
     static QString cliDiffWithPortTakesOne() { return tr("diff with --port takes one configuration file"); }
@@ -375,6 +378,12 @@ public:
     static QString cliSearchingId(int id) { return tr("Searching... ID: %1").arg(id); }
     static QString cliInterrupted() { return tr("Interrupted."); }
     static QString cliOperationDone() { return tr("done", "an operation's line in the traffic"); }
+
+    // What came back, with its article: "an answer from slave 5", "a damaged frame (bad CRC)".
+    static QString cliAVerdict(const QString& verdict)
+    {
+        return (QStringLiteral("aeiou").contains(verdict.left(1)) ? tr("an %1") : tr("a %1")).arg(verdict);
+    }
 
     // Read, Write and their checks.
     static QString cliOtherModel(const QString& model, const QString& names, const QString& keys)
@@ -410,7 +419,10 @@ public:
     // "AI 3 is written", "the DI modules are written in part"
     static QString cliWritten(const QString& groups, bool several, bool inPart);
     static QString cliRestIsNot() { return tr("the rest is not"); }
-    static QString cliPartWritten(const QString& pieces) { return tr("The device holds part of the file: %1.").arg(pieces); }
+    static QString cliPartWritten(const QString& pieces)
+    {
+        return tr("The device holds part of the file: %1.").arg(pieces);
+    }
     static QString cliWriteEnableMayBeOpen()
     {
         return tr("The device's write-enable may still be open: write the file again, or power the device off and on.");
@@ -432,8 +444,12 @@ public:
         return tr("the name does not tell the kind of file; configuration files end in %1").arg(kinds);
     }
     static QString cliTooLarge() { return tr("too large for a configuration file"); }
-    static QString cliNotAConfiguration() { return tr("not a valid configuration:"); }
-    static QString cliStdoutFailed(const QString& reason) { return tr("cannot write to standard output: %1").arg(reason); }
+    // errors: one a line, each line indented
+    static QString cliNotAConfiguration(const QString& errors)
+    {
+        return tr("not a valid configuration:\n  %1").arg(errors);
+    }
+    static QString cliStdoutFailed(const QString& why) { return tr("cannot write to standard output: %1").arg(why); }
     static QString cliWriteError() { return tr("write error"); }
     static QString cliWarning(const QString& text) { return tr("warning: %1").arg(text); }
 
@@ -464,7 +480,7 @@ public:
     }
     static QString cliMustBePlace(const QString& value, qint64 place)
     {
-        return tr("%1 must be %2, the entry's place in its list").arg(value).arg(place);
+        return tr("%1 must be %2, the entry's place in its list").arg(value, QString::number(place));
     }
     static QString cliExpectedFlag(const QString& found) { return tr("expected true or false, found %1").arg(found); }
     static QString cliExpectedNumber(const QString& found) { return tr("expected a number, found %1").arg(found); }
@@ -482,9 +498,12 @@ public:
     }
     static QString cliUnknownFormat(const QString& value, int format)
     {
-        return tr("%1 is not a format this program reads (%2)").arg(value).arg(format);
+        return tr("%1 is not a format this program reads (%2)").arg(value, QString::number(format));
     }
-    static QString cliIsNot(const QString& value, const QString& choices) { return tr("%1 is not %2").arg(value, choices); }
+    static QString cliIsNot(const QString& value, const QString& choices)
+    {
+        return tr("%1 is not %2").arg(value, choices);
+    }
     static QString cliKeyTwice() { return tr("the key is given twice"); }
     static QString cliAndMore(qsizetype more) { return tr("... and %1 more").arg(more); }
 

@@ -182,6 +182,15 @@ private slots:
                                                  << "\"format\": 1e0"
                                                  << "format: 1e0 is not a format this program reads (1)"
                                                  << "";
+        // What the user wrote is shown as written, placeholders and all.
+        QTest::newRow("format with a placeholder") << v << "\"format\": 1"
+                                                   << "\"format\": \"%1%2\""
+                                                   << "format: \"%1%2\" is not a format this program reads (1)"
+                                                   << "";
+        QTest::newRow("entry's place with a placeholder") << v << "\"channel\": 2,"
+                                                          << "\"channel\": \"%1%2\","
+                                                          << "analog_inputs[2].channel: \"%1%2\" must be 2,"
+                                                          << "";
         QTest::newRow("unknown model") << v << "\"VYRANTA\""
                                        << "\"VYR\""
                                        << "model: \"VYR\" is not \"VYRANTA\" or \"PLIXARO\""

@@ -1,5 +1,6 @@
 #include "plix/PlixModel.h"
 #include "tests/support/TestData.h"
+#include "values/SafeFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -43,7 +44,7 @@ private slots:
     {
         ModelState& m = model();
         QCOMPARE(captureForSave(Texts::defaults(), m.flags(), m.paramSet), std::nullopt);
-        QCOMPARE(saveConfigurationFile(path("defaults.plx"), m.paramSet), std::nullopt);
+        QCOMPARE(tarnixw::values::saveFileSafely(path("defaults.plx"), m.paramSet.toBytes()), std::nullopt);
         const QByteArray file = readRaw(path("defaults.plx"));
         QCOMPARE(file.size(), 100);
         QCOMPARE(file.left(8), hex("0300000003000000"));
@@ -134,7 +135,7 @@ private slots:
         t[Field::CH1SensorFrom] = QStringLiteral("-10000");
         m.CH1Enabled = false;
         QCOMPARE(captureForSave(t, m.flags(), m.paramSet), std::nullopt);
-        QCOMPARE(saveConfigurationFile(path("round.plx"), m.paramSet), std::nullopt);
+        QCOMPARE(tarnixw::values::saveFileSafely(path("round.plx"), m.paramSet.toBytes()), std::nullopt);
 
         resetModel();
         const LoadResult r = loadConfigurationFile(path("round.plx"), model());

@@ -141,15 +141,6 @@ private slots:
         }
     }
 
-    void packIntoProcessWideSet()
-    {
-        std::vector<std::uint8_t> buf(kBlockASize + kBlockBSize);
-        QCOMPARE(PackBlockA(stagedDefaults(), buf, 0), kBlockASize);
-        QCOMPARE(PackBlockB(stagedDefaults(), buf, kBlockASize), kDeviceImageSize);
-        QCOMPARE(model().paramSet.slope(0), 25000);
-        QCOMPARE(model().paramSet.sensorFrom(1), 1000);
-    }
-
     void packRefusesShortBuffer()
     {
         std::vector<std::uint8_t> buf(7 + kBlockASize - 1, 0xEE);

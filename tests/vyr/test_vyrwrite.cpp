@@ -472,7 +472,7 @@ private slots:
     void recordForWriteKeepsValues()
     {
         VYRParamSet r;
-        QVERIFY(recordScreen(Screen::defaults(), r).isEmpty());
+        QVERIFY(!recordScreen(Screen::defaults(), r));
         r.FixedFF = 7;
         r.HLimit[2] = 123456789;
         const WriteRecord w = recordForWrite(r, [](int k) { return QStringLiteral("CH%1").arg(k); });
