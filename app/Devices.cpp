@@ -14,7 +14,9 @@ const std::vector<DeviceButton>& deviceButtons()
     static const std::vector<DeviceButton> list{
         {&plix::description(), "GroupBox1", "PLIXButton", {280, 16, 237, 221}, artwork::plixDevice(),
             &TMain::PLIXButtonClick,
-            [](kit::Session& s, std::function<void()> showMain) { return new plix::TFormPLIX(s, std::move(showMain)); }},
+            [](kit::Session& s, std::function<void()> showMain) {
+                return new plix::TFormPLIX(s, std::move(showMain));
+            }},
         {&vyr::description(), "GroupBox2", "VYRButton", {24, 16, 237, 221}, artwork::vyrDevice(),
             &TMain::VYRButtonClick,
             [](kit::Session& s, std::function<void()> showMain) { return new vyr::TFormVYR(s, std::move(showMain)); }},

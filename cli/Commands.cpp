@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <functional>
+#include <map>
 
 #ifndef TARNIXW_VERSION
 #define TARNIXW_VERSION "0"
@@ -105,13 +106,27 @@ const DeviceModel* modelOption(const Context& c)
     return nullptr;
 }
 
+// The models' names, keys and file extensions, each in a list.
+struct ModelWords {
+    QStringList names;
+    QStringList keys;
+    QStringList extensions;
+};
+ModelWords modelWords(const Models& models)
+{
+    ModelWords w;
+    for (const DeviceModel* m : models) {
+        w.names << m->name();
+        w.keys << m->key();
+        w.extensions << QLatin1Char('.') + m->extension();
+    }
+    return w;
+}
+
 // "--model must be vyr or plix"
 Exit noModel(const Context& c)
 {
-    QStringList keys;
-    for (const DeviceModel* m : c.models)
-        keys << m->key();
-    return c.usage(Words::cliModelMustBe(oneOf(keys)));
+    return c.usage(Words::cliModelMustBe(oneOf(modelWords(c.models).keys)));
 }
 
 // The port, baud rate and (when wanted) slave ID of a device command; Usage when wrong.
@@ -217,12 +232,10 @@ Exit portsCommand(Context& c)
         return Exit::Done;
     }
     models::Table t(Words::cliPortsColumns());
-    t.alignLeft(1);
-    t.alignLeft(2);
-    t.alignLeft(3);
+    for (const int column : {1, 2, 3})
+        t.alignLeft(column);
     for (const link::PortEntry& e : *entries) {
         QString what;
-        QString path = e.devicePath;
         switch (e.kind) {
         case link::PortKind::Usb: {
             QStringList parts{Words::cliUsbAdapter(), e.usbId};
@@ -242,7 +255,7 @@ Exit portsCommand(Context& c)
             what = Words::cliVirtualPort(e.linkPath);
             break;
         }
-        t.add({e.portName, e.stableName, path, what});
+        t.add({e.portName, e.stableName, e.devicePath, what});
     }
     c.console.out(t.text());
     return Exit::Done;
@@ -286,14 +299,10 @@ std::optional<Configuration> readDevice(
         c.console.warning(w);
     // A device of another model answers the same requests with values of its own layout.
     if (looksLikeOtherModel(*read.value, image)) {
-        QStringList names;
-        QStringList keys;
-        for (const DeviceModel* other : c.models)
-            if (other != &model) {
-                names << other->name();
-                keys << other->key();
-            }
-        c.console.warning(Words::cliOtherModel(model.name(), oneOf(names), oneOf(keys)));
+        Models others = c.models;
+        std::erase(others, &model);
+        const ModelWords w = modelWords(others);
+        c.console.warning(Words::cliOtherModel(model.name(), oneOf(w.names), oneOf(w.keys)));
     }
     return read.value;
 }
@@ -557,27 +566,12 @@ const std::vector<Command>& commands()
 // What each exit code says.
 QString exitMeaning(Exit e)
 {
-    switch (e) {
-    case Done:
-        return Words::cliExitDone();
-    case Differences:
-        return Words::cliExitDifferences();
-    case Usage:
-        return Words::cliExitUsage();
-    case NoResponse:
-        return Words::cliExitNoResponse();
-    case ResponseError:
-        return Words::cliExitResponseError();
-    case PortError:
-        return Words::cliExitPortError();
-    case FileError:
-        return Words::cliExitFileError();
-    case Invalid:
-        return Words::cliExitInvalid();
-    case Interrupted:
-        return Words::cliExitInterrupted();
-    }
-    return {};
+    static const std::map<Exit, QString (*)()> meanings
+        = {{Done, Words::cliExitDone}, {Differences, Words::cliExitDifferences}, {Usage, Words::cliExitUsage},
+            {NoResponse, Words::cliExitNoResponse}, {ResponseError, Words::cliExitResponseError},
+            {PortError, Words::cliExitPortError}, {FileError, Words::cliExitFileError},
+            {Invalid, Words::cliExitInvalid}, {Interrupted, Words::cliExitInterrupted}};
+    return meanings.at(e)();
 }
 
 QString exitCodes(const std::vector<Exit>& exits)
@@ -615,23 +609,6 @@ QString listed(const QString& name, const QString& text)
     return wrapped(QStringLiteral("  %1  ").arg(name.leftJustified(18)), text, 22);
 }
 
-// The models' names, keys and file extensions, each in a list.
-struct ModelWords {
-    QStringList names;
-    QStringList keys;
-    QStringList extensions;
-};
-ModelWords modelWords(const Models& models)
-{
-    ModelWords w;
-    for (const DeviceModel* m : models) {
-        w.names << m->name();
-        w.keys << m->key();
-        w.extensions << QLatin1Char('.') + m->extension();
-    }
-    return w;
-}
-
 // A text of the command table with the models and the forms' words put in: "{keys}" is
 // "vyr|plix", "{binaries}" ".vyx, .plx", "{idNotFound}" the ID search's box.
 QString withModels(QString text, const Models& models)
@@ -651,14 +628,12 @@ void describeOptions(const Models& models)
         choices << QStringLiteral("%1 (%2)").arg(m->key(), m->name());
     kModel.setDescription(oneOf(choices) + QLatin1Char('.'));
     kOutput.setDescription(Words::cliOutputOption(modelWords(models).extensions.join(Words::cliOr())));
-    kPort.setDescription(Words::cliPortOption());
-    kBaud.setDescription(Words::cliBaudOption());
-    kId.setDescription(Words::cliIdOption());
-    kFast.setDescription(Words::cliFastOption());
-    kVerify.setDescription(Words::cliVerifyOption());
-    kForce.setDescription(Words::cliForceOption());
-    kTrace.setDescription(Words::cliTraceOption());
-    kQuiet.setDescription(Words::cliQuietOption());
+    const std::pair<QCommandLineOption*, QString (*)()> fixed[]
+        = {{&kPort, Words::cliPortOption}, {&kBaud, Words::cliBaudOption}, {&kId, Words::cliIdOption},
+            {&kFast, Words::cliFastOption}, {&kVerify, Words::cliVerifyOption}, {&kForce, Words::cliForceOption},
+            {&kTrace, Words::cliTraceOption}, {&kQuiet, Words::cliQuietOption}};
+    for (const auto& [option, description] : fixed)
+        option->setDescription(description());
 }
 
 QString commandHelp(const Command& cmd, const Models& models)
@@ -724,7 +699,8 @@ Exit runCommand(Console& console, const QStringList& arguments, const Models& mo
         console.raw(Words::cliTryProgramHelp());
         return Exit::Usage;
     }
-    if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
+    if (first == QLatin1String("-h") || first == QLatin1String("--help")
+        || (first == QLatin1String("help") && rest.isEmpty())) {
         console.out(programHelp(models));
         return Exit::Done;
     }
@@ -734,10 +710,6 @@ Exit runCommand(Console& console, const QStringList& arguments, const Models& mo
     }
     // "help COMMAND" is "COMMAND --help".
     if (first == QLatin1String("help")) {
-        if (rest.isEmpty()) {
-            console.out(programHelp(models));
-            return Exit::Done;
-        }
         first = rest.takeFirst();
         rest = {QStringLiteral("--help")};
     }

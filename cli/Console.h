@@ -34,7 +34,6 @@ public:
     // it changes. endProgress() takes it away again.
     void progress(int value, const QString& label);
     void endProgress();
-    bool drawsBar() const { return m_terminal; }
 
 private:
     void clearBar();

@@ -127,20 +127,11 @@ Exit DeviceLine::close(const Addendum& addendum, const QString& whenDone)
     m_console.endProgress();
     m_outcome = m_session->outcome();
     Exit e = Exit::Done;
-    switch (m_outcome.kind) {
-    case link::Outcome::Kind::NotOpened:
+    if (m_outcome.kind == link::Outcome::Kind::NotOpened)
         e = Exit::PortError;
-        break;
-    case link::Outcome::Kind::Stopped:
+    else if (m_outcome.kind == link::Outcome::Kind::Stopped)
         e = m_outcome.exchanges.reason == link::StopReason::ResponseError ? Exit::ResponseError : Exit::NoResponse;
-        break;
-    case link::Outcome::Kind::Cancelled:
-        e = Exit::Interrupted;
-        break;
-    default:
-        break;
-    }
-    if (interrupted())
+    if (interrupted() || m_outcome.kind == link::Outcome::Kind::Cancelled)
         e = Exit::Interrupted;
     // One message for the fault, however many steps failed: what happened, then what it left.
     if (e == Exit::NoResponse || e == Exit::ResponseError || e == Exit::Interrupted) {

@@ -38,9 +38,8 @@ struct Node {
 
     Node& member(const QString& key)
     {
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            if (keys[i] == key)
-                return items[i];
+        if (const Node* known = find(key))
+            return items[std::size_t(known - items.data())];
         keys.push_back(key);
         return items.emplace_back();
     }
@@ -118,18 +117,12 @@ void write(const Node& n, const Configuration& c, int indent, QString& out)
         return;
     }
     case Node::Kind::Array:
-        out += QStringLiteral("[\n");
-        for (std::size_t i = 0; i < n.items.size(); ++i) {
-            out += inner;
-            write(n.items[i], c, indent + 2, out);
-            out += i + 1 < n.items.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
-        }
-        out += QString(indent, QLatin1Char(' ')) + QLatin1Char(']');
-        return;
-    case Node::Kind::Object:
+    case Node::Kind::Object: {
+        const bool object = n.kind == Node::Kind::Object;
         // An object of plain values goes on one line: a DI channel, a DO output, the scaling.
-        if (std::all_of(n.items.begin(), n.items.end(),
-                [](const Node& m) { return m.kind == Node::Kind::Value || m.kind == Node::Kind::List; })) {
+        if (object && std::all_of(n.items.begin(), n.items.end(), [](const Node& m) {
+                return m.kind == Node::Kind::Value || m.kind == Node::Kind::List;
+            })) {
             out += QLatin1Char('{');
             for (std::size_t i = 0; i < n.items.size(); ++i) {
                 out += (i ? QStringLiteral(", ") : QString()) + quoted(n.keys[i]) + QStringLiteral(": ");
@@ -138,14 +131,15 @@ void write(const Node& n, const Configuration& c, int indent, QString& out)
             out += QLatin1Char('}');
             return;
         }
-        out += QStringLiteral("{\n");
+        out += object ? QStringLiteral("{\n") : QStringLiteral("[\n");
         for (std::size_t i = 0; i < n.items.size(); ++i) {
-            out += inner + quoted(n.keys[i]) + QStringLiteral(": ");
+            out += object ? inner + quoted(n.keys[i]) + QStringLiteral(": ") : inner;
             write(n.items[i], c, indent + 2, out);
             out += i + 1 < n.items.size() ? QStringLiteral(",\n") : QStringLiteral("\n");
         }
-        out += QString(indent, QLatin1Char(' ')) + QLatin1Char('}');
+        out += QString(indent, QLatin1Char(' ')) + QLatin1Char(object ? '}' : ']');
         return;
+    }
     }
 }
 
@@ -503,17 +497,8 @@ QString modelNames(const Models& models)
 
 QString position(const QByteArray& text, int offset)
 {
-    int line = 1;
-    int column = 1;
-    for (int i = 0; i < offset && i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            column = 1;
-        } else {
-            ++column;
-        }
-    }
-    return Words::cliLineColumn(line, column);
+    const QByteArray before = text.left(std::max(offset, 0));
+    return Words::cliLineColumn(int(before.count('\n')) + 1, int(before.size() - before.lastIndexOf('\n')));
 }
 
 } // namespace

@@ -80,18 +80,16 @@ QString listed(const DeviceModel& model, const std::map<int, std::set<int>>& byF
 QString openFailure(const link::OpenOutcome& o)
 {
     const QString detail = QString::fromStdString(o.detail);
-    switch (o.error) {
-    case link::OpenError::NoSuchPort:
-        return Words::openError() + QLatin1Char(' ') + Words::cliPortNotConnected(o.port);
-    case link::OpenError::Busy:
-        return Words::openError() + QLatin1Char(' ') + Words::cliPortInUse(o.port);
-    case link::OpenError::PermissionDenied:
-        return Words::openError() + QLatin1Char(' ') + Words::portNotPermitted(o.port);
-    case link::OpenError::SetupFailed:
+    if (o.error == link::OpenError::SetupFailed)
         return Words::setupError() + QLatin1Char(' ') + Words::cliLineSettingsRefused(o.port, detail);
-    default:
-        return Words::openError() + QLatin1Char(' ') + Words::cliPortFailed(o.port, detail);
-    }
+    QString why = Words::cliPortFailed(o.port, detail);
+    if (o.error == link::OpenError::NoSuchPort)
+        why = Words::cliPortNotConnected(o.port);
+    else if (o.error == link::OpenError::Busy)
+        why = Words::cliPortInUse(o.port);
+    else if (o.error == link::OpenError::PermissionDenied)
+        why = Words::portNotPermitted(o.port);
+    return Words::openError() + QLatin1Char(' ') + why;
 }
 
 QString stopFailure(const link::Exchanges& e)

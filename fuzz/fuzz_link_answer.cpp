@@ -2,8 +2,8 @@
 // sequence and one ID search round, over a port that hands out the fuzz input as whatever
 // arrived after each request. Nothing may crash, read out of bounds or hang, and every
 // operation reports its outcome exactly once.
-#include "vyr/VyrTransfer.h"
 #include "FuzzSupport.h"
+#include "vyr/VyrTransfer.h"
 
 #include "link/Clock.h"
 #include "link/IdSearch.h"

@@ -14,27 +14,11 @@ int g_active = 0;
 
 bool isUserInput(QEvent::Type t)
 {
-    switch (t) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::ContextMenu:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::Close:
-        return true;
-    default:
-        return false;
-    }
+    static constexpr QEvent::Type kInput[] = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+        QEvent::MouseButtonDblClick, QEvent::MouseMove, QEvent::Wheel, QEvent::KeyPress, QEvent::KeyRelease,
+        QEvent::ShortcutOverride, QEvent::Shortcut, QEvent::ContextMenu, QEvent::TouchBegin, QEvent::TouchUpdate,
+        QEvent::TouchEnd, QEvent::TabletPress, QEvent::TabletRelease, QEvent::Close};
+    return std::find(std::begin(kInput), std::end(kInput), t) != std::end(kInput);
 }
 } // namespace
 

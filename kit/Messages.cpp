@@ -12,9 +12,8 @@ QString openDetail(const link::OpenOutcome& o)
     switch (o.error) {
     case link::OpenError::NoSuchPort:
         // A device path was named directly; Check COM finds COM numbers.
-        if (!o.port.startsWith(QLatin1String("COM")))
-            return text::portNotConnected(o.port);
-        return text::portNotConnectedTryCheckCom(o.port);
+        return o.port.startsWith(QLatin1String("COM")) ? text::portNotConnectedTryCheckCom(o.port)
+                                                       : text::portNotConnected(o.port);
     case link::OpenError::Busy:
         return text::portInUseCloseIt(o.port);
     case link::OpenError::PermissionDenied:
@@ -30,14 +29,9 @@ QString openDetail(const link::OpenOutcome& o)
 
 QString stopText(link::StopReason failure)
 {
-    switch (failure) {
-    case link::StopReason::NoResponse:
+    if (failure == link::StopReason::NoResponse)
         return text::noResponse();
-    case link::StopReason::ResponseError:
-        return text::responseError();
-    default:
-        return {};
-    }
+    return failure == link::StopReason::ResponseError ? text::responseError() : QString();
 }
 
 QString openFailureText(const link::OpenOutcome& outcome)

@@ -94,9 +94,8 @@ TrafficWindow::TrafficWindow(link::TrafficLog& log, QWidget* form)
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_note, 1);
-    buttons->addWidget(m_clear);
-    buttons->addWidget(copy);
-    buttons->addWidget(m_save);
+    for (QPushButton* button : {m_clear, copy, m_save})
+        buttons->addWidget(button);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace tarnixw::link {
@@ -38,12 +39,8 @@ bool isHardwareSerial(const QString& ttyDir)
     if (!QFileInfo::exists(ttyDir + QStringLiteral("/device/driver")))
         return false;
     const QString typePath = ttyDir + QStringLiteral("/type");
-    if (QFileInfo::exists(typePath)) {
-        const QString type = readLine(typePath);
-        if (type.isEmpty() || type == QLatin1String("0"))
-            return false;
-    }
-    return true;
+    const QString type = readLine(typePath);
+    return !QFileInfo::exists(typePath) || !(type.isEmpty() || type == QLatin1String("0"));
 }
 
 // A USB serial adapter's tty sits below its USB device, whose directory names the vendor and
@@ -148,9 +145,7 @@ std::vector<PortEntry> PortList::scan(bool& ok) const
     }
 
     std::sort(out.begin(), out.end(), [](const PortEntry& a, const PortEntry& b) {
-        if (a.appearedNs != b.appearedNs)
-            return a.appearedNs < b.appearedNs;
-        return a.deviceName < b.deviceName;
+        return std::tie(a.appearedNs, a.deviceName) < std::tie(b.appearedNs, b.deviceName);
     });
     // A link named like a listed port shows once, as the port that appeared first.
     std::set<QString> seen;
@@ -169,9 +164,7 @@ std::optional<QString> comPortDevice(int portNumber)
     // COM0 and negative numbers name no port; the list is read afresh so a port plugged in a
     // moment ago is found.
     const std::optional<PortEntry> entry = portNumber > 0 ? PortList::system().find(portNumber) : std::nullopt;
-    if (!entry)
-        return std::nullopt;
-    return entry->devicePath;
+    return entry ? std::optional<QString>(entry->devicePath) : std::nullopt;
 }
 
 } // namespace tarnixw::link

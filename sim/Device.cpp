@@ -66,11 +66,6 @@ bool Device::dumpMemory(const QString& path, QString* error) const
     return true;
 }
 
-std::optional<std::size_t> Device::requestLength(std::span<const std::uint8_t> bytes)
-{
-    return link::rtuRequestLength(bytes);
-}
-
 bool Device::inParameterMemory(int address, int bytes) const
 {
     const std::vector<models::MemoryBlock> blocks = m_model.memory();

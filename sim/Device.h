@@ -73,10 +73,6 @@ public:
     // The device's answer to one frame from the line.
     Reply handle(std::span<const std::uint8_t> frame);
 
-    // The length of the request that starts the bytes, once enough of it is there to tell
-    // (nothing yet, or 0 for a function this device does not know).
-    static std::optional<std::size_t> requestLength(std::span<const std::uint8_t> bytes);
-
 private:
     std::vector<std::uint8_t> process(std::span<const std::uint8_t> frame);
     std::vector<std::uint8_t> exception(std::uint8_t function, std::uint8_t code) const;

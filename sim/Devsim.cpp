@@ -69,26 +69,24 @@ public:
     // the bytes in the hex the program's line traffic shows, so a frame is found on both sides.
     void line(const char* direction, const std::vector<std::uint8_t>& bytes)
     {
-        const QString text = QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ')
-            + QLatin1String(direction) + QLatin1Char(' ') + tarnixw::link::hexBytes(bytes) + QLatin1Char('\n');
-        m_out->write(text.toUtf8());
-        m_out->waitForBytesWritten(0);
-        if (m_out == &m_file)
-            m_file.flush();
+        put(QLatin1String(direction) + QLatin1Char(' ') + tarnixw::link::hexBytes(bytes));
     }
-    void note(const QString& text)
-    {
-        m_out->write((
-            QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1String(" -- ") + text + QLatin1Char('\n'))
-                         .toUtf8());
-        if (m_out == &m_file)
-            m_file.flush();
-    }
+    void note(const QString& text) { put(QLatin1String("-- ") + text); }
 
 private:
     QFile m_file;
     QFile m_err;
     QIODevice* m_out = nullptr;
+
+    void put(const QString& text)
+    {
+        m_out->write(
+            (QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ') + text + QLatin1Char('\n'))
+                .toUtf8());
+        m_out->waitForBytesWritten(0);
+        if (m_out == &m_file)
+            m_file.flush();
+    }
 };
 
 bool parseOptions(const QCoreApplication& app, const models::Models& models, Options& o)
@@ -105,36 +103,26 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     p.setApplicationDescription(
         QStringLiteral("Simulated %1 Modbus RTU slave on a pseudo-terminal").arg(names.join(QStringLiteral(" / "))));
     p.addHelpOption();
-    const QCommandLineOption model(QStringLiteral("model"), keyChoice, QStringLiteral("MODEL"), keys.first());
-    const QCommandLineOption id(QStringLiteral("id"), QStringLiteral("Modbus slave ID, 1..255 (default 1)"),
-        QStringLiteral("N"), QStringLiteral("1"));
-    const QCommandLineOption name(QStringLiteral("name"),
-        QStringLiteral("virtual port name (default the model's: %1-sim)").arg(keys.first()), QStringLiteral("NAME"));
-    const QCommandLineOption memory(QStringLiteral("memory"),
-        QStringLiteral("load the memory image (4096 bytes, as --dump writes it) at start"), QStringLiteral("FILE"));
-    const QCommandLineOption dump(
-        QStringLiteral("dump"), QStringLiteral("write the memory image on exit"), QStringLiteral("FILE"));
-    const QCommandLineOption log(QStringLiteral("log"),
-        QStringLiteral("frame log: wall-clock time, <- request or -> answer, hex (default stderr)"),
-        QStringLiteral("FILE"));
-    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("line rate for answer timing"),
-        QStringLiteral("BAUD"), QStringLiteral("19200"));
-    const QCommandLineOption silentNext(
-        QStringLiteral("silent-next"), QStringLiteral("ignore the next N requests"), QStringLiteral("N"));
-    const QCommandLineOption silentEvery(
-        QStringLiteral("silent-every"), QStringLiteral("ignore every K-th request"), QStringLiteral("K"));
-    const QCommandLineOption wrongId(
-        QStringLiteral("wrong-id"), QStringLiteral("answer under slave id N"), QStringLiteral("N"));
-    const QCommandLineOption exception(
-        QStringLiteral("exception"), QStringLiteral("refuse every request with this code"), QStringLiteral("CODE"));
-    const QCommandLineOption truncate(QStringLiteral("truncate"), QStringLiteral("send half of each answer"));
-    const QCommandLineOption badCrc(QStringLiteral("bad-crc"), QStringLiteral("damage each answer's CRC"));
-    const QCommandLineOption late(
-        QStringLiteral("late"), QStringLiteral("answer MS milliseconds late"), QStringLiteral("MS"));
-    const QCommandLineOption unplugAfter(
-        QStringLiteral("unplug-after"), QStringLiteral("vanish after N requests"), QStringLiteral("N"));
-    const QCommandLineOption alterByte(QStringLiteral("alter-byte"),
-        QStringLiteral("store the byte at ADDRESS changed whenever a write covers it"), QStringLiteral("ADDRESS"));
+    const QCommandLineOption model("model", keyChoice, "MODEL", keys.first());
+    const QCommandLineOption id("id", "Modbus slave ID, 1..255 (default 1)", "N", "1");
+    const QCommandLineOption name(
+        "name", QStringLiteral("virtual port name (default the model's: %1-sim)").arg(keys.first()), "NAME");
+    const QCommandLineOption memory(
+        "memory", "load the memory image (4096 bytes, as --dump writes it) at start", "FILE");
+    const QCommandLineOption dump("dump", "write the memory image on exit", "FILE");
+    const QCommandLineOption log(
+        "log", "frame log: wall-clock time, <- request or -> answer, hex (default stderr)", "FILE");
+    const QCommandLineOption baud("baud", "line rate for answer timing", "BAUD", "19200");
+    const QCommandLineOption silentNext("silent-next", "ignore the next N requests", "N");
+    const QCommandLineOption silentEvery("silent-every", "ignore every K-th request", "K");
+    const QCommandLineOption wrongId("wrong-id", "answer under slave id N", "N");
+    const QCommandLineOption exception("exception", "refuse every request with this code", "CODE");
+    const QCommandLineOption truncate("truncate", "send half of each answer");
+    const QCommandLineOption badCrc("bad-crc", "damage each answer's CRC");
+    const QCommandLineOption late("late", "answer MS milliseconds late", "MS");
+    const QCommandLineOption unplugAfter("unplug-after", "vanish after N requests", "N");
+    const QCommandLineOption alterByte(
+        "alter-byte", "store the byte at ADDRESS changed whenever a write covers it", "ADDRESS");
     p.addOptions({model, id, name, memory, dump, log, baud, silentNext, silentEvery, wrongId, exception, truncate,
         badCrc, late, unplugAfter, alterByte});
     p.process(app);
@@ -319,7 +307,9 @@ int sim::runDevsim(int argc, char** argv, const models::Models& models)
         }
         pending.insert(pending.end(), buf, buf + n);
         for (;;) {
-            const std::optional<std::size_t> len = sim::Device::requestLength(pending);
+            // The length of the request that starts the bytes, once enough of it is there to
+            // tell (nothing yet, or 0 for a function the device does not know).
+            const std::optional<std::size_t> len = tarnixw::link::rtuRequestLength(pending);
             if (!len || *len == 0 || pending.size() < *len)
                 break;
             const std::vector<std::uint8_t> frame(pending.begin(), pending.begin() + long(*len));

@@ -212,25 +212,24 @@ void TFormVYR::buildAnalogPage()
     QWidget* page = m_sheets[0];
     const QFont bold = kit::formFont(8, true);
 
-    auto* all = new QPushButton(QStringLiteral("ALL"), page);
-    all->setObjectName(allBtnName(0));
-    all->setFont(bold);
-    all->setAutoDefault(false);
-    all->setGeometry(kChanBtnLeft, 10, kChanBtnWidth, kRowHeight);
-    connect(all, &QPushButton::clicked, this, [this, all] { VYRChanInUseClick(all); });
-    m_allBtn[0] = all;
-    enroll(all, Family::AllBtn, 0);
+    // The ALL button and each channel's button: bold, clicked as one family.
+    const auto channelButton = [&](const QString& caption, const QString& name, int top) {
+        auto* btn = new QPushButton(caption, page);
+        btn->setObjectName(name);
+        btn->setFont(bold);
+        btn->setAutoDefault(false);
+        btn->setGeometry(kChanBtnLeft, top, kChanBtnWidth, kRowHeight);
+        connect(btn, &QPushButton::clicked, this, [this, btn] { VYRChanInUseClick(btn); });
+        return btn;
+    };
+    m_allBtn[0] = channelButton(QStringLiteral("ALL"), allBtnName(0), 10);
+    enroll(m_allBtn[0], Family::AllBtn, 0);
 
     const QPalette green = textPalette(page, kit::kGreen);
 
     for (int n = 0; n < kAnalogChannels; ++n) {
         const int top = kAnalogRowTop + kAnalogRowStep * n;
-        auto* btn = new QPushButton(QStringLiteral("CH%1").arg(n), page);
-        btn->setObjectName(chanInUseBtnName(n));
-        btn->setFont(bold);
-        btn->setAutoDefault(false);
-        btn->setGeometry(kChanBtnLeft, top, kChanBtnWidth, kRowHeight);
-        connect(btn, &QPushButton::clicked, this, [this, btn] { VYRChanInUseClick(btn); });
+        auto* btn = channelButton(QStringLiteral("CH%1").arg(n), chanInUseBtnName(n), top);
         m_chanInUseBtn[n] = btn;
         enroll(btn, Family::VYRChanInUseBtn, n);
 

@@ -1,8 +1,8 @@
-#include "vyr/VyrTransfer.h"
 #include "link/IdSearch.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
 #include "tests/support/Models.h"
+#include "vyr/VyrTransfer.h"
 
 #include <QtTest>
 
