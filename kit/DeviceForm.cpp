@@ -216,9 +216,9 @@ const std::pair<values::FieldKind, BoundaryCheck> kBoundaryChecks[] = {
 
 void DeviceForm::checkOnLeave(QLineEdit* box, values::FieldKind kind)
 {
-    for (const auto& [k, check] : kBoundaryChecks)
-        if (k == kind)
-            m_leave->watch(box, [this, check](QLineEdit* left) { return (this->*check)(left); });
+    for (const auto& entry : kBoundaryChecks)
+        if (entry.first == kind)
+            m_leave->watch(box, [this, check = entry.second](QLineEdit* left) { return (this->*check)(left); });
 }
 
 values::FieldCheckResult DeviceForm::fieldCheck(values::FieldKind kind, const QLineEdit& box) const
