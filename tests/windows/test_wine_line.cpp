@@ -62,7 +62,7 @@ template <class Form> Outcome readOn(int port, bool silent = false)
     std::optional<test::SimLine> sim;
     std::optional<test::ScriptedDialogs> dialogs;
     if (port == 0) {
-        sim.emplace(std::is_same_v<Form, vyr::TFormVYR> ? sim::Model::Vyr : sim::Model::Plix);
+        sim.emplace(std::is_same_v<Form, vyr::TFormVYR> ? test::Model::Vyr : test::Model::Plix);
         sim->device.faults().silentEvery = silent ? 1 : 0;
         port = 1;
     } else {
