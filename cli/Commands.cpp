@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <functional>
 #include <map>
+#include <set>
 
 #ifndef TARNIXW_VERSION
 #define TARNIXW_VERSION "0"
@@ -362,36 +363,21 @@ QString hexRun(std::span<const std::uint8_t> bytes)
 QStringList unheldDifferences(const Configuration& ready, std::span<const std::uint8_t> image)
 {
     const std::vector<std::uint8_t> sent = ready.model->writtenImage(ready);
-    std::vector<bool> held(sent.size());
-    const Configuration zeros = ready.model->zeros();
-    const std::vector<std::uint8_t> base = ready.model->writtenImage(zeros);
-    for (const models::Field& f : ready.model->fields()) {
-        if (!f.onDevice || f.format == models::Format::Identity)
-            continue;
-        // The bytes the value is laid into: those that change when all its bits are set.
-        Configuration changed = zeros;
-        f.set(changed, f.min < 0 ? -1 : f.max);
-        const std::vector<std::uint8_t> moved = ready.model->writtenImage(changed);
-        for (std::size_t i = 0; i < moved.size(); ++i)
-            held[i] = held[i] || moved[i] != base[i];
-    }
+    std::set<int> held;
+    for (const std::vector<int>& addresses : ready.model->fieldAddresses())
+        held.insert(addresses.begin(), addresses.end());
     QStringList lines;
-    std::size_t at = 0;
+    std::size_t at = 0; // the block's first byte in the images
     for (const models::MemoryBlock& block : ready.model->memory()) {
-        for (std::size_t i = at; i < at + std::size_t(block.bytes);) {
-            if (held[i]) {
-                ++i;
-                continue;
-            }
-            std::size_t end = i;
-            while (end < at + std::size_t(block.bytes) && !held[end])
+        for (int i = 0; i < block.bytes;) {
+            int end = i;
+            while (end < block.bytes && held.count(block.address + end) == 0)
                 ++end;
-            const std::span<const std::uint8_t> wrote(sent.data() + i, end - i);
-            const std::span<const std::uint8_t> back = image.subspan(i, end - i);
+            const std::span<const std::uint8_t> wrote(sent.data() + at + i, std::size_t(end - i));
+            const std::span<const std::uint8_t> back = image.subspan(at + i, std::size_t(end - i));
             if (!std::equal(wrote.begin(), wrote.end(), back.begin()))
-                lines << Words::cliDeviceBytes(
-                    block.address + int(i - at), block.address + int(end - at) - 1, hexRun(wrote), hexRun(back));
-            i = end;
+                lines << Words::cliDeviceBytes(block.address + i, block.address + end - 1, hexRun(wrote), hexRun(back));
+            i = end + 1;
         }
         at += std::size_t(block.bytes);
     }

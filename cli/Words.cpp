@@ -10,43 +10,6 @@ namespace tarnixw::cli {
 
 namespace {
 
-// The device memory as a Write of `c` lays it: byte address -> value.
-std::map<int, std::uint8_t> deviceBytes(const Configuration& c)
-{
-    std::map<int, std::uint8_t> out;
-    const std::vector<std::uint8_t> image = c.model->writtenImage(c);
-    std::size_t at = 0;
-    for (const models::MemoryBlock& block : c.model->memory())
-        for (int i = 0; i < block.bytes; ++i)
-            out[block.address + i] = image[at++];
-    return out;
-}
-
-// Which device bytes each value of the model occupies: found by changing the value alone
-// and laying both configurations as a Write does, so the layouts are the packers' own.
-const std::vector<std::set<int>>& addressesOf(const DeviceModel& model)
-{
-    static std::map<const DeviceModel*, std::vector<std::set<int>>> cache;
-    auto [it, fresh] = cache.try_emplace(&model);
-    if (!fresh)
-        return it->second;
-    const Configuration base = model.zeros();
-    const std::map<int, std::uint8_t> before = deviceBytes(base);
-    for (const models::Field& f : model.fields()) {
-        std::set<int> at;
-        if (f.onDevice && f.format != models::Format::Identity) {
-            Configuration changed = base;
-            const std::int64_t v = f.get(base);
-            f.set(changed, f.format == models::Format::Flag ? 1 - v : (v < f.max ? v + 1 : v - 1));
-            for (const auto& [address, value] : deviceBytes(changed))
-                if (before.at(address) != value)
-                    at.insert(address);
-        }
-        it->second.push_back(std::move(at));
-    }
-    return it->second;
-}
-
 // "AI 0–5, 9", "the DI modules", "DO module 1", "both channels".
 QString named(const models::Family& family, const std::set<int>& numbers)
 {
@@ -125,7 +88,7 @@ QString writtenState(const Configuration& ready, const std::vector<link::Request
             written.insert(a);
     }
     const std::vector<models::Field>& fields = model.fields();
-    const std::vector<std::set<int>>& addresses = addressesOf(model);
+    const std::vector<std::vector<int>>& addresses = model.fieldAddresses();
     std::map<std::pair<int, int>, std::pair<int, int>> groups; // group -> values written, values in all
     int onDevice = 0;
     int done = 0;

@@ -66,6 +66,37 @@ QString DeviceModel::groupName(int family, int member) const
     return families().at(std::size_t(family)).one.arg(member);
 }
 
+const std::vector<std::vector<int>>& DeviceModel::fieldAddresses() const
+{
+    std::call_once(addressesFound_, [this] {
+        const Configuration zeros = this->zeros();
+        const std::vector<std::uint8_t> base = writtenImage(zeros);
+        std::vector<int> addresses; // of each byte of the image
+        for (const MemoryBlock& block : memory())
+            for (int i = 0; i < block.bytes; ++i)
+                addresses.push_back(block.address + i);
+        for (const Field& f : fields()) {
+            std::vector<int>& at = fieldAddresses_.emplace_back();
+            if (!f.onDevice || f.format == Format::Identity)
+                continue;
+            std::vector<bool> moved(base.size());
+            for (const std::int64_t v : {f.min, f.max, std::int64_t(-1)}) {
+                if (v == 0 || (v == -1 && f.min >= 0))
+                    continue;
+                Configuration changed = zeros;
+                f.set(changed, v);
+                const std::vector<std::uint8_t> image = writtenImage(changed);
+                for (std::size_t i = 0; i < image.size(); ++i)
+                    moved[i] = moved[i] || image[i] != base[i];
+            }
+            for (std::size_t i = 0; i < moved.size(); ++i)
+                if (moved[i])
+                    at.push_back(addresses[i]);
+        }
+    });
+    return fieldAddresses_;
+}
+
 const DeviceModel* modelCalled(const Models& models, const QString& keyOrName)
 {
     for (const DeviceModel* m : models)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -175,6 +176,14 @@ public:
     Configuration zeros() const { return {this, QByteArray(fileSize(), '\0')}; }
     // "AI 3", "CH0": the member of a family as one.
     QString groupName(int family, int member) const;
+    // For each of fields(), the device addresses a Write lays it into (none for a value the
+    // device does not hold): the bytes that change when the value alone goes to its least, its
+    // greatest and, when signed, all its bits set. Found once, from the model's own packing.
+    const std::vector<std::vector<int>>& fieldAddresses() const;
+
+private:
+    mutable std::once_flag addressesFound_;
+    mutable std::vector<std::vector<int>> fieldAddresses_;
 };
 
 // The list of models a program serves, in the order it offers them.

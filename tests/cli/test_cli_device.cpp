@@ -138,6 +138,10 @@ private slots:
         // The low bytes of the P.V. to of AI 3 (2240 + 4 x 3) and of CH0 (2072).
         QTest::newRow("VYRANTA") << int(Model::Vyr) << 2255 << "AI 3 P.V. to: 100.000 → 100.001\n";
         QTest::newRow("PLIXARO") << int(Model::Plix) << 2075 << "CH0 P.V. to: 100.000 → 100.001\n";
+        // A byte no value holds (device bytes 834..849 follow the VYRANTA's area-1 values).
+        QTest::newRow("VYRANTA reserved") << int(Model::Vyr) << 840
+                                          << "device bytes 834..849: 00 x 16 → 00 00 00 00 00 00 01 00 00 00 00 00 "
+                                             "00 00 00 00\n";
     }
     void verifyCatchesAChangedField()
     {
