@@ -44,15 +44,14 @@ bool DeviceSession::start(std::optional<std::uint8_t> slave)
 {
     if (!m_opened || !m_port.ComHandle())
         return false;
-    if (slave) {
-        m_log.current()->slave = *slave;
-        m_log.updateCurrent();
-    }
     m_link.emplace(
         m_buffers, *m_port.ComHandle(), operationClock(), m_setup.stepHook,
         [this](const Traffic& t) { m_log.addFrame(t); }, m_setup.onStop);
-    if (slave)
+    if (slave) {
         m_link->SlaveId = *slave;
+        m_log.current()->slave = *slave;
+        m_log.updateCurrent();
+    }
     m_link->setFastAnswers(m_setup.fastAnswers);
     m_link->beginOperation();
     m_started = true;

@@ -186,30 +186,36 @@ bool ModbusLink::runBlocks(int blockCount, int blockSize, int lastSize, std::uin
     for (int b = 0; b < blockCount && !StopFlag(); ++b) {
         const int size = b == blockCount - 1 ? lastSize : blockSize;
         const int length = buildFrame(b, size);
-        bool retried = false;
-        for (;;) {
-            const ExchangeResult r = ComExchange(length, function, kBlockWaitSteps, forBlock(rule, b));
-            if (cancelled())
-                break;
-            if (r == ExchangeResult::Accepted) {
-                answered();
-                onAccepted(b, size);
-                if (retried)
-                    settleAfterRetry(kBlockWaitSteps);
-                break;
-            }
-            if (r == ExchangeResult::Rejected) {
-                stop(StopReason::ResponseError);
-                break;
-            }
-            if (++SilenceCount >= 3) {
-                stop(StopReason::NoResponse);
-                break;
-            }
-            retried = true;
-        }
+        exchangeWithRetries(length, function, kBlockWaitSteps, forBlock(rule, b), false, [&] { onAccepted(b, size); });
     }
     return !StopFlag();
+}
+
+bool ModbusLink::exchangeWithRetries(int length, std::uint8_t function, int waitSteps, const StepProgressRule& rule,
+    bool sendOnce, const std::function<void()>& onAccepted)
+{
+    for (bool retried = false;; retried = true) {
+        const ExchangeResult r = ComExchange(length, function, waitSteps, rule);
+        if (cancelled())
+            return false;
+        if (r == ExchangeResult::Accepted) {
+            answered();
+            if (onAccepted)
+                onAccepted();
+            if (retried)
+                settleAfterRetry(waitSteps); // a late answer to the first try must not meet the next request
+            return true;
+        }
+        if (r == ExchangeResult::Rejected) {
+            stop(StopReason::ResponseError);
+            return false;
+        }
+        // A step sent once reports no silence: the operation has stopped already.
+        if (sendOnce || ++SilenceCount >= 3) {
+            stop(StopReason::NoResponse, !sendOnce);
+            return false;
+        }
+    }
 }
 
 void ModbusLink::settleAfterRetry(int steps)
@@ -270,46 +276,18 @@ StepResult ModbusLink::WriteRegisters(
     SilenceCount = 0;
     if (!StopFlag())
         m_exchanges.lastAnswer = {};
-    for (bool retried = false;; retried = true) {
-        const ExchangeResult r = ComExchange(length, kWriteMultiple, waitSteps, rule);
-        if (cancelled())
-            return StepResult::Failed;
-        if (r == ExchangeResult::Accepted) {
-            answered();
-            if (retried)
-                settleAfterRetry(waitSteps); // a late echo of the first try must not meet the next step
-            return StepResult::Accepted;
-        }
-        if (r == ExchangeResult::Rejected) {
-            stop(StopReason::ResponseError);
-            return StepResult::Failed;
-        }
-        // A step sent once reports no silence: the operation has stopped already.
-        if (rules.sendOnce) {
-            stop(StopReason::NoResponse, false);
-            return StepResult::Failed;
-        }
-        if (++SilenceCount >= 3) {
-            stop(StopReason::NoResponse);
-            return StepResult::Failed;
-        }
-    }
+    return exchangeWithRetries(length, kWriteMultiple, waitSteps, rule, rules.sendOnce) ? StepResult::Accepted
+                                                                                        : StepResult::Failed;
 }
 
 SlaveIdText slaveIdFromText(const QString& text)
 {
-    SlaveIdText r;
     const std::optional<std::int32_t> v = values::parseInteger(text);
-    if (!v) {
-        r.error = SlaveIdError::NotAnInteger;
-        return r;
-    }
-    if (*v < 1 || *v > 255) {
-        r.error = SlaveIdError::OutOfRange;
-        return r;
-    }
-    r.id = static_cast<std::uint8_t>(*v);
-    return r;
+    if (!v)
+        return {std::nullopt, SlaveIdError::NotAnInteger};
+    if (*v < 1 || *v > 255)
+        return {std::nullopt, SlaveIdError::OutOfRange};
+    return {static_cast<std::uint8_t>(*v)};
 }
 
 } // namespace tarnixw::link

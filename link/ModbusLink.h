@@ -154,6 +154,11 @@ private:
         std::int64_t sentAtNs, int steps, const StepProgressRule& rule, const std::function<bool()>& answered = {});
     bool runBlocks(int blockCount, int blockSize, int lastSize, std::uint8_t function, const BlockProgressRule& rule,
         const std::function<int(int b, int size)>& buildFrame, const std::function<void(int b, int size)>& onAccepted);
+    // Sends the framed request again on silence until it is answered (onAccepted, when given,
+    // runs at once), rejected, or silent for the phase's third time (the first time when sent
+    // once); true when answered.
+    bool exchangeWithRetries(int length, std::uint8_t function, int waitSteps, const StepProgressRule& rule,
+        bool sendOnce, const std::function<void()>& onAccepted = {});
     void settleAfterRetry(int steps);
     // Stops the operation for `reason` at the request in the RequestBuffer (the first reason
     // counts) and tells the stop observer when `tell`.

@@ -7,20 +7,12 @@ namespace tarnixw::link {
 
 int PutLong(std::span<std::uint8_t> buf, int pos, std::uint32_t v)
 {
-    assert(pos >= 0 && std::size_t(pos) + 4 <= buf.size());
-    buf[pos] = std::uint8_t(v >> 24);
-    buf[pos + 1] = std::uint8_t(v >> 16);
-    buf[pos + 2] = std::uint8_t(v >> 8);
-    buf[pos + 3] = std::uint8_t(v);
-    return pos + 4;
+    return PutShort(buf, PutShort(buf, pos, std::uint16_t(v >> 16)), std::uint16_t(v));
 }
 
 int PutShort(std::span<std::uint8_t> buf, int pos, std::uint16_t v)
 {
-    assert(pos >= 0 && std::size_t(pos) + 2 <= buf.size());
-    buf[pos] = std::uint8_t(v >> 8);
-    buf[pos + 1] = std::uint8_t(v);
-    return pos + 2;
+    return PutByte(buf, PutByte(buf, pos, std::uint8_t(v >> 8)), std::uint8_t(v));
 }
 
 int PutByte(std::span<std::uint8_t> buf, int pos, std::uint8_t v)
@@ -98,11 +90,9 @@ std::optional<std::size_t> requestPduLength(std::span<const std::uint8_t> pdu)
 
 Request requestOf(std::span<const std::uint8_t> pdu)
 {
-    Request r;
-    r.function = pdu.size() >= 1 ? pdu[0] : 0;
-    r.address = pdu.size() >= 3 ? (int(pdu[1]) << 8) | pdu[2] : 0;
-    r.quantity = pdu.size() >= 5 ? (int(pdu[3]) << 8) | pdu[4] : 0;
-    return r;
+    return {.function = pdu.size() >= 1 ? pdu[0] : std::uint8_t(0),
+        .address = pdu.size() >= 3 ? (int(pdu[1]) << 8) | pdu[2] : 0,
+        .quantity = pdu.size() >= 5 ? (int(pdu[3]) << 8) | pdu[4] : 0};
 }
 
 int answerPduLength(std::span<const std::uint8_t> request)

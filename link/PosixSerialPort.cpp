@@ -136,9 +136,9 @@ void PosixSerialPort::close()
 
 OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
 {
-    OpenResult r;
     const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        OpenResult r;
         const int e = errno;
         r.detail = std::strerror(e);
         if (e == ENOENT || e == ENXIO || e == ENODEV)
@@ -154,22 +154,21 @@ OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
     // Exclusive use: flock keeps out every cooperating program (and a second Tarnixw, even
     // as root); TIOCEXCL keeps out ordinary opens by other users.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        r.error = OpenError::Busy;
-        r.detail = Words::portHeldByAnotherProgram().toStdString();
         ::close(fd);
-        return r;
+        return {nullptr, OpenError::Busy, Words::portHeldByAnotherProgram().toStdString()};
     }
     if (isatty(fd))
         ioctl(fd, TIOCEXCL);
-
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        r.error = OpenError::SetupFailed;
-        r.detail = std::strerror(errno);
+    // The line cannot be set up: the port is let go again.
+    const auto setupFailed = [fd](std::string detail) {
         ioctl(fd, TIOCNXCL);
         ::close(fd);
-        return r;
-    }
+        return OpenResult{nullptr, OpenError::SetupFailed, std::move(detail)};
+    };
+
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0)
+        return setupFailed(std::strerror(errno));
     // A Linux tty is cooked by default and would mangle binary frames.
     cfmakeraw(&tio);
     tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -183,18 +182,12 @@ OpenResult PosixPortOpener::open(const std::string& devicePath, int baud)
     termios applied{};
     const bool set = tcsetattr(fd, TCSANOW, &tio) == 0;
     const int setError = errno;
-    if (!set || tcgetattr(fd, &applied) != 0 || !lineSettingsTaken(tio, applied)) {
-        r.error = OpenError::SetupFailed;
-        r.detail = set ? Words::lineSettingsRefused().toStdString() : std::strerror(setError);
-        ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return r;
-    }
+    if (!set || tcgetattr(fd, &applied) != 0 || !lineSettingsTaken(tio, applied))
+        return setupFailed(set ? Words::lineSettingsRefused().toStdString() : std::strerror(setError));
     // Bytes that reached the port before this open (a late answer to a program that has ended
     // since) are no answer to anything this operation sends: it starts with empty queues.
     tcflush(fd, TCIOFLUSH);
-    r.port = std::make_unique<PosixSerialPort>(fd);
-    return r;
+    return {std::make_unique<PosixSerialPort>(fd), OpenError::None, {}};
 }
 
 } // namespace tarnixw::link

@@ -65,16 +65,10 @@ QString describeRequest(const Request& request)
 
 QString hexBytes(std::span<const std::uint8_t> bytes)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    QString out;
-    out.reserve(int(bytes.size()) * 3);
-    for (std::uint8_t b : bytes) {
-        if (!out.isEmpty())
-            out += QLatin1Char(' ');
-        out += QLatin1Char(digits[b >> 4]);
-        out += QLatin1Char(digits[b & 15]);
-    }
-    return out;
+    return QString::fromLatin1(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))
+            .toHex(' ')
+            .toUpper());
 }
 
 QString formatTrafficLine(const Traffic& t, std::int64_t operationStartNs)
@@ -110,9 +104,7 @@ TrafficLog::TrafficLog(int capacity)
 void TrafficLog::beginOperation(TrafficOperation op)
 {
     m_operations.push_back(std::move(op));
-    Entry e;
-    e.operation = m_firstOperation + int(m_operations.size()) - 1;
-    append(std::move(e));
+    append(false);
     m_currentRow = size() - 1;
 }
 
@@ -131,20 +123,17 @@ void TrafficLog::addFrame(const Traffic& t)
 {
     if (m_operations.empty())
         beginOperation({});
-    Entry e;
-    e.operation = m_firstOperation + int(m_operations.size()) - 1;
-    e.isFrame = true;
-    e.frame = t;
     ++m_frames;
-    append(std::move(e));
+    append(true, t);
     trim();
 }
 
-void TrafficLog::append(Entry e)
+void TrafficLog::append(bool isFrame, const Traffic& frame)
 {
     if (m_view)
         m_view->aboutToAppend(size());
-    m_entries.push_back(std::move(e));
+    // Every row belongs to the operation being recorded.
+    m_entries.push_back({m_firstOperation + int(m_operations.size()) - 1, isFrame, frame});
     if (m_view)
         m_view->appended();
 }
@@ -160,13 +149,11 @@ void TrafficLog::trim()
         return;
     if (m_view)
         m_view->aboutToDropFront(removed);
-    for (int i = 0; i < removed; ++i) {
-        if (m_entries.front().isFrame) {
-            --m_frames;
-            ++m_dropped;
-        }
-        m_entries.pop_front();
-    }
+    const auto end = m_entries.begin() + removed;
+    const int frames = int(std::count_if(m_entries.begin(), end, [](const Entry& e) { return e.isFrame; }));
+    m_frames -= frames;
+    m_dropped += frames;
+    m_entries.erase(m_entries.begin(), end);
     m_currentRow = m_currentRow >= removed ? m_currentRow - removed : -1;
     // Operations none of whose rows is left go too (never the one being recorded).
     const int firstKept

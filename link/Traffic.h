@@ -112,7 +112,8 @@ public:
     void setView(View* view) { m_view = view; }
 
 private:
-    void append(Entry e);
+    // Appends a row of the current operation: its line, or a frame.
+    void append(bool isFrame, const Traffic& frame = {});
     void trim();
 
     int m_capacity;

@@ -134,26 +134,22 @@ std::vector<std::uint8_t> Device::process(std::span<const std::uint8_t> pdu)
 
 Device::Reply Device::handle(std::span<const std::uint8_t> frame)
 {
-    Reply reply;
-    if (m_unplugged) {
-        reply.unplugged = true;
-        return reply;
-    }
+    if (m_unplugged)
+        return {.bytes = {}, .unplugged = true};
     const std::optional<std::span<const std::uint8_t>> pdu = link::rtuPduFor(frame, m_slaveId);
     if (!pdu)
-        return reply;
+        return {};
     const int n = ++m_requestCount;
     if (m_faults.unplugAfter >= 0 && n > m_faults.unplugAfter) {
         m_unplugged = true;
-        reply.unplugged = true;
-        return reply;
+        return {.bytes = {}, .unplugged = true};
     }
     if (m_faults.silentNext > 0) {
         --m_faults.silentNext;
-        return reply;
+        return {};
     }
     if ((m_faults.silentEvery > 0 && n % m_faults.silentEvery == 0) || m_faults.silentAt.count(n))
-        return reply;
+        return {};
 
     std::vector<std::uint8_t> out = link::rtuFrame(m_faults.wrongId.value_or(m_slaveId),
         m_faults.exceptionCode ? exception((*pdu)[0], *m_faults.exceptionCode) : process(*pdu));
@@ -161,9 +157,7 @@ Device::Reply Device::handle(std::span<const std::uint8_t> frame)
         out.back() ^= 0xFF;
     if (m_faults.truncate)
         out.resize(std::max<std::size_t>(2, out.size() / 2));
-    reply.bytes = std::move(out);
-    reply.delayMs = m_faults.lateMs;
-    return reply;
+    return {std::move(out), m_faults.lateMs};
 }
 
 } // namespace tarnixw::sim

@@ -127,7 +127,9 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
         badCrc, late, unplugAfter, alterByte});
     p.process(app);
 
-    const auto number = [&](const QCommandLineOption& opt, int lo, int hi, int& out) {
+    // An integer option within lo..hi into `out` (an int, or an optional fault left unset when
+    // the option is not given).
+    const auto number = [&]<typename T>(const QCommandLineOption& opt, int lo, int hi, T& out) {
         if (!p.isSet(opt) && opt.defaultValues().isEmpty())
             return true;
         bool ok = false;
@@ -137,7 +139,7 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
                 stderr, "tarnixw-devsim: --%s must be an integer %d..%d\n", qPrintable(opt.names().first()), lo, hi);
             return false;
         }
-        out = v;
+        out = T(v);
         return true;
     };
     o.model
@@ -154,19 +156,12 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     o.memory = p.value(memory);
     o.dump = p.value(dump);
     o.log = p.value(log);
-    int wrong = -1, code = -1, altered = -1;
     if (!number(id, 1, 255, o.id) || !number(baud, 50, 4000000, o.baud)
         || !number(silentNext, 0, 1 << 30, o.faults.silentNext)
-        || !number(silentEvery, 0, 1 << 30, o.faults.silentEvery) || !number(wrongId, 0, 255, wrong)
-        || !number(exception, 1, 255, code) || !number(late, 0, 60000, o.faults.lateMs)
-        || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter) || !number(alterByte, 0, 4095, altered))
+        || !number(silentEvery, 0, 1 << 30, o.faults.silentEvery) || !number(wrongId, 0, 255, o.faults.wrongId)
+        || !number(exception, 1, 255, o.faults.exceptionCode) || !number(late, 0, 60000, o.faults.lateMs)
+        || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter) || !number(alterByte, 0, 4095, o.faults.alterByte))
         return false;
-    if (altered >= 0)
-        o.faults.alterByte = altered;
-    if (wrong >= 0)
-        o.faults.wrongId = std::uint8_t(wrong);
-    if (code >= 0)
-        o.faults.exceptionCode = std::uint8_t(code);
     o.faults.truncate = p.isSet(truncate);
     o.faults.badCrc = p.isSet(badCrc);
     return true;

@@ -43,27 +43,19 @@ link::OpenResult SimPortOpener::open(const std::string& devicePath, int baud)
     ++attempts;
     lastBaud = baud;
     lastPath = devicePath;
-    link::OpenResult r;
-    if (failWith != link::OpenError::None) {
-        r.error = failWith;
-        r.detail = "simulated failure";
-        return r;
-    }
+    if (failWith != link::OpenError::None)
+        return {nullptr, failWith, "simulated failure"};
     if (onlyListed) {
         const QString path = QString::fromStdString(devicePath);
         const auto listed = link::PortList::system().refresh();
         if (!listed || std::none_of(listed->begin(), listed->end(), [&](const link::PortEntry& e) {
                 return e.devicePath == path;
-            })) {
-            r.error = link::OpenError::NoSuchPort;
-            r.detail = "no such port";
-            return r;
-        }
+            }))
+            return {nullptr, link::OpenError::NoSuchPort, "no such port"};
     }
     m_port.setBaud(baud);
     ++opens;
-    r.port = std::make_unique<Handle>(m_port, closes);
-    return r;
+    return {std::make_unique<Handle>(m_port, closes), link::OpenError::None, {}};
 }
 
 } // namespace tarnixw::sim

@@ -1,7 +1,5 @@
 #include "VirtualPorts.h"
 
-#include "link/PortList.h"
-
 #include <QDir>
 #include <cerrno>
 #include <cstring>
@@ -15,7 +13,7 @@ namespace {
 // The program's own rule for the directory, without its last part ("/ports").
 QString baseDirectory()
 {
-    const QString ports = link::virtualPortDirectory();
+    const QString ports = virtualPortDirectory();
     return ports.left(ports.lastIndexOf(QLatin1Char('/')));
 }
 
@@ -33,11 +31,6 @@ std::optional<QString> makePrivateDir(const QString& path)
 }
 
 } // namespace
-
-QString virtualPortDirectory()
-{
-    return link::virtualPortDirectory();
-}
 
 values::Result<QString> ensureVirtualPortDirectory()
 {
