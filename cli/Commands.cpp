@@ -5,6 +5,7 @@
 #include "DeviceLine.h"
 #include "JsonFormat.h"
 #include "Report.h"
+#include "Words.h"
 
 #include "link/PortList.h"
 #include "model/Fields.h"
@@ -30,14 +31,6 @@ namespace {
 const QString kProgram = QStringLiteral("tarnixw-cli");
 // -o - : the JSON format on standard output.
 const QString kStandardOutput = QStringLiteral("-");
-
-// "a, b or c"
-QString oneOf(const QStringList& items, const QString& last = Words::cliOr())
-{
-    if (items.size() <= 1)
-        return items.value(0);
-    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + last + items.last();
-}
 
 // What a subcommand's function gets: its parsed command line, the console and the models.
 struct Context {
@@ -71,6 +64,7 @@ QCommandLineOption kVerify("verify");
 QCommandLineOption kForce("force");
 QCommandLineOption kTrace("trace");
 QCommandLineOption kQuiet("quiet");
+QCommandLineOption kHelp({"h", "help"}, {});
 
 // Why a configuration could not be saved at `path`, in the system's words; empty when it can.
 QString whyNotWritable(const QString& path)
@@ -197,13 +191,14 @@ Exit save(const Context& c, const QString& path, const Configuration& config)
     return Exit::Done;
 }
 
-// A configuration file, with a warning for each value the forms would refuse.
-std::optional<Configuration> load(const Context& c, const QString& path, Exit& failure)
+// A configuration file, with a warning for each value the forms would refuse; nothing after
+// saying why not (c.failure tells the exit code).
+std::optional<Configuration> load(Context& c, const QString& path)
 {
     const Loaded loaded = loadConfig(path, c.models);
     if (!loaded.ok()) {
         c.console.note(loaded.error);
-        failure = loaded.kind;
+        c.failure = loaded.kind;
         return std::nullopt;
     }
     for (const QString& w : models::outsideFormChecks(*loaded.value))
@@ -272,18 +267,20 @@ Exit searchCommand(Context& c)
     s.fast = c.args.isSet(kFast);
     watchInterrupt();
     std::uint8_t id = 0;
-    const Exit e = searchSlaveId(c.console, s, id);
-    if (e != Exit::Done)
+    if (const Exit e = searchSlaveId(c.console, s, id); e != Exit::Done)
         return e;
     c.console.out(QStringLiteral("%1\n").arg(id));
     return Exit::Done;
 }
 
-// The configuration a Read of the device brings, with a warning for each value the forms would
-// refuse; nothing after saying why not (c.failure tells the exit code).
+// The configuration a Read of the device brings (--fast as asked, Ctrl+C watched), with a warning
+// for each value the forms would refuse; nothing after saying why not (c.failure tells the exit
+// code).
 std::optional<Configuration> readDevice(
-    Context& c, const DeviceModel& model, const LineSettings& s, const QString& whenStopped)
+    Context& c, const DeviceModel& model, LineSettings s, const QString& whenStopped)
 {
+    s.fast = c.args.isSet(kFast);
+    watchInterrupt();
     std::vector<std::uint8_t> image;
     if (const Exit e = readDeviceImage(c.console, model, s, image, whenStopped); e != Exit::Done) {
         c.failure = e;
@@ -319,32 +316,11 @@ Exit readCommand(Context& c)
         return e;
     if (!c.args.positionalArguments().isEmpty())
         return c.usage(Words::cliTakesOnlyOutput(c.command));
-    s.fast = c.args.isSet(kFast);
-    watchInterrupt();
     std::optional<Configuration> read = readDevice(c, *model, s, Words::cliNothingSaved());
     if (!read)
         return c.failure;
     c.console.success(Words::readDone());
     return save(c, path, *read);
-}
-
-// The configuration as the device should hold it after a Write, or nothing after saying why.
-std::optional<Configuration> readyForWrite(const Context& c, const QString& file, const Configuration& config)
-{
-    // An empty sensor range cannot be scaled, and the device needs the scaling: not even
-    // --force writes it.
-    if (const QStringList empty = models::emptySensorRanges(config); !empty.isEmpty()) {
-        for (const QString& e : empty)
-            c.console.note(Words::labelled(file, e));
-        c.console.note(Words::cliEmptyRangeNotWritten());
-        return std::nullopt;
-    }
-    const values::Result<Configuration> ready = config.model->readyForWrite(config);
-    if (!ready.ok()) {
-        c.console.note(Words::cliNotWritten(file, ready.error));
-        return std::nullopt;
-    }
-    return ready.value;
 }
 
 // "00 x 16" for a run of one byte, the bytes in hex otherwise.
@@ -416,8 +392,12 @@ Exit writeCommand(Context& c)
         c.console.note(loaded.error);
         return loaded.kind;
     }
-    if (!models::emptySensorRanges(*loaded.value).isEmpty()) {
-        readyForWrite(c, files[0], *loaded.value); // says why
+    // An empty sensor range cannot be scaled, and the device needs the scaling: not even
+    // --force writes it.
+    if (const QStringList empty = models::emptySensorRanges(*loaded.value); !empty.isEmpty()) {
+        for (const QString& e : empty)
+            c.console.note(Words::labelled(files[0], e));
+        c.console.note(Words::cliEmptyRangeNotWritten());
         return Exit::Invalid;
     }
     const QStringList outside = models::outsideFormChecks(*loaded.value);
@@ -429,13 +409,16 @@ Exit writeCommand(Context& c)
     }
     for (const QString& w : outside)
         c.console.warning(Words::labelled(files[0], w));
-    const std::optional<Configuration> ready = readyForWrite(c, files[0], *loaded.value);
-    if (!ready)
+    // The configuration as the device should hold it after the Write.
+    const values::Result<Configuration> ready = loaded.value->model->readyForWrite(*loaded.value);
+    if (!ready.ok()) {
+        c.console.note(Words::cliNotWritten(files[0], ready.error));
         return Exit::Invalid;
+    }
     watchInterrupt();
-    Exit e = writeConfig(c.console, *ready, s);
+    Exit e = writeConfig(c.console, *ready.value, s);
     if (e == Exit::Done && c.args.isSet(kVerify))
-        e = verify(c, *ready, s);
+        e = verify(c, *ready.value, s);
     return e;
 }
 
@@ -444,10 +427,9 @@ Exit showCommand(Context& c)
     QStringList files;
     if (!positionals(c, 1, files))
         return c.usage(Words::cliTakesOneFile(c.command));
-    Exit failure = Exit::Done;
-    const std::optional<Configuration> config = load(c, files[0], failure);
+    const std::optional<Configuration> config = load(c, files[0]);
     if (!config)
-        return failure;
+        return c.failure;
     c.console.out(config->model->report(*config));
     return Exit::Done;
 }
@@ -460,10 +442,9 @@ Exit convertCommand(Context& c)
     const std::optional<FileKind> kind = fileKindOf(files[1], c.models);
     if (!kind)
         return c.usage(Words::labelled(files[1], Words::cliFilesEndIn(fileKinds(c.models))));
-    Exit failure = Exit::Done;
-    const std::optional<Configuration> config = load(c, files[0], failure);
+    const std::optional<Configuration> config = load(c, files[0]);
     if (!config)
-        return failure;
+        return c.failure;
     if (!fitsModel(*kind, *config->model))
         return c.usage(Words::labelled(files[1], kindsOfModel(*config->model)));
     return save(c, files[1], *config);
@@ -475,7 +456,6 @@ Exit diffCommand(Context& c)
     const bool device = c.args.isSet(kPort);
     if (!positionals(c, device ? 1 : 2, files))
         return c.usage(device ? Words::cliDiffWithPortTakesOne() : Words::cliDiffTakesTwo());
-    Exit failure = Exit::Done;
     std::optional<Configuration> a;
     if (device) {
         // The device against the file: read as read reads it, first.
@@ -485,19 +465,15 @@ Exit diffCommand(Context& c)
         LineSettings s;
         if (const Exit e = lineSettings(c, s, true); e != Exit::Done)
             return e;
-        s.fast = c.args.isSet(kFast);
-        watchInterrupt();
         a = readDevice(c, *model, s, {});
-        if (!a)
-            return c.failure;
     } else {
-        a = load(c, files[0], failure);
-        if (!a)
-            return failure;
+        a = load(c, files[0]);
     }
-    const std::optional<Configuration> b = load(c, files.last(), failure);
+    if (!a)
+        return c.failure;
+    const std::optional<Configuration> b = load(c, files.last());
     if (!b)
-        return failure;
+        return c.failure;
     const QStringList lines = differences(*a, *b);
     if (lines.isEmpty())
         return Exit::Done;
@@ -617,7 +593,7 @@ void describeOptions(const Models& models)
     const std::pair<QCommandLineOption*, QString (*)()> fixed[]
         = {{&kPort, Words::cliPortOption}, {&kBaud, Words::cliBaudOption}, {&kId, Words::cliIdOption},
             {&kFast, Words::cliFastOption}, {&kVerify, Words::cliVerifyOption}, {&kForce, Words::cliForceOption},
-            {&kTrace, Words::cliTraceOption}, {&kQuiet, Words::cliQuietOption}};
+            {&kTrace, Words::cliTraceOption}, {&kQuiet, Words::cliQuietOption}, {&kHelp, Words::cliHelpOption}};
     for (const auto& [option, description] : fixed)
         option->setDescription(description());
 }
@@ -635,8 +611,7 @@ QString commandHelp(const Command& cmd, const Models& models)
     }
     out += QLatin1Char('\n') + Words::cliOptionsHeading() + QLatin1Char('\n');
     std::vector<const QCommandLineOption*> options = cmd.options;
-    const QCommandLineOption helpOption({"h", "help"}, Words::cliHelpOption());
-    options.push_back(&helpOption);
+    options.push_back(&kHelp);
     for (const QCommandLineOption* o : options) {
         QStringList names;
         for (const QString& n : o->names())
@@ -646,7 +621,7 @@ QString commandHelp(const Command& cmd, const Models& models)
             left += QLatin1Char(' ') + o->valueName();
         out += listed(left, o->description()) + QLatin1Char('\n');
     }
-    if (std::find(cmd.options.begin(), cmd.options.end(), &kPort) != cmd.options.end())
+    if (std::ranges::find(cmd.options, &kPort) != cmd.options.end())
         out += QLatin1Char('\n') + Words::cliDeviceCommandNote() + QLatin1Char('\n');
     return out + QLatin1Char('\n') + exitCodes(cmd.exits);
 }
@@ -680,11 +655,14 @@ Exit runCommand(Console& console, const QStringList& arguments, const Models& mo
     describeOptions(models);
     QString first = arguments.value(1);
     QStringList rest = arguments.mid(2);
-    if (first.isEmpty()) {
-        console.note(Words::cliCommandMissing());
+    // A usage error before a command is known: the program's help tells more.
+    const auto usage = [&](const QString& text) {
+        console.note(text);
         console.raw(Words::cliTryProgramHelp());
         return Exit::Usage;
-    }
+    };
+    if (first.isEmpty())
+        return usage(Words::cliCommandMissing());
     if (first == QLatin1String("-h") || first == QLatin1String("--help")
         || (first == QLatin1String("help") && rest.isEmpty())) {
         console.out(programHelp(models));
@@ -700,25 +678,20 @@ Exit runCommand(Console& console, const QStringList& arguments, const Models& mo
         rest = {QStringLiteral("--help")};
     }
     const Command* cmd = commandNamed(first);
-    if (!cmd) {
-        console.note(Words::cliNotACommand(first));
-        console.raw(Words::cliTryProgramHelp());
-        return Exit::Usage;
-    }
+    if (!cmd)
+        return usage(Words::cliNotACommand(first));
     QCommandLineParser parser;
-    const QCommandLineOption help({"h", "help"}, Words::cliHelpOption());
-    parser.addOption(help);
+    parser.addOption(kHelp);
     for (const QCommandLineOption* o : cmd->options)
         parser.addOption(*o);
     Context context{parser, console, models, QString::fromLatin1(cmd->name)};
     if (!parser.parse(QStringList{arguments[0]} + rest))
         return context.usage(parser.errorText());
-    if (parser.isSet(help)) {
+    if (parser.isSet(kHelp)) {
         console.out(commandHelp(*cmd, models));
         return Exit::Done;
     }
-    console.setQuiet(
-        std::find(cmd->options.begin(), cmd->options.end(), &kQuiet) != cmd->options.end() && parser.isSet(kQuiet));
+    console.setQuiet(std::ranges::find(cmd->options, &kQuiet) != cmd->options.end() && parser.isSet(kQuiet));
     return cmd->run(context);
 }
 

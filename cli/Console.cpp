@@ -10,10 +10,12 @@ namespace tarnixw::cli {
 
 namespace {
 
-void put(std::FILE* stream, const QString& text)
+// Standard error is flushed at once: the bar and the messages show the moment they come.
+void put(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
+    std::fflush(stderr);
 }
 
 constexpr int kBarWidth = 30;
@@ -47,9 +49,8 @@ void Console::warning(const QString& text)
 
 void Console::raw(const QString& text)
 {
-    clearBar();
-    put(stderr, text + QLatin1Char('\n'));
-    std::fflush(stderr);
+    endProgress();
+    put(text + QLatin1Char('\n'));
 }
 
 void Console::out(const QString& text)
@@ -72,22 +73,15 @@ void Console::progress(int value, const QString& label)
                             .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
                             .arg(value, 3)
                             .arg(label);
-    put(stderr, bar);
-    std::fflush(stderr);
+    put(bar);
     m_drawn = true;
 }
 
 void Console::endProgress()
 {
-    clearBar();
-}
-
-void Console::clearBar()
-{
     if (!m_drawn)
         return;
-    put(stderr, QStringLiteral("\r\033[K"));
-    std::fflush(stderr);
+    put(QStringLiteral("\r\033[K"));
     m_drawn = false;
 }
 

@@ -36,8 +36,6 @@ public:
     void endProgress();
 
 private:
-    void clearBar();
-
     bool m_terminal = false;
     bool m_quiet = false;
     QString m_outError;

@@ -74,13 +74,6 @@ void DeviceLine::tell(const QString& text)
     m_console.note(text);
 }
 
-void DeviceLine::success(const QString& text)
-{
-    if (m_session)
-        m_session->noteMessage(text);
-    m_console.success(text);
-}
-
 Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
 {
     m_trace = settings.trace;
@@ -125,23 +118,25 @@ Exit DeviceLine::close(const Addendum& addendum, const QString& whenDone)
     m_closed = true;
     m_session->closePort();
     m_console.endProgress();
-    m_outcome = m_session->outcome();
+    const link::Outcome outcome = m_session->outcome();
     Exit e = Exit::Done;
-    if (m_outcome.kind == link::Outcome::Kind::NotOpened)
+    if (outcome.kind == link::Outcome::Kind::NotOpened)
         e = Exit::PortError;
-    else if (m_outcome.kind == link::Outcome::Kind::Stopped)
-        e = m_outcome.exchanges.reason == link::StopReason::ResponseError ? Exit::ResponseError : Exit::NoResponse;
-    if (interrupted() || m_outcome.kind == link::Outcome::Kind::Cancelled)
+    else if (outcome.kind == link::Outcome::Kind::Stopped)
+        e = outcome.exchanges.reason == link::StopReason::ResponseError ? Exit::ResponseError : Exit::NoResponse;
+    if (interrupted() || outcome.kind == link::Outcome::Kind::Cancelled)
         e = Exit::Interrupted;
     // One message for the fault, however many steps failed: what happened, then what it left.
     if (e == Exit::NoResponse || e == Exit::ResponseError || e == Exit::Interrupted) {
-        QString text = e == Exit::Interrupted ? Words::cliInterrupted() : stopFailure(m_outcome.exchanges);
+        QString text = e == Exit::Interrupted ? Words::cliInterrupted() : stopFailure(outcome.exchanges);
         if (addendum)
-            if (const QString more = addendum(m_outcome); !more.isEmpty())
+            if (const QString more = addendum(outcome); !more.isEmpty())
                 text += QLatin1Char(' ') + more;
         tell(text);
     } else if (e == Exit::Done && !whenDone.isEmpty()) {
-        success(whenDone);
+        // Recorded, but not on the console with --quiet.
+        m_session->noteMessage(whenDone);
+        m_console.success(whenDone);
     }
     if (link::TrafficOperation* op = m_log.current(); op && op->messages.isEmpty())
         op->messages << Words::cliOperationDone();
@@ -155,7 +150,7 @@ Exit readDeviceImage(Console& console, const DeviceModel& model, const LineSetti
     std::vector<std::uint8_t>& image, const QString& whenStopped)
 {
     link::ModelBuffers buffers = model.buffers();
-    DeviceLine line(console, Words::cliReading(), Words::cliReadOperation());
+    DeviceLine line(console, Words::cliReading(), Words::readOperation());
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     model.read(line.link());
@@ -170,7 +165,7 @@ Exit writeConfig(Console& console, const Configuration& ready, const LineSetting
     // Fresh buffers: bytes a Write sends that no value holds go out as zeros, as from a form
     // that has not read since the program started.
     link::ModelBuffers buffers = ready.model->buffers();
-    DeviceLine line(console, Words::cliWriting(), Words::cliWriteOperation());
+    DeviceLine line(console, Words::cliWriting(), Words::writeOperation());
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     ready.model->write(line.link(), ready);
@@ -183,21 +178,18 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
 {
     // A probe and its answer are a few bytes; no model's memory is read.
     link::ModelBuffers buffers = link::ModelBuffers::sized(256, 256, 0);
-    DeviceLine line(console, Words::cliSearching(), Words::cliIdSearchOperation(), DeviceLine::Target::EveryId);
+    DeviceLine line(console, Words::cliSearching(), Words::idSearch(), DeviceLine::Target::EveryId);
     if (const Exit e = line.open(settings, buffers); e != Exit::Done)
         return e;
     link::IdSearchUi ui;
     int candidate = 1;
     ui.showSearching = [&](int c) { candidate = c; };
-    ui.setProgress = [&](int value) { console.progress(link::clampProgress(value), Words::cliSearchingId(candidate)); };
+    ui.setProgress = [&](int value) { console.progress(link::clampProgress(value), Words::searchingId(candidate)); };
     const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::idSearchProgress);
     if (!id && !line.link().cancelled())
         line.tell(Words::idNotFound() + QLatin1Char(' ') + Words::cliNoIdAnswered());
-    const Exit e = line.close();
-    if (e != Exit::Done)
-        return e;
-    if (!id)
-        return Exit::NoResponse;
+    if (const Exit e = line.close(); e != Exit::Done || !id)
+        return e != Exit::Done ? e : Exit::NoResponse;
     found = *id;
     return Exit::Done;
 }

@@ -53,18 +53,14 @@ public:
     // reason has been told.
     Exit open(const LineSettings& settings, link::ModelBuffers& buffers);
     link::ModbusLink& link() { return *m_session->link(); }
-    void setBarLabel(const QString& label) { m_label = label; }
     // A message for the user, also recorded with the operation.
     void tell(const QString& text);
-    // A message of success, recorded; none on the console with --quiet.
-    void success(const QString& text);
     // What a failed or interrupted operation left, put after its message.
     using Addendum = std::function<QString(const link::Outcome&)>;
     // Closes the port and tells how the operation ended: Done (with `whenDone` as its message),
     // NoResponse, ResponseError or Interrupted, each failure in one message (the addendum after
     // it).
     Exit close(const Addendum& addendum = {}, const QString& whenDone = {});
-    const link::Outcome& outcome() const { return m_outcome; }
     // The operation's record: its line and every frame.
     const link::TrafficLog& log() const { return m_log; }
 
@@ -87,7 +83,6 @@ private:
     link::ComPort m_port;
     link::TrafficLog m_log;
     std::optional<link::DeviceSession> m_session;
-    link::Outcome m_outcome;
 };
 
 // The model's whole parameter memory as a Read gathers it (the link's DeviceImage). A failure is

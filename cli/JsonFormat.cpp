@@ -1,5 +1,7 @@
 #include "JsonFormat.h"
 
+#include "Words.h"
+
 #include "model/Fields.h"
 #include "words/Words.h"
 
@@ -45,10 +47,8 @@ struct Node {
     }
     const Node* find(const QString& key) const
     {
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            if (keys[i] == key)
-                return &items[i];
-        return nullptr;
+        const auto it = std::find(keys.begin(), keys.end(), key);
+        return it == keys.end() ? nullptr : &items[std::size_t(it - keys.begin())];
     }
 };
 
@@ -104,16 +104,11 @@ void write(const Node& n, const Configuration& c, int indent, QString& out)
         out += jsonText(*n.field, n.field->get(c));
         return;
     case Node::Kind::List: {
-        out += QLatin1Char('[');
-        bool first = true;
+        QStringList listed;
         for (const Field* f : n.listFields)
-            if (f->get(c)) {
-                if (!first)
-                    out += QStringLiteral(", ");
-                out += QString::number(f->listItem);
-                first = false;
-            }
-        out += QLatin1Char(']');
+            if (f->get(c))
+                listed << QString::number(f->listItem);
+        out += QLatin1Char('[') + listed.join(QStringLiteral(", ")) + QLatin1Char(']');
         return;
     }
     case Node::Kind::Array:
@@ -150,6 +145,13 @@ void write(const Node& n, const Configuration& c, int indent, QString& out)
 struct Written {
     std::map<QString, QString> numbers;
     QStringList twice;
+
+    // The number at `path` as the user wrote it.
+    QString literal(const QString& path) const
+    {
+        const auto it = numbers.find(path);
+        return it == numbers.end() ? QString() : it->second;
+    }
 };
 
 // Reads a string literal of valid JSON at text[i] (the opening quote); returns its value and
@@ -175,8 +177,8 @@ Written writtenText(const QByteArray& text)
         bool object = false;
         QString path;
         int index = 0;
-        std::set<QString> keys;
-        QString key;
+        std::set<QString> keys{};
+        QString key{};
         bool awaitingKey = false;
     };
     Written w;
@@ -191,26 +193,7 @@ Written writtenText(const QByteArray& text)
     };
     for (qsizetype i = 0; i < text.size();) {
         const char c = text[i];
-        if (c == '{' || c == '[') {
-            Level l;
-            l.object = c == '{';
-            l.path = valuePath();
-            l.awaitingKey = l.object;
-            levels.push_back(std::move(l));
-            ++i;
-        } else if (c == '}' || c == ']') {
-            if (!levels.empty())
-                levels.pop_back();
-            ++i;
-        } else if (c == ',') {
-            if (!levels.empty()) {
-                if (levels.back().object)
-                    levels.back().awaitingKey = true;
-                else
-                    ++levels.back().index;
-            }
-            ++i;
-        } else if (c == '"') {
+        if (c == '"') {
             const QString s = stringAt(text, i);
             if (!levels.empty() && levels.back().object && levels.back().awaitingKey) {
                 Level& l = levels.back();
@@ -219,7 +202,9 @@ Written writtenText(const QByteArray& text)
                 if (!l.keys.insert(s).second)
                     w.twice << valuePath();
             }
-        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            continue;
+        }
+        if (c == '-' || (c >= '0' && c <= '9')) {
             qsizetype j = i;
             while (j < text.size()
                 && (std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '-' || text[j] == '+'
@@ -227,9 +212,21 @@ Written writtenText(const QByteArray& text)
                 ++j;
             w.numbers[valuePath()] = QString::fromLatin1(text.mid(i, j - i));
             i = j;
-        } else {
-            ++i;
+            continue;
         }
+        // Anything else is one character: a bracket, a comma, a colon, white space, a letter of a word.
+        if (c == '{' || c == '[') {
+            const bool object = c == '{';
+            levels.push_back({.object = object, .path = valuePath(), .awaitingKey = object});
+        } else if ((c == '}' || c == ']') && !levels.empty()) {
+            levels.pop_back();
+        } else if (c == ',' && !levels.empty()) {
+            if (levels.back().object)
+                levels.back().awaitingKey = true;
+            else
+                ++levels.back().index;
+        }
+        ++i;
     }
     return w;
 }
@@ -272,16 +269,6 @@ QString shown(const QJsonValue& v, const QString& literal = {})
     return text;
 }
 
-QString typeName(const QJsonValue& v);
-
-// What was found instead of what was expected: "a text \"5\"", "null", "true".
-QString found(const QJsonValue& v)
-{
-    if (v.isNull() || v.isBool())
-        return shown(v);
-    return typeName(v) + QLatin1Char(' ') + shown(v);
-}
-
 QString typeName(const QJsonValue& v)
 {
     switch (v.type()) {
@@ -301,6 +288,14 @@ QString typeName(const QJsonValue& v)
         break;
     }
     return Words::cliJsonNothing();
+}
+
+// What was found instead of what was expected: "a text \"5\"", "null", "true".
+QString found(const QJsonValue& v)
+{
+    if (v.isNull() || v.isBool())
+        return shown(v);
+    return typeName(v) + QLatin1Char(' ') + shown(v);
 }
 
 class Reader {
@@ -378,7 +373,7 @@ private:
             return std::nullopt;
         }
         const double d = v.toDouble();
-        const QString written = literal(path);
+        const QString written = m_written.literal(path);
         // Written decimals are refused, zeros too, and so is an exponent: an integer field
         // holds neither.
         if (d != std::floor(d) || !writtenAsInteger(written)) {
@@ -396,8 +391,8 @@ private:
     {
         switch (f.format) {
         case Format::Identity:
-            if (!v.isDouble() || v.toDouble() != double(f.min) || !writtenAsInteger(literal(path)))
-                fail(path, Words::cliMustBePlace(shown(v, literal(path)), f.min));
+            if (!v.isDouble() || v.toDouble() != double(f.min) || !writtenAsInteger(m_written.literal(path)))
+                fail(path, Words::cliMustBePlace(shown(v, m_written.literal(path)), f.min));
             return;
         case Format::Flag:
             if (!v.isBool())
@@ -425,7 +420,7 @@ private:
         }
         const double scale = decimals == 3 ? 1000.0 : 10.0;
         const double d = v.toDouble();
-        const QString written = literal(path);
+        const QString written = m_written.literal(path);
         const QString lowest = jsonText(f, f.min);
         const QString highest = jsonText(f, f.max);
         if (!(d * scale >= double(f.min) - 0.5 && d * scale <= double(f.max) + 0.5)) {
@@ -466,13 +461,6 @@ private:
             f->set(m_config, seen.count(f->listItem) ? 1 : 0);
     }
 
-    // The number at `path` as the user wrote it.
-    QString literal(const QString& path) const
-    {
-        const auto it = m_written.numbers.find(path);
-        return it == m_written.numbers.end() ? QString() : it->second;
-    }
-
     Configuration& m_config;
     QStringList& m_errors;
     const Written& m_written;
@@ -492,7 +480,7 @@ QString modelNames(const Models& models)
     QStringList names;
     for (const DeviceModel* m : models)
         names << quoted(m->name());
-    return names.mid(0, names.size() - 1).join(QStringLiteral(", ")) + Words::cliOr() + names.last();
+    return oneOf(names);
 }
 
 QString position(const QByteArray& text, int offset)
@@ -507,12 +495,10 @@ QByteArray configToJson(const Configuration& config)
 {
     QString out
         = QStringLiteral("{\n  \"format\": %1,\n  \"model\": %2,\n").arg(kFormat).arg(quoted(config.model->name()));
-    // The table's root object, written without its braces after the two header keys.
+    // The table's root object, written without its "{\n" after the two header keys.
     QString body;
     write(shapeOf(*config.model), config, 0, body);
-    out += body.mid(2); // "{\n"
-    out += QLatin1Char('\n');
-    return out.toUtf8();
+    return (out + body.mid(2) + QLatin1Char('\n')).toUtf8();
 }
 
 JsonImport configFromJson(const QByteArray& text, const Models& models)
@@ -532,8 +518,7 @@ JsonImport configFromJson(const QByteArray& text, const Models& models)
     const QJsonValue format = root.value(QStringLiteral("format"));
     const QJsonValue model = root.value(QStringLiteral("model"));
     const Written written = writtenText(text);
-    const QString formatWritten
-        = written.numbers.count(QStringLiteral("format")) ? written.numbers.at(QStringLiteral("format")) : QString();
+    const QString formatWritten = written.literal(QStringLiteral("format"));
     if (format.isUndefined())
         r.errors << Words::cliMissingKey(quoted(QStringLiteral("format")));
     else if (!format.isDouble() || format.toDouble() != kFormat || !writtenAsInteger(formatWritten))
@@ -556,9 +541,8 @@ JsonImport configFromJson(const QByteArray& text, const Models& models)
     Configuration config = m->zeros();
     Reader reader(config, r.errors, written);
     reader.readObject(root, shapeOf(*m), QString(), {QStringLiteral("format"), QStringLiteral("model")});
-    if (r.errors.size() > kMostErrors) {
-        const qsizetype more = r.errors.size() - kMostErrors;
-        r.errors = r.errors.mid(0, kMostErrors);
+    if (const qsizetype more = r.errors.size() - kMostErrors; more > 0) {
+        r.errors.resize(kMostErrors);
         r.errors << Words::cliAndMore(more);
     }
     if (r.errors.isEmpty())

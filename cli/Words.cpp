@@ -1,7 +1,6 @@
 #include "Words.h"
 
 #include "link/Traffic.h"
-#include "words/Words.h"
 
 #include <map>
 #include <set>
@@ -33,12 +32,17 @@ QString listed(const DeviceModel& model, const std::map<int, std::set<int>>& byF
     for (const auto& [family, numbers] : byFamily)
         if (!numbers.empty())
             parts << named(model.families().at(std::size_t(family)), numbers);
-    if (parts.size() <= 1)
-        return parts.value(0);
-    return parts.mid(0, parts.size() - 1).join(QStringLiteral(", ")) + Words::cliAnd() + parts.last();
+    return oneOf(parts, Words::cliAnd());
 }
 
 } // namespace
+
+QString oneOf(const QStringList& items, const QString& last)
+{
+    if (items.size() <= 1)
+        return items.value(0);
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + last + items.last();
+}
 
 QString openFailure(const link::OpenOutcome& o)
 {
@@ -129,11 +133,8 @@ QString writtenState(const Configuration& ready, const std::vector<link::Request
                 return list;
             return Words::cliWritten(list, members != 1, inPart);
         };
-        QStringList pieces;
-        if (const QString w = written(whole, false); !w.isEmpty())
-            pieces << w;
-        if (const QString p = written(part, true); !p.isEmpty())
-            pieces << p;
+        QStringList pieces{written(whole, false), written(part, true)};
+        pieces.removeAll(QString());
         pieces << Words::cliRestIsNot();
         state = Words::cliPartWritten(pieces.join(QStringLiteral(", ")));
     }

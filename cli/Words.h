@@ -4,13 +4,17 @@
 
 #include "link/ComPort.h"
 #include "link/ModbusLink.h"
+#include "words/Words.h"
 
-#include <QString>
+#include <QStringList>
 #include <vector>
 
 // tarnixw-cli's own words for what the link reports: the forms' texts first, so a technician
 // who knows the forms recognises them, then why and what to do.
 namespace tarnixw::cli {
+
+// "a, b or c"; "a, b and c" with Words::cliAnd().
+QString oneOf(const QStringList& items, const QString& last = Words::cliOr());
 
 // "OPEN COM ERROR!! COM4 is not connected; see 'tarnixw-cli ports'." and the like.
 QString openFailure(const link::OpenOutcome& outcome);

@@ -99,7 +99,7 @@ void DeviceForm::contextMenuEvent(QContextMenuEvent* e)
         return;
     }
     QMenu menu(this);
-    QAction* traffic = menu.addAction(QStringLiteral("Line traffic\u2026"), this, &DeviceForm::showLineTraffic);
+    QAction* traffic = menu.addAction(text::trafficTitle() + QChar(0x2026), this, &DeviceForm::showLineTraffic);
     traffic->setShortcut(lineTrafficKey());
     traffic->setShortcutVisibleInContextMenu(true);
     menu.exec(e->globalPos());
@@ -158,14 +158,14 @@ void showSearchingLook(QPushButton* button, int candidate)
     f.setPointSize(8);
     button->setFont(f);
     setTextColor(button, kRed);
-    button->setText(QStringLiteral("Searching... ID: %1").arg(candidate));
+    button->setText(text::searchingId(candidate));
 }
 
 void showRestingLook(QPushButton* button)
 {
     button->setFont(formFont(12, true));
     setTextColor(button, QColor());
-    button->setText(QStringLiteral("ID Search"));
+    button->setText(text::idSearch());
 }
 
 } // namespace
@@ -175,7 +175,7 @@ void DeviceForm::IDSearchClick()
     QPointer<QPushButton> button = get<QPushButton>("IDSearch");
     if (!button)
         return;
-    Operation op(*this, QStringLiteral("ID Search"), Operation::SlaveId::None);
+    Operation op(*this, text::idSearch(), Operation::SlaveId::None);
     if (!op.opened())
         return; // the button and the bar are untouched
     const QPointer<QProgressBar> bar = ProgressBar1();

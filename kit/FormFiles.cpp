@@ -27,35 +27,37 @@ void sweepProgress(QProgressBar* bar)
         sweep.set(i);
 }
 
-void saveConfiguration(const DeviceForm& form, const FileAction& write)
+namespace {
+
+// Asks for the file's name (a cancel ends it quietly), saves or opens it with `action` and says
+// what came of it.
+void fileOperation(const DeviceForm& form, const FileAction& action, bool saving)
 {
     QProgressBar* const bar = form.ProgressBar1();
-    const std::optional<QString> path
-        = dialogs().saveFileName(configFileDialog(form.session().models, form.description(), true));
+    const FileDialogSpec spec = configFileDialog(form.session().models, form.description(), saving);
+    const std::optional<QString> path = saving ? dialogs().saveFileName(spec) : dialogs().openFileName(spec);
     if (!path)
         return;
-    if (const std::optional<QString> error = write(*path)) {
-        dialogs().message(*error); // no "Save File Done.": the file was not written whole
+    if (const std::optional<QString> error = action(*path)) {
+        dialogs().message(*error); // no "Done": the file was not written or read whole
         return;
     }
-    sweepProgress(bar);
-    dialogs().message(text::saveFileDone());
+    if (saving)
+        sweepProgress(bar);
+    dialogs().message(saving ? text::saveFileDone() : text::loadFileDone());
     BusyGuard::setBar(bar, 0);
+}
+
+} // namespace
+
+void saveConfiguration(const DeviceForm& form, const FileAction& write)
+{
+    fileOperation(form, write, true);
 }
 
 void openConfiguration(const DeviceForm& form, const FileAction& load)
 {
-    QProgressBar* const bar = form.ProgressBar1();
-    const std::optional<QString> path
-        = dialogs().openFileName(configFileDialog(form.session().models, form.description(), false));
-    if (!path)
-        return;
-    if (const std::optional<QString> error = load(*path)) {
-        dialogs().message(*error);
-        return;
-    }
-    dialogs().message(text::loadFileDone());
-    BusyGuard::setBar(bar, 0);
+    fileOperation(form, load, false);
 }
 
 } // namespace tarnixw::kit

@@ -40,10 +40,13 @@ Field& FieldTable::add(std::vector<PathStep> path, QString label, Format format)
     return f;
 }
 
-Field& FieldTable::value(std::vector<PathStep> path, QString label, Format format, Place place)
+Field& FieldTable::value(std::vector<PathStep> path, QString label, Format format, Place place,
+    std::optional<values::FieldKind> check, const char* unit)
 {
     Field& f = add(std::move(path), std::move(label), format);
     f.place = place;
+    f.check = check;
+    f.unit = QString::fromUtf8(unit);
     if (place.bit >= 0) {
         f.max = (std::int64_t(1) << place.bits) - 1;
     } else if (place.bytes == 1) {

@@ -27,8 +27,9 @@ public:
         m_member = member;
     }
     // A value at a place of the file; its width and signedness give what it can hold (an 8-bit
-    // field either reading).
-    Field& value(std::vector<PathStep> path, QString label, Format format, Place place);
+    // field either reading). `check`: the form's check of its box; `unit`: what follows the number.
+    Field& value(std::vector<PathStep> path, QString label, Format format, Place place,
+        std::optional<values::FieldKind> check = std::nullopt, const char* unit = "");
     // Bit `bit` of the 16-bit word at `offset`.
     Field& bit(std::vector<PathStep> path, QString label, int offset, int bit);
     // The index of an array entry, written as its first key ("channel": 3).

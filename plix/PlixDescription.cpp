@@ -4,6 +4,7 @@
 
 #include "model/Fields.h"
 #include "model/Table.h"
+#include "words/Words.h"
 
 #include <tuple>
 
@@ -14,7 +15,7 @@ namespace {
 using models::Format;
 using models::PathStep;
 using models::Place;
-using values::FieldKind;
+using Kind = values::FieldKind;
 
 std::vector<models::Field> plixFields()
 {
@@ -29,45 +30,34 @@ std::vector<models::Field> plixFields()
         const QString name = QStringLiteral("CH%1 ").arg(ch);
         b.identity(join(path, {key("channel")}), ch);
         b.bit(join(path, {key("enabled")}), name + "enabled", o::kEnableMask, ch);
-        const auto add = [&](const char* jsonKey, const char* label, Format format, int at, int bytes) -> auto&
-        {
-            return b.value(join(path, {key(jsonKey)}), name + label, format, Place{at + bytes * ch, bytes, true});
+        const auto add = [&](const char* jsonKey, const char* label, Format format, int at, int bytes,
+                             std::optional<Kind> check = std::nullopt, const char* unit = "") {
+            b.value(join(path, {key(jsonKey)}), name + label, format, Place{at + bytes * ch, bytes, true}, check, unit);
         };
-        for (const auto& [jsonKey, label, at] : {std::tuple{"sensor_from_mV", "sensor from", o::kSensorFrom},
-                 std::tuple{"sensor_to_mV", "sensor to", o::kSensorTo}}) {
-            models::Field& f = add(jsonKey, label, Format::Integer, at, 4);
-            f.unit = QStringLiteral("mV");
-            f.check = FieldKind::Sensor;
-        }
-        add("pv_from", "P.V. from", Format::Thousandths, o::kPvFrom, 4).check = FieldKind::PV;
-        add("pv_to", "P.V. to", Format::Thousandths, o::kPvTo, 4).check = FieldKind::PV;
+        add("sensor_from_mV", "sensor from", Format::Integer, o::kSensorFrom, 4, Kind::Sensor, "mV");
+        add("sensor_to_mV", "sensor to", Format::Integer, o::kSensorTo, 4, Kind::Sensor, "mV");
+        add("pv_from", "P.V. from", Format::Thousandths, o::kPvFrom, 4, Kind::PV);
+        add("pv_to", "P.V. to", Format::Thousandths, o::kPvTo, 4, Kind::PV);
         add("alarm_low", "alarm low", Format::Thousandths, o::kLowAlarm, 4);
         add("alarm_high", "alarm high", Format::Thousandths, o::kHighAlarm, 4);
-        models::Field& silence = add("silence_time_min", "silence time", Format::Integer, o::kSilenceTime, 2);
-        silence.unit = QStringLiteral("min");
-        silence.check = FieldKind::Silence;
-        add("decimal_digits", "decimal digits", Format::Integer, o::kDecimalDigits, 1).check = FieldKind::DecimalDigits;
-        models::Field& h = add("hysteresis_percent", "hysteresis", Format::Tenths, o::kHysteresis, 1);
-        h.unit = QStringLiteral("%");
-        h.check = FieldKind::Hysteresis;
-        const std::vector<PathStep> cal = join(path, {key("calibration")});
-        b.value(join(cal, {key("slope")}), name + "slope", Format::Integer, Place{o::kSlope + 4 * ch, 4, true});
-        b.value(join(cal, {key("offset")}), name + "offset", Format::Integer, Place{o::kOffset + 4 * ch, 4, true});
-        b.value(join(cal, {key("constant")}), name + "constant 1000", Format::Integer,
-            Place{o::kConstThousand + 4 * ch, 4, true});
+        add("silence_time_min", "silence time", Format::Integer, o::kSilenceTime, 2, Kind::Silence, "min");
+        add("decimal_digits", "decimal digits", Format::Integer, o::kDecimalDigits, 1, Kind::DecimalDigits);
+        add("hysteresis_percent", "hysteresis", Format::Tenths, o::kHysteresis, 1, Kind::Hysteresis, "%");
+        for (const auto& [jsonKey, label, at] :
+            {std::tuple{"slope", "slope", o::kSlope}, std::tuple{"offset", "offset", o::kOffset},
+                std::tuple{"constant", "constant 1000", o::kConstThousand}})
+            b.value(join(path, {key("calibration"), key(jsonKey)}), name + label, Format::Integer,
+                Place{at + 4 * ch, 4, true});
     }
     b.setGroup(-1, -1);
     const std::vector<PathStep> fixed{key("fixed_words")};
-    b.value(join(fixed, {key("unused_mask_bits")}), QStringLiteral("enable mask bits 2..15"), Format::Integer,
-        Place{o::kEnableMask, 2, false, 2, 14});
-    b.value(join(fixed, {key("zero_word")}), QStringLiteral("fixed word 0"), Format::Integer,
-        Place{o::kConstZero16, 2, false});
-    b.value(join(fixed, {key("three_word")}), QStringLiteral("fixed word 3"), Format::Integer,
-        Place{o::kConstThree16, 2, false});
-    b.value(join(fixed, {key("zero_long_a")}), QStringLiteral("fixed long 0 (a)"), Format::Integer,
-        Place{o::kConstZeroA, 4, true});
-    b.value(join(fixed, {key("zero_long_b")}), QStringLiteral("fixed long 0 (b)"), Format::Integer,
-        Place{o::kConstZeroB, 4, true});
+    for (const auto& [jsonKey, label, place] :
+        {std::tuple{"unused_mask_bits", "enable mask bits 2..15", Place{o::kEnableMask, 2, false, 2, 14}},
+            std::tuple{"zero_word", "fixed word 0", Place{o::kConstZero16, 2, false}},
+            std::tuple{"three_word", "fixed word 3", Place{o::kConstThree16, 2, false}},
+            std::tuple{"zero_long_a", "fixed long 0 (a)", Place{o::kConstZeroA, 4, true}},
+            std::tuple{"zero_long_b", "fixed long 0 (b)", Place{o::kConstZeroB, 4, true}}})
+        b.value(join(fixed, {key(jsonKey)}), QString::fromLatin1(label), Format::Integer, place);
     // The two-byte gaps between the fields: the file keeps them, the device never sees them.
     for (const int gap : {6, 58, 98})
         b.value(join(fixed, {PathStep{QStringLiteral("padding_at_%1").arg(gap), -1}}),
@@ -124,7 +114,7 @@ public:
     {
         const unsigned mask = paramSetOf(c).enableMask();
         if (mask & ~3u)
-            return {QStringLiteral("enable mask bits 2..15: %1, which the form never writes").arg(mask >> 2)};
+            return {Words::plixUnusedMaskBits(mask >> 2)};
         return {};
     }
     std::vector<models::FixedValue> fixedValues() const override
@@ -145,7 +135,7 @@ public:
         using R = values::Result<models::Configuration>;
         const std::optional<DecodedSet> shown = decodeDeviceImage(image);
         if (!shown)
-            return R::failure(QStringLiteral("The device image is incomplete."));
+            return R::failure(Words::deviceImageIncomplete());
         PLIXParamSet p;
         if (const std::optional<QString> refused = captureForSave(shown->texts, shown->flags, p))
             return R::failure(*refused);

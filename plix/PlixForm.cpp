@@ -184,7 +184,7 @@ void TFormPLIX::setTexts(const Texts& t)
 
 void TFormPLIX::ReadClick()
 {
-    kit::Operation op(*this, QStringLiteral("Read"));
+    kit::Operation op(*this, kit::text::readOperation());
     std::optional<DecodedSet> decoded;
     if (link::ModbusLink* bus = op.link()) {
         if (readBlocks(*bus))
@@ -202,7 +202,7 @@ void TFormPLIX::ReadClick()
 
 void TFormPLIX::WriteClick()
 {
-    kit::Operation op(*this, QStringLiteral("Write"));
+    kit::Operation op(*this, kit::text::writeOperation());
     link::ModbusLink* const opened = op.link();
     if (!opened)
         return;

@@ -17,29 +17,17 @@ namespace {
 using models::Format;
 using models::PathStep;
 using models::Place;
-using values::FieldKind;
+using Kind = values::FieldKind;
 namespace f = fileoffset;
 
 enum Family { AnalogInput, DiModule, DoModule };
 
-// Places in the file: a 32-bit, 16-bit or 8-bit field.
-Place long32(int offset)
-{
-    return {offset, 4, true};
-}
-Place word(int offset, bool isSigned = false)
-{
-    return {offset, 2, isSigned};
-}
-Place byte8(int offset)
-{
-    return {offset, 1, false};
-}
-// Element j of the silence table (4 channel-major words per analog channel).
-Place silence(int j)
-{
-    return word(f::SilenceT + 2 * j, true);
-}
+// Places in the file: a 32-bit, 16-bit or 8-bit field, and element j of the silence table (4
+// channel-major words per analog channel).
+constexpr auto long32 = [](int offset) { return Place{offset, 4, true}; };
+constexpr auto word = [](int offset) { return Place{offset, 2, false}; };
+constexpr auto byte8 = [](int offset) { return Place{offset, 1, false}; };
+constexpr auto silence = [](int j) { return Place{f::SilenceT + 2 * j, 2, true}; };
 
 std::vector<models::Field> vyrFields()
 {
@@ -51,33 +39,25 @@ std::vector<models::Field> vyrFields()
         b.setGroup(AnalogInput, k);
         const std::vector<PathStep> ch{key("analog_inputs"), at(k)};
         const QString ai = QStringLiteral("AI %1 ").arg(k);
-        b.identity(join(ch, {key("channel")}), k);
-        b.bit(join(ch, {key("in_use")}), ai + "in use", f::ChanInUseMask, k);
+        const auto in = [&](const char* name) { return join(ch, {key(name)}); };
+        b.identity(in("channel"), k);
+        b.bit(in("in_use"), ai + "in use", f::ChanInUseMask, k);
+        b.value(
+            in("sensor_from_mV"), ai + "sensor from", Format::Integer, long32(f::SFrom + 4 * k), Kind::Sensor, "mV");
+        b.value(in("sensor_to_mV"), ai + "sensor to", Format::Integer, long32(f::STo + 4 * k), Kind::Sensor, "mV");
+        b.value(in("pv_from"), ai + "P.V. from", Format::Thousandths, long32(f::DFrom + 4 * k), Kind::PV);
+        b.value(in("pv_to"), ai + "P.V. to", Format::Thousandths, long32(f::DTo + 4 * k), Kind::PV);
+        b.value(in("alarm_low"), ai + "alarm low", Format::Thousandths, long32(f::LLimit + 4 * k));
+        b.value(in("alarm_high"), ai + "alarm high", Format::Thousandths, long32(f::HLimit + 4 * k));
+        b.value(
+            in("decimal_digits"), ai + "decimal digits", Format::Integer, byte8(f::Digits + k), Kind::DecimalDigits);
+        b.value(in("silence_time"), ai + "silence time", Format::Integer, silence(4 * k), Kind::Silence);
+        b.value(in("hysteresis_percent"), ai + "hysteresis", Format::Tenths, byte8(f::Hysteresis + k), Kind::Hysteresis,
+            "%");
         for (const auto& [name, label, offset] :
-            {std::tuple{"sensor_from_mV", "sensor from", f::SFrom}, std::tuple{"sensor_to_mV", "sensor to", f::STo}}) {
-            models::Field& mv = b.value(join(ch, {key(name)}), ai + label, Format::Integer, long32(offset + 4 * k));
-            mv.unit = QStringLiteral("mV");
-            mv.check = FieldKind::Sensor;
-        }
-        b.value(join(ch, {key("pv_from")}), ai + "P.V. from", Format::Thousandths, long32(f::DFrom + 4 * k)).check
-            = FieldKind::PV;
-        b.value(join(ch, {key("pv_to")}), ai + "P.V. to", Format::Thousandths, long32(f::DTo + 4 * k)).check
-            = FieldKind::PV;
-        b.value(join(ch, {key("alarm_low")}), ai + "alarm low", Format::Thousandths, long32(f::LLimit + 4 * k));
-        b.value(join(ch, {key("alarm_high")}), ai + "alarm high", Format::Thousandths, long32(f::HLimit + 4 * k));
-        b.value(join(ch, {key("decimal_digits")}), ai + "decimal digits", Format::Integer, byte8(f::Digits + k)).check
-            = FieldKind::DecimalDigits;
-        b.value(join(ch, {key("silence_time")}), ai + "silence time", Format::Integer, silence(4 * k)).check
-            = FieldKind::Silence;
-        models::Field& h = b.value(
-            join(ch, {key("hysteresis_percent")}), ai + "hysteresis", Format::Tenths, byte8(f::Hysteresis + k));
-        h.unit = QStringLiteral("%");
-        h.check = FieldKind::Hysteresis;
-        const std::vector<PathStep> cal = join(ch, {key("calibration")});
-        b.value(join(cal, {key("chan_zero")}), ai + "chan zero", Format::Integer, long32(f::ChanZero + 4 * k));
-        b.value(join(cal, {key("gain")}), ai + "gain", Format::Integer, long32(f::Gain + 4 * k));
-        b.value(join(cal, {key("offset")}), ai + "offset", Format::Integer, long32(f::Offset + 4 * k));
-        b.value(join(cal, {key("gain_base")}), ai + "gain base", Format::Integer, long32(f::GainBase + 4 * k));
+            {std::tuple{"chan_zero", "chan zero", f::ChanZero}, std::tuple{"gain", "gain", f::Gain},
+                std::tuple{"offset", "offset", f::Offset}, std::tuple{"gain_base", "gain base", f::GainBase}})
+            b.value(join(ch, {key("calibration"), key(name)}), ai + label, Format::Integer, long32(offset + 4 * k));
     }
     for (int m = 0; m < kDiModules; ++m) {
         b.setGroup(DiModule, m);
@@ -93,8 +73,8 @@ std::vector<models::Field> vyrFields()
                 relay.off = QStringLiteral("off");
                 relay.on = QStringLiteral("on");
             }
-            b.value(join(ch, {key("silence_time")}), di + "silence time", Format::Integer, silence(4 * n + m + 1)).check
-                = FieldKind::Silence;
+            b.value(join(ch, {key("silence_time")}), di + "silence time", Format::Integer, silence(4 * n + m + 1),
+                Kind::Silence);
         }
     }
     for (int m = 0; m < kDoModules; ++m) {
@@ -156,11 +136,8 @@ QString report(const VYRParamSet& record)
     QStringList caption{""};
     QStringList header{"channel"};
     for (int m = 0; m < kDiModules; ++m) {
-        caption << QStringLiteral("module %1").arg(m) << ""
-                << "";
-        header << "relay"
-               << "silence"
-               << "alarm";
+        caption << QStringLiteral("module %1").arg(m) << QString() << QString();
+        header << QStringList{"relay", "silence", "alarm"};
     }
     Table di(header);
     di.addHeaderLine(caption);
@@ -244,10 +221,7 @@ public:
         for (int m = 0; m < kDiModules; ++m)
             for (int n = 0; n < kDiChannels; ++n)
                 if ((r.DICloseMask[m] >> n) & (r.DIOpenMask[m] >> n) & 1)
-                    out << QStringLiteral("DI module %1, channel %2: relay Close and Open are both on; the form "
-                                          "shows Close alone and never writes both")
-                               .arg(m)
-                               .arg(n);
+                    out << Words::vyrBothRelayModes(m, n);
         return out;
     }
     std::vector<models::FixedValue> fixedValues() const override
@@ -267,7 +241,7 @@ public:
         using R = values::Result<models::Configuration>;
         const std::optional<Screen> screen = decodeDeviceImage(image);
         if (!screen)
-            return R::failure(QStringLiteral("The device image is incomplete."));
+            return R::failure(Words::deviceImageIncomplete());
         VYRParamSet r;
         if (const std::optional<QString> error = recordScreen(*screen, r))
             return R::failure(*error);

@@ -27,7 +27,7 @@ int openBarAfter(int cells)
 
 void TFormVYR::ReadClick()
 {
-    kit::Operation op(*this, QStringLiteral("Read"));
+    kit::Operation op(*this, kit::text::readOperation());
     if (link::ModbusLink* bus = op.link())
         readParamAreas(*bus);
     op.closePort();
@@ -44,7 +44,7 @@ void TFormVYR::ReadClick()
 
 void TFormVYR::WriteClick()
 {
-    kit::Operation op(*this, QStringLiteral("Write"));
+    kit::Operation op(*this, kit::text::writeOperation());
     link::ModbusLink* const opened = op.link();
     if (!opened || !m_built)
         return;

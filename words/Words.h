@@ -236,6 +236,20 @@ public:
 
     static QString vyrModelName() { return tr("VYRANTA"); }
     static QString plixModelName() { return tr("PLIXARO"); }
+    // A Read's memory too short to show (what the command line saves after a Read).
+    static QString deviceImageIncomplete() { return tr("The device image is incomplete."); }
+    // What a file holds that the form would never write.
+    static QString vyrBothRelayModes(int module, int channel)
+    {
+        return tr("DI module %1, channel %2: relay Close and Open are both on; the form shows Close alone and never "
+                  "writes both")
+            .arg(module)
+            .arg(channel);
+    }
+    static QString plixUnusedMaskBits(unsigned bits)
+    {
+        return tr("enable mask bits 2..15: %1, which the form never writes").arg(bits);
+    }
     static QString mainWindowTitle() { return tr("TarnixW2011"); }
 
     // ---- The line traffic (its window, tarnixw-cli --trace)
@@ -369,13 +383,13 @@ public:
     }
 
     // A device operation: how the line traffic names it, the bar's word, how it ended.
-    static QString cliReadOperation() { return tr("Read"); }
-    static QString cliWriteOperation() { return tr("Write"); }
-    static QString cliIdSearchOperation() { return tr("ID Search"); }
+    static QString readOperation() { return tr("Read"); }
+    static QString writeOperation() { return tr("Write"); }
+    static QString idSearch() { return tr("ID Search"); }
     static QString cliReading() { return tr("Reading"); }
     static QString cliWriting() { return tr("Writing"); }
     static QString cliSearching() { return tr("Searching..."); }
-    static QString cliSearchingId(int id) { return tr("Searching... ID: %1").arg(id); }
+    static QString searchingId(int id) { return tr("Searching... ID: %1").arg(id); }
     static QString cliInterrupted() { return tr("Interrupted."); }
     static QString cliOperationDone() { return tr("done", "an operation's line in the traffic"); }
 

@@ -253,6 +253,11 @@ private slots:
             << ""
             << "CH0 sensor to: 10001 mV, which the form refuses: \"Please input an integer number between -10000 and "
                "10000\"";
+        // Forty errors are listed, and how many more there are: the forty-first on is counted only.
+        QTest::newRow("errors past forty")
+            << v << "\"inputs\": []" << QStringLiteral("\"inputs\": [%1]").arg(QStringList(45, "\"x\"").join(", "))
+            << "inputs[39]: expected an integer, found a text \"x\"\n... and 5 more"
+            << "";
         QTest::newRow("PLIX other mask bits") << p << "\"unused_mask_bits\": 0"
                                               << "\"unused_mask_bits\": 1"
                                               << ""
