@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <algorithm>
@@ -56,7 +57,10 @@ public:
     {
         if (!path.isEmpty()) {
             m_file.setFileName(path);
-            if (m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+            // A log file grows run after run; a device such as /dev/null cannot be appended to.
+            const QFileInfo file(path);
+            const auto append = file.exists() && !file.isFile() ? QIODevice::NotOpen : QIODevice::Append;
+            if (m_file.open(QIODevice::WriteOnly | append | QIODevice::Text))
                 m_out = &m_file;
         }
         if (!m_out) {
