@@ -3,6 +3,7 @@
 
 #include "Devsim.h"
 
+#include "Bus.h"
 #include "Device.h"
 #include "VirtualPorts.h"
 
@@ -14,6 +15,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 
 #include <algorithm>
@@ -40,9 +42,15 @@ void onSignal(int)
     g_stop = 1;
 }
 
-struct Options {
+// One device on the simulated line.
+struct DeviceSpec {
     const models::DeviceModel* model = nullptr;
     int id = 1;
+    std::optional<int> baud; // the only rate it hears (none: any)
+};
+
+struct Options {
+    std::vector<DeviceSpec> devices;
     QString name;
     QString memory;
     QString dump;
@@ -109,11 +117,16 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     p.addHelpOption();
     const QCommandLineOption model("model", keyChoice, "MODEL", keys.first());
     const QCommandLineOption id("id", "Modbus slave ID, 1..255 (default 1)", "N", "1");
+    const QCommandLineOption device("device",
+        QStringLiteral("a device on the line, given again for each of a bus (instead of --model and --id): "
+                       "MODEL:ID, or MODEL:ID@BAUD for a device that hears only a master at that rate; "
+                       "two devices at one ID answer over each other"),
+        "MODEL:ID[@BAUD]");
     const QCommandLineOption name(
         "name", QStringLiteral("virtual port name (default the model's: %1-sim)").arg(keys.first()), "NAME");
-    const QCommandLineOption memory(
-        "memory", "load the memory image (4096 bytes, as --dump writes it) at start", "FILE");
-    const QCommandLineOption dump("dump", "write the memory image on exit", "FILE");
+    const QCommandLineOption memory("memory",
+        "load the memory image (4096 bytes, as --dump writes it) at start (the first device's on a bus)", "FILE");
+    const QCommandLineOption dump("dump", "write the memory image on exit (the first device's on a bus)", "FILE");
     const QCommandLineOption log(
         "log", "frame log: wall-clock time, <- request or -> answer, hex (default stderr)", "FILE");
     const QCommandLineOption baud("baud", "line rate for answer timing", "BAUD", "19200");
@@ -127,8 +140,8 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     const QCommandLineOption unplugAfter("unplug-after", "vanish after N requests", "N");
     const QCommandLineOption alterByte(
         "alter-byte", "store the byte at ADDRESS changed whenever a write covers it", "ADDRESS");
-    p.addOptions({model, id, name, memory, dump, log, baud, silentNext, silentEvery, wrongId, exception, truncate,
-        badCrc, late, unplugAfter, alterByte});
+    p.addOptions({model, id, device, name, memory, dump, log, baud, silentNext, silentEvery, wrongId, exception,
+        truncate, badCrc, late, unplugAfter, alterByte});
     p.process(app);
 
     // An integer option within lo..hi into `out` (an int, or an optional fault left unset when
@@ -146,13 +159,38 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
         out = T(v);
         return true;
     };
-    o.model
-        = keys.contains(p.value(model), Qt::CaseInsensitive) ? models::modelCalled(models, p.value(model)) : nullptr;
-    if (!o.model) {
+    // A model by its key, as --model and --device name it.
+    const auto modelKeyed = [&](const QString& key) {
+        return keys.contains(key, Qt::CaseInsensitive) ? models::modelCalled(models, key) : nullptr;
+    };
+    DeviceSpec first;
+    first.model = modelKeyed(p.value(model));
+    if (!first.model) {
         std::fprintf(stderr, "tarnixw-devsim: --model must be %s\n", qPrintable(keyChoice));
         return false;
     }
-    o.name = p.isSet(name) ? p.value(name) : o.model->key() + QStringLiteral("-sim");
+    if (!number(id, 1, 255, first.id))
+        return false;
+    static const QRegularExpression deviceForm(QStringLiteral("^([^:@]+):(\\d{1,3})(?:@(\\d{2,7}))?$"));
+    for (const QString& d : p.values(device)) {
+        const QRegularExpressionMatch m = deviceForm.match(d);
+        DeviceSpec spec;
+        spec.model = m.hasMatch() ? modelKeyed(m.captured(1)) : nullptr;
+        spec.id = m.captured(2).toInt();
+        if (m.hasCaptured(3))
+            spec.baud = m.captured(3).toInt();
+        if (!spec.model || spec.id < 1 || spec.id > 255 || (spec.baud && (*spec.baud < 50 || *spec.baud > 4000000))) {
+            std::fprintf(stderr,
+                "tarnixw-devsim: --device %s: give MODEL:ID or MODEL:ID@BAUD (MODEL %s, ID 1..255, BAUD "
+                "50..4000000)\n",
+                qPrintable(d), qPrintable(keyChoice));
+            return false;
+        }
+        o.devices.push_back(spec);
+    }
+    if (o.devices.empty())
+        o.devices.push_back(first);
+    o.name = p.isSet(name) ? p.value(name) : o.devices.front().model->key() + QStringLiteral("-sim");
     if (o.name.isEmpty() || o.name.contains(QLatin1Char('/')) || o.name.startsWith(QLatin1Char('.'))) {
         std::fprintf(stderr, "tarnixw-devsim: --name must be a plain file name\n");
         return false;
@@ -160,8 +198,7 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     o.memory = p.value(memory);
     o.dump = p.value(dump);
     o.log = p.value(log);
-    if (!number(id, 1, 255, o.id) || !number(baud, 50, 4000000, o.baud)
-        || !number(silentNext, 0, 1 << 30, o.faults.silentNext)
+    if (!number(baud, 50, 4000000, o.baud) || !number(silentNext, 0, 1 << 30, o.faults.silentNext)
         || !number(silentEvery, 0, 1 << 30, o.faults.silentEvery) || !number(wrongId, 0, 255, o.faults.wrongId)
         || !number(exception, 1, 255, o.faults.exceptionCode) || !number(late, 0, 60000, o.faults.lateMs)
         || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter) || !number(alterByte, 0, 4095, o.faults.alterByte))
@@ -169,6 +206,24 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     o.faults.truncate = p.isSet(truncate);
     o.faults.badCrc = p.isSet(badCrc);
     return true;
+}
+
+// The rate the program set its end of the line to (a pseudo-terminal's two ends share their
+// settings); 0 when it cannot be told.
+int lineBaud(int master)
+{
+    static const std::pair<speed_t, int> rates[]
+        = {{B50, 50}, {B75, 75}, {B110, 110}, {B134, 134}, {B150, 150}, {B200, 200}, {B300, 300}, {B600, 600},
+            {B1200, 1200}, {B1800, 1800}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}, {B38400, 38400},
+            {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
+    termios tio{};
+    if (::tcgetattr(master, &tio) != 0)
+        return 0;
+    const speed_t speed = ::cfgetospeed(&tio);
+    for (const auto& [code, rate] : rates)
+        if (code == speed)
+            return rate;
+    return 0;
 }
 
 void sleepNs(std::int64_t ns)
@@ -206,8 +261,11 @@ int sim::runDevsim(int argc, char** argv, const models::Models& models)
     if (!parseOptions(app, models, o))
         return 2;
 
-    sim::Device device(*o.model, std::uint8_t(o.id));
-    device.faults() = o.faults;
+    // Every device of the line has the run's faults.
+    sim::Bus bus;
+    for (const DeviceSpec& d : o.devices)
+        bus.add(*d.model, std::uint8_t(d.id), d.baud).faults() = o.faults;
+    sim::Device& device = *bus.members().front().device;
     QString error;
     if (!o.memory.isEmpty() && !device.loadMemory(o.memory, &error)) {
         std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
@@ -246,10 +304,15 @@ int sim::runDevsim(int argc, char** argv, const models::Models& models)
     ::sigaction(SIGTERM, &sa, nullptr);
 
     FrameLog log(o.log);
-    log.note(QStringLiteral("%1 id %2 on %3 as %4")
-                 .arg(o.model->key().toUpper())
-                 .arg(o.id)
-                 .arg(QString::fromLocal8Bit(slavePath), QFile::decodeName(linkPath)));
+    QStringList devices;
+    for (const DeviceSpec& d : o.devices)
+        devices << QStringLiteral("%1 id %2%3")
+                       .arg(d.model->key().toUpper())
+                       .arg(d.id)
+                       .arg(d.baud ? QStringLiteral(" at %1 baud").arg(*d.baud) : QString());
+    log.note(
+        QStringLiteral("%1 on %2 as %3")
+            .arg(devices.join(QStringLiteral(", ")), QString::fromLocal8Bit(slavePath), QFile::decodeName(linkPath)));
 
     // Frames are told apart by their length where the function code gives it, else by the
     // 3.5-character silence (1.75 ms above 19200 baud). A pseudo-terminal delivers a frame
@@ -262,7 +325,7 @@ int sim::runDevsim(int argc, char** argv, const models::Models& models)
     // the device has left the line.
     const auto answer = [&](const std::vector<std::uint8_t>& frame) {
         log.line("<-", frame);
-        const sim::Device::Reply reply = device.handle(frame);
+        const sim::Device::Reply reply = bus.handle(frame, lineBaud(master));
         if (reply.unplugged) {
             log.note(QStringLiteral("unplugged"));
             return false;

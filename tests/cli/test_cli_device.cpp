@@ -129,6 +129,30 @@ private slots:
         QCOMPARE(diff.exitCode, 0);
     }
 
+    // tarnixw-devsim with a bus: two models at their ids, one that hears only 9600 baud, two at
+    // one id; tarnixw-cli reaches each as a technician would.
+    void simulatedBus()
+    {
+        QTemporaryDir dir;
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        QVERIFY(sim.start({"--device", "vyr:1", "--device", "plix:7", "--device", "vyr:9@9600", "--device", "plix:12",
+            "--device", "vyr:12"}));
+        const QString port = sim.portPath();
+        const auto read = [&](const QString& id, const QString& model, const QString& baud) {
+            return runCli({"read", "--fast", "--port", port, "--id", id, "--model", model, "--baud", baud, "-o",
+                dir.filePath(id + baud + "." + (model == "vyr" ? "vyx" : "plx"))});
+        };
+        QCOMPARE(read("1", "vyr", "19200").exitCode, 0);
+        QCOMPARE(read("7", "plix", "19200").exitCode, 0);
+        const test::CliRun deaf = read("9", "vyr", "19200");
+        QCOMPARE(deaf.exitCode, 3);
+        QVERIFY2(deaf.err.contains("Nothing came back."), qPrintable(deaf.err));
+        QCOMPARE(read("9", "vyr", "9600").exitCode, 0);
+        const test::CliRun twice = read("12", "vyr", "19200");
+        QCOMPARE(twice.exitCode, 3);
+        QVERIFY2(twice.err.contains("damaged frame"), qPrintable(twice.err));
+    }
+
     // A device that keeps one written byte changed: --verify names the field and its values.
     void verifyCatchesAChangedField_data()
     {

@@ -1,5 +1,6 @@
 #include "link/Modbus.h"
 #include "plix/PlixTransfer.h"
+#include "sim/Bus.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
 #include "sim/VirtualPorts.h"
@@ -136,6 +137,47 @@ private slots:
         QCOMPARE(d.handle(request).bytes, answer);
         const bool wrote = answer.size() == 8 && answer[1] == 16;
         QCOMPARE(memoryAt(d, 0, sim::Device::kMemorySize) != before, wrote);
+    }
+
+    // Several devices on one line: each answers its own id, a device at its own rate hears a
+    // master at another as noise, two at one id talk over each other (even when they would say
+    // the same).
+    void bus_data()
+    {
+        QTest::addColumn<int>("lineBaud");
+        QTest::addColumn<Bytes>("request");
+        QTest::addColumn<Bytes>("answer"); // empty: none; "damaged": a frame whose CRC fails
+        const Bytes damaged = hex("DA");
+        QTest::newRow("VYRANTA at 1") << 19200 << hex("01 04 10 00 00 01 35 0A") << withCrc(hex("01 04 02 00 01"));
+        QTest::newRow("PLIXARO at 7") << 19200 << withCrc(hex("07 04 10 00 00 01")) << withCrc(hex("07 04 02 00 02"));
+        QTest::newRow("9 at 9600, the line at 19200") << 19200 << withCrc(hex("09 04 10 00 00 01")) << Bytes{};
+        QTest::newRow("9 at 9600, the line at 9600")
+            << 9600 << withCrc(hex("09 04 10 00 00 01")) << withCrc(hex("09 04 02 00 01"));
+        QTest::newRow("two models at 12") << 19200 << withCrc(hex("0C 04 10 00 00 01")) << damaged;
+        QTest::newRow("two alike at 13") << 19200 << readFrame(13, 32, 2) << damaged;
+        QTest::newRow("nobody at 20") << 19200 << readFrame(20, 32, 2) << Bytes{};
+    }
+    void bus()
+    {
+        QFETCH(int, lineBaud);
+        QFETCH(Bytes, request);
+        QFETCH(Bytes, answer);
+        sim::Bus bus;
+        bus.add(test::describe(Model::Vyr), 1);
+        bus.add(test::describe(Model::Plix), 7);
+        bus.add(test::describe(Model::Vyr), 9, 9600);
+        bus.add(test::describe(Model::Plix), 12);
+        bus.add(test::describe(Model::Vyr), 12);
+        bus.add(test::describe(Model::Vyr), 13);
+        bus.add(test::describe(Model::Vyr), 13);
+        const sim::Device::Reply reply = bus.handle(request, lineBaud);
+        QVERIFY(!reply.unplugged);
+        if (answer == hex("DA")) {
+            QVERIFY(!reply.bytes.empty());
+            QVERIFY(!link::hasValidCrc(reply.bytes));
+        } else {
+            QCOMPARE(reply.bytes, answer);
+        }
     }
 
     void plixWriteEnable()
