@@ -5,6 +5,7 @@
 #include "DeviceLine.h"
 #include "JsonFormat.h"
 #include "Report.h"
+#include "Scan.h"
 #include "Words.h"
 
 #include "link/PortList.h"
@@ -65,6 +66,8 @@ QCommandLineOption kForce("force");
 QCommandLineOption kTrace("trace");
 QCommandLineOption kQuiet("quiet");
 QCommandLineOption kHelp({"h", "help"}, {});
+QCommandLineOption kIds("ids", {}, "FIRST-LAST", "1-255");
+QCommandLineOption kJson("json");
 
 // Why a configuration could not be saved at `path`, in the system's words; empty when it can.
 QString whyNotWritable(const QString& path)
@@ -124,13 +127,25 @@ Exit noModel(const Context& c)
     return c.usage(Words::cliModelMustBe(oneOf(modelWords(c.models).keys)));
 }
 
-// The port, baud rate and (when wanted) slave ID of a device command; Usage when wrong.
-Exit lineSettings(const Context& c, LineSettings& s, bool withId)
+// The port, baud rate and (when wanted) slave ID of a device command; Usage when wrong. With
+// `everyRate`, --baud all is taken too: every rate of the forms' list (the first in s.baud).
+Exit lineSettings(const Context& c, LineSettings& s, bool withId, std::vector<int>* everyRate = nullptr)
 {
     if (!c.args.isSet(kPort))
         return c.usage(Words::cliPortMissing());
     if (!parsePort(c.args.value(kPort), s))
         return c.usage(Words::cliNoPort(c.args.value(kPort)));
+    if (everyRate) {
+        const bool all = c.args.value(kBaud).compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
+        for (int index = 0; index < 4; ++index)
+            if (const int rate = link::ComPort::baudRate(index); all || parseBaud(c.args.value(kBaud)) == rate)
+                everyRate->push_back(rate);
+        if (!everyRate->empty()) {
+            s.baud = everyRate->front();
+            s.trace = c.args.isSet(kTrace);
+            return Exit::Done;
+        }
+    }
     const std::optional<int> baud = parseBaud(c.args.value(kBaud));
     if (!baud)
         return c.usage(Words::cliNoBaud(c.args.value(kBaud)));
@@ -271,6 +286,57 @@ Exit searchCommand(Context& c)
         return e;
     c.console.out(QStringLiteral("%1\n").arg(id));
     return Exit::Done;
+}
+
+// "5" or "10-20" within 1..255.
+std::optional<std::pair<int, int>> idRange(const QString& text)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,3})(?:-(\\d{1,3}))?$"));
+    const QRegularExpressionMatch m = form.match(text);
+    const int first = m.captured(1).toInt();
+    const int last = m.hasCaptured(2) ? m.captured(2).toInt() : first;
+    if (!m.hasMatch() || first < 1 || last > 255 || first > last)
+        return std::nullopt;
+    return std::pair{first, last};
+}
+
+Exit scanCommand(Context& c)
+{
+    LineSettings s;
+    std::vector<int> rates;
+    if (const Exit e = lineSettings(c, s, false, &rates); e != Exit::Done)
+        return e;
+    if (!c.args.positionalArguments().isEmpty())
+        return c.usage(Words::cliTakesNoArguments(c.command));
+    const std::optional<std::pair<int, int>> ids = idRange(c.args.value(kIds));
+    if (!ids)
+        return c.usage(Words::cliNoIds(c.args.value(kIds)));
+    s.fast = c.args.isSet(kFast);
+    watchInterrupt();
+    std::vector<std::pair<int, link::BusScan>> byRate;
+    for (const int rate : rates) {
+        s.baud = rate;
+        link::BusScan found;
+        if (const Exit e = scanSlaves(c.console, s, ids->first, ids->second, found); e != Exit::Done)
+            return e;
+        if (found.noise)
+            c.console.note(Words::cliScanNoise(rate));
+        byRate.emplace_back(rate, std::move(found));
+    }
+    const std::vector<ScanRow> rows = scanRows(byRate, c.models);
+    QStringList rateTexts;
+    for (const int rate : rates)
+        rateTexts << QString::number(rate);
+    if (rows.empty()) {
+        c.console.note(Words::cliScanNothing(oneOf(rateTexts), ids->first, ids->second));
+        if (!c.args.isSet(kJson))
+            return Exit::NoResponse;
+    }
+    c.console.out(
+        c.args.isSet(kJson) ? scanJson(rows, c.args.value(kPort), ids->first, ids->second, byRate) : scanTable(rows));
+    if (!rows.empty())
+        c.console.success(Words::cliScanFound(int(rows.size())));
+    return rows.empty() ? Exit::NoResponse : Exit::Done;
 }
 
 // The configuration a Read of the device brings (--fast as asked, Ctrl+C watched), with a warning
@@ -511,6 +577,8 @@ const std::vector<Command>& commands()
         {"ports", Words::cliPortsHelp, {}, {}, portsCommand, {Done, Usage, PortError}},
         {"search", Words::cliSearchHelp, {&kPort, &kBaud, &kFast, &kTrace, &kQuiet}, {}, searchCommand,
             {Done, Usage, NoResponse, PortError, Interrupted}},
+        {"scan", Words::cliScanHelp, {&kPort, &kBaud, &kIds, &kFast, &kJson, &kTrace, &kQuiet}, {}, scanCommand,
+            {Done, Usage, NoResponse, PortError, Interrupted}},
         {"read", Words::cliReadHelp, {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace, &kQuiet, &kOutput}, {},
             readCommand, {Done, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
         {"write", Words::cliWriteHelp, {&kPort, &kId, &kBaud, &kVerify, &kForce, &kTrace, &kQuiet}, {"FILE"},
@@ -593,7 +661,8 @@ void describeOptions(const Models& models)
     const std::pair<QCommandLineOption*, QString (*)()> fixed[]
         = {{&kPort, Words::cliPortOption}, {&kBaud, Words::cliBaudOption}, {&kId, Words::cliIdOption},
             {&kFast, Words::cliFastOption}, {&kVerify, Words::cliVerifyOption}, {&kForce, Words::cliForceOption},
-            {&kTrace, Words::cliTraceOption}, {&kQuiet, Words::cliQuietOption}, {&kHelp, Words::cliHelpOption}};
+            {&kTrace, Words::cliTraceOption}, {&kQuiet, Words::cliQuietOption}, {&kHelp, Words::cliHelpOption},
+            {&kIds, Words::cliIdsOption}, {&kJson, Words::cliJsonOption}};
     for (const auto& [option, description] : fixed)
         option->setDescription(description());
 }

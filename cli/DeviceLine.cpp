@@ -194,4 +194,18 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
     return Exit::Done;
 }
 
+Exit scanSlaves(Console& console, const LineSettings& settings, int first, int last, link::BusScan& found)
+{
+    link::ModelBuffers buffers = link::ModelBuffers::sized(256, 256, 0);
+    const QString label = Words::cliScanning(settings.baud);
+    DeviceLine line(console, label, Words::cliScanOperation(), DeviceLine::Target::EveryId);
+    if (const Exit e = line.open(settings, buffers); e != Exit::Done)
+        return e;
+    const int steps = settings.fast ? kFastScanSteps : link::kBlockWaitSteps;
+    found = link::scanBus(line.link(), first, last, steps, settings.fast ? kFastScanTailSteps : 0, [&](int slave) {
+        console.progress(link::clampProgress((slave - first + 1) * 100 / (last - first + 1)), label);
+    });
+    return line.close();
+}
+
 } // namespace tarnixw::cli

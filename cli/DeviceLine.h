@@ -4,6 +4,7 @@
 #include "Console.h"
 #include "ExitCode.h"
 
+#include "link/BusScan.h"
 #include "link/ComPort.h"
 #include "link/DeviceSession.h"
 #include "link/ModbusLink.h"
@@ -96,5 +97,14 @@ Exit writeConfig(Console& console, const Configuration& ready, const LineSetting
 
 // Probes slave IDs 1..255 as the forms do; the ID that answered.
 Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t& found);
+
+// The scan's wait for a silent slave with --fast, and how much longer it waits after the last
+// probe: 3 and 9 steps of 15 ms. An answer that starts within 100 ms of its probe is read during
+// a later probe's wait or the last one, and told by its slave id, at any of the forms' rates.
+inline constexpr int kFastScanSteps = 3;
+inline constexpr int kFastScanTailSteps = 9;
+// Probes slave IDs first..last at the settings' rate (link::scanBus), each with the forms' wait
+// or with --fast the short one. Done (whoever answered), or why the line failed or stopped.
+Exit scanSlaves(Console& console, const LineSettings& settings, int first, int last, link::BusScan& found);
 
 } // namespace tarnixw::cli

@@ -85,6 +85,40 @@ std::optional<std::size_t> rtuRequestLength(std::span<const std::uint8_t> bytes)
     return pdu && *pdu > 0 ? std::optional<std::size_t>(*pdu + 3) : pdu;
 }
 
+ProbeBytes rtuProbeAnswers(std::span<const std::uint8_t> bytes)
+{
+    constexpr std::size_t kAnswer = 7;
+    constexpr std::size_t kException = 5;
+    ProbeBytes out;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::span<const std::uint8_t> rest = bytes.subspan(i);
+        const bool exception = rest.size() > 1 && rest[1] == (kReadInput | kExceptionBit);
+        const std::size_t length = exception ? kException : kAnswer;
+        // Whether the bytes so far are those of an answer's start.
+        const bool looksLike
+            = (rest.size() < 2 || rest[1] == kReadInput || exception) && (exception || rest.size() < 3 || rest[2] == 2);
+        if (rest.size() < length && looksLike) {
+            out.partial = rest.size();
+            break;
+        }
+        if (looksLike && hasValidCrc(rest.first(length))) {
+            ProbeAnswer a{rest[0], std::nullopt};
+            if (!exception)
+                a.value = std::uint16_t((rest[3] << 8) | rest[4]);
+            out.answers.push_back(a);
+            i += length;
+        } else if (looksLike) {
+            out.damaged.push_back(rest[0]);
+            i += length;
+        } else {
+            out.noise = true; // a byte that starts nothing: look again from the next
+            ++i;
+        }
+    }
+    return out;
+}
+
 int buildReadFrame(std::span<std::uint8_t> buf, std::uint8_t slave, std::uint16_t address, std::uint16_t quantity)
 {
     return wrapRtu(buf, slave, putReadPdu(buf.subspan(1), address, quantity));

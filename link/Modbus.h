@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -38,6 +39,24 @@ std::vector<std::uint8_t> rtuFrame(std::uint8_t slave, std::span<const std::uint
 // The length of the RTU request that starts the bytes, once enough of it is there to tell
 // (nothing yet, or 0 for a function this program does not use).
 std::optional<std::size_t> rtuRequestLength(std::span<const std::uint8_t> bytes);
+
+// What came back on the line to ID probes, one frame after another: each intact probe answer
+// (slave, 4, byte count 2, the register, CRC) or exception answer (slave, 0x84, code, CRC)
+// wherever it starts, the slaves whose answer came damaged (its first three bytes a probe
+// answer's, its CRC not matching), whether other bytes came that no slave can be told from, and
+// how many bytes at the end may be the start of an answer still on its way.
+struct ProbeAnswer {
+    std::uint8_t slave = 0;
+    std::optional<std::uint16_t> value; // the register; none for an exception answer
+    bool operator==(const ProbeAnswer&) const = default;
+};
+struct ProbeBytes {
+    std::vector<ProbeAnswer> answers;
+    std::vector<std::uint8_t> damaged;
+    bool noise = false;
+    std::size_t partial = 0;
+};
+ProbeBytes rtuProbeAnswers(std::span<const std::uint8_t> bytes);
 
 // Whole RTU request frames written from buf[0], each returning its length: a read (8 bytes) and
 // a write of `data` (even length, at most 246 bytes).

@@ -389,6 +389,8 @@ public:
     static QString cliReading() { return tr("Reading"); }
     static QString cliWriting() { return tr("Writing"); }
     static QString cliSearching() { return tr("Searching..."); }
+    static QString cliScanning(int baud) { return tr("Scanning at %1 baud").arg(baud); }
+    static QString cliScanOperation() { return tr("Scan"); }
     static QString searchingId(int id) { return tr("Searching... ID: %1").arg(id); }
     static QString cliInterrupted() { return tr("Interrupted."); }
     static QString cliOperationDone() { return tr("done", "an operation's line in the traffic"); }
@@ -680,6 +682,49 @@ public:
                "Exit status 0 when they hold the same values, 1 when not."),
             {tr("A configuration file."), tr("Another one.")}};
     }
+    static CommandHelp cliScanHelp()
+    {
+        return {tr("--port P [--baud B|all] [--ids FIRST-LAST] [--fast] [--json] [--trace] [--quiet]"),
+            tr("list every device on a bus (probes each ID at each rate asked)"),
+            tr("Probes every slave ID of the range (default 1-255) at the rate given, or with --baud all at 9600,\n"
+               "19200, 38400 and 115200, and lists each device that answers: its ID, the rate and the model its\n"
+               "answer names (\"unknown\" for another device). It flags an ID that answered at two rates, an ID\n"
+               "whose answers come damaged (two devices at one ID, when the other answers are clean) and a bus\n"
+               "where nothing answered. Without --fast each ID gets the forms' 240 ms; with --fast a silent ID\n"
+               "gets 45 ms, and an answer that comes later (up to 100 ms after its probe) is still counted for\n"
+               "its ID, read while the next IDs are probed. --json prints the list as JSON."),
+            {}};
+    }
+    static QString cliIdsOption()
+    {
+        return tr("The slave IDs to probe: N or FIRST-LAST within 1..255 (default 1-255).");
+    }
+    static QString cliJsonOption() { return tr("Print JSON instead of the table."); }
+    static QString cliNoIds(const QString& text)
+    {
+        return tr("--ids %1: give an ID or FIRST-LAST, within 1..255.").arg(text);
+    }
+    static QString cliUnknownModel() { return tr("unknown"); }
+    static QString cliAlsoAnsweredAt(const QString& rates) { return tr("answered at %1 baud").arg(rates); }
+    static QString cliRefusedProbe() { return tr("refused the ID probe"); }
+    static QString cliTwoAtOneId() { return tr("its answers come damaged: two devices at this ID?"); }
+    static QString cliOnlyDamaged() { return tr("only damaged answers: a device at another rate, or noise?"); }
+    static QString cliScanNoise(int baud)
+    {
+        return tr("At %1 baud bytes came that no device can be told from: a device at another rate, or noise.")
+            .arg(baud);
+    }
+    static QString cliScanNothing(const QString& rates, int first, int last)
+    {
+        return tr("No device answered at %1 baud (IDs %2 to %3). Check that the devices have power, that the bus's A "
+                  "and B wires are not swapped and that the bus is terminated, the port, and the devices' rate.")
+            .arg(rates)
+            .arg(first)
+            .arg(last);
+    }
+    static QString cliScanFound(int devices) { return tr("%n device(s) answered.", nullptr, devices); }
+    static QString cliScanHeadings() { return tr("ID|baud|model|note"); }
+
     static CommandHelp cliTemplateHelp()
     {
         return {tr("--model {keys} -o FILE"), tr("write the designed defaults as a starting point"),

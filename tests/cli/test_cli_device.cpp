@@ -10,6 +10,9 @@
 #include "tests/support/TestData.h"
 #include "vyr/VyrPack.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -151,6 +154,74 @@ private slots:
         const test::CliRun twice = read("12", "vyr", "19200");
         QCOMPARE(twice.exitCode, 3);
         QVERIFY2(twice.err.contains("damaged frame"), qPrintable(twice.err));
+    }
+
+    // scan over a simulated bus: each device at its rate, by the model its answer names; the
+    // flags; an answer that comes 95 ms late still counted with --fast.
+    void scan_data()
+    {
+        QTest::addColumn<QStringList>("devices");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("two models") << QStringList{"vyr:1", "plix:7"} << QStringList{"--ids", "1-9"} << 0
+                                    << "ID   baud  model    note\n"
+                                       "1   19200  VYRANTA\n"
+                                       "7   19200  PLIXARO\n"
+                                    << "2 device(s) answered.";
+        QTest::newRow("two at one ID") << QStringList{"vyr:3", "plix:3", "vyr:5"} << QStringList{"--ids", "1-6"} << 0
+                                       << "ID   baud  model    note\n"
+                                          "3   19200  ?        its answers come damaged: two devices at this ID?\n"
+                                          "5   19200  VYRANTA\n"
+                                       << "2 device(s) answered.";
+        QTest::newRow("late") << QStringList{"vyr:4", "--late", "95"} << QStringList{"--ids", "1-6"} << 0
+                              << "ID   baud  model    note\n"
+                                 "4   19200  VYRANTA\n"
+                              << "1 device(s) answered.";
+        QTest::newRow("every rate") << QStringList{"vyr:2@9600", "plix:2@38400", "vyr:3@115200"}
+                                    << QStringList{"--ids", "1-3", "--baud", "all"} << 0
+                                    << "ID    baud  model    note\n"
+                                       "2     9600  VYRANTA  answered at 9600, 38400 baud\n"
+                                       "2    38400  PLIXARO  answered at 9600, 38400 baud\n"
+                                       "3   115200  VYRANTA\n"
+                                    << "3 device(s) answered.";
+        QTest::newRow("nothing") << QStringList{"vyr:20"} << QStringList{"--ids", "1-5"} << 3 << ""
+                                 << "No device answered at 19200 baud (IDs 1 to 5).";
+        QTest::newRow("IDs out of range") << QStringList{"vyr:1"} << QStringList{"--ids", "0-300"} << 2 << ""
+                                          << "--ids 0-300: give an ID or FIRST-LAST, within 1..255.";
+    }
+    void scan()
+    {
+        QFETCH(QStringList, devices);
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QStringList args;
+        for (const QString& d : devices)
+            args << (d.contains(':') ? QStringList{"--device", d} : QStringList{d});
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        QVERIFY(sim.start(args));
+        const test::CliRun r = runCli(QStringList{"scan", "--fast", "--port", sim.portPath()} + options);
+        QCOMPARE(r.out, out);
+        QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        QCOMPARE(r.exitCode, exitCode);
+    }
+
+    // scan --json: the same list for a script.
+    void scanJson()
+    {
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        QVERIFY(sim.start({"--device", "plix:2"}));
+        const test::CliRun r = runCli({"scan", "--fast", "--json", "--ids", "1-3", "--port", sim.portPath()});
+        QCOMPARE(r.exitCode, 0);
+        const QJsonObject root = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        const QJsonArray devices = root.value("devices").toArray();
+        QCOMPARE(devices.size(), 1);
+        QCOMPARE(devices.at(0).toObject().value("id").toInt(), 2);
+        QCOMPARE(devices.at(0).toObject().value("model").toString(), QStringLiteral("PLIXARO"));
+        QCOMPARE(root.value("rates").toArray(), QJsonArray{19200});
     }
 
     // A device that keeps one written byte changed: --verify names the field and its values.

@@ -1,3 +1,4 @@
+#include "link/Modbus.h"
 #include "link/ModbusLink.h"
 #include "plix/PlixTransfer.h"
 #include "sim/Device.h"
@@ -288,6 +289,47 @@ private slots:
             << 3 << noisyException << ExchangeResult::Silent << "damaged frame (bad CRC)";
     }
     void frameCheck() { judgement(true); }
+
+    // A scan reads the probe answers of several slaves as they came, one after another.
+    void probeAnswers_data()
+    {
+        QTest::addColumn<Bytes>("bytes");
+        QTest::addColumn<QString>("found"); // slave=value (or !exception) ..., then what else came
+        const Bytes one = withCrc(hex("05 04 02 00 01"));
+        const Bytes other = withCrc(hex("07 04 02 00 02"));
+        const auto join = [](std::initializer_list<Bytes> parts) {
+            Bytes b;
+            for (const Bytes& p : parts)
+                b.insert(b.end(), p.begin(), p.end());
+            return b;
+        };
+        Bytes damaged = other;
+        damaged[6] ^= 0x01;
+        QTest::newRow("one") << one << "5=1";
+        QTest::newRow("a late one, then this one") << join({one, other}) << "5=1 7=2";
+        QTest::newRow("refused") << withCrc(hex("09 84 02")) << "9=!";
+        QTest::newRow("damaged between") << join({one, damaged, withCrc(hex("0A 04 02 00 01"))})
+                                         << "5=1 10=1 damaged 7";
+        QTest::newRow("still arriving") << join({one, Bytes(other.begin(), other.begin() + 4)}) << "5=1 partial 4";
+        QTest::newRow("noise first") << join({hex("FF 00"), one}) << "5=1 noise";
+        QTest::newRow("nothing") << Bytes{} << "";
+    }
+    void probeAnswers()
+    {
+        QFETCH(Bytes, bytes);
+        QFETCH(QString, found);
+        const link::ProbeBytes p = link::rtuProbeAnswers(bytes);
+        QStringList said;
+        for (const link::ProbeAnswer& a : p.answers)
+            said << QStringLiteral("%1=%2").arg(a.slave).arg(a.value ? QString::number(*a.value) : QStringLiteral("!"));
+        for (const std::uint8_t slave : p.damaged)
+            said << QStringLiteral("damaged %1").arg(slave);
+        if (p.partial)
+            said << QStringLiteral("partial %1").arg(p.partial);
+        if (p.noise)
+            said << QStringLiteral("noise");
+        QCOMPARE(said.join(QLatin1Char(' ')), found);
+    }
 
     // ...then, for an intact frame from the slave, the PDU's check.
     void pduCheck_data()
