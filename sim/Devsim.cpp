@@ -119,7 +119,7 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     const QCommandLineOption id("id", "Modbus slave ID, 1..255 (default 1)", "N", "1");
     const QCommandLineOption device("device",
         QStringLiteral("a device on the line, given again for each of a bus (instead of --model and --id): "
-                       "MODEL:ID, or MODEL:ID@BAUD for a device that hears only a master at that rate; "
+                       "MODEL:ID for a device that hears a master at --baud, MODEL:ID@BAUD for one at its own rate; "
                        "two devices at one ID answer over each other"),
         "MODEL:ID[@BAUD]");
     const QCommandLineOption name(
@@ -129,7 +129,8 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     const QCommandLineOption dump("dump", "write the memory image on exit (the first device's on a bus)", "FILE");
     const QCommandLineOption log(
         "log", "frame log: wall-clock time, <- request or -> answer, hex (default stderr)", "FILE");
-    const QCommandLineOption baud("baud", "line rate for answer timing", "BAUD", "19200");
+    const QCommandLineOption baud(
+        "baud", "line rate for answer timing, and the rate of the devices of a bus (default 19200)", "BAUD", "19200");
     const QCommandLineOption silentNext("silent-next", "ignore the next N requests", "N");
     const QCommandLineOption silentEvery("silent-every", "ignore every K-th request", "K");
     const QCommandLineOption wrongId("wrong-id", "answer under slave id N", "N");
@@ -203,6 +204,11 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
         || !number(exception, 1, 255, o.faults.exceptionCode) || !number(late, 0, 60000, o.faults.lateMs)
         || !number(unplugAfter, 0, 1 << 30, o.faults.unplugAfter) || !number(alterByte, 0, 4095, o.faults.alterByte))
         return false;
+    // The devices of a bus listen at --baud unless given a rate of their own; a device named by
+    // --model alone follows whatever rate the program sets.
+    if (p.isSet(device))
+        for (DeviceSpec& d : o.devices)
+            d.baud = d.baud.value_or(o.baud);
     o.faults.truncate = p.isSet(truncate);
     o.faults.badCrc = p.isSet(badCrc);
     return true;
