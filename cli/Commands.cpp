@@ -6,6 +6,7 @@
 #include "JsonFormat.h"
 #include "Report.h"
 #include "Scan.h"
+#include "Site.h"
 #include "Words.h"
 
 #include "link/PortList.h"
@@ -68,22 +69,10 @@ QCommandLineOption kQuiet("quiet");
 QCommandLineOption kHelp({"h", "help"}, {});
 QCommandLineOption kIds("ids", {}, "FIRST-LAST", "1-255");
 QCommandLineOption kJson("json");
-
-// Why a configuration could not be saved at `path`, in the system's words; empty when it can.
-QString whyNotWritable(const QString& path)
-{
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (file.isDir())
-        return Words::cliItIsAFolder();
-    if (!folder.exists())
-        return Words::cliNoSuchFolder(folder.filePath());
-    if (!folder.isDir())
-        return Words::cliNotAFolder(folder.filePath());
-    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
-        return Words::cliPermissionDenied();
-    return {};
-}
+QCommandLineOption kRecord("record", {}, "DIR");
+QCommandLineOption kDryRun("dry-run");
+QCommandLineOption kResume("resume");
+QCommandLineOption kSite("site");
 
 // Whether a device read as `config` may be of another model: the fixed words every Write sets
 // do not hold their values, or most values fail the forms' checks.
@@ -389,43 +378,6 @@ Exit readCommand(Context& c)
     return save(c, path, *read);
 }
 
-// "00 x 16" for a run of one byte, the bytes in hex otherwise.
-QString hexRun(std::span<const std::uint8_t> bytes)
-{
-    if (bytes.size() > 1 && std::all_of(bytes.begin(), bytes.end(), [&](std::uint8_t b) { return b == bytes[0]; }))
-        return QStringLiteral("%1 x %2").arg(bytes[0], 2, 16, QLatin1Char('0')).arg(bytes.size());
-    QString hex;
-    for (const std::uint8_t b : bytes)
-        hex += QStringLiteral("%1 ").arg(b, 2, 16, QLatin1Char('0'));
-    return hex.trimmed();
-}
-
-// The bytes a Write sends that no value holds (they go out as the fresh buffers hold them) and
-// that read back differently: "device bytes 834..849: 00 x 16 → ...", a line per run.
-QStringList unheldDifferences(const Configuration& ready, std::span<const std::uint8_t> image)
-{
-    const std::vector<std::uint8_t> sent = ready.model->writtenImage(ready);
-    std::set<int> held;
-    for (const std::vector<int>& addresses : ready.model->fieldAddresses())
-        held.insert(addresses.begin(), addresses.end());
-    QStringList lines;
-    std::size_t at = 0; // the block's first byte in the images
-    for (const models::MemoryBlock& block : ready.model->memory()) {
-        for (int i = 0; i < block.bytes;) {
-            int end = i;
-            while (end < block.bytes && held.count(block.address + end) == 0)
-                ++end;
-            const std::span<const std::uint8_t> wrote(sent.data() + at + i, std::size_t(end - i));
-            const std::span<const std::uint8_t> back = image.subspan(at + i, std::size_t(end - i));
-            if (!std::equal(wrote.begin(), wrote.end(), back.begin()))
-                lines << Words::cliDeviceBytes(block.address + i, block.address + end - 1, hexRun(wrote), hexRun(back));
-            i = end + 1;
-        }
-        at += std::size_t(block.bytes);
-    }
-    return lines;
-}
-
 // Reads the device back and lists on standard output every value that differs from `ready`.
 Exit verify(Context& c, const Configuration& ready, const LineSettings& s)
 {
@@ -433,8 +385,7 @@ Exit verify(Context& c, const Configuration& ready, const LineSettings& s)
     if (const Exit e = readDeviceImage(c.console, *ready.model, s, image, Words::cliVerifyReadFailed());
         e != Exit::Done)
         return e;
-    QStringList lines = differences(ready, ready.model->fromDeviceImage(image), true);
-    lines << unheldDifferences(ready, image);
+    const QStringList lines = readBackDifferences(ready, image);
     if (lines.isEmpty()) {
         c.console.success(Words::cliVerified());
         return Exit::Done;
@@ -549,6 +500,20 @@ Exit diffCommand(Context& c)
 
 Exit templateCommand(Context& c)
 {
+    if (c.args.isSet(kSite)) {
+        if (!c.args.isSet(kOutput) || !c.args.positionalArguments().isEmpty())
+            return c.usage(Words::cliTakesOnlyOutput(c.command));
+        const QString path = c.args.value(kOutput);
+        if (path == kStandardOutput) {
+            c.console.out(siteTemplate(c.models));
+            return Exit::Done;
+        }
+        if (const std::optional<QString> error = values::saveFileSafely(path, siteTemplate(c.models).toUtf8())) {
+            c.console.note(Words::labelled(path, *error));
+            return Exit::FileError;
+        }
+        return Exit::Done;
+    }
     const DeviceModel* model = nullptr;
     QString path;
     if (const Exit e = modelAndOutput(c, model, path); e != Exit::Done)
@@ -556,6 +521,21 @@ Exit templateCommand(Context& c)
     if (!c.args.positionalArguments().isEmpty())
         return c.usage(Words::cliTakesOnlyOutput(c.command));
     return save(c, path, model->defaults());
+}
+
+Exit siteCommand(Context& c)
+{
+    QStringList files;
+    if (!positionals(c, 1, files))
+        return c.usage(Words::cliTakesOneFile(c.command));
+    SiteOptions o;
+    o.recordDir = c.args.value(kRecord);
+    o.dryRun = c.args.isSet(kDryRun);
+    o.resume = c.args.isSet(kResume);
+    o.fast = c.args.isSet(kFast);
+    o.trace = c.args.isSet(kTrace);
+    watchInterrupt();
+    return runSite(c.console, files[0], c.models, o);
 }
 
 // ---- The table ----------------------------------------------------------------------------
@@ -588,7 +568,10 @@ const std::vector<Command>& commands()
         {"convert", Words::cliConvertHelp, {}, {"IN", "OUT"}, convertCommand, {Done, Usage, FileError, Invalid}},
         {"diff", Words::cliDiffHelp, {&kModel, &kPort, &kId, &kBaud, &kFast, &kTrace}, {"A", "B"}, diffCommand,
             {Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
-        {"template", Words::cliTemplateHelp, {&kModel, &kOutput}, {}, templateCommand, {Done, Usage, FileError}},
+        {"site", Words::cliSiteHelp, {&kRecord, &kDryRun, &kResume, &kFast, &kTrace}, {"SITE"}, siteCommand,
+            {Done, Differences, Usage, NoResponse, ResponseError, PortError, FileError, Invalid, Interrupted}},
+        {"template", Words::cliTemplateHelp, {&kModel, &kSite, &kOutput}, {}, templateCommand,
+            {Done, Usage, FileError}},
     };
     return table;
 }
@@ -662,7 +645,8 @@ void describeOptions(const Models& models)
         = {{&kPort, Words::cliPortOption}, {&kBaud, Words::cliBaudOption}, {&kId, Words::cliIdOption},
             {&kFast, Words::cliFastOption}, {&kVerify, Words::cliVerifyOption}, {&kForce, Words::cliForceOption},
             {&kTrace, Words::cliTraceOption}, {&kQuiet, Words::cliQuietOption}, {&kHelp, Words::cliHelpOption},
-            {&kIds, Words::cliIdsOption}, {&kJson, Words::cliJsonOption}};
+            {&kIds, Words::cliIdsOption}, {&kJson, Words::cliJsonOption}, {&kRecord, Words::cliRecordOption},
+            {&kDryRun, Words::cliDryRunOption}, {&kResume, Words::cliResumeOption}, {&kSite, Words::cliSiteOption}};
     for (const auto& [option, description] : fixed)
         option->setDescription(description());
 }

@@ -101,4 +101,20 @@ std::optional<QString> saveConfig(const QString& path, const Configuration& conf
     return std::nullopt;
 }
 
+// Why a configuration could not be saved at `path`, in the system's words; empty when it can.
+QString whyNotWritable(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.isDir())
+        return Words::cliItIsAFolder();
+    if (!folder.exists())
+        return Words::cliNoSuchFolder(folder.filePath());
+    if (!folder.isDir())
+        return Words::cliNotAFolder(folder.filePath());
+    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
+        return Words::cliPermissionDenied();
+    return {};
+}
+
 } // namespace tarnixw::cli

@@ -36,6 +36,8 @@ Loaded loadConfig(const QString& path, const Models& models);
 // Why a file cannot be opened for reading, in the system's words ("no such file or
 // directory", "permission denied", "it is a folder").
 QString whyNotReadable(const QString& path);
+// Why a configuration could not be saved at `path`, in the system's words; empty when it can.
+QString whyNotWritable(const QString& path);
 // Writes the configuration as the file's extension says (the caller has checked that it fits
 // the model), never leaving a half-written file; the message when it fails.
 std::optional<QString> saveConfig(const QString& path, const Configuration& config, const Models& models);

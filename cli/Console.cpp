@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace tarnixw::cli {
 
@@ -13,6 +14,8 @@ namespace {
 // Standard error is flushed at once: the bar and the messages show the moment they come.
 void put(const QString& text)
 {
+    static std::mutex whole;
+    const std::lock_guard<std::mutex> lock(whole);
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
     std::fflush(stderr);
@@ -33,13 +36,15 @@ Console::~Console()
 
 void Console::note(const QString& text)
 {
-    raw(QStringLiteral("tarnixw-cli: ") + text);
+    m_lastNote = text;
+    raw(QStringLiteral("tarnixw-cli: ") + (m_prefix.isEmpty() ? text : Words::labelled(m_prefix, text)));
 }
 
 void Console::success(const QString& text)
 {
     if (!m_quiet)
         note(text);
+    m_lastNote = text;
 }
 
 void Console::warning(const QString& text)

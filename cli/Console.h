@@ -29,6 +29,15 @@ public:
     const QString& outError() const { return m_outError; }
 
     void setQuiet(bool quiet) { m_quiet = quiet; }
+    // One device of several at once: its messages start with its name ("tarnixw-cli: boiler-1:
+    // Read Done."), and no bar is drawn. The consoles of several threads write whole lines.
+    void speakFor(const QString& name)
+    {
+        m_prefix = name;
+        m_terminal = false;
+    }
+    // The last message told (note, success or warning), for a record of what happened.
+    const QString& lastNote() const { return m_lastNote; }
 
     // The bar at value (0..100) with a word after it; drawn only on a terminal and only when
     // it changes. endProgress() takes it away again.
@@ -42,6 +51,8 @@ private:
     bool m_drawn = false;
     int m_value = -1;
     QString m_label;
+    QString m_prefix;
+    QString m_lastNote;
 };
 
 // Ctrl+C (and Ctrl+Break on Windows) during a device operation: the handler only sets a flag,

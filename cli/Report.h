@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <span>
 
 namespace tarnixw::cli {
 
@@ -12,5 +14,9 @@ namespace tarnixw::cli {
 // values that only the file holds (padding) are passed over. Configurations of two models
 // differ in their model alone.
 QStringList differences(const Configuration& a, const Configuration& b, bool deviceOnly = false);
+
+// What a device read back (its DeviceImage) holds otherwise than a Write of `ready` left it, one
+// line each: the values, then the bytes no value holds ("device bytes 834..849: 00 x 16 → ...").
+QStringList readBackDifferences(const Configuration& ready, std::span<const std::uint8_t> image);
 
 } // namespace tarnixw::cli

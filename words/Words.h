@@ -725,6 +725,83 @@ public:
     static QString cliScanFound(int devices) { return tr("%n device(s) answered.", nullptr, devices); }
     static QString cliScanHeadings() { return tr("ID|baud|model|note"); }
 
+    static CommandHelp cliSiteHelp()
+    {
+        return {tr("SITE [--record DIR] [--dry-run] [--resume] [--fast] [--trace]"),
+            tr("commission every device of a site file: backup, write, read back, record"),
+            tr("Takes each device of the site file in turn on its port (devices on different ports at the same\n"
+               "time): reads what it holds into a backup file, writes its configuration file, reads it back and\n"
+               "compares, and adds the result to the record in DIR (default: the site file's name with -record,\n"
+               "beside it), written after every device as record.json and record.csv. A device that fails does\n"
+               "not stop the others; its entry says what it holds now. A configuration the forms' checks refuse\n"
+               "is not written. 'tarnixw-cli write BACKUP' puts a device back. --dry-run only reads each device\n"
+               "and records what would change; --resume continues the record, skipping the devices that are done.\n"
+               "Ctrl+C stops every port at its next step; the record says which devices are done, which were\n"
+               "stopped and which were not begun. 'tarnixw-cli template --site -o FILE' writes a site file to\n"
+               "start from; its keys: \"site\" (a name) and \"devices\", each with \"name\", \"port\", \"baud\"\n"
+               "(default 19200), \"id\" (1..255 or \"search\"), \"model\" and \"file\" (beside the site file or a "
+               "path)."),
+            {tr("The site file (JSON).")}};
+    }
+    static QString cliRecordOption() { return tr("The folder for the site's record and backups."); }
+    static QString cliDryRunOption() { return tr("Only read each device and record what would change."); }
+    static QString cliResumeOption() { return tr("Continue the record: skip the devices that are done."); }
+    static QString cliSiteOption() { return tr("Write a site file to start from instead of a configuration."); }
+    static QString cliSiteFile(const QString& path, const QString& what) { return tr("%1: %2").arg(path, what); }
+    static QString cliSiteNotJson(const QString& error) { return tr("not a site file (%1)").arg(error); }
+    static QString cliSiteNoDevices() { return tr("it lists no devices (\"devices\": [...])"); }
+    static QString cliSiteDevice(int index, const QString& what) { return tr("device %1: %2").arg(index).arg(what); }
+    static QString cliSiteMissing(const QString& key) { return tr("\"%1\" is missing").arg(key); }
+    static QString cliSiteBadModel(const QString& text, const QString& keys)
+    {
+        return tr("\"model\" %1 is not %2").arg(text, keys);
+    }
+    static QString cliSiteBadId(const QString& text) { return tr("\"id\" %1 is not 1..255 or \"search\"").arg(text); }
+    static QString cliSiteBadBaud(const QString& text)
+    {
+        return tr("\"baud\" %1 is not 9600, 19200, 38400 or 115200").arg(text);
+    }
+    static QString cliSiteNameTwice(const QString& name) { return tr("the name %1 is given twice").arg(name); }
+    static QString cliSitePortTwoRates(const QString& port, int a, int b)
+    {
+        return tr("port %1 is given at %2 and at %3 baud").arg(port).arg(a).arg(b);
+    }
+    static QString cliRecordNotWritable(const QString& dir, const QString& why)
+    {
+        return tr("The record cannot be written in %1 (%2); no device was touched.").arg(dir, why);
+    }
+    static QString cliRecordNotResumable(const QString& path) { return tr("%1 is no record to resume").arg(path); }
+    static QString siteDone() { return tr("done"); }
+    static QString siteFailed() { return tr("failed"); }
+    static QString siteRefused() { return tr("refused"); }
+    static QString siteStopped() { return tr("stopped"); }
+    static QString siteNotBegun() { return tr("not begun"); }
+    static QString siteDryRun() { return tr("dry run"); }
+    static QString siteModelNotFound(const QString& model)
+    {
+        return tr("No %1 answered on the bus (IDs 1 to 255); nothing was written.").arg(model);
+    }
+    static QString siteModelTwice(const QString& model, const QString& ids)
+    {
+        return tr("%1 devices answer at IDs %2: give the device's \"id\"; nothing was written.").arg(model, ids);
+    }
+    static QString siteNoBackup() { return tr("Backup not read; nothing was written."); }
+    static QString siteVerified() { return tr("written and read back: the device holds every value written."); }
+    static QString siteReadBackDiffers(int n)
+    {
+        return tr("written, but %n value(s) read back differently.", nullptr, n);
+    }
+    static QString siteWouldChange(int n) { return tr("%n value(s) would change.", nullptr, n); }
+    static QString siteTotals(int done, int failed, int refused, int stopped, int notBegun)
+    {
+        return tr("%1 done, %2 failed, %3 refused, %4 stopped, %5 not begun.")
+            .arg(done)
+            .arg(failed)
+            .arg(refused)
+            .arg(stopped)
+            .arg(notBegun);
+    }
+
     static CommandHelp cliTemplateHelp()
     {
         return {tr("--model {keys} -o FILE"), tr("write the designed defaults as a starting point"),
