@@ -61,22 +61,22 @@ std::optional<Refusal> loadDevices(
 {
     QFile f(siteFile);
     if (!f.open(QIODevice::ReadOnly))
-        return Refusal{Words::cliSiteFile(siteFile, whyNotReadable(siteFile)), Exit::FileError};
+        return Refusal{Words::labelled(siteFile, whyNotReadable(siteFile)), Exit::FileError};
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &error);
     if (!doc.isObject())
-        return Refusal{Words::cliSiteFile(siteFile, Words::cliSiteNotJson(error.errorString()))};
+        return Refusal{Words::labelled(siteFile, Words::cliSiteNotJson(error.errorString()))};
     const QJsonObject root = doc.object();
     siteName = root.value(QStringLiteral("site")).toString(QFileInfo(siteFile).completeBaseName());
     const QJsonArray list = root.value(QStringLiteral("devices")).toArray();
     if (list.isEmpty())
-        return Refusal{Words::cliSiteFile(siteFile, Words::cliSiteNoDevices())};
+        return Refusal{Words::labelled(siteFile, Words::cliSiteNoDevices())};
     const QDir folder = QFileInfo(siteFile).absoluteDir();
     std::map<QString, int> rateOfPort;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QJsonObject o = list.at(i).toObject();
         const auto refuse = [&](const QString& what, Exit exit = Exit::Invalid) {
-            return Refusal{Words::cliSiteFile(siteFile, Words::cliSiteDevice(int(i) + 1, what)), exit};
+            return Refusal{Words::labelled(siteFile, Words::cliSiteDevice(int(i) + 1, what)), exit};
         };
         for (const char* key : {"name", "port", "id", "model", "file"})
             if (!o.contains(QLatin1String(key)))

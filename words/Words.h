@@ -747,7 +747,6 @@ public:
     static QString cliDryRunOption() { return tr("Only read each device and record what would change."); }
     static QString cliResumeOption() { return tr("Continue the record: skip the devices that are done."); }
     static QString cliSiteOption() { return tr("Write a site file to start from instead of a configuration."); }
-    static QString cliSiteFile(const QString& path, const QString& what) { return tr("%1: %2").arg(path, what); }
     static QString cliSiteNotJson(const QString& error) { return tr("not a site file (%1)").arg(error); }
     static QString cliSiteNoDevices() { return tr("it lists no devices (\"devices\": [...])"); }
     static QString cliSiteDevice(int index, const QString& what) { return tr("device %1: %2").arg(index).arg(what); }
@@ -771,7 +770,7 @@ public:
         return tr("The record cannot be written in %1 (%2); no device was touched.").arg(dir, why);
     }
     static QString cliRecordNotResumable(const QString& path) { return tr("%1 is no record to resume").arg(path); }
-    static QString siteDone() { return tr("done"); }
+    static QString siteDone() { return tr("done", "a device's state in a site's record"); }
     static QString siteFailed() { return tr("failed"); }
     static QString siteRefused() { return tr("refused"); }
     static QString siteStopped() { return tr("stopped"); }
