@@ -235,27 +235,7 @@ Exit portsCommand(Context& c)
     for (const int column : {1, 2, 3})
         t.alignLeft(column);
     for (const link::PortEntry& e : *entries) {
-        QString what;
-        switch (e.kind) {
-        case link::PortKind::Usb: {
-            QStringList parts{Words::cliUsbAdapter(), e.usbId};
-            if (!e.usbVendor.isEmpty())
-                parts << e.usbVendor;
-            if (!e.usbProduct.isEmpty())
-                parts << e.usbProduct;
-            what = parts.join(QLatin1Char(' '));
-            if (!e.usbSerial.isEmpty())
-                what = Words::cliWithSerial(what, e.usbSerial);
-            break;
-        }
-        case link::PortKind::Uart:
-            what = Words::cliUart();
-            break;
-        case link::PortKind::Virtual:
-            what = Words::cliVirtualPort(e.linkPath);
-            break;
-        }
-        t.add({e.portName, e.stableName, e.devicePath, what});
+        t.add({e.portName, e.stableName, e.devicePath, portDescription(e)});
     }
     c.console.out(t.text());
     return Exit::Done;

@@ -29,6 +29,7 @@ namespace {
 struct Device {
     QString name;
     QString port; // as the site file names it
+    QString adapter; // what the port is: its name and kind, as 'ports' says them
     int baud = 19200;
     std::optional<int> id; // none: searched
     const DeviceModel* model = nullptr;
@@ -118,6 +119,10 @@ std::optional<Refusal> loadDevices(
             d.line.portNumber = 0;
         }
         d.line.baud = d.baud;
+        if (const auto entries = link::PortList::system().refresh())
+            for (const link::PortEntry& e : *entries)
+                if (e.devicePath == d.line.devicePath)
+                    d.adapter = Words::labelled(e.stableName, portDescription(e));
         const auto [known, fresh] = rateOfPort.try_emplace(d.line.devicePath, d.baud);
         if (!fresh && known->second != d.baud)
             return refuse(Words::cliSitePortTwoRates(d.port, known->second, d.baud));
@@ -238,7 +243,77 @@ public:
         if (std::optional<QString> e
             = values::saveFileSafely(jsonPath(), QJsonDocument(root).toJson(QJsonDocument::Indented)))
             return e;
-        return values::saveFileSafely(m_dir + QStringLiteral("/record.csv"), csv.toUtf8());
+        if (std::optional<QString> e = values::saveFileSafely(m_dir + QStringLiteral("/record.csv"), csv.toUtf8()))
+            return e;
+        return values::saveFileSafely(m_dir + QStringLiteral("/record.html"), html().toUtf8());
+    }
+
+    // "3 done, 1 failed, 0 refused, 0 stopped, 0 not begun." (a dry run's devices count as done)
+    QString totals() const
+    {
+        int counts[5] = {};
+        const QString states[5] = {
+            Words::siteDone(), Words::siteFailed(), Words::siteRefused(), Words::siteStopped(), Words::siteNotBegun()};
+        for (const Entry& e : m_entries)
+            for (int k = 0; k < 5; ++k)
+                counts[k] += e.state == states[k] || (k == 0 && e.state == Words::siteDryRun());
+        return Words::siteTotals(counts[0], counts[1], counts[2], counts[3], counts[4]);
+    }
+
+    // The record as a page that prints on A4 and needs nothing but itself.
+    QString html() const
+    {
+        const auto esc = [](const QString& t) { return t.toHtmlEscaped(); };
+        QString page = QStringLiteral(
+            "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title>\n<style>\n"
+            "@page { size: A4; margin: 15mm; }\n"
+            "body { font-family: sans-serif; font-size: 10pt; color: #000; max-width: 180mm; margin: auto; }\n"
+            "h1 { font-size: 16pt; } h2 { font-size: 12pt; margin: 0 0 4pt 0; }\n"
+            "section { border: 1px solid #888; padding: 6pt; margin: 8pt 0; break-inside: avoid; }\n"
+            "table { border-collapse: collapse; width: 100%; } th, td { text-align: left; vertical-align: top; "
+            "padding: 1pt 6pt 1pt 0; }\n"
+            "th { width: 45mm; font-weight: normal; color: #444; } code, pre { font-size: 9pt; white-space: "
+            "pre-wrap; word-break: break-all; }\n"
+            ".done { color: #060; } .failed, .refused, .stopped { color: #a00; font-weight: bold; }\n"
+            "</style></head><body>\n<h1>%1</h1>\n")
+                           .arg(esc(Words::recordTitle(m_site)));
+        page += QStringLiteral("<p>%1: <code>%2</code><br>%3: %4</p>\n<p><b>%5</b></p>\n")
+                    .arg(esc(Words::recordSiteFile()), esc(m_siteFile), esc(Words::recordUpdated()),
+                        esc(QDateTime::currentDateTime().toString(Qt::ISODate)), esc(totals()));
+        if (m_dryRun)
+            page += QStringLiteral("<p>%1</p>\n").arg(esc(Words::recordDryRun()));
+        for (std::size_t i = 0; i < m_devices.size(); ++i) {
+            const Device& d = m_devices[i];
+            const Entry& e = m_entries[i];
+            const int id = e.id ? e.id : d.id.value_or(0);
+            QString rows;
+            const auto row = [&](const QString& label, const QString& value) {
+                rows += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(esc(label), value);
+            };
+            row(Words::recordState(),
+                QStringLiteral("<span class=\"%1\">%2</span> %3")
+                    .arg(esc(e.state).section(QLatin1Char(' '), 0, 0), esc(e.state), esc(e.message)));
+            row(Words::recordPort(), esc(QStringLiteral("%1, %2 baud").arg(d.port).arg(d.baud)));
+            row(Words::recordAdapter(), esc(d.adapter));
+            row(Words::recordSlaveId(), id ? QString::number(id) : QString());
+            row(Words::recordModel(), esc(d.model->name()));
+            row(Words::recordFile(), QStringLiteral("<code>%1</code>").arg(esc(d.file)));
+            row(Words::recordSha256(), QStringLiteral("<code>%1</code>").arg(esc(d.sha256)));
+            if (!e.backup.isEmpty())
+                row(Words::recordBackup(),
+                    QStringLiteral("<code>%1</code><br>%2")
+                        .arg(esc(e.backup), esc(Words::recordPutBack(d.port, id, e.backup))));
+            if (!e.backup.isEmpty())
+                row(Words::recordChanges(),
+                    e.changes.isEmpty() ? esc(Words::recordNoChanges())
+                                        : QStringLiteral("<pre>%1</pre>").arg(esc(e.changes.join(QLatin1Char('\n')))));
+            if (!e.readBack.isEmpty())
+                row(Words::recordReadBack(),
+                    QStringLiteral("<pre>%1</pre>").arg(esc(e.readBack.join(QLatin1Char('\n')))));
+            row(Words::recordTime(), esc(e.time));
+            page += QStringLiteral("<section><h2>%1</h2><table>\n%2</table></section>\n").arg(esc(d.name), rows);
+        }
+        return page + QStringLiteral("</body></html>\n");
     }
 
 private:
@@ -382,14 +457,7 @@ Exit runSite(Console& console, const QString& siteFile, const Models& models, co
     }
     for (std::thread& t : ports)
         t.join();
-    int counts[5] = {};
-    const QString states[5]
-        = {Words::siteDone(), Words::siteFailed(), Words::siteRefused(), Words::siteStopped(), Words::siteNotBegun()};
-    for (std::size_t i = 0; i < devices.size(); ++i)
-        for (int k = 0; k < 5; ++k)
-            counts[k] += record.entry(i).state == states[k] || (k == 0 && record.entry(i).state == Words::siteDryRun());
-    console.note(Words::siteTotals(counts[0], counts[1], counts[2], counts[3], counts[4]) + QLatin1Char(' ')
-        + record.jsonPath());
+    console.note(record.totals() + QLatin1Char(' ') + record.jsonPath());
     if (interrupted())
         return Exit::Interrupted;
     for (const Exit e : exits)

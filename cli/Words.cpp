@@ -145,4 +145,24 @@ QString writtenState(const Configuration& ready, const std::vector<link::Request
     return state;
 }
 
+QString portDescription(const link::PortEntry& e)
+{
+    switch (e.kind) {
+    case link::PortKind::Usb: {
+        QStringList parts{Words::cliUsbAdapter(), e.usbId};
+        if (!e.usbVendor.isEmpty())
+            parts << e.usbVendor;
+        if (!e.usbProduct.isEmpty())
+            parts << e.usbProduct;
+        const QString what = parts.join(QLatin1Char(' '));
+        return e.usbSerial.isEmpty() ? what : Words::cliWithSerial(what, e.usbSerial);
+    }
+    case link::PortKind::Uart:
+        return Words::cliUart();
+    case link::PortKind::Virtual:
+        break;
+    }
+    return Words::cliVirtualPort(e.linkPath);
+}
+
 } // namespace tarnixw::cli

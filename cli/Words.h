@@ -4,6 +4,7 @@
 
 #include "link/ComPort.h"
 #include "link/ModbusLink.h"
+#include "link/PortList.h"
 #include "words/Words.h"
 
 #include <QStringList>
@@ -28,5 +29,9 @@ QString stopFailure(const link::Exchanges& exchanges);
 // not"), or everything; for a device with a write gate also when it may still be open. `ready`
 // is the configuration that was being written, `answered` the requests the device answered.
 QString writtenState(const Configuration& ready, const std::vector<link::Request>& answered);
+
+// What a port is, as 'ports' says it: "USB adapter 0403:6001 FTDI FT232R, serial A1", "UART",
+// "virtual port /run/user/1000/tarnixw/ports/site-vyr".
+QString portDescription(const link::PortEntry& entry);
 
 } // namespace tarnixw::cli

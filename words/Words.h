@@ -791,6 +791,30 @@ public:
         return tr("written, but %n value(s) read back differently.", nullptr, n);
     }
     static QString siteWouldChange(int n) { return tr("%n value(s) would change.", nullptr, n); }
+    // The record as a page to print.
+    static QString recordTitle(const QString& site) { return tr("Commissioning record: %1").arg(site); }
+    static QString recordSiteFile() { return tr("Site file"); }
+    static QString recordUpdated() { return tr("Last written"); }
+    static QString recordDryRun() { return tr("A dry run: the devices were only read; nothing was written."); }
+    static QString recordPort() { return tr("Port"); }
+    static QString recordAdapter() { return tr("Adapter"); }
+    static QString recordSlaveId() { return tr("Slave ID"); }
+    static QString recordModel() { return tr("Model"); }
+    static QString recordFile() { return tr("Configuration file"); }
+    static QString recordSha256() { return tr("SHA-256"); }
+    static QString recordBackup() { return tr("Backup (what the device held)"); }
+    static QString recordState() { return tr("State"); }
+    static QString recordTime() { return tr("Time"); }
+    static QString recordChanges() { return tr("Changes written"); }
+    static QString recordNoChanges() { return tr("none: the device held the file's values already"); }
+    static QString recordReadBack() { return tr("Read back"); }
+    static QString recordPutBack(const QString& port, int id, const QString& backup)
+    {
+        return tr("To put this device back as it was: tarnixw-cli write --port %1 --id %2 %3")
+            .arg(port)
+            .arg(id)
+            .arg(backup);
+    }
     static QString siteTotals(int done, int failed, int refused, int stopped, int notBegun)
     {
         return tr("%1 done, %2 failed, %3 refused, %4 stopped, %5 not begun.")

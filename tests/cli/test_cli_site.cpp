@@ -126,11 +126,19 @@ private slots:
         const CliRun r = runCli(QStringList{"site", site, "--fast", "--record", record} + options, {}, 120000);
         QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
         QCOMPARE(statesOf(record + "/record.json"), states);
-        // A backup of every device that was read, the record's CSV beside the JSON.
+        // A backup of every device that was read, the record's CSV and printable page beside the
+        // JSON; the page says how to put each device back.
         QVERIFY(QFileInfo::exists(record + "/record.csv"));
+        QFile html(record + "/record.html");
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(html.readAll());
         for (const QString& s : states)
-            if (s.endsWith(":done") || s.endsWith(":dry run"))
-                QVERIFY2(QDir(record).entryList({s.section(':', 0, 0) + "-backup.*"}).size() == 1, qPrintable(s));
+            if (s.endsWith(":done") || s.endsWith(":dry run")) {
+                const QStringList backup = QDir(record).entryList({s.section(':', 0, 0) + "-backup.*"});
+                QVERIFY2(backup.size() == 1, qPrintable(s));
+                QVERIFY2(page.contains(QRegularExpression("tarnixw-cli write --port \\S+ --id \\d+ " + backup.first())),
+                    qPrintable(s));
+            }
         // A dry run writes nothing: no function-16 request went out on either bus.
         for (const tarnixw::test::DevSim* sim : {&a, &b}) {
             QFile log(sim->file("frames.log"));
