@@ -273,7 +273,7 @@ public:
             "table { border-collapse: collapse; width: 100%; } th, td { text-align: left; vertical-align: top; "
             "padding: 1pt 6pt 1pt 0; }\n"
             "th { width: 45mm; font-weight: normal; color: #444; } code, pre { font-size: 9pt; white-space: "
-            "pre-wrap; word-break: break-all; }\n"
+            "pre-wrap; word-break: break-all; } pre { margin: 0; }\n"
             ".done { color: #060; } .failed, .refused, .stopped { color: #a00; font-weight: bold; }\n"
             "</style></head><body>\n<h1>%1</h1>\n")
                            .arg(esc(Words::recordTitle(m_site)));
