@@ -17,6 +17,9 @@
 #include "vyr/VyrForm.h"
 #include "vyr/VyrModel.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -201,6 +204,37 @@ private slots:
             QStringLiteral("--id"), QStringLiteral("1"), QStringLiteral("--verify"), file});
         QVERIFY2(write.exitCode == 0, qPrintable(write.err));
         QVERIFY2(write.err.contains(QStringLiteral("Write Done.")), qPrintable(write.err));
+    }
+
+    // tarnixw-cli.exe site: a device on each of two COM ports, side by side; the record says both
+    // are done.
+    void theCommandLineCommissionsASite()
+    {
+        QTemporaryDir dir;
+        for (const char* model : {"vyr", "plix"})
+            QCOMPARE(test::runCli({QStringLiteral("template"), QStringLiteral("--model"), QString::fromLatin1(model),
+                                      QStringLiteral("-o"), dir.filePath(QStringLiteral("%1.json").arg(model))})
+                         .exitCode,
+                0);
+        const QJsonArray devices{
+            QJsonObject{{"name", "boiler"}, {"port", QStringLiteral("COM%1").arg(mappedPort("TARNIXW_WINE_VYR"))},
+                {"id", 1}, {"model", "vyr"}, {"file", "vyr.json"}},
+            QJsonObject{{"name", "display"}, {"port", QStringLiteral("COM%1").arg(mappedPort("TARNIXW_WINE_PLIX"))},
+                {"id", 1}, {"model", "plix"}, {"file", "plix.json"}}};
+        QFile site(dir.filePath(QStringLiteral("site.json")));
+        QVERIFY(site.open(QIODevice::WriteOnly));
+        site.write(QJsonDocument(QJsonObject{{"site", "wine"}, {"devices", devices}}).toJson());
+        site.close();
+        const test::CliRun r
+            = test::runCli({QStringLiteral("site"), site.fileName(), QStringLiteral("--fast")}, {}, 120000);
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QFile record(dir.filePath(QStringLiteral("site-record/record.json")));
+        QVERIFY(record.open(QIODevice::ReadOnly));
+        const QJsonArray entries = QJsonDocument::fromJson(record.readAll()).object().value("devices").toArray();
+        QCOMPARE(entries.size(), 2);
+        for (const QJsonValue& e : entries)
+            QCOMPARE(e.toObject().value("state").toString(), QStringLiteral("done"));
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("site-record/record.html"))));
     }
 };
 
