@@ -374,7 +374,11 @@ Exit commission(
     const values::Result<Configuration> asRead = d.model->fromRead(image);
     const Configuration backup = asRead.ok() ? *asRead.value : d.model->fromDeviceImage(image);
     const QString backupName = fileNameOf(d.name) + QStringLiteral("-backup.") + d.model->extension();
-    if (const std::optional<QString> error = saveConfig(dir + QLatin1Char('/') + backupName, backup, models)) {
+    // A backup from an earlier run is kept: a device stopped part way then holds part of its
+    // file now, and the first backup is what it held before.
+    if (QFileInfo::exists(dir + QLatin1Char('/') + backupName)) {
+        console.note(Words::siteBackupKept(backupName));
+    } else if (const std::optional<QString> error = saveConfig(dir + QLatin1Char('/') + backupName, backup, models)) {
         console.note(*error);
         return failed(Exit::FileError);
     }

@@ -732,15 +732,15 @@ public:
             tr("Takes each device of the site file in turn on its port (devices on different ports at the same\n"
                "time): reads what it holds into a backup file, writes its configuration file, reads it back and\n"
                "compares, and adds the result to the record in DIR (default: the site file's name with -record,\n"
-               "beside it), written after every device as record.json and record.csv. A device that fails does\n"
-               "not stop the others; its entry says what it holds now. A configuration the forms' checks refuse\n"
-               "is not written. 'tarnixw-cli write BACKUP' puts a device back. --dry-run only reads each device\n"
-               "and records what would change; --resume continues the record, skipping the devices that are done.\n"
-               "Ctrl+C stops every port at its next step; the record says which devices are done, which were\n"
-               "stopped and which were not begun. 'tarnixw-cli template --site -o FILE' writes a site file to\n"
-               "start from; its keys: \"site\" (a name) and \"devices\", each with \"name\", \"port\", \"baud\"\n"
-               "(default 19200), \"id\" (1..255 or \"search\"), \"model\" and \"file\" (beside the site file or a "
-               "path)."),
+               "beside it), written after every device as record.json, record.csv and record.html (a page to\n"
+               "print). A device that fails does not stop the others; its entry says what it holds now. A\n"
+               "configuration the forms' checks refuse is not written. 'tarnixw-cli write BACKUP' puts a device\n"
+               "back; a backup already in DIR is kept. --dry-run only reads each device and records what would\n"
+               "change; --resume continues the record, skipping the devices that are done. Ctrl+C stops every\n"
+               "port at its next step; the record says which devices are done, which were stopped and which\n"
+               "were not begun. 'tarnixw-cli template --site -o FILE' writes a site file to start from; its\n"
+               "keys: \"site\" (a name) and \"devices\", each with \"name\", \"port\", \"baud\" (default 19200),\n"
+               "\"id\" (1..255 or \"search\"), \"model\" and \"file\" (beside the site file or a path)."),
             {tr("The site file (JSON).")}};
     }
     static QString cliRecordOption() { return tr("The folder for the site's record and backups."); }
@@ -783,6 +783,10 @@ public:
     static QString siteModelTwice(const QString& model, const QString& ids)
     {
         return tr("%1 devices answer at IDs %2: give the device's \"id\"; nothing was written.").arg(model, ids);
+    }
+    static QString siteBackupKept(const QString& file)
+    {
+        return tr("%1 is kept from an earlier run: it holds what the device held before.").arg(file);
     }
     static QString siteNoBackup() { return tr("Backup not read; nothing was written."); }
     static QString siteVerified() { return tr("written and read back: the device holds every value written."); }

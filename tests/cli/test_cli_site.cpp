@@ -213,9 +213,16 @@ private slots:
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 130);
         QCOMPARE(statesOf(record + "/record.json"), (QStringList{"a1:stopped", "a2:not begun"}));
+        // The backup a1 had before its write began is what a resumed run keeps.
+        QFile before(record + "/a1-backup.vyx");
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray backup = before.readAll();
+        before.close();
         const CliRun r = runCli({"site", site, "--fast", "--resume", "--record", record}, {}, 120000);
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QCOMPARE(statesOf(record + "/record.json"), (QStringList{"a1:done", "a2:done"}));
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        QCOMPARE(before.readAll(), backup);
         const CliRun again = runCli({"site", site, "--fast", "--resume", "--record", record}, {}, 120000);
         QCOMPARE(again.exitCode, 0);
         QVERIFY2(!again.err.contains("Write Done."), qPrintable(again.err)); // nothing left to do
