@@ -7,6 +7,8 @@
 //     before each answer; goal <= 1.3;
 //   - show, convert and diff of a .vyx as whole processes; goal <= 30 ms.
 // run: bench_cli [rounds]
+#include "SimProcess.h"
+
 #include "cli/Config.h"
 #include "cli/Console.h"
 #include "cli/DeviceLine.h"
@@ -17,12 +19,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 using namespace tarnixw;
@@ -37,42 +37,11 @@ const DeviceModel& describe(Model m)
 
 namespace {
 
-// A simulator in a runtime directory of its own.
-class Sim {
-public:
-    Sim(const QString& model, int baud)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        m_process.setProcessEnvironment(env);
-        m_process.start(QStringLiteral(TARNIXW_DEVSIM),
-            {"--model", model, "--name", "bench", "--baud", QString::number(baud), "--log",
-                m_runtime.filePath("frames.log")});
-        for (int i = 0; i < 500 && !QFileInfo::exists(port()); ++i)
-            QThread::msleep(10);
-    }
-    ~Sim()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    QString port() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/bench"); }
-
-private:
-    QTemporaryDir m_runtime;
-    QProcess m_process;
-};
-
-// Seconds of one whole run of tarnixw-cli, or -1 when it failed.
-double runCli(const QStringList& args)
+// A simulator of the model at this rate.
+std::unique_ptr<SimProcess> simulator(const QString& model, int baud)
 {
-    QElapsedTimer t;
-    t.start();
-    QProcess p;
-    p.start(QStringLiteral(TARNIXW_CLI), args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() > 1)
-        return -1;
-    return double(t.nsecsElapsed()) / 1e9;
+    return std::make_unique<SimProcess>(
+        QStringLiteral("bench"), QStringList{"--model", model, "--baud", QString::number(baud)});
 }
 
 // Seconds of the read operation in this process, from the port's open to its close.
@@ -134,11 +103,11 @@ int main(int argc, char** argv)
         "read with the forms' timing (%d rounds; operation and whole process over nominal, goal <= 1.01)\n", rounds);
     for (const auto& [model, name, nominal] :
         {std::tuple{Model::Vyr, "vyr", 4.8}, std::tuple{Model::Plix, "plix", 1.68}}) {
-        Sim sim(QString::fromLatin1(name), 19200);
+        const std::unique_ptr<SimProcess> sim = simulator(QString::fromLatin1(name), 19200);
         std::vector<double> op, whole;
         for (int i = 0; i < rounds; ++i) {
-            op.push_back(readOnce(console, model, sim.port(), 19200, false));
-            whole.push_back(runCli({"read", "--model", name, "--port", sim.port(), "--id", "1", "-o",
+            op.push_back(readOnce(console, model, sim->port(), 19200, false));
+            whole.push_back(timedCli({"read", "--model", name, "--port", sim->port(), "--id", "1", "-o",
                 dir.filePath(model == Model::Vyr ? "r.vyx" : "r.plx")}));
         }
         failed |= *std::min_element(op.begin(), op.end()) < 0 || *std::min_element(whole.begin(), whole.end()) < 0;
@@ -149,11 +118,11 @@ int main(int argc, char** argv)
     std::printf("read --fast against tarnixw-devsim --baud B (wall over line time + answer silences, goal <= 1.3)\n");
     for (const int baud : {19200, 115200})
         for (const auto& [model, name] : {std::pair{Model::Vyr, "vyr"}, std::pair{Model::Plix, "plix"}}) {
-            Sim sim(QString::fromLatin1(name), baud);
+            const std::unique_ptr<SimProcess> sim = simulator(QString::fromLatin1(name), baud);
             std::vector<double> op, whole;
             for (int i = 0; i < rounds; ++i) {
-                op.push_back(readOnce(console, model, sim.port(), baud, true));
-                whole.push_back(runCli({"read", "--model", name, "--port", sim.port(), "--id", "1", "--baud",
+                op.push_back(readOnce(console, model, sim->port(), baud, true));
+                whole.push_back(timedCli({"read", "--model", name, "--port", sim->port(), "--id", "1", "--baud",
                     QString::number(baud), "--fast", "-o", dir.filePath(model == Model::Vyr ? "f.vyx" : "f.plx")}));
             }
             const double line = lineSeconds(model, baud);
@@ -165,14 +134,14 @@ int main(int argc, char** argv)
     std::printf("file commands on a .vyx, whole process (median and slowest of %d, goal <= 30 ms)\n", 10 * rounds);
     const QString vyx = dir.filePath("t.vyx");
     const QString json = dir.filePath("t.json");
-    runCli({"template", "--model", "vyr", "-o", vyx});
-    runCli({"convert", vyx, json});
+    timedCli({"template", "--model", "vyr", "-o", vyx});
+    timedCli({"convert", vyx, json});
     for (const auto& [what, args] : {std::pair{"show", QStringList{"show", vyx}},
              std::pair{"convert", QStringList{"convert", vyx, dir.filePath("c.json")}},
              std::pair{"diff", QStringList{"diff", vyx, json}}}) {
         std::vector<double> t;
         for (int i = 0; i < 10 * rounds; ++i)
-            t.push_back(runCli(args));
+            t.push_back(timedCli(args, 1)); // diff says 1 for differences
         failed |= *std::min_element(t.begin(), t.end()) < 0;
         std::printf(
             "  %-8s %.1f ms, slowest %.1f ms\n", what, median(t) * 1000, *std::max_element(t.begin(), t.end()) * 1000);

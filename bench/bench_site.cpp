@@ -4,6 +4,8 @@
 //   - site with 12 VYRANTA on 3 buses (4 each) over one bus's 4, each with the forms' timing
 //     (backup, write, read back); goal <= 1.05, the buses running side by side.
 // run: bench_site
+#include "SimProcess.h"
+
 #include "link/Modbus.h"
 
 #include <QCoreApplication>
@@ -23,51 +25,17 @@
 
 namespace {
 
-// A simulated bus in a runtime directory of its own.
-class Bus {
-public:
-    Bus(const QString& name, const QStringList& devices)
-        : m_name(name)
-    {
-        QStringList args{"--name", name, "--log", m_runtime.filePath("frames.log")};
-        for (const QString& d : devices)
-            args << "--device" << d;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        m_process.setProcessEnvironment(env);
-        m_process.start(QStringLiteral(TARNIXW_DEVSIM), args);
-        for (int i = 0; i < 500 && !QFileInfo::exists(port()); ++i)
-            QThread::msleep(10);
-    }
-    ~Bus()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-    QString port() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/") + m_name; }
-
-private:
-    QString m_name;
-    QTemporaryDir m_runtime;
-    QProcess m_process;
-};
-
-// Seconds of one whole run of tarnixw-cli, or -1 when it failed.
-double run(const QStringList& args)
+// A simulated bus of these devices.
+std::unique_ptr<SimProcess> bus(const QString& name, const QStringList& devices)
 {
-    QElapsedTimer t;
-    t.start();
-    QProcess p;
-    p.start(QStringLiteral(TARNIXW_CLI), args);
-    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s", p.readAllStandardError().constData());
-        return -1;
-    }
-    return double(t.nsecsElapsed()) / 1e9;
+    QStringList args;
+    for (const QString& d : devices)
+        args << "--device" << d;
+    return std::make_unique<SimProcess>(name, args);
 }
 
 // A site file of 4 VYRANTA (IDs 1-4) on each of the buses, writing `file`.
-QString siteFile(const QTemporaryDir& dir, const std::vector<std::unique_ptr<Bus>>& buses, const QString& name)
+QString siteFile(const QTemporaryDir& dir, const std::vector<std::unique_ptr<SimProcess>>& buses, const QString& name)
 {
     QJsonArray devices;
     for (std::size_t b = 0; b < buses.size(); ++b)
@@ -91,9 +59,10 @@ int main(int argc, char** argv)
 
     std::printf("scan --fast of IDs 1-255 (3 devices on the bus)\n");
     {
-        Bus bus(QStringLiteral("scan"), {"vyr:1", "plix:100@9600", "vyr:200@115200"});
-        const double one = run({"scan", "--fast", "--port", bus.port()});
-        const double all = run({"scan", "--fast", "--baud", "all", "--port", bus.port()});
+        const std::unique_ptr<SimProcess> scanned
+            = bus(QStringLiteral("scan"), {"vyr:1", "plix:100@9600", "vyr:200@115200"});
+        const double one = timedCli({"scan", "--fast", "--port", scanned->port()});
+        const double all = timedCli({"scan", "--fast", "--baud", "all", "--port", scanned->port()});
         failed |= one < 0 || all < 0;
         std::printf("  at 19200 baud: %.1f s (goal <= 15 s); --baud all: %.1f s (goal <= 60 s)\n", one, all);
         std::printf("  the line's limit, 255 probes (8 bytes) and 3 answers (7 bytes), no wait at all:\n");
@@ -109,16 +78,15 @@ int main(int argc, char** argv)
     double one = -1;
     double three = -1;
     {
-        std::vector<std::unique_ptr<Bus>> buses;
-        buses.push_back(std::make_unique<Bus>(QStringLiteral("bus0"), QStringList{"vyr:1", "vyr:2", "vyr:3", "vyr:4"}));
-        one = run({"site", siteFile(dir, buses, "one.json"), "--record", dir.filePath("one")});
+        std::vector<std::unique_ptr<SimProcess>> buses;
+        buses.push_back(bus(QStringLiteral("bus0"), {"vyr:1", "vyr:2", "vyr:3", "vyr:4"}));
+        one = timedCli({"site", siteFile(dir, buses, "one.json"), "--record", dir.filePath("one")});
     }
     {
-        std::vector<std::unique_ptr<Bus>> buses;
+        std::vector<std::unique_ptr<SimProcess>> buses;
         for (int b = 0; b < 3; ++b)
-            buses.push_back(
-                std::make_unique<Bus>(QStringLiteral("bus%1").arg(b), QStringList{"vyr:1", "vyr:2", "vyr:3", "vyr:4"}));
-        three = run({"site", siteFile(dir, buses, "three.json"), "--record", dir.filePath("three")});
+            buses.push_back(bus(QStringLiteral("bus%1").arg(b), {"vyr:1", "vyr:2", "vyr:3", "vyr:4"}));
+        three = timedCli({"site", siteFile(dir, buses, "three.json"), "--record", dir.filePath("three")});
     }
     failed |= one < 0 || three < 0;
     std::printf(

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+// What the benchmarks that run whole programs share: tarnixw-devsim in a runtime directory of
+// its own, and one timed run of tarnixw-cli.
+
+// A simulator (or a simulated bus) published as the virtual port `name`.
+class SimProcess {
+public:
+    SimProcess(const QString& name, const QStringList& args)
+        : m_name(name)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        m_process.setProcessEnvironment(env);
+        m_process.start(QStringLiteral(TARNIXW_DEVSIM),
+            args + QStringList{"--name", name, "--log", m_runtime.filePath("frames.log")});
+        for (int i = 0; i < 500 && !QFileInfo::exists(port()); ++i)
+            QThread::msleep(10);
+    }
+    ~SimProcess()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+    QString port() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/") + m_name; }
+
+private:
+    QString m_name;
+    QTemporaryDir m_runtime;
+    QProcess m_process;
+};
+
+// Seconds of one whole run of tarnixw-cli, or -1 when it failed (an exit status above
+// `mostExit`, told on standard error).
+inline double timedCli(const QStringList& args, int mostExit = 0)
+{
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.start(QStringLiteral(TARNIXW_CLI), args);
+    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() > mostExit) {
+        std::fprintf(stderr, "%s", p.readAllStandardError().constData());
+        return -1;
+    }
+    return double(t.nsecsElapsed()) / 1e9;
+}
