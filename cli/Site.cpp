@@ -372,13 +372,23 @@ Exit commission(
     if (const Exit exit = readDeviceImage(console, *d.model, s, image, Words::siteNoBackup()); exit != Exit::Done)
         return failed(exit);
     const values::Result<Configuration> asRead = d.model->fromRead(image);
-    const Configuration backup = asRead.ok() ? *asRead.value : d.model->fromDeviceImage(image);
+    Configuration backup = asRead.ok() ? *asRead.value : d.model->fromDeviceImage(image);
     const QString backupName = fileNameOf(d.name) + QStringLiteral("-backup.") + d.model->extension();
     // A backup from an earlier run is kept: a device stopped part way then holds part of its
-    // file now, and the first backup is what it held before.
-    if (QFileInfo::exists(dir + QLatin1Char('/') + backupName)) {
+    // file now, and the first backup is what it held before (the changes are told from it). A
+    // file there that is no backup of the device is not overwritten: the device waits.
+    const QString backupPath = dir + QLatin1Char('/') + backupName;
+    if (QFileInfo::exists(backupPath)) {
+        const Loaded kept = loadConfig(backupPath, models);
+        if (!kept.ok() || kept.value->model != d.model) {
+            console.note(kept.ok() ? Words::labelled(
+                             backupPath, Words::cliModelLabel() + QStringLiteral(": ") + kept.value->model->name())
+                                   : kept.error);
+            return failed(Exit::FileError);
+        }
         console.note(Words::siteBackupKept(backupName));
-    } else if (const std::optional<QString> error = saveConfig(dir + QLatin1Char('/') + backupName, backup, models)) {
+        backup = *kept.value;
+    } else if (const std::optional<QString> error = saveConfig(backupPath, backup, models)) {
         console.note(*error);
         return failed(Exit::FileError);
     }

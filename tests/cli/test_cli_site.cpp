@@ -99,6 +99,11 @@ private slots:
             << QStringList{"vyr:1"} << QStringList{"vyr:3", "--unplug-after", "25"}
             << QStringList{"a1 bus-a 1 vyr v.vyx", "b3 bus-b 3 vyr v.vyx"} << QStringList{} << 3
             << QStringList{"a1:done", "b3:failed"};
+        // Where a1's backup goes lies a file that is no backup of it: it is not overwritten.
+        QTest::newRow("a foreign file where the backup goes")
+            << QStringList{"vyr:1"} << QStringList{"vyr:3"}
+            << QStringList{"a1 bus-a 1 vyr v.vyx", "b3 bus-b 3 vyr v.vyx"} << QStringList{} << 6
+            << QStringList{"a1:failed", "b3:done"};
         QTest::newRow("dry run") << QStringList{"vyr:1"} << QStringList{"plix:3"}
                                  << QStringList{"a1 bus-a 1 vyr v.vyx", "b3 bus-b search plix p.plx"}
                                  << QStringList{"--dry-run"} << 0 << QStringList{"a1:dry run", "b3:dry run"};
@@ -128,7 +133,19 @@ private slots:
         f.close();
         const QString record
             = m_dir.filePath(QStringLiteral("record-%1").arg(QTest::currentDataTag()).replace(' ', '-'));
+        const bool foreign = QByteArray(QTest::currentDataTag()) == "a foreign file where the backup goes";
+        if (foreign) {
+            QVERIFY(QDir().mkpath(record));
+            QFile mine(record + "/a1-backup.vyx");
+            QVERIFY(mine.open(QIODevice::WriteOnly));
+            mine.write("notes of mine");
+        }
         const CliRun r = runCli(QStringList{"site", site, "--fast", "--record", record} + options, {}, 120000);
+        if (foreign) {
+            QFile mine(record + "/a1-backup.vyx");
+            QVERIFY(mine.open(QIODevice::ReadOnly));
+            QCOMPARE(mine.readAll(), QByteArray("notes of mine"));
+        }
         QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
         QCOMPARE(statesOf(record + "/record.json"), states);
         if (QByteArray(QTest::currentDataTag()) == "stops answering mid-write") // what the device holds now
