@@ -124,21 +124,15 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId, std::vector<in
         return c.usage(Words::cliPortMissing());
     if (!parsePort(c.args.value(kPort), s))
         return c.usage(Words::cliNoPort(c.args.value(kPort)));
-    if (everyRate) {
-        const bool all = c.args.value(kBaud).compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
-        for (int index = 0; index < 4; ++index)
-            if (const int rate = link::ComPort::baudRate(index); all || parseBaud(c.args.value(kBaud)) == rate)
-                everyRate->push_back(rate);
-        if (!everyRate->empty()) {
-            s.baud = everyRate->front();
-            s.trace = c.args.isSet(kTrace);
-            return Exit::Done;
-        }
-    }
-    const std::optional<int> baud = parseBaud(c.args.value(kBaud));
+    // --baud all (where taken): every rate of the forms' list, the first in s.baud.
+    const bool all = everyRate && c.args.value(kBaud).compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
+    const std::optional<int> baud = all ? link::ComPort::baudRate(0) : parseBaud(c.args.value(kBaud));
     if (!baud)
         return c.usage(Words::cliNoBaud(c.args.value(kBaud)));
     s.baud = *baud;
+    for (int index = 0; everyRate && index < 4; ++index)
+        if (all || link::ComPort::baudRate(index) == *baud)
+            everyRate->push_back(link::ComPort::baudRate(index));
     s.trace = c.args.isSet(kTrace);
     if (withId) {
         if (!c.args.isSet(kId))
