@@ -19,12 +19,10 @@ std::vector<ScanRow> scanRows(const std::vector<std::pair<int, link::BusScan>>& 
         const int baud = rate.first; // named, for the lambda below
         const link::BusScan& scan = rate.second;
         for (const link::ProbeAnswer& a : scan.answers) {
-            ScanRow row{a.slave, baud, Words::cliUnknownModel(), {}};
+            const DeviceModel* model = a.value ? models::modelOfProbe(models, *a.value) : nullptr;
+            ScanRow row{a.slave, baud, model ? model->name() : Words::cliUnknownModel(), {}};
             if (!a.value)
                 row.notes << Words::cliRefusedProbe();
-            for (const models::DeviceModel* m : models)
-                if (a.value && *a.value == m->probeValue())
-                    row.model = m->name();
             ratesOf[a.slave] << QString::number(baud);
             rows.push_back(row);
         }

@@ -41,16 +41,55 @@ struct Device {
     QString sha256;
 };
 
+// Where a device stands. The record's JSON and CSV name it by a fixed key, so a script (and
+// --resume) reads it whatever the language of the messages; the page shows it in words.
+enum class State { NotBegun, Done, Failed, Refused, Stopped, DryRun };
+constexpr std::pair<State, const char*> kStateKeys[] = {{State::NotBegun, "not begun"}, {State::Done, "done"},
+    {State::Failed, "failed"}, {State::Refused, "refused"}, {State::Stopped, "stopped"}, {State::DryRun, "dry run"}};
+
+QString keyOf(State state)
+{
+    for (const auto& [s, key] : kStateKeys)
+        if (s == state)
+            return QString::fromLatin1(key);
+    return {};
+}
+
+QString wordsOf(State state)
+{
+    switch (state) {
+    case State::Done:
+        return Words::siteDone();
+    case State::Failed:
+        return Words::siteFailed();
+    case State::Refused:
+        return Words::siteRefused();
+    case State::Stopped:
+        return Words::siteStopped();
+    case State::DryRun:
+        return Words::siteDryRun();
+    case State::NotBegun:
+        break;
+    }
+    return Words::siteNotBegun();
+}
+
 // What the record says of a device.
 struct Entry {
-    QString state;
+    State state = State::NotBegun;
     QString message;
-    int id = 0;
+    int id = 0; // the slave ID given or found; 0 while a "search" has found none
     QString backup;
     QStringList changes;
     QStringList readBack;
     QString time;
 };
+
+// "boiler.vyx: model: PLIXARO": a configuration file of another model than the device's.
+QString ofOtherModel(const QString& file, const Configuration& config)
+{
+    return Words::labelled(file, Words::cliModelLabel() + QStringLiteral(": ") + config.model->name());
+}
 
 struct Refusal {
     QString text;
@@ -73,6 +112,9 @@ std::optional<Refusal> loadDevices(
     if (list.isEmpty())
         return Refusal{Words::labelled(siteFile, Words::cliSiteNoDevices())};
     const QDir folder = QFileInfo(siteFile).absoluteDir();
+    // The ports as they are now, read once: a COM number's device path, what each port is.
+    const std::vector<link::PortEntry> ports
+        = link::PortList::system().refresh().value_or(std::vector<link::PortEntry>{});
     std::map<QString, int> rateOfPort;
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QJsonObject o = list.at(i).toObject();
@@ -112,17 +154,17 @@ std::optional<Refusal> loadDevices(
             return refuse(Words::cliNoPort(d.port), Exit::PortError);
         // One thread a port: a COM number is made its device path here, once.
         if (d.line.portNumber > 0) {
-            const std::optional<link::PortEntry> entry = link::PortList::system().find(d.line.portNumber);
-            if (!entry)
+            const auto entry = std::find_if(
+                ports.begin(), ports.end(), [&](const link::PortEntry& e) { return e.number == d.line.portNumber; });
+            if (entry == ports.end())
                 return refuse(Words::cliNoPort(d.port), Exit::PortError);
             d.line.devicePath = entry->devicePath;
             d.line.portNumber = 0;
         }
         d.line.baud = d.baud;
-        if (const auto entries = link::PortList::system().refresh())
-            for (const link::PortEntry& e : *entries)
-                if (e.devicePath == d.line.devicePath)
-                    d.adapter = Words::labelled(e.stableName, portDescription(e));
+        for (const link::PortEntry& e : ports)
+            if (e.devicePath == d.line.devicePath)
+                d.adapter = Words::labelled(e.stableName, portDescription(e));
         const auto [known, fresh] = rateOfPort.try_emplace(d.line.devicePath, d.baud);
         if (!fresh && known->second != d.baud)
             return refuse(Words::cliSitePortTwoRates(d.port, known->second, d.baud));
@@ -131,8 +173,7 @@ std::optional<Refusal> loadDevices(
         if (!loaded.ok())
             return refuse(loaded.error, loaded.kind);
         if (loaded.value->model != d.model)
-            return refuse(
-                Words::labelled(d.file, Words::cliModelLabel() + QStringLiteral(": ") + loaded.value->model->name()));
+            return refuse(ofOtherModel(d.file, *loaded.value));
         QFile bytes(path);
         if (bytes.open(QIODevice::ReadOnly))
             d.sha256
@@ -171,7 +212,8 @@ public:
         , m_entries(devices.size())
     {
         for (std::size_t i = 0; i < devices.size(); ++i) {
-            m_entries[i].state = devices[i].ready ? Words::siteNotBegun() : Words::siteRefused();
+            m_entries[i].state = devices[i].ready ? State::NotBegun : State::Refused;
+            m_entries[i].id = devices[i].id.value_or(0);
             m_entries[i].message = devices[i].refusals.join(QStringLiteral("; "));
         }
     }
@@ -192,9 +234,9 @@ public:
             for (std::size_t i = 0; i < m_devices.size(); ++i)
                 if (o.value(QStringLiteral("name")).toString() == m_devices[i].name
                     && o.value(QStringLiteral("sha256")).toString() == m_devices[i].sha256
-                    && o.value(QStringLiteral("state")).toString() == Words::siteDone()) {
+                    && o.value(QStringLiteral("state")).toString() == keyOf(State::Done)) {
                     Entry& e = m_entries[i];
-                    e.state = Words::siteDone();
+                    e.state = State::Done;
                     e.message = o.value(QStringLiteral("message")).toString();
                     e.id = o.value(QStringLiteral("id")).toInt();
                     e.backup = o.value(QStringLiteral("backup")).toString();
@@ -223,16 +265,16 @@ public:
             const Entry& e = m_entries[i];
             devices.append(QJsonObject{{QStringLiteral("name"), d.name}, {QStringLiteral("port"), d.port},
                 {QStringLiteral("device_path"), d.line.devicePath}, {QStringLiteral("baud"), d.baud},
-                {QStringLiteral("id"), e.id ? QJsonValue(e.id) : QJsonValue(d.id ? *d.id : QJsonValue())},
+                {QStringLiteral("id"), e.id ? QJsonValue(e.id) : QJsonValue()},
                 {QStringLiteral("model"), d.model->name()}, {QStringLiteral("file"), d.file},
                 {QStringLiteral("sha256"), d.sha256}, {QStringLiteral("backup"), e.backup},
-                {QStringLiteral("state"), e.state}, {QStringLiteral("message"), e.message},
+                {QStringLiteral("state"), keyOf(e.state)}, {QStringLiteral("message"), e.message},
                 {QStringLiteral("changes"), QJsonArray::fromStringList(e.changes)},
                 {QStringLiteral("read_back"), QJsonArray::fromStringList(e.readBack)},
                 {QStringLiteral("time"), e.time}});
             const QStringList row{d.name, d.port, QString::number(d.baud),
-                e.id ? QString::number(e.id) : (d.id ? QString::number(*d.id) : QStringLiteral("search")),
-                d.model->name(), d.file, d.sha256, e.backup, e.state, e.message, e.time};
+                e.id ? QString::number(e.id) : QStringLiteral("search"), d.model->name(), d.file, d.sha256, e.backup,
+                keyOf(e.state), e.message, e.time};
             QStringList fields;
             for (const QString& f : row)
                 fields << csvField(f);
@@ -251,13 +293,11 @@ public:
     // "3 done, 1 failed, 0 refused, 0 stopped, 0 not begun." (a dry run's devices count as done)
     QString totals() const
     {
-        int counts[5] = {};
-        const QString states[5] = {
-            Words::siteDone(), Words::siteFailed(), Words::siteRefused(), Words::siteStopped(), Words::siteNotBegun()};
+        std::map<State, int> counts;
         for (const Entry& e : m_entries)
-            for (int k = 0; k < 5; ++k)
-                counts[k] += e.state == states[k] || (k == 0 && e.state == Words::siteDryRun());
-        return Words::siteTotals(counts[0], counts[1], counts[2], counts[3], counts[4]);
+            ++counts[e.state == State::DryRun ? State::Done : e.state];
+        return Words::siteTotals(counts[State::Done], counts[State::Failed], counts[State::Refused],
+            counts[State::Stopped], counts[State::NotBegun]);
     }
 
     // The record as a page that prints on A4 and needs nothing but itself.
@@ -285,28 +325,27 @@ public:
         for (std::size_t i = 0; i < m_devices.size(); ++i) {
             const Device& d = m_devices[i];
             const Entry& e = m_entries[i];
-            const int id = e.id ? e.id : d.id.value_or(0);
             QString rows;
             const auto row = [&](const QString& label, const QString& value) {
                 rows += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n").arg(esc(label), value);
             };
             row(Words::recordState(),
                 QStringLiteral("<span class=\"%1\">%2</span> %3")
-                    .arg(esc(e.state).section(QLatin1Char(' '), 0, 0), esc(e.state), esc(e.message)));
+                    .arg(keyOf(e.state).section(QLatin1Char(' '), 0, 0), esc(wordsOf(e.state)), esc(e.message)));
             row(Words::recordPort(), esc(QStringLiteral("%1, %2 baud").arg(d.port).arg(d.baud)));
             row(Words::recordAdapter(), esc(d.adapter));
-            row(Words::recordSlaveId(), id ? QString::number(id) : QString());
+            row(Words::recordSlaveId(), e.id ? QString::number(e.id) : QString());
             row(Words::recordModel(), esc(d.model->name()));
             row(Words::recordFile(), QStringLiteral("<code>%1</code>").arg(esc(d.file)));
             row(Words::recordSha256(), QStringLiteral("<code>%1</code>").arg(esc(d.sha256)));
-            if (!e.backup.isEmpty())
+            if (!e.backup.isEmpty()) {
                 row(Words::recordBackup(),
                     QStringLiteral("<code>%1</code><br>%2")
-                        .arg(esc(e.backup), esc(Words::recordPutBack(d.port, id, e.backup))));
-            if (!e.backup.isEmpty())
+                        .arg(esc(e.backup), esc(Words::recordPutBack(d.port, e.id, e.backup))));
                 row(Words::recordChanges(),
                     e.changes.isEmpty() ? esc(Words::recordNoChanges())
                                         : QStringLiteral("<pre>%1</pre>").arg(esc(e.changes.join(QLatin1Char('\n')))));
+            }
             if (!e.readBack.isEmpty())
                 row(Words::recordReadBack(),
                     QStringLiteral("<pre>%1</pre>").arg(esc(e.readBack.join(QLatin1Char('\n')))));
@@ -341,11 +380,12 @@ QString fileNameOf(const QString& name)
 Exit commission(
     Console& console, const Device& d, const SiteOptions& options, const QString& dir, const Models& models, Entry& e)
 {
+    e.id = d.id.value_or(0);
     LineSettings s = d.line;
     s.fast = options.fast;
     s.trace = options.trace;
     const auto failed = [&](Exit exit) {
-        e.state = exit == Exit::Interrupted ? Words::siteStopped() : Words::siteFailed();
+        e.state = exit == Exit::Interrupted ? State::Stopped : State::Failed;
         e.message = console.lastNote();
         return exit;
     };
@@ -358,7 +398,7 @@ Exit commission(
             return failed(exit);
         QStringList ids;
         for (const link::ProbeAnswer& a : found.answers)
-            if (a.value == d.model->probeValue())
+            if (a.value && models::modelOfProbe(models, *a.value) == d.model)
                 ids << QString::number(a.slave);
         if (ids.size() != 1) {
             console.note(ids.isEmpty() ? Words::siteModelNotFound(d.model->name())
@@ -381,9 +421,7 @@ Exit commission(
     if (QFileInfo::exists(backupPath)) {
         const Loaded kept = loadConfig(backupPath, models);
         if (!kept.ok() || kept.value->model != d.model) {
-            console.note(kept.ok() ? Words::labelled(
-                             backupPath, Words::cliModelLabel() + QStringLiteral(": ") + kept.value->model->name())
-                                   : kept.error);
+            console.note(kept.ok() ? ofOtherModel(backupPath, *kept.value) : kept.error);
             return failed(Exit::FileError);
         }
         console.note(Words::siteBackupKept(backupName));
@@ -395,7 +433,7 @@ Exit commission(
     e.backup = backupName;
     e.changes = differences(backup, *d.config, true);
     if (options.dryRun) {
-        e.state = Words::siteDryRun();
+        e.state = State::DryRun;
         e.message = Words::siteWouldChange(int(e.changes.size()));
         console.note(e.message);
         return Exit::Done;
@@ -405,7 +443,7 @@ Exit commission(
     if (const Exit exit = readDeviceImage(console, *d.model, s, image); exit != Exit::Done)
         return failed(exit);
     e.readBack = readBackDifferences(*d.ready, image);
-    e.state = e.readBack.isEmpty() ? Words::siteDone() : Words::siteFailed();
+    e.state = e.readBack.isEmpty() ? State::Done : State::Failed;
     e.message = e.readBack.isEmpty() ? Words::siteVerified() : Words::siteReadBackDiffers(int(e.readBack.size()));
     console.note(e.message);
     return e.readBack.isEmpty() ? Exit::Done : Exit::Differences;
@@ -458,7 +496,7 @@ Exit runSite(Console& console, const QString& siteFile, const Models& models, co
         const std::vector<std::size_t> indices = entry.second;
         ports.emplace_back([&, indices] {
             for (const std::size_t i : indices) {
-                if (!devices[i].ready || record.entry(i).state == Words::siteDone() || interrupted())
+                if (!devices[i].ready || record.entry(i).state == State::Done || interrupted())
                     continue;
                 Console own;
                 own.speakFor(devices[i].name);

@@ -106,6 +106,14 @@ const DeviceModel* modelCalled(const Models& models, const QString& keyOrName)
     return nullptr;
 }
 
+const DeviceModel* modelOfProbe(const Models& models, std::uint16_t probeValue)
+{
+    for (const DeviceModel* m : models)
+        if (m->probeValue() == probeValue)
+            return m;
+    return nullptr;
+}
+
 const DeviceModel* modelOfExtension(const Models& models, const QString& extension)
 {
     for (const DeviceModel* m : models)

@@ -191,6 +191,8 @@ using Models = std::vector<const DeviceModel*>;
 
 // The model with this key or name (any case), or none.
 const DeviceModel* modelCalled(const Models& models, const QString& keyOrName);
+// The model whose ID probe reads this value, or none.
+const DeviceModel* modelOfProbe(const Models& models, std::uint16_t probeValue);
 // The model whose files end in this extension (any case), or none.
 const DeviceModel* modelOfExtension(const Models& models, const QString& extension);
 
