@@ -9,21 +9,34 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tarnixw::link {
 
+namespace {
+
+// The standard rates and their termios constants.
+constexpr std::pair<int, speed_t> kRates[]
+    = {{50, B50}, {75, B75}, {110, B110}, {134, B134}, {150, B150}, {200, B200}, {300, B300}, {600, B600},
+        {1200, B1200}, {1800, B1800}, {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200}, {38400, B38400},
+        {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600}};
+
+} // namespace
+
 unsigned baudConstant(int baud)
 {
-    switch (baud) {
-    case 9600:
-        return B9600;
-    case 38400:
-        return B38400;
-    case 115200:
-        return B115200;
-    default:
-        return B19200;
-    }
+    for (const auto& [rate, constant] : kRates)
+        if (rate == baud)
+            return constant;
+    return B19200;
+}
+
+int baudOfConstant(unsigned constant)
+{
+    for (const auto& [rate, c] : kRates)
+        if (c == constant)
+            return rate;
+    return 0;
 }
 
 bool lineSettingsTaken(const termios& wanted, const termios& got)

@@ -32,9 +32,10 @@ public:
     OpenResult open(const std::string& devicePath, int baud) override;
 };
 
-// The termios speed constant for a baud rate of the table (9600, 19200, 38400, 115200);
-// any other rate gives 19200's.
+// The termios speed constant for a standard baud rate (50 to 921600); any other rate gives
+// 19200's. And back: the rate of a speed constant, 0 for one of no standard rate.
 unsigned baudConstant(int baud);
+int baudOfConstant(unsigned constant);
 
 // Whether the settings read back from the driver after applying `wanted` carry its speed and
 // frame format (data bits, parity, stop bits): a driver may take the call and keep others.

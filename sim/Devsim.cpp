@@ -8,6 +8,7 @@
 #include "VirtualPorts.h"
 
 #include "link/Modbus.h"
+#include "link/PosixSerialPort.h"
 #include "link/Traffic.h"
 
 #include <QCommandLineParser>
@@ -218,18 +219,8 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
 // settings); 0 when it cannot be told.
 int lineBaud(int master)
 {
-    static const std::pair<speed_t, int> rates[]
-        = {{B50, 50}, {B75, 75}, {B110, 110}, {B134, 134}, {B150, 150}, {B200, 200}, {B300, 300}, {B600, 600},
-            {B1200, 1200}, {B1800, 1800}, {B2400, 2400}, {B4800, 4800}, {B9600, 9600}, {B19200, 19200}, {B38400, 38400},
-            {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
     termios tio{};
-    if (::tcgetattr(master, &tio) != 0)
-        return 0;
-    const speed_t speed = ::cfgetospeed(&tio);
-    for (const auto& [code, rate] : rates)
-        if (code == speed)
-            return rate;
-    return 0;
+    return ::tcgetattr(master, &tio) == 0 ? tarnixw::link::baudOfConstant(::cfgetospeed(&tio)) : 0;
 }
 
 void sleepNs(std::int64_t ns)
