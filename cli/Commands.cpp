@@ -9,6 +9,7 @@
 #include "Site.h"
 #include "Words.h"
 
+#include "link/NetworkPorts.h"
 #include "link/PortList.h"
 #include "model/Fields.h"
 #include "model/Table.h"
@@ -122,8 +123,8 @@ Exit lineSettings(const Context& c, LineSettings& s, bool withId, std::vector<in
 {
     if (!c.args.isSet(kPort))
         return c.usage(Words::cliPortMissing());
-    if (!parsePort(c.args.value(kPort), s))
-        return c.usage(Words::cliNoPort(c.args.value(kPort)));
+    if (QString why; !parsePort(c.args.value(kPort), s, &why))
+        return c.usage(why.isEmpty() ? Words::cliNoPort(c.args.value(kPort)) : why);
     // --baud all (where taken): every rate of the forms' list, the first in s.baud.
     const bool all = everyRate && c.args.value(kBaud).compare(QLatin1String("all"), Qt::CaseInsensitive) == 0;
     const std::optional<int> baud = all ? link::ComPort::baudRate(0) : parseBaud(c.args.value(kBaud));
@@ -221,6 +222,8 @@ Exit portsCommand(Context& c)
         c.console.note(Words::cliPortListUnreadable());
         return Exit::PortError;
     }
+    for (const QString& problem : link::PortList::system().networkProblems())
+        c.console.warning(Words::labelled(link::networkPortsFile(), problem));
     if (entries->empty()) {
         c.console.note(Words::cliNoSerialPort());
         return Exit::Done;

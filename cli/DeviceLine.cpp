@@ -4,13 +4,14 @@
 
 #include "link/Clock.h"
 #include "link/IdSearch.h"
+#include "link/NetAddress.h"
 #include "link/PortDiscovery.h"
 #include "link/PortList.h"
 #include "words/Words.h"
 
 namespace tarnixw::cli {
 
-bool parsePort(const QString& text, LineSettings& settings)
+bool parsePort(const QString& text, LineSettings& settings, QString* why)
 {
     // "COM" and the port's number, as the forms name it (the number read as Check COM reads it).
     if (text.size() > 3 && text.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) == 0) {
@@ -22,6 +23,15 @@ bool parsePort(const QString& text, LineSettings& settings)
         return true;
     }
     settings.portNumber = 0;
+    // A network address (socket://, rfc2217://, tcp://), checked now so a typing error is told
+    // before anything starts.
+    if (link::looksLikeNetAddress(text)) {
+        const values::Result<link::NetAddress> address = link::parseNetAddress(text);
+        if (!address.ok() && why)
+            *why = address.error;
+        settings.devicePath = address.ok() ? address.value->text() : QString();
+        return address.ok();
+    }
     if (text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'))) {
         settings.devicePath = text;
         return true;
@@ -89,6 +99,7 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
     setup.baud = settings.baud;
     setup.slave = slave;
     setup.fastAnswers = settings.fast;
+    setup.interrupted = interrupted;
     setup.stepHook = [this](std::optional<int> bar) {
         // Ctrl+C ends the operation here, at its next wait step.
         if (interrupted())
@@ -103,6 +114,10 @@ Exit DeviceLine::open(const LineSettings& settings, link::ModelBuffers& buffers)
                     ? Words::cliComPortIs(entry->portName, entry->devicePath)
                     : Words::cliComPortIsNamed(entry->portName, entry->stableName, entry->devicePath));
     const link::OpenOutcome& opened = m_session->open(std::move(setup));
+    if (!opened.ok() && interrupted()) { // Ctrl+C while a network port connected
+        tell(Words::cliInterrupted());
+        return Exit::Interrupted;
+    }
     if (!opened.ok()) {
         tell(openFailure(opened));
         return Exit::PortError;

@@ -29,9 +29,10 @@ struct LineSettings {
 };
 
 // "COM3" (any case), a port's stable name as 'ports' shows it ("site-vyr", a USB adapter's
-// by-id name), or a device path ("/dev/ttyUSB0", "/dev/serial/by-id/..."); false when the text
-// is none of them.
-bool parsePort(const QString& text, LineSettings& settings);
+// by-id name, a network port's name), a device path ("/dev/ttyUSB0", "/dev/serial/by-id/...")
+// or a network address ("socket://host:4001"); false when the text is none of them (`why` then
+// says what is wrong with an address).
+bool parsePort(const QString& text, LineSettings& settings, QString* why = nullptr);
 // 9600, 19200, 38400 or 115200.
 std::optional<int> parseBaud(const QString& text);
 

@@ -150,8 +150,8 @@ std::optional<Refusal> loadDevices(
         if (std::any_of(devices.begin(), devices.end(), [&](const Device& other) { return other.name == d.name; })
             || d.name.isEmpty())
             return refuse(Words::cliSiteNameTwice(d.name));
-        if (!parsePort(d.port, d.line))
-            return refuse(Words::cliNoPort(d.port), Exit::PortError);
+        if (QString why; !parsePort(d.port, d.line, &why))
+            return refuse(why.isEmpty() ? Words::cliNoPort(d.port) : why, Exit::PortError);
         // One thread a port: a COM number is made its device path here, once.
         if (d.line.portNumber > 0) {
             const auto entry = std::find_if(

@@ -159,6 +159,8 @@ QString portDescription(const link::PortEntry& e)
     }
     case link::PortKind::Uart:
         return Words::cliUart();
+    case link::PortKind::Network:
+        return Words::cliNetworkPort();
     case link::PortKind::Virtual:
         break;
     }

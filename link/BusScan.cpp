@@ -27,6 +27,29 @@ BusScan scanBus(
         scan.noise = scan.noise || found.noise || (atEnd && found.partial > 0);
         carried.erase(carried.begin(), carried.end() - long(found.partial));
     };
+    // Over Modbus TCP each probe has its own answer, told by its transaction: it is judged
+    // alone, and the gateway says for itself when the device behind it is silent.
+    if (&link.framing() != &kRtuFraming) {
+        for (int slave = first; slave <= last; ++slave) {
+            const std::int64_t sentAt
+                = link.send(link.frameRequest(std::uint8_t(slave), putProbePdu(link.requestPdu())));
+            const Verdict v = link.awaitAnswer(sentAt, steps + tailSteps, {}, std::uint8_t(slave), true);
+            if (link.cancelled())
+                return scan;
+            if (v.accepted() || v.kind == Verdict::Kind::Exception) {
+                const std::span<const std::uint8_t> pdu
+                    = link.framing().answerPdu(std::span(link.buffers().ResponseBuffer).first(std::size_t(v.received)));
+                scan.answers.push_back({std::uint8_t(slave),
+                    v.accepted() ? std::optional<std::uint16_t>(std::uint16_t(GetShort(readAnswerData(pdu), 0)))
+                                 : std::nullopt});
+            } else if (v.kind == Verdict::Kind::Damaged || v.kind == Verdict::Kind::Incomplete) {
+                scan.damaged.push_back(std::uint8_t(slave));
+            }
+            if (probed)
+                probed(slave);
+        }
+        return scan;
+    }
     std::int64_t lastSentAt = 0;
     for (int slave = first; slave <= last; ++slave) {
         lastSentAt = link.send(link.frameRequest(std::uint8_t(slave), putProbePdu(link.requestPdu())));

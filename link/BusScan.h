@@ -21,6 +21,8 @@ struct BusScan {
 // between probes: an answer that comes late is read during a later wait and told by its slave
 // id, and after the last probe the wait goes on for `tailSteps` more to gather the latest.
 // `probed` is told each slave as its wait ends. When the link is cancelled: what was found.
+// Over Modbus TCP, where every answer is told by its transaction, each probe waits for its own
+// answer (steps + tailSteps at most).
 BusScan scanBus(
     ModbusLink& link, int first, int last, int steps, int tailSteps, const std::function<void(int slave)>& probed = {});
 

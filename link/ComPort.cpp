@@ -1,5 +1,6 @@
 #include "ComPort.h"
 
+#include "NetPort.h"
 #include "Platform.h"
 
 namespace tarnixw::link {
@@ -34,25 +35,37 @@ PortOpener* ComPort::setOpener(PortOpener* opener)
     return before;
 }
 
-OpenOutcome ComPort::openNumbered(int number, int baud)
+OpenOutcome ComPort::openNumbered(int number, int baud, const std::function<bool()>& stop)
 {
     close();
-    const QString label = QStringLiteral("COM%1").arg(number);
+    QString label = QStringLiteral("COM%1").arg(number);
     const std::optional<QString> device = comPortDevice(number);
     if (!device)
         return {OpenError::NoSuchPort, {}, label};
-    return openDevice(*device, label, baud);
+    // A network port is named with its address wherever it is told of.
+    if (looksLikeNetAddress(*device))
+        label += QStringLiteral(" (%1)").arg(*device);
+    return openDevice(*device, label, baud, stop);
 }
 
-OpenOutcome ComPort::openPath(const QString& devicePath, int baud)
+OpenOutcome ComPort::openPath(const QString& devicePath, int baud, const std::function<bool()>& stop)
 {
     close();
-    return openDevice(devicePath, devicePath, baud);
+    return openDevice(devicePath, devicePath, baud, stop);
 }
 
-OpenOutcome ComPort::openDevice(const QString& devicePath, const QString& label, int baud)
+OpenOutcome ComPort::openDevice(
+    const QString& devicePath, const QString& label, int baud, const std::function<bool()>& stop)
 {
-    OpenResult r = opener().open(devicePath.toStdString(), baud);
+    OpenResult r;
+    if (looksLikeNetAddress(devicePath)) {
+        const values::Result<NetAddress> address = parseNetAddress(devicePath);
+        if (!address.ok())
+            return {OpenError::Other, address.error.toStdString(), label};
+        r = openNetworkPort(*address.value, baud, stop);
+    } else {
+        r = opener().open(devicePath.toStdString(), baud);
+    }
     if (!r.port)
         return {r.error == OpenError::None ? OpenError::Other : r.error, r.detail, label};
     m_handle = std::move(r.port);

@@ -3,6 +3,7 @@
 #include "SerialPort.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace tarnixw::link {
@@ -25,10 +26,11 @@ public:
     ComPort& operator=(const ComPort&) = delete;
 
     // Opens "COM" + number at a baud rate of the table (baudRate()). On failure nothing is held.
-    OpenOutcome openNumbered(int number, int baud);
-    // Opens a serial device by its path (a node in /dev, a virtual port's link) at a baud rate
-    // of the table.
-    OpenOutcome openPath(const QString& devicePath, int baud);
+    // A network port's connect asks `stop` while it waits.
+    OpenOutcome openNumbered(int number, int baud, const std::function<bool()>& stop = {});
+    // Opens a serial device by its path (a node in /dev, a virtual port's link) or a network
+    // port by its address (socket://, rfc2217://, tcp://) at a baud rate of the table.
+    OpenOutcome openPath(const QString& devicePath, int baud, const std::function<bool()>& stop = {});
     // Closes the port without purging.
     void close();
     // The form closes with the port still open: discard pending input, then close.
@@ -47,7 +49,8 @@ public:
     static PortOpener* setOpener(PortOpener* opener);
 
 private:
-    OpenOutcome openDevice(const QString& devicePath, const QString& label, int baud);
+    OpenOutcome openDevice(
+        const QString& devicePath, const QString& label, int baud, const std::function<bool()>& stop);
 
     std::unique_ptr<SerialPort> m_handle;
     QString m_devicePath;

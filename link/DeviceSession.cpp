@@ -30,11 +30,12 @@ const OpenOutcome& DeviceSession::open(Setup setup)
     record.startNs = operationClock().nowNs();
     m_log.beginOperation(std::move(record));
 
-    m_open = byNumber ? m_port.openNumbered(m_setup.portNumber, m_setup.baud)
-                      : m_port.openPath(m_setup.devicePath, m_setup.baud);
+    m_open = byNumber ? m_port.openNumbered(m_setup.portNumber, m_setup.baud, m_setup.interrupted)
+                      : m_port.openPath(m_setup.devicePath, m_setup.baud, m_setup.interrupted);
     m_opened = m_open.ok();
     if (m_opened) {
         m_log.current()->device = m_port.devicePath();
+        m_log.current()->windowMs = m_port.ComHandle()->answerWindowMs();
         m_log.updateCurrent();
     }
     return m_open;

@@ -50,6 +50,8 @@ public:
         bool fastAnswers = false;
         ModbusLink::StepHook stepHook;
         ModbusLink::StopObserver onStop;
+        // Asked while a network port's connect waits: true ends it (Ctrl+C).
+        std::function<bool()> interrupted;
     };
 
     DeviceSession(ComPort& port, ModelBuffers& buffers, TrafficLog& log);

@@ -10,6 +10,7 @@ namespace tarnixw::link {
 ModbusLink::ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook,
     TrafficObserver observer, StopObserver stopObserver)
     : m_buffers(buffers)
+    , m_framing(&port.framing())
     , m_port(port)
     , m_clock(clock)
     , m_stepHook(std::move(stepHook))
@@ -92,6 +93,14 @@ bool ModbusLink::wait(
     return true;
 }
 
+int ModbusLink::withWindow(int steps) const
+{
+    // A network port may ask for a longer window (a slow or distant link): every wait for an
+    // answer follows it, the ID search's probes and the closing steps too.
+    const int windowMs = m_port.answerWindowMs();
+    return windowMs > 0 ? std::max(steps, (windowMs + kWaitStepMs - 1) / kWaitStepMs) : steps;
+}
+
 std::size_t ModbusLink::takeArrived(std::size_t kept)
 {
     std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
@@ -123,6 +132,7 @@ Verdict ModbusLink::awaitAnswer(
         = [&](std::size_t received) { return judgeAnswer(*m_framing, m_buffers.RequestBuffer, buf, received, slave); };
     std::size_t received = 0;
     bool complete = false;
+    steps = withWindow(steps);
     // With fast answers the bytes are taken as they come and the wait ends at the first
     // complete answer; the step hook still runs at every 15 ms step that begins.
     std::function<bool()> answered;
@@ -136,10 +146,12 @@ Verdict ModbusLink::awaitAnswer(
         return {};
     if (!complete)
         received = takeArrived(received);
-    const Verdict verdict = judge(received);
+    Verdict verdict = judge(received);
+    if (verdict.kind == Verdict::Kind::Silence && m_port.connectionLost())
+        verdict.kind = Verdict::Kind::Disconnected;
     // What came back before the operation stopped tells why it stopped; a closing step after it
     // does not change that.
-    if (verdict.received > 0 && m_state == State::Going)
+    if ((verdict.received > 0 || verdict.kind == Verdict::Kind::Disconnected) && m_state == State::Going)
         m_exchanges.lastAnswer = verdict;
     if (m_observer) {
         const std::size_t stored = std::min(received, buf.size());
@@ -223,7 +235,7 @@ void ModbusLink::settleAfterRetry(int steps)
     // A block that was answered only on a repeat may have been answered late the first time as
     // well: that answer can still be on its way. A read answer carries no address, so it would
     // pass for the next block's data. One more answer window, then a purge, keeps it out.
-    wait(m_clock.nowNs(), steps, {});
+    wait(m_clock.nowNs(), withWindow(steps), {});
     m_port.purge();
 }
 

@@ -104,8 +104,9 @@ public:
     // and writes keep their fixed waits.
     void setFastAnswers(bool fast) { m_fastAnswers = fast; }
 
-    // The framing the frames travel in: RTU unless told otherwise.
+    // The framing the frames travel in: the port's unless told otherwise.
     void setFraming(const Framing& framing) { m_framing = &framing; }
+    const Framing& framing() const { return *m_framing; }
     // The next request's PDU in the RequestBuffer, and where a function-16 request's data goes.
     std::span<std::uint8_t> requestPdu() { return m_framing->requestPdu(m_buffers.RequestBuffer); }
     std::span<std::uint8_t> writeData() { return writeRequestData(requestPdu()); }
@@ -160,6 +161,8 @@ private:
     bool exchangeWithRetries(int length, std::uint8_t function, int waitSteps, const StepProgressRule& rule,
         bool sendOnce, const std::function<void()>& onAccepted = {});
     void settleAfterRetry(int steps);
+    // The steps of a wait for an answer, at least the port's answer window.
+    int withWindow(int steps) const;
     // Stops the operation for `reason` at the request in the RequestBuffer (the first reason
     // counts) and tells the stop observer when `tell`.
     void stop(StopReason reason, bool tell = true);
@@ -169,7 +172,7 @@ private:
     std::size_t takeArrived(std::size_t kept);
 
     ModelBuffers& m_buffers;
-    const Framing* m_framing = &kRtuFraming;
+    const Framing* m_framing; // the port's
     SerialPort& m_port;
     Clock& m_clock;
     StepHook m_stepHook;

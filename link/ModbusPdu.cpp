@@ -109,7 +109,10 @@ Verdict checkPdu(std::span<const std::uint8_t> request, std::span<const std::uin
     const std::uint8_t answered = answer.empty() ? 0 : answer[0];
     const int length = answerPduLength(request);
     if (answered == (function | kExceptionBit) && answer.size() == 2) {
-        v.kind = Verdict::Kind::Exception;
+        constexpr std::uint8_t kGatewayPathUnavailable = 0x0A;
+        constexpr std::uint8_t kGatewayTargetFailed = 0x0B;
+        const bool gateway = answer[1] == kGatewayPathUnavailable || answer[1] == kGatewayTargetFailed;
+        v.kind = gateway ? Verdict::Kind::GatewaySilent : Verdict::Kind::Exception;
         v.value = answer[1];
     } else if (answered != function) {
         v.kind = Verdict::Kind::OtherFunction;

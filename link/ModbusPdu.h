@@ -65,9 +65,11 @@ struct Verdict {
         Exception, // an intact exception answer
         OtherFunction, // an intact frame with another function code
         Mismatch, // intact, but its byte count or echo does not fit the request
+        GatewaySilent, // a gateway's exception 0x0A or 0x0B: the device behind it did not answer
+        Disconnected, // nothing came, and the network connection has ended
     };
     Kind kind = Kind::Silence;
-    int value = 0; // the other slave id, the exception code or the other function code
+    int value = 0; // the other slave id, the exception code (a gateway's too) or the other function code
     int received = 0; // bytes that came
     int expected = 0; // bytes the answer should have
 
@@ -83,7 +85,8 @@ struct Verdict {
 };
 
 // The PDU's check of an answer that came intact from the slave: an exception answer (function |
-// 0x80 and a code), another function, another length than the request asks for (Incomplete or
+// 0x80 and a code; a gateway's "path unavailable" or "target device failed to respond" says
+// the device was silent), another function, another length than the request asks for (Incomplete or
 // WrongLength), a byte count of other than 2 x quantity or an echo of another address or
 // quantity (Mismatch), else Answer. Only kind and value are set.
 Verdict checkPdu(std::span<const std::uint8_t> request, std::span<const std::uint8_t> answer);

@@ -1,5 +1,7 @@
 #include "PortList.h"
 
+#include "NetworkPorts.h"
+
 #include <set>
 
 namespace tarnixw::link {
@@ -18,6 +20,18 @@ std::optional<std::vector<PortEntry>> PortList::refresh()
     std::vector<PortEntry> entries = scan(ok);
     if (!ok && entries.empty())
         return std::nullopt;
+    // The network ports come after the serial ones, in the file's order.
+    const NetworkPortFile network
+        = readNetworkPorts(m_sources.networkFile.isEmpty() ? networkPortsFile() : m_sources.networkFile);
+    m_networkProblems = network.problems;
+    for (const NetworkPort& p : network.ports) {
+        PortEntry e;
+        e.deviceName = QStringLiteral("network:") + p.name;
+        e.devicePath = p.address.text();
+        e.stableName = p.name;
+        e.kind = PortKind::Network;
+        entries.push_back(std::move(e));
+    }
 
     // Ports that are gone give their numbers back.
     std::map<QString, int> kept;
@@ -29,6 +43,9 @@ std::optional<std::vector<PortEntry>> PortList::refresh()
     std::set<int> used;
     for (const auto& [name, number] : m_numbers)
         used.insert(number);
+    for (const PortEntry& e : entries)
+        if (e.namedBySystem)
+            used.insert(e.number); // a network port takes none of the system's numbers
     for (PortEntry& e : entries) {
         if (e.namedBySystem)
             continue;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -9,7 +10,7 @@
 namespace tarnixw::link {
 
 // What is behind a port.
-enum class PortKind { Uart, Usb, Virtual };
+enum class PortKind { Uart, Usb, Virtual, Network };
 
 // One serial port as the rest of the program sees it: a kernel-style device name
 // ("\Device\ttyUSB0"), the port name the user picks ("COM3") and the device to open.
@@ -32,8 +33,9 @@ struct PortEntry {
     bool namedBySystem = false;
 
     // What the port is, for a list a person reads: a USB adapter with what its USB device
-    // tells of itself (each empty where sysfs has nothing), another hardware UART, or a
-    // virtual port. linkPath is the link in the virtual-port directory that points at
+    // tells of itself (each empty where sysfs has nothing), another hardware UART, a virtual
+    // port, or a network port of the user's file (its name the stable name, its address the
+    // device path). linkPath is the link in the virtual-port directory that points at
     // devicePath: a virtual port's own, or one that names a hardware port.
     PortKind kind = PortKind::Uart;
     QString usbId; // "0403:6001"
@@ -64,6 +66,7 @@ struct PortSources {
     QString virtualDir; // empty: virtualPortDirectory()
     QString registryKey = QStringLiteral("HARDWARE\\DEVICEMAP\\SERIALCOMM");
     QString serialById = QStringLiteral("/dev/serial/by-id"); // udev's stable links of USB adapters
+    QString networkFile; // the user's network ports; empty: networkPortsFile()
 };
 
 // The directory in which virtual ports are published: $XDG_RUNTIME_DIR/tarnixw/ports when
@@ -79,8 +82,11 @@ class PortList {
 public:
     explicit PortList(PortSources sources = {});
 
-    // Scans the sources again. Nothing when the system's list of ports cannot be read at all.
+    // Scans the sources again: the serial ports, then the network ports of the user's file.
+    // Nothing when the system's list of ports cannot be read at all.
     std::optional<std::vector<PortEntry>> refresh();
+    // What was wrong with the lines of the network ports file at the last refresh.
+    const QStringList& networkProblems() const { return m_networkProblems; }
     // The entry whose port name is "COM" + number, after a fresh scan.
     std::optional<PortEntry> find(int number);
 
@@ -94,6 +100,7 @@ private:
 
     PortSources m_sources;
     std::map<QString, int> m_numbers; // device name -> number, while listed
+    QStringList m_networkProblems;
 };
 
 } // namespace tarnixw::link

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Modbus.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,6 +29,14 @@ public:
     // Reads at most out.size() of the bytes already received; returns the count.
     virtual std::size_t read(std::span<std::uint8_t> out) = 0;
     virtual void close() = 0;
+
+    // How frames travel on this port: RTU, unless a network port to a Modbus TCP gateway.
+    virtual const Framing& framing() const { return kRtuFraming; }
+    // The shortest wait for an answer in milliseconds (a slow or distant network link); 0 keeps
+    // the forms' own waits.
+    virtual int answerWindowMs() const { return 0; }
+    // Whether the connection behind the port has ended (a network server closed it).
+    virtual bool connectionLost() const { return false; }
 };
 
 // Why an open failed, so the user can be told what to do about it.

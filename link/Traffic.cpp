@@ -42,6 +42,10 @@ QString describeVerdict(const Verdict& v)
         return Words::verdictOtherFunction(v.value);
     case Verdict::Kind::Mismatch:
         return Words::verdictMismatch();
+    case Verdict::Kind::GatewaySilent:
+        return Words::verdictGatewaySilent(v.value, exceptionName(v.value));
+    case Verdict::Kind::Disconnected:
+        return Words::verdictDisconnected();
     }
     return {};
 }
@@ -88,6 +92,8 @@ QString formatOperationLine(const TrafficOperation& op)
     if (!op.device.isEmpty() && op.device != op.port)
         line += QStringLiteral(" (%1)").arg(op.device);
     line += QStringLiteral("  ") + Words::baud(op.baud);
+    if (op.windowMs > 0)
+        line += QStringLiteral("  ") + Words::answerWindow(op.windowMs);
     if (op.slave > 0)
         line += QStringLiteral("  ") + Words::slave(op.slave);
     if (!op.messages.isEmpty())

@@ -52,6 +52,7 @@ struct TrafficOperation {
     QString device; // the device opened ("/dev/ttyUSB0"), empty when the port did not open
     int baud = 0;
     int slave = 0; // 0: none (the ID search probes every id)
+    int windowMs = 0; // a network port's answer window, 0 for the forms' own waits
     std::int64_t startNs = 0;
     QStringList messages;
     bool ended = false;

@@ -99,8 +99,12 @@ PortOpener& systemPortOpener()
 
 std::optional<QString> comPortDevice(int portNumber)
 {
-    // The name is built from the number alone, as the port list of the form shows it; the
-    // system says whether such a port exists when it is opened.
+    // A network port of the user's file is found in the list. A serial port's name is built
+    // from the number alone, as the port list of the form shows it; the system says whether
+    // such a port exists when it is opened.
+    if (const std::optional<PortEntry> entry = portNumber > 0 ? PortList::system().find(portNumber) : std::nullopt;
+        entry && entry->kind == PortKind::Network)
+        return entry->devicePath;
     return QString::fromStdString(winDeviceName(portNumber));
 }
 

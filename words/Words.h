@@ -74,6 +74,72 @@ public:
     }
     static QString cliPortFailed(const QString& port, const QString& detail) { return tr("%1: %2.").arg(port, detail); }
 
+    // Network ports: what is wrong with an address, and why a server could not be used.
+    static QString netNotAnAddress(const QString& text)
+    {
+        return tr("%1 is no network address (socket://HOST:PORT, rfc2217://HOST:PORT or tcp://HOST[:PORT])").arg(text);
+    }
+    static QString netUnknownScheme(const QString& scheme)
+    {
+        return tr("%1:// is no kind of network port this program knows (socket, rfc2217 or tcp)").arg(scheme);
+    }
+    static QString netUnknownOption(const QString& key)
+    {
+        return tr("the address option %1 is unknown (window=MS is the only one)").arg(key);
+    }
+    static QString netBadWindow(const QString& value, int maxMs)
+    {
+        return tr("the answer window %1 is no number of milliseconds from 0 to %2").arg(value).arg(maxMs);
+    }
+    static QString netBadHost(const QString& text) { return tr("%1 names no host").arg(text); }
+    static QString netNoPort(const QString& text) { return tr("%1 names no TCP port (HOST:PORT)").arg(text); }
+    static QString netBadPort(const QString& text)
+    {
+        return tr("%1: a TCP port is a number from 1 to 65535").arg(text);
+    }
+    static QString netBracketIpv6(const QString& text)
+    {
+        return tr("%1: an IPv6 address is written in brackets, as in [::1]:5020").arg(text);
+    }
+    static QString netHostUnknown(const QString& host, const QString& why)
+    {
+        return tr("the host %1 is unknown (%2)").arg(host, why);
+    }
+    static QString netRefused() { return tr("the connection was refused: nothing listens at that port"); }
+    static QString netNoAnswer(int seconds)
+    {
+        return tr("nothing answered the connection within %1 s (a host that is off, or a firewall)").arg(seconds);
+    }
+    static QString netConnectFailed(const QString& why) { return tr("the connection failed (%1)").arg(why); }
+    static QString netConnectInterrupted() { return tr("the connection was interrupted"); }
+    static QString netClosedAtOnce()
+    {
+        return tr("the server closed the connection at once (it may serve one client at a time, and have one)");
+    }
+    static QString netNoSerialSettings() { return tr("the server does not offer RFC 2217's serial settings"); }
+    static QString netBaudRefused(int asked, int got)
+    {
+        return tr("the server set %1 baud where %2 was asked").arg(got).arg(asked);
+    }
+    static QString netFrameRefused() { return tr("the server did not take 8 data bits, no parity, one stop bit"); }
+    static QString netSettingsUnconfirmed(int seconds)
+    {
+        return tr("the server did not confirm the line settings within %1 s").arg(seconds);
+    }
+    static QString verdictGatewaySilent(int code, const QString& name)
+    {
+        return tr("the gateway's exception %1 (%2): the device behind it did not answer").arg(code).arg(name);
+    }
+    static QString verdictDisconnected() { return tr("nothing: the server closed the connection"); }
+    static QString answerWindow(int ms) { return tr("answer window %1 ms").arg(ms); }
+    static QString netPortsLine(int line, const QString& why) { return tr("line %1: %2").arg(line).arg(why); }
+    static QString netPortsNoAddress(const QString& name) { return tr("%1 has no address").arg(name); }
+    static QString netPortsNameTwice(const QString& name) { return tr("%1 is named before").arg(name); }
+    static QString netPortsUnreadable(const QString& path, const QString& why)
+    {
+        return tr("%1 cannot be read (%2)").arg(path, why);
+    }
+
     // The link's own reasons for a port that did not open or did not take its settings.
     static QString portHeldByAnotherProgram() { return tr("the port is in use by another program"); }
     static QString portHeldByAnotherTarnixw() { return tr("the port is in use by another Tarnixw program"); }
@@ -375,6 +441,7 @@ public:
     }
     static QString cliUart() { return tr("UART"); }
     static QString cliVirtualPort(const QString& link) { return tr("virtual port %1").arg(link); }
+    static QString cliNetworkPort() { return tr("network port"); }
     // A COM number named on the command line, and the port it is this run.
     static QString cliComPortIs(const QString& port, const QString& path) { return tr("%1 is %2.").arg(port, path); }
     static QString cliComPortIsNamed(const QString& port, const QString& name, const QString& path)

@@ -5,9 +5,11 @@
 //
 // Each form operation runs twice: against the in-process simulator in virtual time, as the
 // Linux suites run it, and on the real port. Both must bring the same bytes and messages.
+// A network port's line is tried too: a TCP connection over loopback, Winsock at both ends.
 #include "kit/Messages.h"
 #include "link/ComPort.h"
 #include "link/PortList.h"
+#include "link/Socket.h"
 #include "link/WinSerialPort.h"
 #include "plix/PlixForm.h"
 #include "plix/PlixModel.h"
@@ -17,11 +19,13 @@
 #include "vyr/VyrForm.h"
 #include "vyr/VyrModel.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <array>
 
 using namespace tarnixw;
 using Bytes = std::vector<std::uint8_t>;
@@ -84,6 +88,21 @@ template <class Form> Outcome readOn(int port, bool silent = false)
     form.selectPortIndex(port - 1);
     form.ReadClick();
     return outcomeOf(form, shown, Form::buffers());
+}
+
+// What a socket brings within about a second: `count` bytes, or fewer when it ends first.
+Bytes receiveSome(link::Socket& socket, std::size_t count)
+{
+    Bytes got;
+    std::array<std::uint8_t, 64> chunk{};
+    for (int i = 0; i < 50 && got.size() < count; ++i) {
+        socket.waitReadable(20);
+        const long n = socket.receive(chunk);
+        if (n < 0)
+            break;
+        got.insert(got.end(), chunk.begin(), chunk.begin() + n);
+    }
+    return got;
 }
 
 } // namespace
@@ -235,6 +254,54 @@ private slots:
         for (const QJsonValue& e : entries)
             QCOMPARE(e.toObject().value("state").toString(), QStringLiteral("done"));
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("site-record/record.html"))));
+    }
+
+    // Bytes go both ways, "nothing yet" is not the end, the peer's close is seen, and the port
+    // refuses at once when nothing listens there any more (not after the connect's deadline).
+    void aTcpConnectionOverLoopback_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::newRow("IPv4") << QStringLiteral("127.0.0.1");
+        QTest::newRow("IPv6 literal") << QStringLiteral("::1");
+    }
+    void aTcpConnectionOverLoopback()
+    {
+        QFETCH(QString, host);
+        std::string detail;
+        auto listener = link::listenTcp(host.toStdString(), 0, detail);
+        if (!listener && host.contains(u':'))
+            QSKIP(qPrintable(QStringLiteral("no IPv6 loopback: %1").arg(QString::fromStdString(detail))));
+        QVERIFY2(listener, detail.c_str());
+        const int port = listener->port();
+        QVERIFY(port > 0);
+        const link::Connection client = link::connectTcp(host.toStdString(), port, 2000);
+        QCOMPARE(client.error, link::ConnectError::None);
+        std::unique_ptr<link::Socket> server = listener->accept(2000);
+        QVERIFY(server);
+
+        std::array<std::uint8_t, 16> nothing{};
+        QCOMPARE(client.socket->receive(nothing), 0L);
+        const Bytes request{0x01, 0x03, 0x00, 0x00, 0x00, 0x0A, 0xC5, 0xCD};
+        QCOMPARE(client.socket->send(request, 1000), long(request.size()));
+        QCOMPARE(receiveSome(*server, request.size()), request);
+        const Bytes answer{0x01, 0x83, 0x02, 0xC0, 0xF1};
+        QCOMPARE(server->send(answer, 1000), long(answer.size()));
+        QCOMPARE(receiveSome(*client.socket, answer.size()), answer);
+
+        server.reset();
+        QVERIFY(client.socket->waitReadable(2000));
+        QCOMPARE(client.socket->receive(nothing), -1L);
+        QVERIFY2(client.socket->brokenReason().empty(), client.socket->brokenReason().c_str()); // closed in order
+        QCOMPARE(client.socket->send(request, 100), -1L);
+
+        listener.reset();
+        QElapsedTimer took;
+        took.start();
+        const link::Connection refused = link::connectTcp(host.toStdString(), port, 3000);
+        QCOMPARE(refused.error, link::ConnectError::Refused);
+        QVERIFY(!refused.socket);
+        QVERIFY(!refused.detail.empty());
+        QVERIFY2(took.elapsed() < 1000, qPrintable(QString::number(took.elapsed())));
     }
 };
 
