@@ -403,7 +403,7 @@ public:
     static QString cliPortMissing() { return tr("--port is missing"); }
     static QString cliNoPort(const QString& text)
     {
-        return tr("--port %1 is no COM name (COM3), port name or device path; see 'tarnixw-cli ports'").arg(text);
+        return tr("--port %1 is no COM name (COM3), port name, device path or network address; see 'tarnixw-cli ports'").arg(text);
     }
     static QString cliNoBaud(const QString& text)
     {
@@ -595,8 +595,9 @@ public:
     // The options' descriptions; the models' choices are put in by the caller.
     static QString cliPortOption()
     {
-        return tr("The serial port: its name in 'tarnixw-cli ports' (it stays the port's), COM3 as the forms number "
-                  "it (this run only), or a device path.");
+        return tr("The port: its name in 'tarnixw-cli ports' (it stays the port's), COM3 as the forms number it "
+                  "(this run only), a device path, or a network address (socket://HOST:PORT, rfc2217://HOST:PORT, "
+                  "tcp://HOST[:PORT]).");
     }
     static QString cliBaudOption() { return tr("Line rate: 9600, 19200 (default), 38400 or 115200."); }
     static QString cliIdOption() { return tr("The device's Modbus slave ID, 1..255."); }
@@ -665,14 +666,23 @@ public:
                   "  A port is named as the forms name it, COM3 (see 'tarnixw-cli ports'), by its name in that list, "
                   "or by\n"
                   "  its device path (/dev/ttyUSB0, /dev/serial/by-id/...). COM numbers hold for one run only; a\n"
-                  "  script names a port by its name, which stays the port's.\n\n"
+                  "  script names a port by its name, which stays the port's.\n"
+                  "  A device behind a network server is reached by its address: socket://HOST:PORT (RTU frames over\n"
+                  "  TCP), rfc2217://HOST:PORT (the same, the baud rate set on the server) or tcp://HOST[:PORT]\n"
+                  "  (Modbus TCP to a gateway, port 502 by default); ?window=MS makes every wait for an answer at\n"
+                  "  least MS ms. The network ports named in %2 are listed too.\n\n"
                   "Files:\n"
                   "  %1 are the forms' binary configuration files; .json files hold\n"
                   "  the same values in the JSON format, model named in the file.\n\n"
                   "Options:\n"
                   "  -h, --help     Shows this help.\n"
                   "  -v, --version  Shows the version.\n")
-            .arg(files);
+            .arg(files, networkPortsPlaces());
+    }
+    // Where the network ports file is looked for, as the help and the README say it.
+    static QString networkPortsPlaces()
+    {
+        return tr("~/.config/tarnixw/network-ports.txt (Linux) or %APPDATA%\\Tarnixw\\network-ports.txt (Windows)");
     }
 
     // A command's help: the rest of its usage line after its name (the option names and the
@@ -688,11 +698,13 @@ public:
     };
     static CommandHelp cliPortsHelp()
     {
-        return {{}, tr("list the serial ports, numbered as the forms number them"),
+        return {{}, tr("list the serial and network ports, numbered as the forms number them"),
             tr("Lists the serial ports as COM numbers, in the order and with the numbers the forms give them, with\n"
                "each port's name, device path and what it is: a USB adapter (vendor and product ID, maker, product\n"
                "and serial number where the adapter tells them), a UART, or a virtual port and its link. The COM\n"
-               "numbers hold for one run only: a script names a port by its name, which stays the port's."),
+               "numbers hold for one run only: a script names a port by its name, which stays the port's. The\n"
+               "network ports of the user's file follow, each with its name and address (a line of the file that\n"
+               "names no port is told on standard error)."),
             {}};
     }
     static CommandHelp cliSearchHelp()
