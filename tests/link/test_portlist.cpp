@@ -27,7 +27,16 @@ public:
     }
     PortSources sources() const
     {
-        return PortSources::at(m_dir.path() + "/sys/class/tty", m_dir.path() + "/dev", m_dir.path() + "/ports");
+        PortSources s
+            = PortSources::at(m_dir.path() + "/sys/class/tty", m_dir.path() + "/dev", m_dir.path() + "/ports");
+        s.networkFile = m_dir.path() + "/network-ports.txt";
+        return s;
+    }
+    void writeNetworkPorts(const QByteArray& text)
+    {
+        QFile f(m_dir.path() + "/network-ports.txt");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
     }
     // A tty with a driver and its device node.
     void addTty(const QString& name, const QString& driver, const QString& type)
@@ -212,6 +221,17 @@ private slots:
         QCOMPARE(found->deviceName, QString("\\Device\\c"));
         QVERIFY(!list.find(7));
         QVERIFY(!list.find(0));
+
+        // The network ports of the user's file come after the serial ports, numbered alike; a
+        // bad line is told and left out.
+        sys.writeNetworkPorts("hall  socket://10.0.0.5:4001\nbad tcp://h:0\ngw  tcp://gw  window=300\n");
+        const auto entries = list.refresh();
+        QCOMPARE(describe(*entries).mid(4), (QStringList{"network:hall=COM5", "network:gw=COM6"}));
+        QCOMPARE(entries->back().devicePath, QString("tcp://gw:502?window=300"));
+        QCOMPARE(entries->back().kind, PortKind::Network);
+        QCOMPARE(list.networkProblems().size(), 1);
+        sys.removeLink("a"); // a serial port goes: the network ports keep their numbers
+        QCOMPARE(describe(*list.refresh()).mid(3), (QStringList{"network:hall=COM5", "network:gw=COM6"}));
     }
 
     void anUnreadableSystemListIsReported()
