@@ -1,13 +1,15 @@
-// tarnixw-devsim: a simulated device on a pseudo-terminal, published as a named virtual port,
-// for trying the program and for the end-to-end tests.
+// tarnixw-devsim: a simulated device on a pseudo-terminal, published as a named virtual port, or
+// behind a network server, for trying the program and for the end-to-end tests.
 
 #include "Devsim.h"
 
 #include "Bus.h"
 #include "Device.h"
+#include "NetServer.h"
 #include "VirtualPorts.h"
 
 #include "link/Modbus.h"
+#include "link/NetAddress.h"
 #include "link/PosixSerialPort.h"
 #include "link/Traffic.h"
 
@@ -58,6 +60,9 @@ struct Options {
     QString log;
     int baud = 19200;
     sim::Faults faults;
+    std::optional<tarnixw::link::NetAddress> listen; // none: on a pseudo-terminal
+    int dropAfter = 0;
+    std::optional<int> fixedBaud;
 };
 
 class FrameLog {
@@ -113,8 +118,8 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     const QString keyChoice
         = keys.mid(0, keys.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" or ") + keys.last();
     QCommandLineParser p;
-    p.setApplicationDescription(
-        QStringLiteral("Simulated %1 Modbus RTU slave on a pseudo-terminal").arg(names.join(QStringLiteral(" / "))));
+    p.setApplicationDescription(QStringLiteral("Simulated %1 Modbus RTU slave on a pseudo-terminal or over the network")
+                                    .arg(names.join(QStringLiteral(" / "))));
     p.addHelpOption();
     const QCommandLineOption model("model", keyChoice, "MODEL", keys.first());
     const QCommandLineOption id("id", "Modbus slave ID, 1..255 (default 1)", "N", "1");
@@ -142,8 +147,17 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     const QCommandLineOption unplugAfter("unplug-after", "vanish after N requests", "N");
     const QCommandLineOption alterByte(
         "alter-byte", "store the byte at ADDRESS changed whenever a write covers it", "ADDRESS");
+    const QCommandLineOption listen("listen",
+        "serve over the network instead of a pseudo-terminal, one client at a time: socket://HOST:PORT (RTU frames "
+        "over TCP), tcp://HOST:PORT (Modbus TCP) or rfc2217://HOST:PORT (RTU frames over telnet, the client sets "
+        "the rate); PORT 0: the system picks one. Prints \"listening ADDRESS\" on standard output",
+        "ADDRESS");
+    const QCommandLineOption dropAfter(
+        "drop-after", "over the network: close each connection when its N-th request has come, unanswered", "N");
+    const QCommandLineOption fixedBaud("fixed-baud",
+        "over rfc2217://: acknowledge every rate a client sets with RATE, the line staying at RATE", "RATE");
     p.addOptions({model, id, device, name, memory, dump, log, baud, silentNext, silentEvery, wrongId, exception,
-        truncate, badCrc, late, unplugAfter, alterByte});
+        truncate, badCrc, late, unplugAfter, alterByte, listen, dropAfter, fixedBaud});
     p.process(app);
 
     // An integer option within lo..hi into `out` (an int, or an optional fault left unset when
@@ -212,6 +226,35 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
             d.baud = d.baud.value_or(o.baud);
     o.faults.truncate = p.isSet(truncate);
     o.faults.badCrc = p.isSet(badCrc);
+
+    if (p.isSet(listen)) {
+        // A port of 0 (the system's choice) is none a client could be given: the address is read
+        // with another and the 0 put back.
+        static const QRegularExpression anyPort(QStringLiteral(":0+(?=/?(?:\\?|$))"));
+        QString text = p.value(listen);
+        const bool systemPort = anyPort.match(text).hasMatch();
+        if (systemPort)
+            text.replace(anyPort, QStringLiteral(":1"));
+        const values::Result<tarnixw::link::NetAddress> at = tarnixw::link::parseNetAddress(text);
+        if (!at.ok() || at.value->windowMs > 0) {
+            std::fprintf(stderr, "tarnixw-devsim: --listen: %s\n",
+                qPrintable(at.ok() ? QStringLiteral("an answer window is the client's to choose") : at.error));
+            return false;
+        }
+        o.listen = at.value;
+        if (systemPort)
+            o.listen->port = 0;
+    }
+    if (!number(dropAfter, 1, 1 << 30, o.dropAfter) || !number(fixedBaud, 50, 4000000, o.fixedBaud))
+        return false;
+    if (p.isSet(dropAfter) && !o.listen) {
+        std::fprintf(stderr, "tarnixw-devsim: --drop-after needs --listen\n");
+        return false;
+    }
+    if (p.isSet(fixedBaud) && (!o.listen || o.listen->kind != tarnixw::link::NetKind::Rfc2217)) {
+        std::fprintf(stderr, "tarnixw-devsim: --fixed-baud needs --listen rfc2217://HOST:PORT\n");
+        return false;
+    }
     return true;
 }
 
@@ -248,27 +291,10 @@ bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
     return true;
 }
 
-} // namespace
-
-int sim::runDevsim(int argc, char** argv, const models::Models& models)
+// Serves the bus on a pseudo-terminal published as the virtual port `o.name` until stopped or
+// until every device has left the line. The exit code.
+int servePty(const Options& o, sim::Bus& bus, FrameLog& log, const QString& devices)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tarnixw-devsim"));
-    Options o;
-    if (!parseOptions(app, models, o))
-        return 2;
-
-    // Every device of the line has the run's faults.
-    sim::Bus bus;
-    for (const DeviceSpec& d : o.devices)
-        bus.add(*d.model, std::uint8_t(d.id), d.baud).faults() = o.faults;
-    sim::Device& device = *bus.members().front().device;
-    QString error;
-    if (!o.memory.isEmpty() && !device.loadMemory(o.memory, &error)) {
-        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
-        return 1;
-    }
-
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
         std::fprintf(stderr, "tarnixw-devsim: no pseudo-terminal: %s\n", std::strerror(errno));
@@ -294,28 +320,13 @@ int sim::runDevsim(int argc, char** argv, const models::Models& models)
         std::fprintf(stderr, "tarnixw-devsim: cannot publish %s: %s\n", linkPath.constData(), std::strerror(errno));
         return 1;
     }
-
-    struct sigaction sa { };
-    sa.sa_handler = onSignal;
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::sigaction(SIGTERM, &sa, nullptr);
-
-    FrameLog log(o.log);
-    QStringList devices;
-    for (const DeviceSpec& d : o.devices)
-        devices << QStringLiteral("%1 id %2%3")
-                       .arg(d.model->key().toUpper())
-                       .arg(d.id)
-                       .arg(d.baud ? QStringLiteral(" at %1 baud").arg(*d.baud) : QString());
     log.note(
-        QStringLiteral("%1 on %2 as %3")
-            .arg(devices.join(QStringLiteral(", ")), QString::fromLocal8Bit(slavePath), QFile::decodeName(linkPath)));
+        QStringLiteral("%1 on %2 as %3").arg(devices, QString::fromLocal8Bit(slavePath), QFile::decodeName(linkPath)));
 
     // Frames are told apart by their length where the function code gives it, else by the
     // 3.5-character silence (1.75 ms above 19200 baud). A pseudo-terminal delivers a frame
     // written at once in one piece, so an incomplete frame is given a few milliseconds more.
-    const std::int64_t charNs = tarnixw::link::lineTimeNs(1, o.baud);
-    const std::int64_t gapNs = o.baud > 19200 ? 1'750'000 : charNs * 7 / 2;
+    const std::int64_t gapNs = sim::frameSilenceNs(o.baud);
     const int partialTimeoutMs = int(std::max<std::int64_t>(gapNs / 1'000'000 + 1, 10));
 
     // The device's answer to a frame goes out after the gap and its own line time; false once
@@ -382,7 +393,78 @@ int sim::runDevsim(int argc, char** argv, const models::Models& models)
 
     ::unlink(linkPath.constData());
     ::close(master);
-    int rc = 0;
+    return 0;
+}
+
+// Serves the bus over the network at `o.listen` until stopped or until every device has left the
+// line. The exit code.
+int serveNetwork(const Options& o, sim::Bus& bus, FrameLog& log, const QString& devices)
+{
+    sim::NetServer::Settings settings;
+    settings.address = *o.listen;
+    settings.baud = o.baud;
+    settings.dropAfter = o.dropAfter;
+    settings.truncate = o.faults.truncate;
+    if (o.fixedBaud)
+        settings.fixedBaud = std::uint32_t(*o.fixedBaud);
+    sim::NetServer server(bus, settings,
+        {[&log](const char* direction, const std::vector<std::uint8_t>& bytes) { log.line(direction, bytes); },
+            [&log](const QString& text) { log.note(text); }});
+    const values::Result<tarnixw::link::NetAddress> at = server.listen();
+    if (!at.ok()) {
+        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(at.error));
+        return 1;
+    }
+    const QString address = at.value->text();
+    log.note(QStringLiteral("%1 on %2").arg(devices, address));
+    // Whoever started the simulator learns the port the system chose from this line.
+    std::printf("listening %s\n", qPrintable(address));
+    std::fflush(stdout);
+    while (!g_stop && server.serve(200)) { }
+    return 0;
+}
+
+} // namespace
+
+int sim::runDevsim(int argc, char** argv, const models::Models& models)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarnixw-devsim"));
+    Options o;
+    if (!parseOptions(app, models, o))
+        return 2;
+
+    // Every device of the line has the run's faults. Over the network an answer is cut as it
+    // goes on the wire, in its envelope, so the server cuts it rather than the devices.
+    sim::Faults faults = o.faults;
+    if (o.listen)
+        faults.truncate = false;
+    sim::Bus bus;
+    for (const DeviceSpec& d : o.devices)
+        bus.add(*d.model, std::uint8_t(d.id), d.baud).faults() = faults;
+    sim::Device& device = *bus.members().front().device;
+    QString error;
+    if (!o.memory.isEmpty() && !device.loadMemory(o.memory, &error)) {
+        std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    struct sigaction sa { };
+    sa.sa_handler = onSignal;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+
+    FrameLog log(o.log);
+    QStringList devices;
+    for (const DeviceSpec& d : o.devices)
+        devices << QStringLiteral("%1 id %2%3")
+                       .arg(d.model->key().toUpper())
+                       .arg(d.id)
+                       .arg(d.baud ? QStringLiteral(" at %1 baud").arg(*d.baud) : QString());
+    const QString named = devices.join(QStringLiteral(", "));
+    int rc = o.listen ? serveNetwork(o, bus, log, named) : servePty(o, bus, log, named);
+    if (rc != 0)
+        return rc;
     if (!o.dump.isEmpty() && !device.dumpMemory(o.dump, &error)) {
         std::fprintf(stderr, "tarnixw-devsim: %s\n", qPrintable(error));
         rc = 1;

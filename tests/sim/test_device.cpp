@@ -1,8 +1,11 @@
 #include "link/Modbus.h"
+#include "link/Socket.h"
+#include "link/Telnet.h"
 #include "plix/PlixTransfer.h"
 #include "sim/Bus.h"
 #include "sim/Device.h"
 #include "sim/InProcessPort.h"
+#include "sim/NetServer.h"
 #include "sim/VirtualPorts.h"
 #include "tests/support/Models.h"
 
@@ -11,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <QtTest>
+#include <atomic>
+#include <thread>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -21,6 +26,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 Q_DECLARE_METATYPE(Bytes)
 Q_DECLARE_METATYPE(Model)
+Q_DECLARE_METATYPE(link::NetKind)
 
 namespace {
 
@@ -47,6 +53,71 @@ Bytes writeFrame(std::uint8_t id, int address, const Bytes& data)
 Bytes memoryAt(const sim::Device& d, int address, int size)
 {
     return Bytes(d.memory().begin() + address, d.memory().begin() + address + size);
+}
+
+// A bus served over the network at 127.0.0.1, at a port the system chose, on a thread of its own
+// for as long as this lives: a VYRANTA at 1 that follows any rate and one at 9 that hears 9600
+// baud only.
+struct Served {
+    explicit Served(link::NetKind kind, sim::NetServer::Settings settings = {})
+    {
+        bus.add(test::describe(Model::Vyr), 1);
+        bus.add(test::describe(Model::Vyr), 9, 9600);
+        settings.address = {kind, QStringLiteral("127.0.0.1"), 0};
+        server = std::make_unique<sim::NetServer>(bus, settings);
+        const values::Result<link::NetAddress> at = server->listen();
+        port = at.ok() ? at.value->port : 0;
+        thread = std::thread([this] {
+            while (!stop && server->serve(20)) { }
+        });
+    }
+    ~Served()
+    {
+        stop = true;
+        thread.join();
+    }
+    std::unique_ptr<link::Socket> connect() const { return link::connectTcp("127.0.0.1", port, 2000).socket; }
+
+    sim::Bus bus;
+    std::unique_ptr<sim::NetServer> server;
+    int port = 0;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
+struct Heard {
+    Bytes bytes; // the data of a telnet stream
+    bool closed = false;
+};
+
+// What `s` receives until `done` says so, the connection ends or `ms` have passed; a telnet
+// stream's data when `telnet` is given (it keeps the server's acknowledgements).
+Heard hear(link::Socket& s, const std::function<bool(const Bytes&)>& done, int ms = 2000,
+    link::telnet::Client* telnet = nullptr)
+{
+    Heard h;
+    QElapsedTimer t;
+    t.start();
+    while (!done(h.bytes) && !h.closed && t.elapsed() < ms) {
+        s.waitReadable(5);
+        std::uint8_t buf[256];
+        const long n = s.receive(buf);
+        h.closed = n < 0;
+        Bytes reply;
+        if (n > 0 && telnet)
+            telnet->receive(std::span(buf, std::size_t(n)), h.bytes, reply);
+        else if (n > 0)
+            h.bytes.insert(h.bytes.end(), buf, buf + n);
+    }
+    return h;
+}
+
+const auto never = [](const Bytes&) { return false; };
+
+Heard exchange(link::Socket& s, const Bytes& request, std::size_t answerSize)
+{
+    s.send(request, 1000);
+    return hear(s, [answerSize](const Bytes& b) { return b.size() >= answerSize; });
 }
 
 } // namespace
@@ -279,6 +350,168 @@ private slots:
         clock.advanceNs(1'000'000'000);
         QCOMPARE(port.bytesAvailable(), std::size_t(0));
     }
+
+    // Over the network the bus answers in the request's envelope, however the stream cuts the
+    // request, once request and answer would have crossed the line (at 9600 baud here).
+    void netAnswers_data()
+    {
+        QTest::addColumn<link::NetKind>("kind");
+        QTest::addColumn<Bytes>("request");
+        QTest::addColumn<Bytes>("answer");
+        QTest::addColumn<int>("lineBytes"); // request and answer as RTU frames
+        QTest::newRow("tcp:// read") << link::NetKind::ModbusTcp << hex("12 34 00 00 00 06 01 03 00 20 00 02")
+                                     << hex("12 34 00 00 00 07 01 03 04 FF FF 00 00") << 17;
+        QTest::newRow("tcp:// write to unit 9")
+            << link::NetKind::ModbusTcp << hex("FF FE 00 00 00 0B 09 10 08 00 00 02 04 00 00 00 07")
+            << hex("FF FE 00 00 00 06 09 10 08 00 00 02") << 21;
+        QTest::newRow("socket:// read") << link::NetKind::Raw << readFrame(1, 32, 2)
+                                        << withCrc(hex("01 03 04 FF FF 00 00")) << 17;
+        QTest::newRow("rfc2217:// read, 0xFF in the answer")
+            << link::NetKind::Rfc2217 << readFrame(1, 32, 2) << withCrc(hex("01 03 04 FF FF 00 00")) << 17;
+        QTest::newRow("rfc2217:// write, 0xFF in the request")
+            << link::NetKind::Rfc2217 << writeFrame(1, 2048, hex("FF FF")) << withCrc(hex("01 10 08 00 00 01")) << 19;
+    }
+    void netAnswers()
+    {
+        QFETCH(link::NetKind, kind);
+        QFETCH(Bytes, request);
+        QFETCH(Bytes, answer);
+        QFETCH(int, lineBytes);
+        sim::NetServer::Settings settings;
+        settings.baud = 9600;
+        Served served(kind, settings);
+        const std::unique_ptr<link::Socket> client = served.connect();
+        QVERIFY(client);
+        Bytes wire;
+        if (kind == link::NetKind::Rfc2217)
+            link::telnet::escape(request, wire);
+        else
+            wire = request;
+        const std::span<const std::uint8_t> w(wire);
+        for (const std::span<const std::uint8_t> piece : {w.first(3), w.subspan(3, w.size() - 4)}) {
+            QCOMPARE(client->send(piece, 1000), long(piece.size()));
+            QThread::msleep(2);
+        }
+        QCOMPARE(client->send(w.last(1), 1000), 1L);
+        QElapsedTimer sent;
+        sent.start();
+        link::telnet::Client telnet;
+        const Heard heard = hear(
+            *client, [&](const Bytes& b) { return b.size() >= answer.size(); }, 2000,
+            kind == link::NetKind::Rfc2217 ? &telnet : nullptr);
+        QCOMPARE(heard.bytes, answer);
+        QVERIFY(sent.nsecsElapsed() >= link::lineTimeNs(std::size_t(lineBytes), 9600));
+    }
+
+    // An RFC 2217 client sets the line's rate, which the devices hear; a server of one rate
+    // acknowledges its own and the line stays at it.
+    void netBaud_data()
+    {
+        QTest::addColumn<int>("fixed"); // 0: none
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("acknowledged");
+        QTest::newRow("as asked") << 0 << 9600 << 9600;
+        QTest::newRow("fixed, another asked") << 19200 << 9600 << 19200;
+        QTest::newRow("fixed at 9600") << 9600 << 19200 << 9600;
+    }
+    void netBaud()
+    {
+        QFETCH(int, fixed);
+        QFETCH(int, asked);
+        QFETCH(int, acknowledged);
+        sim::NetServer::Settings settings;
+        if (fixed)
+            settings.fixedBaud = std::uint32_t(fixed);
+        Served served(link::NetKind::Rfc2217, settings);
+        const std::unique_ptr<link::Socket> client = served.connect();
+        QVERIFY(client);
+        client->send(link::telnet::Client::greeting(), 1000);
+        client->send(link::telnet::Client::lineSettings(std::uint32_t(asked)), 1000);
+        link::telnet::Client telnet;
+        hear(
+            *client, [&](const Bytes&) { return telnet.baudAck.has_value(); }, 2000, &telnet);
+        QCOMPARE(telnet.baudAck, std::optional<std::uint32_t>(acknowledged));
+        // The VYRANTA at 9 hears 9600 baud only.
+        client->send(readFrame(9, 32, 2), 1000);
+        const Heard heard = hear(
+            *client, [](const Bytes& b) { return b.size() >= 9; }, 500, &telnet);
+        QCOMPARE(heard.bytes, acknowledged == 9600 ? withCrc(hex("09 03 04 FF FF 00 00")) : Bytes{});
+    }
+
+    // One client at a time: a second is closed at once while the first goes on being served;
+    // once the first has gone the next is served, and finds what the first wrote.
+    void netOneClient()
+    {
+        Served served(link::NetKind::Raw);
+        std::unique_ptr<link::Socket> first = served.connect();
+        QVERIFY(first);
+        QCOMPARE(exchange(*first, writeFrame(1, 2048, hex("00 2A")), 8).bytes, withCrc(hex("01 10 08 00 00 01")));
+        const std::unique_ptr<link::Socket> second = served.connect();
+        QVERIFY(second);
+        QVERIFY(hear(*second, never).closed);
+        QCOMPARE(exchange(*first, readFrame(1, 2048, 1), 7).bytes, withCrc(hex("01 03 02 00 2A")));
+        first.reset();
+        const std::unique_ptr<link::Socket> next = served.connect();
+        QVERIFY(next);
+        QCOMPARE(exchange(*next, readFrame(1, 2048, 1), 7).bytes, withCrc(hex("01 03 02 00 2A")));
+    }
+
+    // A Modbus TCP header no frame has ends the connection: the stream is out of step. A frame
+    // still on its way does not.
+    void netBadMbapHeader_data()
+    {
+        QTest::addColumn<Bytes>("bytes");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("length 255") << hex("00 01 00 00 00 FF 01 03 00 20 00 02") << true;
+        QTest::newRow("length 1") << hex("00 01 00 00 00 01 01") << true;
+        QTest::newRow("protocol 1") << hex("00 01 00 01 00 06 01 03 00 20 00 02") << true;
+        QTest::newRow("a frame still coming") << hex("00 01 00 00 00 06 01 03 00") << false;
+    }
+    void netBadMbapHeader()
+    {
+        QFETCH(Bytes, bytes);
+        QFETCH(bool, closes);
+        Served served(link::NetKind::ModbusTcp);
+        const std::unique_ptr<link::Socket> client = served.connect();
+        QVERIFY(client);
+        client->send(bytes, 1000);
+        const Heard heard = hear(*client, never, closes ? 2000 : 300);
+        QCOMPARE(heard.closed, closes);
+        QCOMPARE(heard.bytes, Bytes{});
+    }
+
+#ifdef TARNIXW_DEVSIM
+    // tarnixw-devsim --listen tells the address it listens at on a line of its own; with
+    // --drop-after 2 each connection ends as its second request comes, unanswered.
+    void devsimListens()
+    {
+        QProcess sim;
+        sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        sim.start(QStringLiteral(TARNIXW_DEVSIM),
+            {QStringLiteral("--listen"), QStringLiteral("tcp://127.0.0.1:0"), QStringLiteral("--drop-after"),
+                QStringLiteral("2"), QStringLiteral("--log"), QProcess::nullDevice()});
+        QVERIFY(sim.waitForStarted(5000));
+        for (int i = 0; i < 50 && !sim.canReadLine(); ++i)
+            sim.waitForReadyRead(100);
+        const QString line = QString::fromUtf8(sim.readLine());
+        static const QRegularExpression listening(QStringLiteral(R"(^listening tcp://127\.0\.0\.1:(\d+)\n$)"));
+        const QRegularExpressionMatch m = listening.match(line);
+        QVERIFY2(m.hasMatch(), qPrintable(line));
+        const Bytes request = hex("00 07 00 00 00 06 01 03 00 20 00 02");
+        for (int connection = 1; connection <= 2; ++connection) {
+            const std::unique_ptr<link::Socket> client
+                = link::connectTcp("127.0.0.1", m.captured(1).toInt(), 2000).socket;
+            QVERIFY(client);
+            QCOMPARE(exchange(*client, request, 13).bytes, hex("00 07 00 00 00 07 01 03 04 FF FF 00 00"));
+            const Heard dropped = exchange(*client, request, 13);
+            QVERIFY(dropped.closed);
+            QCOMPARE(dropped.bytes, Bytes{});
+        }
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 0);
+    }
+#endif
 
 #ifdef Q_OS_UNIX
     // Where tarnixw-devsim publishes its pseudo-terminal (Linux only).
