@@ -67,6 +67,8 @@ QString stopFailure(const link::Exchanges& e)
     QString what;
     if (e.lastAnswer.kind == link::Verdict::Kind::Silence)
         what = Words::cliNothingCameBack();
+    else if (e.lastAnswer.kind == link::Verdict::Kind::Disconnected)
+        what = Words::cliConnectionClosed();
     else if (e.lastAnswer.kind == link::Verdict::Kind::Answer) // it answered, then went quiet
         what = Words::cliFellSilent();
     else

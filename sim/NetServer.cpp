@@ -264,6 +264,18 @@ void NetServer::handle(std::vector<std::uint8_t> request)
         m_listener.reset();
         return;
     }
+    if (reply.bytes.empty() && tcp) {
+        // A gateway whose device stays silent says so, once its own wait for the device is over:
+        // exception 0x0B, "gateway target device failed to respond".
+        constexpr std::uint8_t kGatewayTargetFailed = 0x0B;
+        constexpr int kGatewayWaitMs = 150;
+        const std::uint8_t failed[]
+            = {std::uint8_t(whole[link::kMbapHeader] | link::kExceptionBit), kGatewayTargetFailed};
+        c.answerDue = Clock::now() + std::chrono::milliseconds(kGatewayWaitMs);
+        c.answer = link::tcpAnswerFrame(whole.first(link::kMbapHeader), failed);
+        note(QStringLiteral("no answer from the device: the gateway says so (exception 0x0B)"));
+        return;
+    }
     if (reply.bytes.empty())
         return;
     std::vector<std::uint8_t> answer = reply.bytes;

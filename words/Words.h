@@ -128,9 +128,10 @@ public:
     }
     static QString verdictGatewaySilent(int code, const QString& name)
     {
-        return tr("the gateway's exception %1 (%2): the device behind it did not answer").arg(code).arg(name);
+        return tr("gateway exception %1 (%2): the device behind it did not answer").arg(code).arg(name);
     }
     static QString verdictDisconnected() { return tr("nothing: the server closed the connection"); }
+    static QString cliConnectionClosed() { return tr("The server closed the connection."); }
     static QString answerWindow(int ms) { return tr("answer window %1 ms").arg(ms); }
     static QString netPortsLine(int line, const QString& why) { return tr("line %1: %2").arg(line).arg(why); }
     static QString netPortsNoAddress(const QString& name) { return tr("%1 has no address").arg(name); }
@@ -403,7 +404,8 @@ public:
     static QString cliPortMissing() { return tr("--port is missing"); }
     static QString cliNoPort(const QString& text)
     {
-        return tr("--port %1 is no COM name (COM3), port name, device path or network address; see 'tarnixw-cli ports'").arg(text);
+        return tr("--port %1 is no COM name (COM3), port name, device path or network address; see 'tarnixw-cli ports'")
+            .arg(text);
     }
     static QString cliNoBaud(const QString& text)
     {

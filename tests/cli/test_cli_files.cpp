@@ -337,7 +337,10 @@ private slots:
         QTest::newRow("baud 1200") << QStringList{"search", "--port", "COM1", "--baud", "1200"} << 2 << ""
                                    << "--baud 1200 is not 9600, 19200, 38400 or 115200";
         QTest::newRow("port name nobody has") << QStringList{"search", "--port", "ttyUSB0"} << 2 << ""
-                                              << "--port ttyUSB0 is no COM name (COM3), port name or device path";
+                                              << "--port ttyUSB0 is no COM name (COM3), port name, device path or "
+                                                 "network address";
+        QTest::newRow("network address out of shape") << QStringList{"search", "--port", "tcp://[::1]:0"} << 2 << ""
+                                                      << "tcp://[::1]:0: a TCP port is a number from 1 to 65535";
         QTest::newRow("output of the other model")
             << QStringList{"template", "--model", "plix", "-o", "x.vyx"} << 2 << ""
             << "a PLIXARO configuration is saved as .plx or .json";

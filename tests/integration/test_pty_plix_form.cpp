@@ -84,6 +84,39 @@ private slots:
         const QByteArray mem = dump.readAll();
         QCOMPARE(mem.mid(2072, 4), QByteArray::fromHex("0003d284")); // 250500
     }
+
+    // A PLIXARO behind a Modbus TCP gateway, named in the network ports file: the form reaches
+    // it by its COM number, Write and Read as over a cable; the traffic names the port with its
+    // address, and a gateway that has gone is told in the port's box with the cause.
+    void overANetworkPort()
+    {
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        const QString address = sim.listen(QStringLiteral("tcp://127.0.0.1:0"),
+            {QStringLiteral("--model"), QStringLiteral("plix"), QStringLiteral("--id"), QStringLiteral("5")});
+        QVERIFY(address.startsWith(QLatin1String("tcp://127.0.0.1:")));
+        test::TempPorts ports;
+        ports.nameNetworkPort(QStringLiteral("gateway"), address);
+        test::ScriptedDialogs dialogs;
+        plix::resetModel();
+        kit::Session session;
+        plix::TFormPLIX form(session, [] {});
+        form.ModbusID()->setText(QStringLiteral("5"));
+        form.get<QLineEdit>("CH0PvTo")->setText(QStringLiteral("255.75")); // stored bytes 00 03 E6 FF
+        form.WriteClick();
+        form.get<QLineEdit>("CH0PvTo")->setText(QStringLiteral("1"));
+        form.ReadClick();
+        QCOMPARE(dialogs.texts(), (QStringList{QStringLiteral("Write Done."), QStringLiteral("Read Done.")}));
+        QCOMPARE(form.get<QLineEdit>("CH0PvTo")->text(), QStringLiteral("255.750"));
+        QVERIFY2(form.trafficLog().lineAt(0).contains(QStringLiteral("COM1 (%1)").arg(address)),
+            qPrintable(form.trafficLog().lineAt(0)));
+
+        QVERIFY(sim.stop());
+        dialogs.clear();
+        form.ReadClick();
+        QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("OPEN COM ERROR!!")});
+        QCOMPARE(dialogs.shown.front().detail,
+            QStringLiteral("COM1 (%1): the connection was refused: nothing listens at that port").arg(address));
+    }
 };
 
 QTEST_MAIN(TestPtyPlixForm)

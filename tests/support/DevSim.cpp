@@ -36,6 +36,26 @@ DevSim::~DevSim()
     }
 }
 
+QString DevSim::listen(const QString& address, const QStringList& args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(m_program,
+        args
+            + QStringList{QStringLiteral("--listen"), address, QStringLiteral("--log"),
+                file(QStringLiteral("frames.log")), QStringLiteral("--dump"), dumpPath()});
+    const QByteArray prefix = "listening ";
+    for (int i = 0; i < 50 && m_process.waitForStarted(5000); ++i) {
+        if (m_process.canReadLine() || m_process.waitForReadyRead(100)) {
+            const QByteArray line = m_process.readLine().trimmed();
+            return line.startsWith(prefix) ? QString::fromUtf8(line.mid(prefix.size())) : QString();
+        }
+    }
+    return {};
+}
+
 bool DevSim::start(const QStringList& args)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

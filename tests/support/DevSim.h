@@ -24,6 +24,9 @@ public:
 
     // Starts it with the given arguments and waits for its port.
     bool start(const QStringList& args);
+    // Starts it serving over the network at `address` (port 0: one the system picks) instead;
+    // the address it listens at, empty when it did not start.
+    QString listen(const QString& address, const QStringList& args);
     // Terminates it; true when it ended cleanly (and wrote its dump).
     bool stop();
 

@@ -10,8 +10,9 @@ TempPorts::TempPorts()
     QDir(m_dir.path()).mkpath(QStringLiteral("sys/class/tty"));
     QDir(m_dir.path()).mkpath(QStringLiteral("dev"));
     QDir(m_dir.path()).mkpath(QStringLiteral("ports"));
-    const link::PortSources sources = link::PortSources::at(
+    link::PortSources sources = link::PortSources::at(
         m_dir.path() + QStringLiteral("/sys/class/tty"), m_dir.path() + QStringLiteral("/dev"), virtualDir());
+    sources.networkFile = networkFile();
     m_list = std::make_unique<link::PortList>(sources);
     m_previous = link::PortList::setSystem(m_list.get());
 }

@@ -31,6 +31,7 @@ TempPorts::TempPorts()
         RegCloseKey(key);
     link::PortSources sources;
     sources.registryKey = keyOf(m_dir);
+    sources.networkFile = networkFile();
     m_list = std::make_unique<link::PortList>(sources);
     m_previous = link::PortList::setSystem(m_list.get());
 }
