@@ -202,7 +202,8 @@ Exit searchSlaveId(Console& console, const LineSettings& settings, std::uint8_t&
     ui.setProgress = [&](int value) { console.progress(link::clampProgress(value), Words::searchingId(candidate)); };
     const std::optional<std::uint8_t> id = link::IdSearch(line.link(), ui, link::idSearchProgress);
     if (!id && !line.link().cancelled())
-        line.tell(Words::idNotFound() + QLatin1Char(' ') + Words::cliNoIdAnswered());
+        line.tell(Words::idNotFound() + QLatin1Char(' ')
+            + (line.link().port().connectionLost() ? Words::cliConnectionClosed() : Words::cliNoIdAnswered()));
     if (const Exit e = line.close(); e != Exit::Done || !id)
         return e != Exit::Done ? e : Exit::NoResponse;
     found = *id;

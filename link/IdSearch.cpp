@@ -20,6 +20,9 @@ std::optional<std::uint8_t> IdSearch(
         const Verdict answer = link.awaitAnswer(sentAt, kBlockWaitSteps, {}, std::uint8_t(candidate), true);
         if (link.cancelled())
             return std::nullopt;
+        // The server behind a network port closed the connection: no id can answer any more.
+        if (answer.kind == Verdict::Kind::Disconnected)
+            break;
         if (ui.showSearching)
             ui.showSearching(candidate);
         if (answer.accepted()) {

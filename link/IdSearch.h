@@ -30,7 +30,8 @@ int idSearchProgress(int candidate);
 // during the next candidate's turn and passed over there. Opening and closing the port and
 // restoring the button and bar are the form's. Returns the id found; nothing when no device
 // answered or when the link was cancelled during a wait (link.cancelled() tells which). With
-// fast answers a probe ends as soon as its answer is in.
+// fast answers a probe ends as soon as its answer is in. A network port whose server closed the
+// connection ends the search at once.
 std::optional<std::uint8_t> IdSearch(
     ModbusLink& link, const IdSearchUi& ui, const std::function<int(int)>& progressRule);
 

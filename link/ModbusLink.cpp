@@ -39,7 +39,10 @@ void ModbusLink::stop(StopReason reason, bool tell)
 
 void ModbusLink::cancel()
 {
-    m_state = State::Cancelled;
+    // A closing step that runs after a cancel waits for its answer in full, however often the
+    // step hook asks again.
+    if (m_state != State::WindingUp)
+        m_state = State::Cancelled;
     m_exchanges.reason = StopReason::Cancelled;
     m_exchanges.stoppedAt = requestOf(requestPdu());
 }

@@ -103,7 +103,15 @@ bool NetServer::serve(int timeoutMs)
         waitMs = std::min(waitMs, msUntil(m_client->lastByte + kQuiet, now));
     m_client->socket->waitReadable(std::max(waitMs, 0));
     if (!receive()) {
-        drop(QStringLiteral("the client closed the connection"));
+        // What came before the end still reaches the line, as a server forwards it: the device
+        // takes those requests, though no answer can go back.
+        for (std::size_t before = 0; m_client && m_client->received.size() != before;) {
+            before = m_client->received.size();
+            m_client->answer.reset();
+            takeRequests();
+        }
+        if (m_client)
+            drop(QStringLiteral("the client closed the connection"));
         return true;
     }
     refuseOthers();

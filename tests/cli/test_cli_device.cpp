@@ -4,6 +4,7 @@
 #include "CliRun.h"
 
 #include "cli/Config.h"
+#include "link/Socket.h"
 #include "plix/PlixModel.h"
 #include "tests/support/DevSim.h"
 #include "tests/support/Models.h"
@@ -14,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+
 #include <QtTest>
 #include <csignal>
 
@@ -279,6 +281,21 @@ private slots:
         QTest::newRow("COM name not listed")
             << QStringList{} << "COM250" << 5 << "COM250 is not connected; see 'tarnixw-cli ports'"
             << "==== Read  COM250  19200 baud  slave 1  ->  OPEN COM ERROR!! ";
+        // Behind the network: the simulator serves the device at the address the row names.
+        QTest::newRow("gateway: device silent")
+            << QStringList{"--silent-every", "1"} << "tcp://127.0.0.1:0" << 3
+            << "Device No Response !! The last answer was a gateway exception 11 (Gateway Target Device Failed to "
+               "Respond): the device behind it did not answer."
+            << "  <-  00 ";
+        QTest::newRow("server accepts, never answers")
+            << QStringList{"--silent-every", "1"} << "socket://127.0.0.1:0" << 3 << "Device No Response !!"
+            << "  <-  (nothing)  silence (nothing within the window)\n";
+        QTest::newRow("connection dropped mid-Read") << QStringList{"--drop-after", "2"} << "rfc2217://127.0.0.1:0" << 3
+                                                     << "Device No Response !! The server closed the connection."
+                                                     << "  <-  (nothing)  nothing: the server closed the connection\n";
+        QTest::newRow("nothing listens") << QStringList{} << "tcp://127.0.0.1:1" << 5
+                                         << "OPEN COM ERROR!! tcp://127.0.0.1:1: the connection was refused"
+                                         << "==== Read  tcp://127.0.0.1:1  19200 baud  slave 1  ->  OPEN COM ERROR!! ";
     }
     void exitCodes()
     {
@@ -288,7 +305,12 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, traced);
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start(simArgs(Model::Plix, "1", faults)));
+        if (port.endsWith(":0")) {
+            port = sim.listen(port, simArgs(Model::Plix, "1", faults));
+            QVERIFY(!port.isEmpty());
+        } else {
+            QVERIFY(sim.start(simArgs(Model::Plix, "1", faults)));
+        }
         QTemporaryDir dir;
         const QString out = dir.filePath("x.plx");
         const test::CliRun r = runCli({"read", "--model", "plix", "--port", port.isEmpty() ? sim.portPath() : port,
@@ -318,6 +340,11 @@ private slots:
             << int(Model::Plix) << QStringList{"--unplug-after", "3"}
             << "Everything was written. The device's write-enable may still be open: write the file again, or "
                "power the device off and on.";
+        // Over the network the connection ends where the cable was pulled: the same words.
+        QTest::newRow("VYRANTA over the network: the connection dropped")
+            << int(Model::Vyr) << QStringList{"--drop-after", "15"}
+            << "The device holds part of the file: the DO modules are written, AI 0\u201315 and the DI modules are "
+               "written in part, the rest is not.";
         QTest::newRow("PLIXARO: opened only") << int(Model::Plix) << QStringList{"--unplug-after", "1"}
                                               << "Nothing was written: the device holds what it held before. The "
                                                  "device's write-enable may still be open";
@@ -345,8 +372,13 @@ private slots:
         const QString path = dir.filePath(m == Model::Vyr ? "f.vyx" : "f.plx");
         QVERIFY(!saveConfig(path, file, productModels()));
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start(simArgs(m, "1", faults)));
-        const test::CliRun r = runCli({"write", "--port", sim.portPath(), "--id", "1", path});
+        QString port;
+        if (faults.contains("--drop-after"))
+            port = sim.listen("socket://127.0.0.1:0", simArgs(m, "1", faults));
+        else if (sim.start(simArgs(m, "1", faults)))
+            port = sim.portPath();
+        QVERIFY(!port.isEmpty());
+        const test::CliRun r = runCli({"write", "--port", port, "--id", "1", path});
         QCOMPARE(r.exitCode, int(Exit::NoResponse));
         QVERIFY2(r.err.contains(state), qPrintable(r.err));
         QCOMPARE(r.err.count("Device No Response !!"), 1); // one message for the fault
@@ -366,6 +398,19 @@ private slots:
             QCOMPARE(held.plix.sensorTo(1) == 6000, written);
             QCOMPARE(held.plix.highAlarm(0) == 70000, written);
         }
+    }
+
+    // A server that serves one client at a time and has one: told plainly, nothing hung.
+    void aSecondClientIsToldPlainly()
+    {
+        test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
+        const QString address = sim.listen("socket://127.0.0.1:0", simArgs(Model::Vyr, "1"));
+        QVERIFY(!address.isEmpty());
+        const link::Connection first = link::connectTcp("127.0.0.1", address.section(':', -1).toInt(), 3000);
+        QVERIFY(first.socket);
+        const test::CliRun r = runCli({"search", "--port", address, "--fast"});
+        QCOMPARE(r.exitCode, int(Exit::NoResponse));
+        QVERIFY2(r.err.contains("Can not Find Device ID !! The server closed the connection."), qPrintable(r.err));
     }
 
     // COM numbers are a run's own: when a port goes, the next run numbers the others anew. A
@@ -458,15 +503,26 @@ private slots:
     {
         QTest::addColumn<bool>("write");
         QTest::addColumn<QString>("heard");
-        QTest::newRow("VYRANTA read") << false << "<- 01 03 00 20 00 20"; // the first block
-        QTest::newRow("PLIXARO write") << true << "<- 01 10 00 20 00 1C"; // block A
+        QTest::addColumn<QString>("listen"); // empty: a pseudo-terminal
+        QTest::newRow("VYRANTA read") << false << "<- 01 03 00 20 00 20"
+                                      << ""; // the first block
+        QTest::newRow("PLIXARO write") << true << "<- 01 10 00 20 00 1C"
+                                       << ""; // block A
+        QTest::newRow("VYRANTA read over socket://") << false << "<- 01 03 00 20 00 20"
+                                                     << "socket://127.0.0.1:0";
+        QTest::newRow("PLIXARO write over rfc2217://") << true << "<- 01 10 00 20 00 1C"
+                                                       << "rfc2217://127.0.0.1:0";
     }
     void interruptEndsTheOperation()
     {
         QFETCH(bool, write);
         QFETCH(QString, heard);
+        QFETCH(QString, listen);
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        QVERIFY(sim.start(simArgs(write ? Model::Plix : Model::Vyr, "1")));
+        const QStringList args = simArgs(write ? Model::Plix : Model::Vyr, "1");
+        const QString port
+            = listen.isEmpty() ? (sim.start(args) ? sim.portPath() : QString()) : sim.listen(listen, args);
+        QVERIFY(!port.isEmpty());
         QTemporaryDir dir;
         const QString file = dir.filePath(write ? "x.plx" : "x.vyx");
         if (write)
@@ -480,8 +536,8 @@ private slots:
         };
         QProcess p;
         p.start(QStringLiteral(TARNIXW_CLI),
-            write ? QStringList{"write", "--port", sim.portPath(), "--id", "1", file}
-                  : QStringList{"read", "--model", "vyr", "--port", sim.portPath(), "--id", "1", "-o", file});
+            write ? QStringList{"write", "--port", port, "--id", "1", file}
+                  : QStringList{"read", "--model", "vyr", "--port", port, "--id", "1", "-o", file});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(!requests().filter(heard).isEmpty(), 60000);
         ::kill(pid_t(p.processId()), SIGINT);
@@ -505,7 +561,7 @@ private slots:
             QVERIFY(!QFile::exists(file));
         }
         QTest::qWait(300); // the answer to the last request, if it was on its way, is in by now
-        QCOMPARE(runCli({"search", "--port", sim.portPath(), "--fast"}).out, QStringLiteral("1\n"));
+        QCOMPARE(runCli({"search", "--port", port, "--fast"}).out, QStringLiteral("1\n"));
     }
 };
 
