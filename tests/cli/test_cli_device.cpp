@@ -287,9 +287,9 @@ private slots:
             << "Device No Response !! The last answer was a gateway exception 11 (Gateway Target Device Failed to "
                "Respond): the device behind it did not answer."
             << "  <-  00 ";
-        QTest::newRow("server accepts, never answers")
-            << QStringList{"--silent-every", "1"} << "socket://127.0.0.1:0" << 3 << "Device No Response !!"
-            << "  <-  (nothing)  silence (nothing within the window)\n";
+        QTest::newRow("server accepts, never answers, a longer window")
+            << QStringList{"--silent-every", "1"} << "socket://127.0.0.1:0?window=400" << 3 << "Device No Response !!"
+            << "  19200 baud  answer window 400 ms  slave 1  ->  Device No Response !!";
         QTest::newRow("connection dropped mid-Read") << QStringList{"--drop-after", "2"} << "rfc2217://127.0.0.1:0" << 3
                                                      << "Device No Response !! The server closed the connection."
                                                      << "  <-  (nothing)  nothing: the server closed the connection\n";
@@ -305,9 +305,11 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, traced);
         test::DevSim sim(QStringLiteral(TARNIXW_DEVSIM));
-        if (port.endsWith(":0")) {
-            port = sim.listen(port, simArgs(Model::Plix, "1", faults));
+        if (const QString query = port.section('?', 1); port.section('?', 0, 0).endsWith(":0")) {
+            port = sim.listen(port.section('?', 0, 0), simArgs(Model::Plix, "1", faults));
             QVERIFY(!port.isEmpty());
+            if (!query.isEmpty())
+                port += '?' + query;
         } else {
             QVERIFY(sim.start(simArgs(Model::Plix, "1", faults)));
         }
