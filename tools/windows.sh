@@ -213,6 +213,22 @@ start_devices() {
     ln -sfn "$run/tarnixw/ports/$name" "$WINEPREFIX/dosdevices/com$com"
     wine reg add 'HKLM\Software\Wine\Ports' /v "COM$com" /d "$run/tarnixw/ports/$name" /f >/dev/null 2>&1
   done
+  # Two more served over the network, on ports the system picks.
+  local net
+  for net in "vyr-net:--model vyr --id 1 --listen socket://127.0.0.1:0" \
+    "plix-gw:--model plix --id 1 --listen tcp://127.0.0.1:0"; do
+    IFS=: read -r name args <<<"$net"
+    # shellcheck disable=SC2086
+    "$host/sim/tarnixw-devsim" $args --log "$run/$name.log" >"$run/$name.out" 2>&1 &
+    device_pids+=($!)
+  done
+  for name in vyr-net plix-gw; do
+    for _ in $(seq 100); do grep -q '^listening ' "$run/$name.out" 2>/dev/null && break; sleep 0.05; done
+    grep -q '^listening ' "$run/$name.out" || { echo "windows.sh: tarnixw-devsim $name did not listen" >&2; exit 1; }
+  done
+  TARNIXW_WINE_VYR_NET="$(sed -n 's/^listening //p' "$run/vyr-net.out")"
+  TARNIXW_WINE_PLIX_GW="$(sed -n 's/^listening //p' "$run/plix-gw.out")"
+  export TARNIXW_WINE_VYR_NET TARNIXW_WINE_PLIX_GW
   # HARDWARE\DEVICEMAP\SERIALCOMM is made afresh from the mapping when the server starts.
   stop_wine
   start_wine

@@ -1,7 +1,8 @@
 // The Windows build on a real serial line: the Win32 port and the registry's port list under
 // Wine, against tarnixw-devsim processes whose pseudo-terminals Wine maps to COM ports
 // (tools/windows.sh starts them and names the ports in TARNIXW_WINE_VYR, TARNIXW_WINE_PLIX
-// and TARNIXW_WINE_SILENT; the PLIXARO's port is mapped last, so it is the cable).
+// and TARNIXW_WINE_SILENT; the PLIXARO's port is mapped last, so it is the cable), and against
+// two served over the network (TARNIXW_WINE_VYR_NET: socket://, TARNIXW_WINE_PLIX_GW: tcp://).
 //
 // Each form operation runs twice: against the in-process simulator in virtual time, as the
 // Linux suites run it, and on the real port. Both must bring the same bytes and messages.
@@ -16,6 +17,7 @@
 #include "tests/cli/CliRun.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SimLine.h"
+#include "tests/support/TempPorts.h"
 #include "vyr/VyrForm.h"
 #include "vyr/VyrModel.h"
 
@@ -122,15 +124,26 @@ private slots:
     void aReadBringsTheSameBytesAsTheSimulatorDoes_data()
     {
         QTest::addColumn<QString>("model");
-        QTest::newRow("VYRANTA") << QStringLiteral("vyr");
-        QTest::newRow("PLIXARO") << QStringLiteral("plix");
+        QTest::addColumn<QByteArray>("network"); // the variable naming a network address, or none
+        QTest::newRow("VYRANTA") << QStringLiteral("vyr") << QByteArray();
+        QTest::newRow("PLIXARO") << QStringLiteral("plix") << QByteArray();
+        // By its COM number from the network ports file, as a user picks it.
+        QTest::newRow("VYRANTA over socket://") << QStringLiteral("vyr") << QByteArray("TARNIXW_WINE_VYR_NET");
+        QTest::newRow("PLIXARO behind tcp://") << QStringLiteral("plix") << QByteArray("TARNIXW_WINE_PLIX_GW");
     }
     void aReadBringsTheSameBytesAsTheSimulatorDoes()
     {
         QFETCH(QString, model);
+        QFETCH(QByteArray, network);
         const bool isVyr = model == QLatin1String("vyr");
         const Outcome expected = isVyr ? readOn<vyr::TFormVYR>(0) : readOn<plix::TFormPLIX>(0);
-        const int port = mappedPort(isVyr ? "TARNIXW_WINE_VYR" : "TARNIXW_WINE_PLIX");
+        int port = mappedPort(isVyr ? "TARNIXW_WINE_VYR" : "TARNIXW_WINE_PLIX");
+        std::optional<test::TempPorts> ports;
+        if (!network.isEmpty()) {
+            ports.emplace();
+            ports->nameNetworkPort(QStringLiteral("net"), qEnvironmentVariable(network.constData()));
+            port = 1; // the only port of the list
+        }
         const Outcome got = isVyr ? readOn<vyr::TFormVYR>(port) : readOn<plix::TFormPLIX>(port);
         QCOMPARE(got.texts, QStringList{QStringLiteral("Read Done.")});
         QCOMPARE(got.texts, expected.texts);
@@ -209,11 +222,17 @@ private slots:
     }
 
     // tarnixw-cli.exe: a read into a file, then a write of it with the verifying read.
+    void theCommandLineReadsAndWritesWithVerify_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::newRow("COM port") << QStringLiteral("COM%1").arg(mappedPort("TARNIXW_WINE_VYR"));
+        QTest::newRow("socket://") << qEnvironmentVariable("TARNIXW_WINE_VYR_NET");
+    }
     void theCommandLineReadsAndWritesWithVerify()
     {
+        QFETCH(QString, port);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("site.json"));
-        const QString port = QStringLiteral("COM%1").arg(mappedPort("TARNIXW_WINE_VYR"));
         const test::CliRun read = test::runCli(
             {QStringLiteral("read"), QStringLiteral("--model"), QStringLiteral("vyr"), QStringLiteral("--port"), port,
                 QStringLiteral("--id"), QStringLiteral("1"), QStringLiteral("-o"), file});
