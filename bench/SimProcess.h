@@ -21,6 +21,13 @@ public:
         m_process.setProcessEnvironment(env);
         m_process.start(QStringLiteral(TARNIXW_DEVSIM),
             args + QStringList{"--name", name, "--log", m_runtime.filePath("frames.log")});
+        if (args.contains(QStringLiteral("--listen"))) {
+            // Served over the network: it says where it listens.
+            for (int i = 0; i < 50 && !m_process.canReadLine(); ++i)
+                m_process.waitForReadyRead(100);
+            m_address = QString::fromUtf8(m_process.readLine().trimmed()).section(QLatin1Char(' '), 1);
+            return;
+        }
         for (int i = 0; i < 500 && !QFileInfo::exists(port()); ++i)
             QThread::msleep(10);
     }
@@ -32,11 +39,14 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
     QString port() const { return m_runtime.path() + QStringLiteral("/tarnixw/ports/") + m_name; }
+    // The address it listens at when started with --listen.
+    const QString& address() const { return m_address; }
 
 private:
     QString m_name;
     QTemporaryDir m_runtime;
     QProcess m_process;
+    QString m_address;
 };
 
 // Seconds of one whole run of tarnixw-cli, or -1 when it failed (an exit status above

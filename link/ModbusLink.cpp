@@ -142,7 +142,9 @@ Verdict ModbusLink::awaitAnswer(
     if (m_fastAnswers && mayEndEarly)
         answered = [&] {
             received = takeArrived(received);
-            complete = received > 0 && judge(received).accepted();
+            // A gateway's word that its device is silent is as final as an answer.
+            const Verdict v = received > 0 ? judge(received) : Verdict{};
+            complete = v.accepted() || v.kind == Verdict::Kind::GatewaySilent;
             return complete;
         };
     if (!wait(sentAtNs, steps, rule, answered))

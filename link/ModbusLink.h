@@ -100,8 +100,8 @@ public:
     bool cancelled() const { return m_state == State::Cancelled || m_state == State::WindingUp; }
 
     // Fast answers: a read or a probe ends as soon as a complete, intact answer of the expected
-    // shape is in, instead of after its whole wait. A silent wait still lasts its full length,
-    // and writes keep their fixed waits.
+    // shape is in (or a gateway's word that its device is silent), instead of after its whole
+    // wait. A silent wait still lasts its full length, and writes keep their fixed waits.
     void setFastAnswers(bool fast) { m_fastAnswers = fast; }
 
     // The framing the frames travel in: the port's unless told otherwise.

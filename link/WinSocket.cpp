@@ -134,6 +134,14 @@ public:
     {
         const BOOL on = TRUE;
         ::setsockopt(m_socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+        // Every segment acknowledged at once: a server that holds the last bytes of an answer
+        // until its earlier ones are acknowledged (Nagle's rule, ser2net's default) would
+        // otherwise wait for the system's delayed acknowledgement, up to 200 ms an answer.
+        // Best effort: a system without it keeps its own timing.
+        DWORD everySegment = 1;
+        DWORD returned = 0;
+        ::WSAIoctl(m_socket, SIO_TCP_SET_ACK_FREQUENCY, &everySegment, sizeof everySegment, nullptr, 0, &returned,
+            nullptr, nullptr);
     }
     ~WinSocket() override { ::closesocket(m_socket); }
     WinSocket(const WinSocket&) = delete;

@@ -9,6 +9,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth
   mbpoll socat               # an independent master in the pty tests; the README's virtual port by hand
+  ser2net python3-pymodbus   # independent servers for the network ports: a serial device server, a Modbus TCP gateway
   git                        # tools/lint.sh and tools/layers.sh check the files git tracks
   clang-format clang-tidy    # tools/lint.sh
   jq                         # the README's commissioning example
