@@ -5,6 +5,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "link/Modbus.h"
 #include <cstdio>
 
 // What the benchmarks that run whole programs share: tarnixw-devsim in a runtime directory of
@@ -62,4 +67,34 @@ inline double timedCli(const QStringList& args, int mostExit = 0)
         return -1;
     }
     return double(t.nsecsElapsed()) / 1e9;
+}
+
+// The data bytes of each answer of a Read: the VYRANTA's or the PLIXARO's.
+inline std::vector<int> readBlocks(bool vyr)
+{
+    if (vyr) {
+        std::vector<int> b(12, 64);
+        b.push_back(50);
+        b.insert(b.end(), 6, 64);
+        b.push_back(16);
+        return b;
+    }
+    return {16, 16, 16, 8, 16, 16, 6};
+}
+
+// The least time a Read can take at this rate: every request (8 bytes) and answer (5 + data)
+// on the line, and the simulator's silence of 3.5 characters (1.75 ms above 19200) before each.
+inline double readLineSeconds(bool vyr, int baud)
+{
+    const std::int64_t gap = baud > 19200 ? 1'750'000 : tarnixw::link::lineTimeNs(1, baud) * 7 / 2;
+    std::int64_t ns = 0;
+    for (const int data : readBlocks(vyr))
+        ns += tarnixw::link::lineTimeNs(8 + 5 + std::size_t(data), baud) + gap;
+    return double(ns) / 1e9;
+}
+
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
 }

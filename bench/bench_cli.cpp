@@ -59,36 +59,6 @@ double readOnce(Console& console, Model model, const QString& port, int baud, bo
     return double(t.nsecsElapsed()) / 1e9;
 }
 
-// The blocks of a Read: data bytes of each answer.
-std::vector<int> blocks(Model model)
-{
-    if (model == Model::Vyr) {
-        std::vector<int> b(12, 64);
-        b.push_back(50);
-        b.insert(b.end(), 6, 64);
-        b.push_back(16);
-        return b;
-    }
-    return {16, 16, 16, 8, 16, 16, 6};
-}
-
-// The least time a Read can take at this rate: every request (8 bytes) and answer (5 + data)
-// on the line, and the simulator's silence of 3.5 characters (1.75 ms above 19200) before each.
-double lineSeconds(Model model, int baud)
-{
-    const std::int64_t gap = baud > 19200 ? 1'750'000 : link::lineTimeNs(1, baud) * 7 / 2;
-    std::int64_t ns = 0;
-    for (const int data : blocks(model))
-        ns += link::lineTimeNs(8 + 5 + std::size_t(data), baud) + gap;
-    return double(ns) / 1e9;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -125,7 +95,7 @@ int main(int argc, char** argv)
                 whole.push_back(timedCli({"read", "--model", name, "--port", sim->port(), "--id", "1", "--baud",
                     QString::number(baud), "--fast", "-o", dir.filePath(model == Model::Vyr ? "f.vyx" : "f.plx")}));
             }
-            const double line = lineSeconds(model, baud);
+            const double line = readLineSeconds(model == Model::Vyr, baud);
             failed |= median(op) < 0 || median(whole) < 0;
             std::printf("  %-4s %6d baud  line %.4f s   operation %.4f s = %.3f   process %.4f s = %.3f\n", name, baud,
                 line, median(op), median(op) / line, median(whole), median(whole) / line);

@@ -102,36 +102,6 @@ std::unique_ptr<Served> serve(const Route& route, const models::DeviceModel& mod
     return s;
 }
 
-// The data bytes of each answer of a Read.
-std::vector<int> blocks(bool vyr)
-{
-    if (vyr) {
-        std::vector<int> b(12, 64);
-        b.push_back(50);
-        b.insert(b.end(), 6, 64);
-        b.push_back(16);
-        return b;
-    }
-    return {16, 16, 16, 8, 16, 16, 6};
-}
-
-// The line time of a Read's requests (8 bytes) and answers (5 + data), and the simulator's
-// silence of 3.5 characters before each answer.
-double lineSeconds(bool vyr)
-{
-    const std::int64_t gap = link::lineTimeNs(1, kBaud) * 7 / 2;
-    std::int64_t ns = 0;
-    for (const int data : blocks(vyr))
-        ns += link::lineTimeNs(8 + 5 + std::size_t(data), kBaud) + gap;
-    return double(ns) / 1e9;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
-}
-
 struct Figures {
     double vyrRead = -1;
     double plixWrite = -1;
@@ -201,7 +171,9 @@ int main(int argc, char** argv)
     std::printf("read --fast over the line time + answer silences (goal <= 1.3)\n");
     for (std::size_t i = 0; i < figures.size(); ++i)
         std::printf("  %-22s vyr %.4f s = %.3f   plix %.4f s = %.3f\n", kRoutes[i].name, figures[i].vyrFast,
-            figures[i].vyrFast / lineSeconds(true), figures[i].plixFast, figures[i].plixFast / lineSeconds(false));
-    std::printf("  (line time: vyr %.4f s, plix %.4f s)\n", lineSeconds(true), lineSeconds(false));
+            figures[i].vyrFast / readLineSeconds(true, kBaud), figures[i].plixFast,
+            figures[i].plixFast / readLineSeconds(false, kBaud));
+    std::printf(
+        "  (line time: vyr %.4f s, plix %.4f s)\n", readLineSeconds(true, kBaud), readLineSeconds(false, kBaud));
     return failed ? 1 : 0;
 }

@@ -36,7 +36,7 @@ DevSim::~DevSim()
     }
 }
 
-QString DevSim::listen(const QString& address, const QStringList& args)
+void DevSim::launch(const QStringList& args)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
@@ -44,8 +44,13 @@ QString DevSim::listen(const QString& address, const QStringList& args)
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(m_program,
         args
-            + QStringList{QStringLiteral("--listen"), address, QStringLiteral("--log"),
-                file(QStringLiteral("frames.log")), QStringLiteral("--dump"), dumpPath()});
+            + QStringList{
+                QStringLiteral("--log"), file(QStringLiteral("frames.log")), QStringLiteral("--dump"), dumpPath()});
+}
+
+QString DevSim::listen(const QString& address, const QStringList& args)
+{
+    launch(args + QStringList{QStringLiteral("--listen"), address});
     const QByteArray prefix = "listening ";
     for (int i = 0; i < 50 && m_process.waitForStarted(5000); ++i) {
         if (m_process.canReadLine() || m_process.waitForReadyRead(100)) {
@@ -58,14 +63,7 @@ QString DevSim::listen(const QString& address, const QStringList& args)
 
 bool DevSim::start(const QStringList& args)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir);
-    m_process.setProcessEnvironment(env);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(m_program,
-        args
-            + QStringList{QStringLiteral("--name"), m_name, QStringLiteral("--log"), file(QStringLiteral("frames.log")),
-                QStringLiteral("--dump"), dumpPath()});
+    launch(args + QStringList{QStringLiteral("--name"), m_name});
     if (!m_process.waitForStarted(5000))
         return false;
     for (int i = 0; i < 500 && !QFileInfo::exists(portPath()); ++i)

@@ -41,6 +41,9 @@ public:
     }
 
 private:
+    // Starts the process in its runtime directory with its frame log and memory dump.
+    void launch(const QStringList& args);
+
     QString m_program;
     QString m_name = QStringLiteral("sim");
     QTemporaryDir m_runtime;
