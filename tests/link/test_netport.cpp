@@ -1,3 +1,4 @@
+#include "link/DeviceSession.h"
 #include "link/ModbusLink.h"
 #include "link/ModbusTcp.h"
 #include "link/NetAddress.h"
@@ -260,9 +261,17 @@ private slots:
         }
         const auto stopAfter = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
         const auto stop = [&] { return fault == "stop" && std::chrono::steady_clock::now() > stopAfter; };
-        const link::OpenResult r = link::openNetworkPort(
-            *link::parseNetAddress(QStringLiteral("socket://%1:%2").arg(host).arg(port)).value, 19200, stop);
-        QVERIFY(!r.port);
+        // As an operation opens it: the session's interruption reaches the connect.
+        link::ComPort comPort;
+        link::ModelBuffers buffers = link::ModelBuffers::sized(256, 256, 8);
+        link::TrafficLog log;
+        link::DeviceSession session(comPort, buffers, log);
+        link::DeviceSession::Setup setup;
+        setup.operation = QStringLiteral("Read");
+        setup.devicePath = QStringLiteral("socket://%1:%2").arg(host).arg(port);
+        setup.interrupted = stop;
+        const link::OpenOutcome r = session.open(setup);
+        QVERIFY(!comPort.isOpen());
         QCOMPARE(r.error, link::OpenError::Other);
         QVERIFY2(QString::fromStdString(r.detail).contains(detail), r.detail.c_str());
     }
