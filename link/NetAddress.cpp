@@ -57,7 +57,7 @@ values::Result<int> parseAnswerWindow(const QString& option)
     return values::Result<int>::of(ms);
 }
 
-values::Result<NetAddress> parseNetAddress(const QString& text)
+values::Result<NetAddress> parseNetAddress(const QString& text, AddressUse use)
 {
     using R = values::Result<NetAddress>;
     const qsizetype at = text.indexOf(QLatin1String("://"));
@@ -124,7 +124,8 @@ values::Result<NetAddress> parseNetAddress(const QString& text)
     } else {
         bool ok = false;
         a.port = portText.toInt(&ok);
-        if (!ok || a.port < 1 || a.port > 65535 || !portText.at(0).isDigit())
+        const int lowest = use == AddressUse::Listen ? 0 : 1;
+        if (!ok || a.port < lowest || a.port > 65535 || !portText.at(0).isDigit())
             return R::failure(Words::netBadPort(text));
     }
     return R::of(a);

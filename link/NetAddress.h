@@ -34,7 +34,9 @@ struct NetAddress {
 bool looksLikeNetAddress(const QString& text);
 // An address's option "window=MS", or why it is none.
 values::Result<int> parseAnswerWindow(const QString& option);
-// The address the text spells, or why it is none.
-values::Result<NetAddress> parseNetAddress(const QString& text);
+// The address the text spells, or why it is none. An address to listen at may name port 0 (one
+// the system picks); a client's may not.
+enum class AddressUse { Connect, Listen };
+values::Result<NetAddress> parseNetAddress(const QString& text, AddressUse use = AddressUse::Connect);
 
 } // namespace tarnixw::link

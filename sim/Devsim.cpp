@@ -228,22 +228,14 @@ bool parseOptions(const QCoreApplication& app, const models::Models& models, Opt
     o.faults.badCrc = p.isSet(badCrc);
 
     if (p.isSet(listen)) {
-        // A port of 0 (the system's choice) is none a client could be given: the address is read
-        // with another and the 0 put back.
-        static const QRegularExpression anyPort(QStringLiteral(":0+(?=/?(?:\\?|$))"));
-        QString text = p.value(listen);
-        const bool systemPort = anyPort.match(text).hasMatch();
-        if (systemPort)
-            text.replace(anyPort, QStringLiteral(":1"));
-        const values::Result<tarnixw::link::NetAddress> at = tarnixw::link::parseNetAddress(text);
+        const values::Result<tarnixw::link::NetAddress> at
+            = tarnixw::link::parseNetAddress(p.value(listen), tarnixw::link::AddressUse::Listen);
         if (!at.ok() || at.value->windowMs > 0) {
             std::fprintf(stderr, "tarnixw-devsim: --listen: %s\n",
                 qPrintable(at.ok() ? QStringLiteral("an answer window is the client's to choose") : at.error));
             return false;
         }
         o.listen = at.value;
-        if (systemPort)
-            o.listen->port = 0;
     }
     if (!number(dropAfter, 1, 1 << 30, o.dropAfter) || !number(fixedBaud, 50, 4000000, o.fixedBaud))
         return false;
