@@ -21,7 +21,8 @@ std::int64_t frameSilenceNs(int baud);
 // A bus behind a network server, served as a serial device server or a gateway serves the line
 // behind it: RTU frames over a raw TCP connection (socket://), the same over telnet with the
 // line's rate set by the client (rfc2217://), or Modbus TCP frames, each turned into an RTU
-// frame to its unit id and the answer back (tcp://).
+// frame to its unit id and the answer back (tcp://). Over Modbus TCP a silent device is told
+// as a gateway tells it: exception 0x0B, once the gateway's own wait for the device is over.
 //
 // One client at a time: another that connects while one is served is closed at once. The bus
 // (memory, faults, request counts) outlives the connections. An answer goes out once the request
