@@ -38,6 +38,13 @@ private:
     std::int64_t m_now = 1'000'000'000;
 };
 
+// Milliseconds on the system's monotonic clock, for the network's deadlines (a connect, a send,
+// the line settings): never a test's virtual time.
+inline std::int64_t steadyNowMs()
+{
+    return SteadyClock::instance().nowNs() / 1'000'000;
+}
+
 // The clock the device operations wait on: the steady clock, unless a test installs a virtual
 // one. Not owned.
 Clock& operationClock();

@@ -10,7 +10,7 @@ namespace tarnixw::link {
 ModbusLink::ModbusLink(ModelBuffers& buffers, SerialPort& port, Clock& clock, StepHook stepHook,
     TrafficObserver observer, StopObserver stopObserver)
     : m_buffers(buffers)
-    , m_framing(&port.framing())
+    , m_framing(port.framing())
     , m_port(port)
     , m_clock(clock)
     , m_stepHook(std::move(stepHook))
@@ -132,7 +132,7 @@ Verdict ModbusLink::awaitAnswer(
 {
     const std::vector<std::uint8_t>& buf = m_buffers.ResponseBuffer;
     const auto judge
-        = [&](std::size_t received) { return judgeAnswer(*m_framing, m_buffers.RequestBuffer, buf, received, slave); };
+        = [&](std::size_t received) { return judgeAnswer(m_framing, m_buffers.RequestBuffer, buf, received, slave); };
     std::size_t received = 0;
     bool complete = false;
     steps = withWindow(steps);
@@ -256,7 +256,7 @@ bool ModbusLink::ReadBlocks(
                 putReadPdu(requestPdu(), std::uint16_t(startAddress + b * blockSize), std::uint16_t(size / 2)));
         },
         [&](int b, int size) {
-            std::copy_n(readAnswerData(m_framing->answerPdu(m_buffers.ResponseBuffer)).begin(), size,
+            std::copy_n(readAnswerData(m_framing.answerPdu(m_buffers.ResponseBuffer)).begin(), size,
                 m_buffers.DeviceImage.begin() + imageOffset + b * blockSize);
         });
 }

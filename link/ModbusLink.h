@@ -104,14 +104,13 @@ public:
     // wait. A silent wait still lasts its full length, and writes keep their fixed waits.
     void setFastAnswers(bool fast) { m_fastAnswers = fast; }
 
-    // The framing the frames travel in: the port's unless told otherwise.
-    void setFraming(const Framing& framing) { m_framing = &framing; }
-    const Framing& framing() const { return *m_framing; }
+    // The framing the frames travel in: the port's.
+    const Framing& framing() const { return m_framing; }
     // The next request's PDU in the RequestBuffer, and where a function-16 request's data goes.
-    std::span<std::uint8_t> requestPdu() { return m_framing->requestPdu(m_buffers.RequestBuffer); }
+    std::span<std::uint8_t> requestPdu() { return m_framing.requestPdu(m_buffers.RequestBuffer); }
     std::span<std::uint8_t> writeData() { return writeRequestData(requestPdu()); }
     // Puts the framing around the request's PDU of `length` bytes; returns the frame's length.
-    int frameRequest(std::uint8_t slave, int length) { return m_framing->wrap(m_buffers.RequestBuffer, slave, length); }
+    int frameRequest(std::uint8_t slave, int length) { return m_framing.wrap(m_buffers.RequestBuffer, slave, length); }
 
     // Sends the frame of frameLength bytes in the RequestBuffer and judges the answer.
     ExchangeResult ComExchange(
@@ -172,7 +171,7 @@ private:
     std::size_t takeArrived(std::size_t kept);
 
     ModelBuffers& m_buffers;
-    const Framing* m_framing; // the port's
+    const Framing& m_framing; // the port's
     SerialPort& m_port;
     Clock& m_clock;
     StepHook m_stepHook;

@@ -1,9 +1,10 @@
 #include "NetPort.h"
 
+#include "Clock.h"
+
 #include "words/Words.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace tarnixw::link {
 
@@ -14,12 +15,6 @@ constexpr int kSendTimeoutMs = 2000;
 constexpr std::size_t kPumpLimit = 64 * 1024;
 // The most kept for the link between two reads: more is no answer of this program's.
 constexpr std::size_t kDataLimit = 64 * 1024;
-
-std::int64_t nowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 } // namespace
 
@@ -38,7 +33,7 @@ bool NetPort::sendWire(std::span<const std::uint8_t> wire)
     if (!m_socket || m_lost)
         return false;
     if (m_socket->send(wire, kSendTimeoutMs) != long(wire.size())) {
-        m_lost = m_lost || m_socket->receive({}) < 0;
+        m_lost = m_socket->receive({}) < 0;
         return false;
     }
     return true;
@@ -49,7 +44,7 @@ void NetPort::pump()
     if (!m_socket || m_lost)
         return;
     std::uint8_t chunk[4096];
-    std::vector<std::uint8_t> data;
+    std::vector<std::uint8_t> decoded;
     std::vector<std::uint8_t> reply;
     for (std::size_t taken = 0; taken < kPumpLimit;) {
         const long n = m_socket->receive(chunk);
@@ -60,12 +55,11 @@ void NetPort::pump()
         if (n == 0)
             break;
         taken += std::size_t(n);
-        const std::span<const std::uint8_t> got(chunk, std::size_t(n));
-        data.clear();
+        std::span<const std::uint8_t> data(chunk, std::size_t(n));
         if (m_address.kind == NetKind::Rfc2217) {
-            m_telnet.receive(got, data, reply);
-        } else {
-            data.assign(got.begin(), got.end());
+            decoded.clear();
+            m_telnet.receive(data, decoded, reply);
+            data = decoded;
         }
         if (m_address.kind == NetKind::ModbusTcp)
             m_sorter.feed(data, m_transaction, m_data);
@@ -122,7 +116,7 @@ std::string NetPort::setLine(int baud, const std::function<bool()>& stop, OpenEr
     }
     // Only the four settings are waited for: a request of the modem lines is never made (a
     // server in front of a line without them may never acknowledge one).
-    const std::int64_t deadline = nowMs() + kSettingsTimeoutMs;
+    const std::int64_t deadline = steadyNowMs() + kSettingsTimeoutMs;
     while (!m_telnet.settingsAcknowledged() && !m_telnet.comPortRefused) {
         pump();
         if (m_lost) {
@@ -135,7 +129,7 @@ std::string NetPort::setLine(int baud, const std::function<bool()>& stop, OpenEr
             error = OpenError::Other;
             return Words::netConnectInterrupted().toStdString();
         }
-        const std::int64_t left = deadline - nowMs();
+        const std::int64_t left = deadline - steadyNowMs();
         if (left <= 0)
             return Words::netSettingsUnconfirmed(kSettingsTimeoutMs / 1000).toStdString();
         m_socket->waitReadable(int(std::min<std::int64_t>(left, 20)));

@@ -1,8 +1,9 @@
 #include "Socket.h"
 
+#include "Clock.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
@@ -18,12 +19,6 @@ namespace {
 
 // How long a wait slice lasts while the caller's `stop` is asked between them.
 constexpr int kSliceMs = 20;
-
-std::int64_t nowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 std::string errorText(int error)
 {
@@ -70,7 +65,7 @@ public:
     {
         if (m_closed)
             return -1;
-        const std::int64_t deadline = nowMs() + timeoutMs;
+        const std::int64_t deadline = steadyNowMs() + timeoutMs;
         std::size_t sent = 0;
         while (sent < bytes.size()) {
             const ssize_t n = ::send(m_fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
@@ -81,7 +76,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-                const std::int64_t left = deadline - nowMs();
+                const std::int64_t left = deadline - steadyNowMs();
                 if (left <= 0)
                     break;
                 pollFor(m_fd, POLLOUT, int(left));
@@ -213,7 +208,7 @@ Connection connectTcp(const std::string& host, int port, int timeoutMs, const st
     bool unknown = false;
     if (const std::string why = resolve(host, port, false, list, unknown); !why.empty())
         return {nullptr, unknown ? ConnectError::HostUnknown : ConnectError::Other, why};
-    const std::int64_t deadline = nowMs() + timeoutMs;
+    const std::int64_t deadline = steadyNowMs() + timeoutMs;
     Connection last{nullptr, ConnectError::Other, "no address"};
     for (addrinfo* a = list.first; a; a = a->ai_next) {
         const int fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
@@ -232,7 +227,7 @@ Connection connectTcp(const std::string& host, int port, int timeoutMs, const st
                         ::close(fd);
                         return {nullptr, ConnectError::Cancelled, {}};
                     }
-                    const std::int64_t left = deadline - nowMs();
+                    const std::int64_t left = deadline - steadyNowMs();
                     if (left <= 0)
                         break;
                     if (pollFor(fd, POLLOUT, int(std::min<std::int64_t>(left, kSliceMs))) != 0) {
@@ -251,7 +246,7 @@ Connection connectTcp(const std::string& host, int port, int timeoutMs, const st
             error == ECONNREFUSED ? ConnectError::Refused
                                   : (error == ETIMEDOUT ? ConnectError::TimedOut : ConnectError::Other),
             errorText(error)};
-        if (nowMs() >= deadline)
+        if (steadyNowMs() >= deadline)
             break;
     }
     return last;

@@ -1,4 +1,6 @@
 #include "Socket.h"
+
+#include "Clock.h"
 #include "words/Words.h"
 
 // Winsock 2 before windows.h, which would bring in the old winsock.h.
@@ -9,7 +11,6 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 
 namespace tarnixw::link {
@@ -18,12 +19,6 @@ namespace {
 
 // How long a wait slice lasts while the caller's `stop` is asked between them.
 constexpr int kSliceMs = 20;
-
-std::int64_t nowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Winsock works only after WSAStartup: once for the program, before its first socket. It is
 // never undone: a socket may outlive every other static object, and the system releases it
@@ -151,7 +146,7 @@ public:
     {
         if (m_closed)
             return -1;
-        const std::int64_t deadline = nowMs() + timeoutMs;
+        const std::int64_t deadline = steadyNowMs() + timeoutMs;
         std::size_t sent = 0;
         while (sent < bytes.size()) {
             const int chunk = int(std::min<std::size_t>(bytes.size() - sent, INT_MAX));
@@ -164,7 +159,7 @@ public:
             if (error == WSAEINTR)
                 continue;
             if (error == WSAEWOULDBLOCK) {
-                const std::int64_t left = deadline - nowMs();
+                const std::int64_t left = deadline - steadyNowMs();
                 if (left <= 0)
                     break;
                 waitFor(m_socket, true, int(left));
@@ -298,7 +293,7 @@ Connection connectTcp(const std::string& host, int port, int timeoutMs, const st
     AddressList list;
     if (const int error = resolve(host, port, false, list); error != 0)
         return {nullptr, isUnknownHost(error) ? ConnectError::HostUnknown : ConnectError::Other, errorText(error)};
-    const std::int64_t deadline = nowMs() + timeoutMs;
+    const std::int64_t deadline = steadyNowMs() + timeoutMs;
     Connection last{nullptr, ConnectError::Other, "no address"};
     for (ADDRINFOW* a = list.first; a; a = a->ai_next) {
         const SOCKET s = openSocket(a->ai_family, a->ai_socktype, a->ai_protocol);
@@ -318,7 +313,7 @@ Connection connectTcp(const std::string& host, int port, int timeoutMs, const st
                         ::closesocket(s);
                         return {nullptr, ConnectError::Cancelled, {}};
                     }
-                    const std::int64_t left = deadline - nowMs();
+                    const std::int64_t left = deadline - steadyNowMs();
                     if (left <= 0)
                         break;
                     const Readiness r = waitFor(s, true, int(std::min<std::int64_t>(left, kSliceMs)));
@@ -341,7 +336,7 @@ Connection connectTcp(const std::string& host, int port, int timeoutMs, const st
             error == WSAECONNREFUSED ? ConnectError::Refused
                                      : (error == WSAETIMEDOUT ? ConnectError::TimedOut : ConnectError::Other),
             errorText(error)};
-        if (nowMs() >= deadline)
+        if (steadyNowMs() >= deadline)
             break;
     }
     return last;
